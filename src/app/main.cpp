@@ -1,0 +1,122 @@
+// Program entry: the platform, the four windows, the message loop.
+
+#include <QApplication>
+#include <QLocale>
+#include <QPalette>
+#include <QSocketNotifier>
+#include <QStyleFactory>
+
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <unistd.h>
+
+#include "help/help_form.h"
+#include "magnifier/magnifier_form.h"
+#include "platform/platform.h"
+#include "pointer/settings_form.h"
+#include "shell/program_state.h"
+#include "shell/tintora_form.h"
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    // Only the write: the event loop does the closing.
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGINT, SIGTERM and SIGHUP close the main window like any close request, so
+// the same close sequence runs.
+void routeSignalsTo(QWidget* mainWindow)
+{
+    if (::pipe(g_signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, mainWindow);
+    QObject::connect(notifier, &QSocketNotifier::activated, mainWindow, [mainWindow] {
+        char buffer[16];
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], buffer, sizeof buffer);
+        mainWindow->close();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
+}
+
+// The look of the program: a quiet dark skin on which the red and grey
+// button pictures and the yellow "F1" read well.
+void applySkin(QApplication& app)
+{
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette p;
+    const QColor window(43, 45, 48), text(222, 222, 222), base(30, 31, 34);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(58, 60, 64));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, QColor(70, 110, 170));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Light, QColor(80, 82, 86));
+    p.setColor(QPalette::Dark, QColor(20, 20, 22));
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    app.setPalette(p);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The command line as given: QApplication removes the arguments it knows.
+    std::vector<std::string> args(argv + 1, argv + argc);
+
+    auto opened = tintora::openPlatform();
+    if (auto* error = std::get_if<std::string>(&opened)) {
+        std::cerr << "tintora: " << *error << '\n';
+        return 1;
+    }
+    tintora::Platform platform = std::move(std::get<tintora::Platform>(opened));
+    if (!platform.screen->canReadGammaRamp())
+        std::cerr << "tintora: this X server offers no gamma ramp; the LUT column will read 0.\n";
+
+    // Every coordinate is a physical pixel: nothing may be rescaled. The
+    // program's platform is X11 whatever the session prefers.
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    applySkin(app);
+
+    MainWindowSetup setup;
+    setup.args = std::move(args);
+    setup.programDir = QCoreApplication::applicationDirPath().toStdString() + "/";
+    setup.decimalSeparator = QLocale::system().decimalPoint().toStdString();
+
+    tintora::ProgramState state;
+    TTintoraForm mainWindow(state, platform, std::move(setup));
+    state.TintoraForm = &mainWindow;
+    TForm2 helpWindow(state);
+    state.Form2 = &helpWindow;
+    TForm3 magnifierWindow(state);
+    state.Form3 = &magnifierWindow;
+    TForm4 settingsWindow(state);
+    state.Form4 = &settingsWindow;
+
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &mainWindow, [&](Qt::ApplicationState s) {
+        if (s == Qt::ApplicationActive)
+            mainWindow.ApplicationEvents1Activate();
+        else
+            mainWindow.ApplicationEvents1Deactivate();
+    });
+    routeSignalsTo(&mainWindow);
+
+    mainWindow.showMainWindow();
+    return app.exec();
+}

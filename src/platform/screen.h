@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/geometry.h"
+
+namespace tintora {
+
+// A colour value: red in bits 0-7, green in 8-15, blue in 16-23.
+using ColourValue = std::uint32_t;
+// What a pixel read gives when the pixel cannot be read.
+constexpr ColourValue InvalidColour = 0xFFFFFFFFu;
+
+// The adapter's gamma ramp: red table (0-255), green (256-511), blue (512-767).
+using GammaTable = std::array<std::uint16_t, 768>;
+
+// A block of screen pixels, row by row, each 0x00RRGGBB (blue in the low byte,
+// as image libraries store 32-bit pixels).
+struct ScreenImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+class Screen {
+public:
+    Screen() = default;
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+    virtual ~Screen() = default;
+
+    // Colour value of the pixel at p, or InvalidColour when it cannot be read
+    // (a point no monitor shows, say).
+    virtual ColourValue pixel(Point p) = 0;
+
+    // Fills ramp with the ramp of the display that shows p (the first display
+    // otherwise); false, ramp untouched, when no ramp can be read.
+    virtual bool gammaRamp(Point p, GammaTable& ramp) = 0;
+
+    // Whether this system offers a gamma ramp at all.
+    virtual bool canReadGammaRamp() = 0;
+
+    // Copies exactly rect into image (resized only when the size changes);
+    // parts that no monitor shows are black. False when nothing could be read,
+    // the image then all black.
+    virtual bool grab(Rect rect, ScreenImage& image) = 0;
+
+    // Bounding rectangle of all monitors.
+    virtual Rect virtualDesktop() = 0;
+
+    // Rectangles of the monitors, the primary one first.
+    virtual std::vector<Rect> monitors() = 0;
+
+    // Work area (the monitor less panels and docks) of the primary monitor.
+    virtual Rect primaryWorkArea() = 0;
+
+    // Work area of the monitor that holds p, or of the nearest monitor.
+    virtual Rect workAreaAt(Point p) = 0;
+};
+
+} // namespace tintora

@@ -1,0 +1,66 @@
+#include "platform/x11/x11_connection.h"
+
+#include <cstdlib>
+
+namespace tintora::x11 {
+
+namespace {
+
+// The serial of the last request that failed while a trap was set.
+unsigned long g_lastErrorSerial = 0;
+bool g_errorSeen = false;
+
+int recordError(Display*, XErrorEvent* event)
+{
+    g_errorSeen = true;
+    g_lastErrorSerial = event->serial;
+    return 0;
+}
+
+} // namespace
+
+std::shared_ptr<Connection> Connection::open(std::string& error)
+{
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) {
+        error = "No X11 display: $DISPLAY is not set. Tintora needs an X11 session "
+                "(a Wayland session cannot show other programs' pixels or the display's gamma ramp).";
+        return nullptr;
+    }
+    Display* display = XOpenDisplay(name);
+    if (!display) {
+        error = std::string("Cannot open the X11 display \"") + name + "\".";
+        return nullptr;
+    }
+    // An error that arrives outside a trap (a late reply to an asynchronous
+    // request) is recorded and dropped; Xlib's default would end the process.
+    XSetErrorHandler(recordError);
+    return std::shared_ptr<Connection>(new Connection(display));
+}
+
+Connection::Connection(Display* display)
+    : m_display(display), m_screen(DefaultScreen(display)), m_root(RootWindow(display, m_screen))
+{
+}
+
+Connection::~Connection() { XCloseDisplay(m_display); }
+
+Atom Connection::atom(const char* name) { return XInternAtom(m_display, name, False); }
+
+ErrorTrap::ErrorTrap(Display* display)
+    : m_display(display), m_previous(XSetErrorHandler(recordError)), m_firstSerial(NextRequest(display))
+{
+    g_errorSeen = false;
+}
+
+ErrorTrap::~ErrorTrap() { XSetErrorHandler(m_previous); }
+
+bool ErrorTrap::failedAfterSync()
+{
+    XSync(m_display, False);
+    return failed();
+}
+
+bool ErrorTrap::failed() const { return g_errorSeen && g_lastErrorSerial >= m_firstSerial; }
+
+} // namespace tintora::x11

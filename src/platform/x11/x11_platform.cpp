@@ -1,0 +1,31 @@
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_pointer.h"
+#include "platform/x11/x11_screen.h"
+#include "platform/x11/x11_windows.h"
+
+namespace tintora {
+
+std::variant<Platform, std::string> openPlatform()
+{
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((session && std::strcmp(session, "wayland") == 0) || (wayland && *wayland)) {
+        return std::string("This is a Wayland session. Wayland does not let a program read other programs' "
+                           "pixels or the display's gamma ramp, so Tintora would only show zeros. "
+                           "Log in to an X11 session (\"GNOME on Xorg\", \"Plasma (X11)\") to use it.");
+    }
+    std::string error;
+    auto connection = x11::Connection::open(error);
+    if (!connection) return error;
+    Platform p;
+    p.screen = std::make_unique<x11::X11Screen>(connection);
+    p.pointer = std::make_unique<x11::X11Pointer>(connection);
+    p.windows = std::make_unique<x11::X11Windows>(connection);
+    return p;
+}
+
+} // namespace tintora

@@ -1,0 +1,21 @@
+#include "platform/x11/x11_pointer.h"
+
+namespace tintora::x11 {
+
+X11Pointer::X11Pointer(std::shared_ptr<Connection> connection) : m_connection(std::move(connection)) {}
+
+std::optional<Point> X11Pointer::position()
+{
+    Window root = None, child = None;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned int mask = 0;
+    ErrorTrap trap(m_connection->display());
+    // False: the pointer is on another screen of the display.
+    if (!XQueryPointer(m_connection->display(), m_connection->root(), &root, &child, &rootX, &rootY, &winX, &winY,
+                       &mask) ||
+        trap.failed())
+        return std::nullopt;
+    return Point{rootX, rootY};
+}
+
+} // namespace tintora::x11

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrandr.h>
+
+#include "platform/screen.h"
+#include "platform/x11/x11_connection.h"
+
+namespace tintora::x11 {
+
+class X11Screen final : public Screen {
+public:
+    explicit X11Screen(std::shared_ptr<Connection> connection);
+    ~X11Screen() override;
+
+    ColourValue pixel(Point p) override;
+    bool gammaRamp(Point p, GammaTable& ramp) override;
+    bool canReadGammaRamp() override;
+    bool grab(Rect rect, ScreenImage& image) override;
+    Rect virtualDesktop() override;
+    std::vector<Rect> monitors() override;
+    Rect primaryWorkArea() override;
+    Rect workAreaAt(Point p) override;
+
+private:
+    struct Crtc {
+        RRCrtc id = 0;
+        Rect rect;
+        int gammaSize = 0;
+    };
+    struct ChannelFormat {
+        int shift = 0; // lowest bit of the channel's mask
+        int bits = 0;  // width of the mask
+    };
+
+    void refreshLayoutIfChanged();
+    void readLayout();
+    Rect rootRect() const;
+    Rect workAreaOfMonitor(const Rect& monitor);
+    std::uint32_t toRgb32(unsigned long pixel) const;
+    bool grabInto(const Rect& clipped, const Rect& wanted, ScreenImage& image);
+    bool ensureShmSegment(std::size_t bytes);
+    void releaseShmSegment();
+
+    std::shared_ptr<Connection> m_connection;
+    Display* m_display;
+    Window m_root;
+    bool m_hasRandr12 = false;
+    int m_randrEventBase = 0;
+    bool m_layoutKnown = false;
+    std::vector<Crtc> m_crtcs;        // CRTCs that show something
+    std::vector<Rect> m_monitors;     // primary first
+    Visual* m_visual;
+    int m_depth;
+    ChannelFormat m_red, m_green, m_blue;
+
+    bool m_hasShm = false;
+    XShmSegmentInfo m_shm{};
+    std::size_t m_shmBytes = 0;
+};
+
+} // namespace tintora::x11

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/windows.h"
+#include "platform/x11/x11_connection.h"
+
+namespace tintora::x11 {
+
+class X11Windows final : public Windows {
+public:
+    explicit X11Windows(std::shared_ptr<Connection> connection);
+    void setTopmost(NativeWindow window, bool topmost) override;
+
+private:
+    std::shared_ptr<Connection> m_connection;
+};
+
+} // namespace tintora::x11

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/pointer.h"
+#include "platform/screen.h"
+#include "shell/program_state.h"
+
+namespace tintora {
+
+// The sampling part of one probe tick: reads the pointer position ((0, 0) when
+// unreadable), the pixel under it into BitmapColor, the ramp of the display
+// there into GammaRamp (kept as it was when unreadable), and maps the pixel
+// through the ramp into LutColor. Returns the position it sampled.
+Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer);
+
+} // namespace tintora

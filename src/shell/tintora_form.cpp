@@ -1,0 +1,238 @@
+#include "shell/tintora_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "magnifier/magnifier_form.h"
+#include "probe/lut.h"
+#include "probe/probe_tick.h"
+#include "probe/readout_text.h"
+#include "shell/screen_snapping.h"
+
+using namespace tintora;
+
+namespace {
+
+// Images the title-strip buttons show at start.
+constexpr int ImageExit = 0;
+constexpr int ImagePinOff = 1;
+constexpr int ImageHexOff = 3;
+constexpr int ImageMagnifierHidden = 5;
+constexpr int ImageMagnifierShown = 6;
+constexpr int ImageGear = 7;
+constexpr int ImageDecOff = 8;
+
+const QColor F1Active(255, 255, 0);
+const QColor F1Inactive(128, 128, 128);
+
+} // namespace
+
+void TBevel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawLine(0, 0, 0, height() - 1);
+    p.setPen(palette().color(QPalette::Light));
+    p.drawLine(1, 0, 1, height() - 1);
+}
+
+void TBevel::mousePressEvent(QMouseEvent* event) { event->accept(); }
+
+TTintoraForm::TTintoraForm(ProgramState& state, Platform& platform, MainWindowSetup setup)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
+      m_setup(std::move(setup))
+{
+    setWindowTitle(QStringLiteral("Tintora"));
+    setFixedSize(ClientWidth, ClientHeight);
+    setFocusPolicy(Qt::StrongFocus);
+
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(11);
+    font.setStyleHint(QFont::SansSerif); // the system sans-serif where Tahoma is missing
+    setFont(font);
+
+    sLabel1 = makeLabel("?", 32, 47);
+    sLabel2 = makeLabel("?", 32, 66);
+    sLabel3 = makeLabel("?", 32, 85);
+    Timer1 = new QTimer(this);
+    Timer1->setTimerType(Qt::PreciseTimer);
+    Timer1->setInterval(ProbeIntervalMs);
+    connect(Timer1, &QTimer::timeout, this, &TTintoraForm::Timer1Timer);
+    sLabel4 = makeLabel("R:", 10, 48);
+    sLabel5 = makeLabel("G:", 10, 66);
+    sLabel6 = makeLabel("B:", 10, 85);
+    sLabel7 = makeLabel("?", 70, 48);
+    sLabel8 = makeLabel("?", 70, 66);
+    sLabel9 = makeLabel("?", 70, 85);
+    sLabel10 = makeLabel("Bitmap:", 10, 29);
+    sLabel11 = makeLabel("LUT:", 70, 28);
+
+    sPanel1 = new QFrame(this);
+    sPanel1->setFrameShape(QFrame::NoFrame);
+    sPanel1->setAutoFillBackground(true);
+    sPanel1->setGeometry(142, 47, 51, 51);
+
+    sLabel12 = makeLabel("#", 142, 28);
+
+    sBevel1 = new TBevel(this);
+    sBevel1->setGeometry(63, 28, 3, 74);
+
+    sPanel2 = new QFrame(this);
+    sPanel2->setFrameShape(QFrame::Panel);
+    sPanel2->setFrameShadow(QFrame::Raised);
+    sPanel2->setGeometry(0, 0, ClientWidth, 23);
+    sPanel2->setAutoFillBackground(true);
+
+    // Right-aligned buttons keep their distance from the strip's right end.
+    sSpeedButton1 = new TSpeedButton(sPanel2, ImagePinOff);
+    sSpeedButton1->move(156, 1);
+    sSpeedButton2 = new TSpeedButton(sPanel2, ImageMagnifierHidden);
+    sSpeedButton2->move(133, 1);
+    sSpeedButton3 = new TSpeedButton(sPanel2, ImageHexOff);
+    sSpeedButton3->move(110, 1);
+    sSpeedButton4 = new TSpeedButton(sPanel2, ImageExit);
+    sSpeedButton4->move(179, 1);
+    sSpeedButton5 = new TSpeedButton(sPanel2);
+    sSpeedButton5->move(24, 1);
+    sSpeedButton5->setText(QStringLiteral("F1"));
+    sSpeedButton5->setFont(font);
+    sSpeedButton6 = new TSpeedButton(sPanel2, ImageGear);
+    sSpeedButton6->move(1, 1);
+    sSpeedButton7 = new TSpeedButton(sPanel2, ImageDecOff);
+    sSpeedButton7->move(87, 1);
+    setF1Colour(F1Active);
+
+    move(0, 0);
+    Timer1->start();
+    FormCreate();
+}
+
+QLabel* TTintoraForm::makeLabel(const char* text, int left, int top)
+{
+    auto* label = new QLabel(QString::fromUtf8(text), this);
+    label->move(left, top);
+    label->adjustSize();
+    // Presses fall through to the window, which drags itself.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    return label;
+}
+
+void TTintoraForm::setLabelText(QLabel* label, const std::string& text)
+{
+    const QString t = QString::fromStdString(text);
+    if (label->text() == t) return;
+    label->setText(t);
+    label->adjustSize();
+}
+
+void TTintoraForm::setF1Colour(const QColor& colour)
+{
+    QPalette p = sSpeedButton5->palette();
+    p.setColor(QPalette::ButtonText, colour);
+    p.setColor(QPalette::WindowText, colour);
+    sSpeedButton5->setPalette(p);
+}
+
+void TTintoraForm::FormCreate()
+{
+    m_state.ProgramDir = m_setup.programDir;
+    m_startPosition = parseStartPosition(m_setup.args);
+    if (m_startPosition) {
+        // Top first, then left, each move snapped on its own.
+        moveWindow({x(), m_startPosition->top});
+        moveWindow({m_startPosition->left, y()});
+    }
+}
+
+void TTintoraForm::showMainWindow()
+{
+    FormShow();
+    if (!m_startPosition) moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen->primaryWorkArea()));
+    show();
+    // Into the topmost band whatever the settings say; the band exists only
+    // once the window is mapped.
+    m_platform.windows->setTopmost(static_cast<NativeWindow>(winId()), true);
+}
+
+void TTintoraForm::FormShow() {}
+
+void TTintoraForm::FormClose()
+{
+    if (m_closed) return;
+    m_closed = true;
+    Timer1->stop();
+}
+
+void TTintoraForm::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+    QApplication::quit();
+}
+
+void TTintoraForm::moveWindow(Point proposed)
+{
+    const Point centre{x() + ClientWidth / 2, y() + ClientHeight / 2};
+    const Point p = snapToWorkArea(proposed, ClientWidth, ClientHeight, m_platform.screen->workAreaAt(centre));
+    move(p.x, p.y);
+}
+
+void TTintoraForm::FormMouseDown(QMouseEvent* event)
+{
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void TTintoraForm::mousePressEvent(QMouseEvent* event)
+{
+    // Presses on labels, the swatch, the strip and the background arrive
+    // here; buttons and the separator keep theirs.
+    FormMouseDown(event);
+    event->accept();
+}
+
+void TTintoraForm::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragOffset) return;
+    const QPoint target = event->globalPosition().toPoint() - *m_dragOffset;
+    if (target != pos()) moveWindow({target.x(), target.y()});
+}
+
+void TTintoraForm::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->buttons() == Qt::NoButton) m_dragOffset.reset();
+}
+
+void TTintoraForm::ApplicationEvents1Activate() { setF1Colour(F1Active); }
+
+void TTintoraForm::ApplicationEvents1Deactivate() { setF1Colour(F1Inactive); }
+
+void TTintoraForm::Timer1Timer() { ProbeTick(); }
+
+void TTintoraForm::ProbeTick()
+{
+    const bool magnifierShown = m_state.Form3 && m_state.Form3->isVisible();
+    sSpeedButton2->setImageIndex(magnifierShown ? ImageMagnifierShown : ImageMagnifierHidden);
+    samplePointer(m_state, *m_platform.screen, *m_platform.pointer);
+    ShowReadouts();
+}
+
+void TTintoraForm::ShowReadouts()
+{
+    const ReadoutTexts t = readoutTexts(m_state, m_setup.decimalSeparator);
+    setLabelText(sLabel1, t.bitmap[0]);
+    setLabelText(sLabel2, t.bitmap[1]);
+    setLabelText(sLabel3, t.bitmap[2]);
+    setLabelText(sLabel7, t.lut[0]);
+    setLabelText(sLabel8, t.lut[1]);
+    setLabelText(sLabel9, t.lut[2]);
+    const std::uint32_t colour = colourValueFromRgb(m_state.BitmapColor);
+    if (colour != m_swatchColour) {
+        m_swatchColour = colour;
+        QPalette p = sPanel1->palette();
+        p.setColor(QPalette::Window, QColor(m_state.BitmapColor.R, m_state.BitmapColor.G, m_state.BitmapColor.B));
+        sPanel1->setPalette(p);
+    }
+    setLabelText(sLabel12, t.hash);
+}

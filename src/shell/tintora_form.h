@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QPoint>
+#include <QTimer>
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "shell/command_line.h"
+#include "shell/program_state.h"
+#include "shell/title_strip.h"
+
+// The separator between the Bitmap and LUT columns: a vertical line along its
+// left edge. A press on it does not move the window.
+class TBevel : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// What the main window needs from the program that creates it.
+struct MainWindowSetup {
+    std::vector<std::string> args;   // command line without the program path
+    std::string programDir;          // executable's directory, trailing separator
+    std::string decimalSeparator;    // from the user's locale, read at start
+};
+
+// The main window: borderless 203 x 110, title strip and readouts.
+class TTintoraForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 203;
+    static constexpr int ClientHeight = 110;
+    static constexpr int ProbeIntervalMs = 50;
+
+    TTintoraForm(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup);
+
+    // Start-up step 7: FormShow, centring when the command line was empty,
+    // then the window becomes visible.
+    void showMainWindow();
+
+    // One run of the probe timer.
+    void Timer1Timer();
+    void ProbeTick();
+    void ShowReadouts();
+
+    void ApplicationEvents1Activate();
+    void ApplicationEvents1Deactivate();
+
+    // Moves the window through the screen snapping.
+    void moveWindow(tintora::Point proposed);
+
+    // Components, in declaration order.
+    QLabel* sLabel1;
+    QLabel* sLabel2;
+    QLabel* sLabel3;
+    QTimer* Timer1;
+    QLabel* sLabel4;
+    QLabel* sLabel5;
+    QLabel* sLabel6;
+    QLabel* sLabel7;
+    QLabel* sLabel8;
+    QLabel* sLabel9;
+    QLabel* sLabel10;
+    QLabel* sLabel11;
+    QFrame* sPanel1;
+    QLabel* sLabel12;
+    TBevel* sBevel1;
+    QFrame* sPanel2;
+    TSpeedButton* sSpeedButton1;
+    TSpeedButton* sSpeedButton2;
+    TSpeedButton* sSpeedButton3;
+    TSpeedButton* sSpeedButton4;
+    TSpeedButton* sSpeedButton5;
+    TSpeedButton* sSpeedButton6;
+    TSpeedButton* sSpeedButton7;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormMouseDown(QMouseEvent* event);
+    QLabel* makeLabel(const char* text, int left, int top);
+    void setLabelText(QLabel* label, const std::string& text);
+    void setF1Colour(const QColor& colour);
+
+    tintora::ProgramState& m_state;
+    tintora::Platform& m_platform;
+    MainWindowSetup m_setup;
+    std::optional<tintora::StartPosition> m_startPosition;
+    std::optional<QPoint> m_dragOffset; // pointer minus window corner while dragging
+    std::uint32_t m_swatchColour = 0xFFFFFFFFu;
+    bool m_closed = false;
+};

@@ -1,0 +1,47 @@
+#include "fake/fake_platform.h"
+
+#include <algorithm>
+
+namespace tintora::fake {
+
+ColourValue FakeScreen::pixel(Point p)
+{
+    ++pixelReads;
+    if (pixelFails) return InvalidColour;
+    const auto it = pixels.find({p.x, p.y});
+    return it != pixels.end() ? it->second : pixelValue;
+}
+
+bool FakeScreen::gammaRamp(Point p, GammaTable& out)
+{
+    ++rampReads;
+    rampPoints.push_back(p);
+    if (!ramp) return false;
+    out = *ramp;
+    return true;
+}
+
+bool FakeScreen::grab(Rect rect, ScreenImage& image)
+{
+    image.width = rect.width;
+    image.height = rect.height;
+    image.pixels.assign(static_cast<std::size_t>(std::max(rect.width, 0)) * std::max(rect.height, 0), 0u);
+    for (int y = 0; y < rect.height; ++y)
+        for (int x = 0; x < rect.width; ++x) {
+            const ColourValue v = pixel({rect.x + x, rect.y + y});
+            // Colour value (red low) to 0x00RRGGBB.
+            image.pixels[static_cast<std::size_t>(y) * rect.width + x] =
+                ((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu);
+        }
+    return true;
+}
+
+FakePlatform::FakePlatform()
+    : platform{std::make_unique<FakeScreen>(), std::make_unique<FakePointer>(), std::make_unique<FakeWindows>()},
+      screen(static_cast<FakeScreen&>(*platform.screen)),
+      pointer(static_cast<FakePointer&>(*platform.pointer)),
+      windows(static_cast<FakeWindows&>(*platform.windows))
+{
+}
+
+} // namespace tintora::fake

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tintora::fake {
+
+// A screen whose pixels, ramp and monitors the test sets.
+class FakeScreen final : public Screen {
+public:
+    ColourValue pixelValue = 0;               // what every readable pixel is
+    std::map<std::pair<int, int>, ColourValue> pixels; // per-point overrides
+    bool pixelFails = false;                  // every read gives InvalidColour
+    std::optional<GammaTable> ramp;           // nothing: the ramp cannot be read
+    Rect workArea{0, 0, 1920, 1040};
+    Rect desktop{0, 0, 1920, 1080};
+    int pixelReads = 0;
+    int rampReads = 0;
+    std::vector<Point> rampPoints;            // where each ramp read was asked
+
+    ColourValue pixel(Point p) override;
+    bool gammaRamp(Point p, GammaTable& out) override;
+    bool canReadGammaRamp() override { return ramp.has_value(); }
+    bool grab(Rect rect, ScreenImage& image) override;
+    Rect virtualDesktop() override { return desktop; }
+    std::vector<Rect> monitors() override { return {desktop}; }
+    Rect primaryWorkArea() override { return workArea; }
+    Rect workAreaAt(Point) override { return workArea; }
+};
+
+class FakePointer final : public Pointer {
+public:
+    std::optional<Point> where = Point{0, 0};
+    std::optional<Point> position() override { return where; }
+};
+
+class FakeWindows final : public Windows {
+public:
+    std::vector<std::pair<NativeWindow, bool>> topmostCalls;
+    void setTopmost(NativeWindow window, bool topmost) override { topmostCalls.emplace_back(window, topmost); }
+};
+
+// A platform made of the fakes above, with typed access to each.
+struct FakePlatform {
+    FakePlatform();
+    Platform platform;
+    FakeScreen& screen;
+    FakePointer& pointer;
+    FakeWindows& windows;
+};
+
+// Ramp whose three tables all read entry(i) at index i.
+template <typename F>
+GammaTable rampOf(F entry)
+{
+    GammaTable t{};
+    for (int c = 0; c < 3; ++c)
+        for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(c * 256 + i)] = static_cast<std::uint16_t>(entry(i));
+    return t;
+}
+
+} // namespace tintora::fake
