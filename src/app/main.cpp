@@ -116,6 +116,13 @@ int main(int argc, char** argv)
             mainWindow.ApplicationEvents1Deactivate();
     });
     routeSignalsTo(&mainWindow);
+    // A trace of what the readouts show, for demos and diagnosis.
+    if (qEnvironmentVariableIsSet("TINTORA_TRACE_READOUTS")) {
+        mainWindow.readoutsTrace = [](const tintora::ReadoutTexts& t) {
+            std::cout << "Bitmap " << t.bitmap[0] << ' ' << t.bitmap[1] << ' ' << t.bitmap[2] << " | LUT " << t.lut[0]
+                      << ' ' << t.lut[1] << ' ' << t.lut[2] << " | " << t.hash << std::endl;
+        };
+    }
 
     mainWindow.showMainWindow();
     return app.exec();

@@ -235,4 +235,12 @@ void TTintoraForm::ShowReadouts()
         sPanel1->setPalette(p);
     }
     setLabelText(sLabel12, t.hash);
+    if (readoutsTrace) {
+        std::string all = t.hash;
+        for (int c = 0; c < 3; ++c) all += '|' + t.bitmap[c] + '|' + t.lut[c];
+        if (all != m_lastTrace) {
+            m_lastTrace = std::move(all);
+            readoutsTrace(t);
+        }
+    }
 }

@@ -5,11 +5,13 @@
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "probe/readout_text.h"
 #include "shell/command_line.h"
 #include "shell/program_state.h"
 #include "shell/title_strip.h"
@@ -54,6 +56,9 @@ public:
 
     void ApplicationEvents1Activate();
     void ApplicationEvents1Deactivate();
+
+    // Called with the texts of every tick whose readouts changed, when set.
+    std::function<void(const tintora::ReadoutTexts&)> readoutsTrace;
 
     // Moves the window through the screen snapping.
     void moveWindow(tintora::Point proposed);
@@ -105,4 +110,5 @@ private:
     std::optional<QPoint> m_dragOffset; // pointer minus window corner while dragging
     std::uint32_t m_swatchColour = 0xFFFFFFFFu;
     bool m_closed = false;
+    std::string m_lastTrace;
 };
