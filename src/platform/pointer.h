@@ -6,6 +6,12 @@
 
 namespace tintora {
 
+// The pointer speed scale: 1 slowest, 20 fastest. UserSpeed is the user's
+// own setting as the program found it, whatever that is on this system.
+constexpr int MinPointerSpeed = 1;
+constexpr int MaxPointerSpeed = 20;
+constexpr int UserSpeed = 10;
+
 class Pointer {
 public:
     Pointer() = default;
@@ -15,6 +21,24 @@ public:
 
     // Pointer position in physical pixels, or nothing when it cannot be read.
     virtual std::optional<Point> position() = 0;
+
+    // The system-wide pointer speed, 1-20, or 0 when it cannot be read.
+    virtual int speed() = 0;
+
+    // Sets the system-wide pointer speed, 1-20, for every pointing device,
+    // including those plugged in later. UserSpeed gives the user's own
+    // state back exactly. Values outside 1-20 are ignored.
+    virtual void setSpeed(int speed) = 0;
+
+    // Whether confine() can hold the pointer on this system.
+    virtual bool canConfinePointer() = 0;
+
+    // Keeps the pointer inside rect (right and bottom exclusive), replacing
+    // any earlier confinement. Does nothing when confinement is unavailable.
+    virtual void confine(Rect rect) = 0;
+
+    // Lifts the confinement, if any.
+    virtual void release() = 0;
 };
 
 } // namespace tintora

@@ -37,10 +37,12 @@ bool FakeScreen::grab(Rect rect, ScreenImage& image)
 }
 
 FakePlatform::FakePlatform()
-    : platform{std::make_unique<FakeScreen>(), std::make_unique<FakePointer>(), std::make_unique<FakeWindows>()},
+    : platform{std::make_unique<FakeScreen>(), std::make_unique<FakePointer>(), std::make_unique<FakeWindows>(),
+               std::make_unique<FakeClipboard>()},
       screen(static_cast<FakeScreen&>(*platform.screen)),
       pointer(static_cast<FakePointer&>(*platform.pointer)),
-      windows(static_cast<FakeWindows&>(*platform.windows))
+      windows(static_cast<FakeWindows&>(*platform.windows)),
+      clipboard(static_cast<FakeClipboard&>(*platform.clipboard))
 {
 }
 

@@ -34,7 +34,43 @@ public:
 class FakePointer final : public Pointer {
 public:
     std::optional<Point> where = Point{0, 0};
+    int currentSpeed = UserSpeed;
+    std::vector<int> speedsSet;              // every setSpeed call, in order
+    std::optional<Rect> confinement;         // nothing: the pointer is free
+    std::vector<std::optional<Rect>> confinements; // every confine/release
+
     std::optional<Point> position() override { return where; }
+    int speed() override { return currentSpeed; }
+    void setSpeed(int s) override
+    {
+        speedsSet.push_back(s);
+        if (s >= MinPointerSpeed && s <= MaxPointerSpeed) currentSpeed = s;
+    }
+    bool canConfinePointer() override { return true; }
+    void confine(Rect r) override
+    {
+        confinement = r;
+        confinements.push_back(r);
+    }
+    void release() override
+    {
+        confinement.reset();
+        confinements.push_back(std::nullopt);
+    }
+};
+
+class FakeClipboard final : public Clipboard {
+public:
+    std::string text;
+    std::string failure; // non-empty: every setText fails with it
+    int writes = 0;
+    std::string setText(const std::string& t) override
+    {
+        if (!failure.empty()) return failure;
+        ++writes;
+        text = t;
+        return {};
+    }
 };
 
 class FakeWindows final : public Windows {
@@ -50,6 +86,7 @@ struct FakePlatform {
     FakeScreen& screen;
     FakePointer& pointer;
     FakeWindows& windows;
+    FakeClipboard& clipboard;
 };
 
 // Ramp whose three tables all read entry(i) at index i.

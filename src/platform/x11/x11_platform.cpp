@@ -28,4 +28,6 @@ std::variant<Platform, std::string> openPlatform()
     return p;
 }
 
+std::optional<int> runPlatformHelper(int, char**) { return std::nullopt; }
+
 } // namespace tintora

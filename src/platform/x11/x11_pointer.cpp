@@ -18,4 +18,11 @@ std::optional<Point> X11Pointer::position()
     return Point{rootX, rootY};
 }
 
+// In progress: device speed and barriers are being written.
+int X11Pointer::speed() { return UserSpeed; }
+void X11Pointer::setSpeed(int) {}
+bool X11Pointer::canConfinePointer() { return false; }
+void X11Pointer::confine(Rect) {}
+void X11Pointer::release() {}
+
 } // namespace tintora::x11
