@@ -47,6 +47,18 @@ Connection::~Connection() { XCloseDisplay(m_display); }
 
 Atom Connection::atom(const char* name) { return XInternAtom(m_display, name, False); }
 
+void Connection::addEventListener(EventListener listener) { m_listeners.push_back(std::move(listener)); }
+
+void Connection::pumpEvents()
+{
+    while (XEventsQueued(m_display, QueuedAfterReading) > 0) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        for (auto& listener : m_listeners)
+            if (listener(event)) break;
+    }
+}
+
 ErrorTrap::ErrorTrap(Display* display)
     : m_display(display), m_previous(XSetErrorHandler(recordError)), m_firstSerial(NextRequest(display))
 {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <X11/Xlib.h>
 
@@ -23,11 +25,20 @@ public:
     int screen() const { return m_screen; }
     Atom atom(const char* name);
 
+    // Events on this connection go to every listener until one takes them
+    // (returns true). Backends add theirs once, when created.
+    using EventListener = std::function<bool(XEvent&)>;
+    void addEventListener(EventListener listener);
+    // Reads what the server has sent, without blocking, and hands each event
+    // to the listeners. Called at every probe tick, so no event waits long.
+    void pumpEvents();
+
 private:
     explicit Connection(Display* display);
     Display* m_display;
     int m_screen;
     Window m_root;
+    std::vector<EventListener> m_listeners;
 };
 
 // While alive, X protocol errors on any connection are recorded instead of

@@ -115,6 +115,13 @@ X11Screen::X11Screen(std::shared_ptr<Connection> connection)
         // Layout changes arrive as events on this connection; the layout is
         // read again only then, so a tick costs no extra round trips.
         XRRSelectInput(m_display, m_root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask);
+        m_connection->addEventListener([this](XEvent& event) {
+            if (event.type != m_randrEventBase + RRScreenChangeNotify && event.type != m_randrEventBase + RRNotify)
+                return false;
+            XRRUpdateConfiguration(&event);
+            m_layoutKnown = false;
+            return true;
+        });
     }
 
     int shmMajor = 0, shmMinor = 0;
@@ -128,19 +135,10 @@ X11Screen::~X11Screen() { releaseShmSegment(); }
 
 void X11Screen::refreshLayoutIfChanged()
 {
-    // Read what the server has sent without blocking; any RandR notification
-    // means monitors or CRTCs changed.
-    bool changed = !m_layoutKnown;
-    while (XEventsQueued(m_display, QueuedAfterReading) > 0) {
-        XEvent event;
-        XNextEvent(m_display, &event);
-        if (m_hasRandr12 && (event.type == m_randrEventBase + RRScreenChangeNotify ||
-                             event.type == m_randrEventBase + RRNotify)) {
-            XRRUpdateConfiguration(&event);
-            changed = true;
-        }
-    }
-    if (changed) readLayout();
+    // Any RandR notification among the pending events means monitors or
+    // CRTCs changed; the listener marks the layout unknown.
+    m_connection->pumpEvents();
+    if (!m_layoutKnown) readLayout();
 }
 
 void X11Screen::readLayout()
