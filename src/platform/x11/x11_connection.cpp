@@ -47,14 +47,23 @@ Connection::~Connection() { XCloseDisplay(m_display); }
 
 Atom Connection::atom(const char* name) { return XInternAtom(m_display, name, False); }
 
-void Connection::addEventListener(EventListener listener) { m_listeners.push_back(std::move(listener)); }
+int Connection::addEventListener(EventListener listener)
+{
+    m_listeners.emplace_back(m_nextListenerId, std::move(listener));
+    return m_nextListenerId++;
+}
+
+void Connection::removeEventListener(int id)
+{
+    std::erase_if(m_listeners, [id](const auto& entry) { return entry.first == id; });
+}
 
 void Connection::pumpEvents()
 {
     while (XEventsQueued(m_display, QueuedAfterReading) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);
-        for (auto& listener : m_listeners)
+        for (auto& [id, listener] : m_listeners)
             if (listener(event)) break;
     }
 }

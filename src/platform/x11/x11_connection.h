@@ -28,7 +28,8 @@ public:
     // Events on this connection go to every listener until one takes them
     // (returns true). Backends add theirs once, when created.
     using EventListener = std::function<bool(XEvent&)>;
-    void addEventListener(EventListener listener);
+    int addEventListener(EventListener listener);
+    void removeEventListener(int id);
     // Reads what the server has sent, without blocking, and hands each event
     // to the listeners. Called at every probe tick, so no event waits long.
     void pumpEvents();
@@ -38,7 +39,8 @@ private:
     Display* m_display;
     int m_screen;
     Window m_root;
-    std::vector<EventListener> m_listeners;
+    std::vector<std::pair<int, EventListener>> m_listeners;
+    int m_nextListenerId = 1;
 };
 
 // While alive, X protocol errors on any connection are recorded instead of

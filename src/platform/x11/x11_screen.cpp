@@ -115,7 +115,7 @@ X11Screen::X11Screen(std::shared_ptr<Connection> connection)
         // Layout changes arrive as events on this connection; the layout is
         // read again only then, so a tick costs no extra round trips.
         XRRSelectInput(m_display, m_root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask);
-        m_connection->addEventListener([this](XEvent& event) {
+        m_listenerId = m_connection->addEventListener([this](XEvent& event) {
             if (event.type != m_randrEventBase + RRScreenChangeNotify && event.type != m_randrEventBase + RRNotify)
                 return false;
             XRRUpdateConfiguration(&event);
@@ -131,7 +131,11 @@ X11Screen::X11Screen(std::shared_ptr<Connection> connection)
     m_shm.shmaddr = nullptr;
 }
 
-X11Screen::~X11Screen() { releaseShmSegment(); }
+X11Screen::~X11Screen()
+{
+    m_connection->removeEventListener(m_listenerId);
+    releaseShmSegment();
+}
 
 void X11Screen::refreshLayoutIfChanged()
 {

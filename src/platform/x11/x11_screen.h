@@ -51,6 +51,7 @@ private:
     Window m_root;
     bool m_hasRandr12 = false;
     int m_randrEventBase = 0;
+    int m_listenerId = 0;
     bool m_layoutKnown = false;
     std::vector<Crtc> m_crtcs;        // CRTCs that show something
     std::vector<Rect> m_monitors;     // primary first
