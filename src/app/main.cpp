@@ -11,12 +11,9 @@
 #include <iostream>
 #include <unistd.h>
 
-#include "help/help_form.h"
-#include "magnifier/magnifier_form.h"
 #include "platform/platform.h"
-#include "pointer/settings_form.h"
 #include "shell/program_state.h"
-#include "shell/tintora_form.h"
+#include "shell/program_windows.h"
 
 namespace {
 
@@ -74,6 +71,8 @@ void applySkin(QApplication& app)
 
 int main(int argc, char** argv)
 {
+    if (const auto status = tintora::runPlatformHelper(argc, argv)) return *status;
+
     // The command line as given: QApplication removes the arguments it knows.
     std::vector<std::string> args(argv + 1, argv + argc);
 
@@ -100,21 +99,8 @@ int main(int argc, char** argv)
     setup.decimalSeparator = QLocale::system().decimalPoint().toStdString();
 
     tintora::ProgramState state;
-    TTintoraForm mainWindow(state, platform, std::move(setup));
-    state.TintoraForm = &mainWindow;
-    TForm2 helpWindow(state);
-    state.Form2 = &helpWindow;
-    TForm3 magnifierWindow(state);
-    state.Form3 = &magnifierWindow;
-    TForm4 settingsWindow(state);
-    state.Form4 = &settingsWindow;
-
-    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &mainWindow, [&](Qt::ApplicationState s) {
-        if (s == Qt::ApplicationActive)
-            mainWindow.ApplicationEvents1Activate();
-        else
-            mainWindow.ApplicationEvents1Deactivate();
-    });
+    ProgramWindows windows(state, platform, std::move(setup));
+    TTintoraForm& mainWindow = *windows.main;
     routeSignalsTo(&mainWindow);
     // A trace of what the readouts show, for demos and diagnosis.
     if (qEnvironmentVariableIsSet("TINTORA_TRACE_READOUTS")) {

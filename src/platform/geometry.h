@@ -18,13 +18,13 @@ struct Rect {
     int width = 0;
     int height = 0;
 
-    int left() const { return x; }
-    int top() const { return y; }
+    constexpr int left() const { return x; }
+    constexpr int top() const { return y; }
     // One past the last column / row, as the work-area arithmetic uses them.
-    int right() const { return x + width; }
-    int bottom() const { return y + height; }
-    bool contains(Point p) const { return p.x >= x && p.x < right() && p.y >= y && p.y < bottom(); }
-    bool isEmpty() const { return width <= 0 || height <= 0; }
+    constexpr int right() const { return x + width; }
+    constexpr int bottom() const { return y + height; }
+    constexpr bool contains(Point p) const { return p.x >= x && p.x < right() && p.y >= y && p.y < bottom(); }
+    constexpr bool isEmpty() const { return width <= 0 || height <= 0; }
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 

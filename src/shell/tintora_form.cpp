@@ -5,10 +5,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "help/help_form.h"
 #include "magnifier/magnifier_form.h"
+#include "pointer/pointer_aids.h"
+#include "pointer/settings_form.h"
 #include "probe/lut.h"
 #include "probe/probe_tick.h"
 #include "probe/readout_text.h"
+#include "shell/error_box.h"
 #include "shell/screen_snapping.h"
 
 using namespace tintora;
@@ -18,11 +22,14 @@ namespace {
 // Images the title-strip buttons show at start.
 constexpr int ImageExit = 0;
 constexpr int ImagePinOff = 1;
+constexpr int ImagePinOn = 2;
 constexpr int ImageHexOff = 3;
+constexpr int ImageHexOn = 4;
 constexpr int ImageMagnifierHidden = 5;
 constexpr int ImageMagnifierShown = 6;
 constexpr int ImageGear = 7;
 constexpr int ImageDecOff = 8;
+constexpr int ImageDecOn = 9;
 
 const QColor F1Active(255, 255, 0);
 const QColor F1Inactive(128, 128, 128);
@@ -39,6 +46,24 @@ void TBevel::paintEvent(QPaintEvent*)
 }
 
 void TBevel::mousePressEvent(QMouseEvent* event) { event->accept(); }
+
+void TSwatch::mousePressEvent(QMouseEvent* event)
+{
+    if (mouseDownMovesWindow)
+        event->ignore(); // on to the window, which drags itself
+    else
+        event->accept();
+}
+
+void TSwatch::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (mouseDownMovesWindow) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
 
 TTintoraForm::TTintoraForm(ProgramState& state, Platform& platform, MainWindowSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
@@ -69,7 +94,7 @@ TTintoraForm::TTintoraForm(ProgramState& state, Platform& platform, MainWindowSe
     sLabel10 = makeLabel("Bitmap:", 10, 29);
     sLabel11 = makeLabel("LUT:", 70, 28);
 
-    sPanel1 = new QFrame(this);
+    sPanel1 = new TSwatch(this);
     sPanel1->setFrameShape(QFrame::NoFrame);
     sPanel1->setAutoFillBackground(true);
     sPanel1->setGeometry(142, 47, 51, 51);
@@ -104,6 +129,16 @@ TTintoraForm::TTintoraForm(ProgramState& state, Platform& platform, MainWindowSe
     sSpeedButton7->move(87, 1);
     setF1Colour(F1Active);
 
+    connect(sSpeedButton1, &QToolButton::clicked, this, &TTintoraForm::ВсегдаНаверхуExecute);
+    connect(sSpeedButton2, &QToolButton::clicked, this, &TTintoraForm::ЛупаExecute);
+    connect(sSpeedButton3, &QToolButton::clicked, this, &TTintoraForm::HexРежимExecute);
+    connect(sSpeedButton4, &QToolButton::clicked, this, &TTintoraForm::sSpeedButton4Click);
+    connect(sSpeedButton5, &QToolButton::clicked, this, &TTintoraForm::sSpeedButton5Click);
+    connect(sSpeedButton6, &QToolButton::clicked, this, &TTintoraForm::sSpeedButton6Click);
+    connect(sSpeedButton7, &QToolButton::clicked, this, &TTintoraForm::DecРежимExecute);
+    buildActionList();
+    errorBox = [this](const std::string& message) { showErrorBox(this, message); };
+
     move(0, 0);
     Timer1->start();
     FormCreate();
@@ -135,9 +170,29 @@ void TTintoraForm::setF1Colour(const QColor& colour)
     sSpeedButton5->setPalette(p);
 }
 
+void TTintoraForm::buildActionList()
+{
+    using namespace tintora::keys;
+    auto run = [this](void (TTintoraForm::*handler)()) { return [this, handler] { (this->*handler)(); }; };
+    ActionList1 = {
+        {"Помощь", F1, {}, run(&TTintoraForm::ПомощьExecute)},
+        {"Закрыть", Escape, {}, run(&TTintoraForm::ЗакрытьExecute)},
+        {"Лупа", CtrlBit | 'M', {Tab}, run(&TTintoraForm::ЛупаExecute)},
+        {"HexРежим", CtrlBit | 'H', {}, run(&TTintoraForm::HexРежимExecute)},
+        {"КопироватьBitmap", CtrlBit | 'C', {}, run(&TTintoraForm::КопироватьBitmapExecute)},
+        {"КопироватьLUT", CtrlBit | AltBit | 'C', {}, run(&TTintoraForm::КопироватьLUTExecute)},
+        {"Цвет", Space, {}, run(&TTintoraForm::ЦветExecute)},
+        {"ВсегдаНаверху", CtrlBit | 'T', {}, run(&TTintoraForm::ВсегдаНаверхуExecute)},
+        {"DecРежим", CtrlBit | 'D', {}, run(&TTintoraForm::DecРежимExecute)},
+        {"ЗакрытьВсё", 'I', {CtrlBit | 'I'}, run(&TTintoraForm::ЗакрытьВсёExecute)},
+        {"Настройки", CtrlBit | 'S', {}, run(&TTintoraForm::sSpeedButton6Click)},
+    };
+}
+
 void TTintoraForm::FormCreate()
 {
     m_state.ProgramDir = m_setup.programDir;
+    m_state.SavedMouseSpeed = m_platform.pointer->speed();
     m_startPosition = parseStartPosition(m_setup.args);
     if (m_startPosition) {
         // Top first, then left, each move snapped on its own.
@@ -151,9 +206,8 @@ void TTintoraForm::showMainWindow()
     FormShow();
     if (!m_startPosition) moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen->primaryWorkArea()));
     show();
-    // Into the topmost band whatever the settings say; the band exists only
-    // once the window is mapped.
-    m_platform.windows->setTopmost(static_cast<NativeWindow>(winId()), true);
+    // Into the topmost band whatever the settings say.
+    putInTopmostBandWhenShown(this, *m_platform.windows);
 }
 
 void TTintoraForm::FormShow() {}
@@ -163,6 +217,10 @@ void TTintoraForm::FormClose()
     if (m_closed) return;
     m_closed = true;
     Timer1->stop();
+    m_platform.pointer->setSpeed(m_state.SavedMouseSpeed);
+    // The axis locks end with the program, whatever keys are still down.
+    m_platform.pointer->release();
+    clipCurX = clipCurY = false;
 }
 
 void TTintoraForm::closeEvent(QCloseEvent* event)
@@ -170,6 +228,18 @@ void TTintoraForm::closeEvent(QCloseEvent* event)
     FormClose();
     event->accept();
     QApplication::quit();
+}
+
+void TTintoraForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    WMMove();
+}
+
+void TTintoraForm::WMMove()
+{
+    // The magnifier stands on this window, left edges aligned.
+    if (m_state.Form3 && m_state.Form3->isVisible()) m_state.Form3->move(x(), y() - TForm3::ClientHeight);
 }
 
 void TTintoraForm::moveWindow(Point proposed)
@@ -206,7 +276,153 @@ void TTintoraForm::mouseReleaseEvent(QMouseEvent* event)
 
 void TTintoraForm::ApplicationEvents1Activate() { setF1Colour(F1Active); }
 
-void TTintoraForm::ApplicationEvents1Deactivate() { setF1Colour(F1Inactive); }
+void TTintoraForm::ApplicationEvents1Deactivate()
+{
+    setF1Colour(F1Inactive);
+    liftPointerAids();
+}
+
+void TTintoraForm::liftPointerAids()
+{
+    // Keys released in another program never reach us: a user who switches
+    // away with Alt, Shift or Ctrl down must not be left with a pointer stuck
+    // on a line or at the inverted speed.
+    if (clipCurX || clipCurY) {
+        m_platform.pointer->release();
+        clipCurX = clipCurY = false;
+    }
+    m_state.AltHeld = m_state.CtrlHeld = false;
+    if (m_platform.pointer->speed() != configuredSpeed(m_state)) m_platform.pointer->setSpeed(configuredSpeed(m_state));
+}
+
+void TTintoraForm::FormKeyDown(const KeyChord& key)
+{
+    Pointer& pointer = *m_platform.pointer;
+    m_state.AltHeld = key.alt;
+    m_state.CtrlHeld = key.ctrl;
+    if (key.alt && !clipCurX) {
+        po = pointer.position().value_or(po);
+        pointer.confine(rowThrough(po, m_platform.screen->virtualDesktop()));
+        clipCurX = true;
+    }
+    if (key.shift && !clipCurY) {
+        po = pointer.position().value_or(po);
+        pointer.confine(columnThrough(po, m_platform.screen->virtualDesktop()));
+        clipCurY = true;
+    }
+    if (key.ctrl) pointer.setSpeed(invertedSpeed(m_state));
+}
+
+void TTintoraForm::FormKeyUp(const KeyChord& key)
+{
+    Pointer& pointer = *m_platform.pointer;
+    if (!key.alt) clipCurX = false;
+    if (!key.shift) clipCurY = false;
+    if (!key.alt && !key.shift) pointer.release();
+    if (!key.ctrl) pointer.setSpeed(configuredSpeed(m_state));
+    m_state.AltHeld = key.alt;
+    m_state.CtrlHeld = key.ctrl;
+}
+
+void TTintoraForm::SetMouseSens() { tintora::SetMouseSens(m_state, *m_platform.pointer); }
+
+void TTintoraForm::Magnifier()
+{
+    TForm3* magnifier = m_state.Form3;
+    if (magnifier->isVisible()) {
+        sSpeedButton2->setImageIndex(ImageMagnifierHidden);
+        magnifier->hide();
+    } else {
+        sSpeedButton2->setImageIndex(ImageMagnifierShown);
+        magnifier->move(x(), y() - TForm3::ClientHeight);
+        magnifier->show();
+        activateWindow();
+        setFocus();
+    }
+    SetMouseSens();
+}
+
+void TTintoraForm::ПомощьExecute()
+{
+    TForm2* help = m_state.Form2;
+    if (help->isVisible())
+        help->close();
+    else
+        help->showHelp();
+}
+
+void TTintoraForm::sSpeedButton5Click() { m_state.Form2->showHelp(); }
+
+void TTintoraForm::ЗакрытьExecute()
+{
+    if (m_state.Form3->isVisible())
+        Magnifier();
+    else
+        close();
+}
+
+void TTintoraForm::ЗакрытьВсёExecute() { close(); }
+
+void TTintoraForm::sSpeedButton4Click() { close(); }
+
+void TTintoraForm::sSpeedButton6Click() { m_state.Form4->ShowModal(); }
+
+void TTintoraForm::ЛупаExecute() { Magnifier(); }
+
+void TTintoraForm::HexРежимExecute()
+{
+    if (sSpeedButton3->ImageIndex() == ImageHexOff) {
+        sSpeedButton3->setImageIndex(ImageHexOn);
+        sSpeedButton7->setImageIndex(ImageDecOff);
+        m_state.DecMode = false;
+        m_state.HexMode = true;
+    } else {
+        sSpeedButton3->setImageIndex(ImageHexOff);
+        m_state.HexMode = false;
+    }
+}
+
+void TTintoraForm::DecРежимExecute()
+{
+    if (sSpeedButton7->ImageIndex() == ImageDecOff) {
+        sSpeedButton7->setImageIndex(ImageDecOn);
+        sSpeedButton3->setImageIndex(ImageHexOff);
+        m_state.HexMode = false;
+        m_state.DecMode = true;
+    } else {
+        sSpeedButton7->setImageIndex(ImageDecOff);
+        m_state.DecMode = false;
+    }
+}
+
+void TTintoraForm::ВсегдаНаверхуExecute()
+{
+    const bool on = sSpeedButton1->ImageIndex() == ImagePinOff;
+    sSpeedButton1->setImageIndex(on ? ImagePinOn : ImagePinOff);
+    m_state.Form3->onTop.set(m_state.Form3, *m_platform.windows, on);
+    onTop.set(this, *m_platform.windows, on);
+}
+
+void TTintoraForm::ЦветExecute()
+{
+    if (Timer1->isActive()) {
+        Timer1->stop();
+        sPanel1->mouseDownMovesWindow = false;
+    } else {
+        Timer1->start(); // a fresh interval: the first tick comes 50 ms later
+        sPanel1->mouseDownMovesWindow = true;
+    }
+}
+
+void TTintoraForm::КопироватьBitmapExecute() { copyToClipboard(m_state.BitmapColor); }
+
+void TTintoraForm::КопироватьLUTExecute() { copyToClipboard(m_state.LutColor); }
+
+void TTintoraForm::copyToClipboard(Rgb colour)
+{
+    const std::string failure = m_platform.clipboard->setText(hexColour(colour));
+    if (!failure.empty()) errorBox("Cannot open clipboard: " + failure);
+}
 
 void TTintoraForm::Timer1Timer() { ProbeTick(); }
 

@@ -13,8 +13,10 @@
 #include "platform/platform.h"
 #include "probe/readout_text.h"
 #include "shell/command_line.h"
+#include "shell/commands.h"
 #include "shell/program_state.h"
 #include "shell/title_strip.h"
+#include "shell/window_band.h"
 
 // The separator between the Bitmap and LUT columns: a vertical line along its
 // left edge. A press on it does not move the window.
@@ -26,6 +28,22 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The colour swatch. While probing a press on it drags the window like the
+// window's background; while frozen it is a button (sPanel1Click).
+class TSwatch : public QFrame {
+    Q_OBJECT
+public:
+    using QFrame::QFrame;
+    bool mouseDownMovesWindow = true;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 // What the main window needs from the program that creates it.
@@ -48,6 +66,39 @@ public:
     // Start-up step 7: FormShow, centring when the command line was empty,
     // then the window becomes visible.
     void showMainWindow();
+
+    // The command table, in matching order.
+    tintora::CommandTable ActionList1;
+
+    // Commands.
+    void ПомощьExecute();
+    void ЗакрытьExecute();
+    void ЛупаExecute();
+    void HexРежимExecute();
+    void КопироватьBitmapExecute();
+    void КопироватьLUTExecute();
+    void ЦветExecute();
+    void ВсегдаНаверхуExecute();
+    void DecРежимExecute();
+    void ЗакрытьВсёExecute();
+    void sSpeedButton4Click();
+    void sSpeedButton5Click();
+    void sSpeedButton6Click();
+
+    // Shows the magnifier docked above this window, or hides it.
+    void Magnifier();
+    // Re-applies the slow speed when the slow-pointer option is on.
+    void SetMouseSens();
+
+    // Key handlers: keys that ran no command, and every release.
+    void FormKeyDown(const tintora::KeyChord& key);
+    void FormKeyUp(const tintora::KeyChord& key);
+
+    // Whether sampling runs (not frozen).
+    bool probing() const { return Timer1->isActive(); }
+
+    // Shows an error in the program's general error box.
+    std::function<void(const std::string&)> errorBox;
 
     // One run of the probe timer.
     void Timer1Timer();
@@ -76,7 +127,7 @@ public:
     QLabel* sLabel9;
     QLabel* sLabel10;
     QLabel* sLabel11;
-    QFrame* sPanel1;
+    TSwatch* sPanel1;
     QLabel* sLabel12;
     TBevel* sBevel1;
     QFrame* sPanel2;
@@ -88,17 +139,28 @@ public:
     TSpeedButton* sSpeedButton6;
     TSpeedButton* sSpeedButton7;
 
+    // Fields.
+    tintora::Point po;     // pointer position when the latest axis lock began
+    bool clipCurX = false; // horizontal-line lock (Alt) in force
+    bool clipCurY = false; // vertical-line lock (Shift) in force
+    OnTopStyle onTop;
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void FormCreate();
     void FormShow();
     void FormClose();
     void FormMouseDown(QMouseEvent* event);
+    void WMMove();
+    void copyToClipboard(tintora::Rgb colour);
+    void buildActionList();
+    void liftPointerAids();
     QLabel* makeLabel(const char* text, int left, int top);
     void setLabelText(QLabel* label, const std::string& text);
     void setF1Colour(const QColor& colour);

@@ -1,0 +1,17 @@
+#include "pointer/pointer_aids.h"
+
+namespace tintora {
+
+void SetMouseSens(const ProgramState& state, Pointer& pointer)
+{
+    if (state.SlowMouse) pointer.setSpeed(MinPointerSpeed);
+}
+
+void inversionKeyDown(const ProgramState& state, Pointer& pointer, bool ctrlHeld)
+{
+    if (ctrlHeld) pointer.setSpeed(invertedSpeed(state));
+}
+
+void inversionKeyUp(const ProgramState& state, Pointer& pointer) { pointer.setSpeed(configuredSpeed(state)); }
+
+} // namespace tintora

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/geometry.h"
+#include "platform/pointer.h"
+#include "shell/program_state.h"
+
+namespace tintora {
+
+// The pointer speed the slow-pointer option asks for.
+constexpr int configuredSpeed(const ProgramState& s) { return s.SlowMouse ? MinPointerSpeed : s.SavedMouseSpeed; }
+
+// The speed while Ctrl inverts the option.
+constexpr int invertedSpeed(const ProgramState& s) { return s.SlowMouse ? s.SavedMouseSpeed : MinPointerSpeed; }
+
+// The one-pixel row through p across the desktop (right, bottom exclusive).
+constexpr Rect rowThrough(Point p, const Rect& desktop) { return {desktop.left(), p.y, desktop.width, 1}; }
+
+// The one-pixel column through p across the desktop.
+constexpr Rect columnThrough(Point p, const Rect& desktop) { return {p.x, desktop.top(), 1, desktop.height}; }
+
+// Re-applies the slow speed when the option is on; otherwise does nothing.
+void SetMouseSens(const ProgramState& state, Pointer& pointer);
+
+// The Ctrl inversion of the help window and the settings dialog: a press with
+// Ctrl held sets the inverted speed, any release the configured one.
+void inversionKeyDown(const ProgramState& state, Pointer& pointer, bool ctrlHeld);
+void inversionKeyUp(const ProgramState& state, Pointer& pointer);
+
+} // namespace tintora
