@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include "main_window_fixture.h"
+
+using namespace tintora;
+using tintora::fake::rampOf;
+
+namespace {
+
+// A running program over the fake platform: pixel (200, 100, 0) under the
+// pointer, every ramp table i * 257, one tick taken.
+struct Running : MainWindowFixture {
+    Running()
+    {
+        fake.screen.pixelValue = 0x000064C8;
+        fake.screen.ramp = rampOf([](int i) { return i * 257; });
+        fake.pointer.where = Point{500, 400};
+        form->showMainWindow();
+        form->Timer1Timer();
+    }
+    ~Running() { form->Timer1->stop(); }
+
+    void press(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyPress(w, key, mods); }
+    void release(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyRelease(w, key, mods);
+    }
+    void click(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(form, key, mods); }
+};
+
+// Runs body once the modal loop that follows has started, so that keys
+// reach a modal window the way a user's would.
+void whenModal(std::function<void()> body) { QTimer::singleShot(0, qApp, std::move(body)); }
+
+} // namespace
+
+TEST(KeyDispatch, exactModifierSetsOnly)
+{
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        bool closes;
+    } cases[] = {
+        {Qt::Key_I, Qt::ShiftModifier, false},
+        {Qt::Key_I, Qt::AltModifier, false},
+        {Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier, false},
+        {Qt::Key_I, Qt::NoModifier, true},
+        {Qt::Key_I, Qt::ControlModifier, true},
+        {Qt::Key_Escape, Qt::NoModifier, true},
+    };
+    for (const auto& c : cases) {
+        Running p;
+        p.click(c.key, c.mods);
+        EXPECT_EQ(!p.form->isVisible(), c.closes) << c.key << " " << c.mods.toInt();
+    }
+}
+
+TEST(KeyDispatch, copyShortcutsAndAltGr)
+{
+    Running p;
+    p.click(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(p.fake.clipboard.writes, 0);
+    // The right Alt acting as AltGr: no shortcut matches.
+    p.click(Qt::Key_C, Qt::ControlModifier | Qt::GroupSwitchModifier);
+    EXPECT_EQ(p.fake.clipboard.writes, 0);
+
+    p.click(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(p.fake.clipboard.text, "C86400");
+    p.click(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(p.fake.clipboard.text, "C96400");
+    EXPECT_EQ(p.form->sLabel12->text(), "#C96400");
+    EXPECT_EQ(p.fake.clipboard.writes, 2);
+}
+
+TEST(KeyDispatch, copyOfAnUnreadSampleIsBlack)
+{
+    MainWindowFixture w;
+    w.form->Timer1->stop();
+    w.fake.screen.pixelValue = 0;
+    w.form->Timer1Timer(); // ramp never read
+    w.form->КопироватьBitmapExecute();
+    EXPECT_EQ(w.fake.clipboard.text, "000000");
+    w.form->КопироватьLUTExecute();
+    EXPECT_EQ(w.fake.clipboard.text, "000000");
+}
+
+TEST(KeyDispatch, clipboardFailureShowsTheErrorBoxAndChangesNothing)
+{
+    Running p;
+    p.fake.clipboard.failure = "the clipboard is held by another program";
+    QString caption, message;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModal([&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        message = box->text();
+        icon = box->icon();
+        box->accept();
+    });
+    p.click(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(caption, "Tintora");
+    EXPECT_EQ(message, "Cannot open clipboard: the clipboard is held by another program.");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(p.fake.clipboard.writes, 0);
+    EXPECT_TRUE(p.form->probing());
+}
+
+TEST(ErrorBoxText, fullStopRule)
+{
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {{"Unable to write", "Unable to write."}, {"Done.", "Done."}, {"Why?", "Why?."},
+                 {"(a)", "(a)"}, {"ends with -", "ends with -"}, {"ends with ,", "ends with ,"},
+                 {"ends with !", "ends with !"}, {"", ""}, {"Ошибка", "Ошибка."}};
+    for (const auto& c : cases) EXPECT_EQ(errorBoxText(c.in), c.out) << c.in;
+}
+
+TEST(KeyDispatch, settingsDialogBlocksTheMainCommands)
+{
+    Running p;
+    bool sawModal = false;
+    whenModal([&] {
+        sawModal = QApplication::activeModalWidget() == p.settings;
+        QWidget* target = p.settings->focusWidget() ? p.settings->focusWidget() : p.settings;
+        QTest::keyClick(target, Qt::Key_H, Qt::ControlModifier);
+        QTest::keyClick(target, Qt::Key_I);
+        // Ctrl+S in the dialog closes it.
+        QTest::keyClick(target, Qt::Key_S, Qt::ControlModifier);
+    });
+    p.click(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(sawModal);
+    EXPECT_FALSE(p.settings->isVisible());
+    EXPECT_FALSE(p.state.HexMode);
+    EXPECT_TRUE(p.form->isVisible());
+}
+
+TEST(KeyDispatch, helpWindowPassesUnusedKeysToTheMainWindow)
+{
+    Running p;
+    p.form->sSpeedButton5Click();
+    ASSERT_TRUE(p.help->isVisible());
+    QWidget* target = p.help->focusWidget() ? p.help->focusWidget() : p.help;
+    QTest::keyClick(target, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(p.state.DecMode);
+    EXPECT_EQ(p.form->sSpeedButton7->ImageIndex(), 9);
+    // The help window's own Esc closes it, not the program.
+    QTest::keyClick(target, Qt::Key_Escape);
+    EXPECT_FALSE(p.help->isVisible());
+    EXPECT_TRUE(p.form->isVisible());
+    p.help->showHelp();
+    QTest::keyClick(target, Qt::Key_I);
+    EXPECT_FALSE(p.form->isVisible());
+}
+
+TEST(DisplayModes, flagsAndImagesFollowTheCommands)
+{
+    Running p;
+    const struct {
+        Qt::Key key;
+        bool hex, dec;
+        int hImage, dImage;
+    } steps[] = {
+        {Qt::Key_H, true, false, 4, 8},  {Qt::Key_D, false, true, 3, 9},  {Qt::Key_D, false, false, 3, 8},
+        {Qt::Key_D, false, true, 3, 9},  {Qt::Key_H, true, false, 4, 8},  {Qt::Key_H, false, false, 3, 8},
+    };
+    for (const auto& s : steps) {
+        p.click(s.key, Qt::ControlModifier);
+        EXPECT_EQ(p.state.HexMode, s.hex);
+        EXPECT_EQ(p.state.DecMode, s.dec);
+        EXPECT_EQ(p.form->sSpeedButton3->ImageIndex(), s.hImage);
+        EXPECT_EQ(p.form->sSpeedButton7->ImageIndex(), s.dImage);
+    }
+}
+
+TEST(DisplayModes, bothFlagsFromASettingsFile)
+{
+    Running p;
+    p.state.HexMode = p.state.DecMode = true;
+    p.form->sSpeedButton3->setImageIndex(4);
+    p.form->sSpeedButton7->setImageIndex(9);
+    p.form->Timer1Timer();
+    EXPECT_EQ(p.form->sLabel1->text(), "C8");
+    p.click(Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(p.form->sSpeedButton3->ImageIndex(), 3);
+    EXPECT_FALSE(p.state.HexMode);
+    EXPECT_TRUE(p.state.DecMode);
+    p.form->Timer1Timer();
+    EXPECT_EQ(p.form->sLabel1->text(), "0.780");
+}
+
+TEST(Freeze, spaceFreezesAndResumes)
+{
+    Running p;
+    ASSERT_TRUE(p.form->probing());
+    p.click(Qt::Key_Space);
+    EXPECT_FALSE(p.form->probing());
+    EXPECT_FALSE(p.form->sPanel1->mouseDownMovesWindow);
+
+    // Frozen: a new colour and a new format change nothing on screen, and
+    // copying gives the frozen colour.
+    p.fake.screen.pixelValue = 0x00FF0000; // blue
+    p.click(Qt::Key_H, Qt::ControlModifier);
+    QTest::qWait(120);
+    EXPECT_EQ(p.form->sLabel1->text(), "200");
+    p.click(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(p.fake.clipboard.text, "C86400");
+
+    p.click(Qt::Key_Space);
+    EXPECT_TRUE(p.form->probing());
+    EXPECT_TRUE(p.form->sPanel1->mouseDownMovesWindow);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.form->sLabel3->text() == "FF"; }, 5000));
+    EXPECT_EQ(p.form->sLabel1->text(), "00");
+}
+
+TEST(Freeze, swatchDragsOnlyWhileProbing)
+{
+    Running p;
+    p.form->moveWindow({300, 300});
+    auto dragSwatch = [&] {
+        const QPoint start = p.form->sPanel1->rect().center();
+        QTest::mousePress(p.form->sPanel1, Qt::LeftButton, Qt::NoModifier, start);
+        QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(30, 30)),
+                         QPointF(p.form->sPanel1->mapToGlobal(start) + QPoint(30, 30)), Qt::LeftButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(p.form->sPanel1, &move);
+        QTest::mouseRelease(p.form->sPanel1, Qt::LeftButton, Qt::NoModifier, start);
+    };
+    int clicks = 0;
+    QObject::connect(p.form->sPanel1, &TSwatch::clicked, [&] { ++clicks; });
+    dragSwatch();
+    EXPECT_EQ(p.form->pos(), QPoint(330, 330));
+    EXPECT_EQ(clicks, 0);
+    p.form->ЦветExecute();
+    dragSwatch();
+    EXPECT_EQ(p.form->pos(), QPoint(330, 330));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(Magnifier, tabAndEscToggleItDockedAboveTheMainWindow)
+{
+    Running p;
+    p.form->moveWindow({400, 500});
+    p.click(Qt::Key_Tab);
+    ASSERT_TRUE(p.magnifier->isVisible());
+    EXPECT_EQ(p.magnifier->pos(), QPoint(400, 297));
+    EXPECT_EQ(p.form->sSpeedButton2->ImageIndex(), 6);
+    p.form->moveWindow({450, 520});
+    EXPECT_EQ(p.magnifier->pos(), QPoint(450, 317));
+
+    p.click(Qt::Key_Escape);
+    EXPECT_FALSE(p.magnifier->isVisible());
+    EXPECT_EQ(p.form->sSpeedButton2->ImageIndex(), 5);
+    EXPECT_TRUE(p.form->isVisible());
+    p.click(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_TRUE(p.magnifier->isVisible());
+    p.click(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_FALSE(p.magnifier->isVisible());
+    p.click(Qt::Key_Escape);
+    EXPECT_FALSE(p.form->isVisible());
+}
+
+TEST(AlwaysOnTop, pinTogglesBothWindows)
+{
+    Running p;
+    p.form->Magnifier();
+    QTest::qWait(1);
+    p.fake.windows.topmostCalls.clear();
+    const auto mainId = static_cast<NativeWindow>(p.form->winId());
+    const auto magId = static_cast<NativeWindow>(p.magnifier->winId());
+
+    p.click(Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(p.form->sSpeedButton1->ImageIndex(), 2);
+    const std::vector<std::pair<NativeWindow, bool>> on{{magId, true}, {mainId, true}};
+    EXPECT_EQ(p.fake.windows.topmostCalls, on);
+
+    p.fake.windows.topmostCalls.clear();
+    p.click(Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(p.form->sSpeedButton1->ImageIndex(), 1);
+    const std::vector<std::pair<NativeWindow, bool>> off{{magId, false}, {mainId, false}};
+    EXPECT_EQ(p.fake.windows.topmostCalls, off);
+}
