@@ -1,0 +1,197 @@
+// The real program on a private Xvfb with no window manager: where its
+// window appears, what it shows, how it ends.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/printers.h"
+#include "support/xvfb.h"
+
+using namespace tintora;
+using namespace tintora::test;
+
+namespace {
+
+constexpr const char* Binary = TINTORA_BINARY;
+constexpr const char* Title = "Tintora";
+constexpr int Width = 203;
+constexpr int Height = 110;
+// Generous: the machine may be busy building while the tests run.
+constexpr auto StartTimeout = 20000ms;
+constexpr auto ExitTimeout = 5000ms;
+
+// One run of the program; killed and reaped at the end of the test at the
+// latest.
+struct ProgramRun {
+    TempFile errors;
+    TempFile output;
+    std::unique_ptr<ChildProcess> process;
+};
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_server.running()) << m_server.error(); }
+
+    // Starts the program with args on the private server; extra changes the
+    // environment further (DISPLAY unset runs it without a display).
+    std::unique_ptr<ProgramRun> launch(const std::vector<std::string>& args,
+                                       std::map<std::string, std::optional<std::string>> extra = {})
+    {
+        auto run = std::make_unique<ProgramRun>();
+        std::map<std::string, std::optional<std::string>> changes{
+            {"DISPLAY", m_server.displayName()},
+            // The program refuses a Wayland session; the test's own session
+            // has nothing to do with the private server.
+            {"WAYLAND_DISPLAY", std::nullopt},
+            {"XDG_SESSION_TYPE", std::nullopt},
+        };
+        for (auto& [name, value] : extra) changes[name] = value;
+        run->process = std::make_unique<ChildProcess>(Binary, args, environmentWith(changes), run->errors.path(),
+                                                      run->output.path());
+        return run;
+    }
+
+    // The program's window once it is mapped (and accepted, when given).
+    std::optional<TopLevel> window(const std::function<bool(const TopLevel&)>& accept = {})
+    {
+        return m_server.waitForTopLevel(Title, StartTimeout, accept);
+    }
+
+    Xvfb m_server;
+};
+
+TEST_F(Program, startPosition)
+{
+    struct Case {
+        std::vector<std::string> args;
+        Point topLeft;
+    };
+    const Case cases[] = {
+        {{"-x", "100", "-y", "200"}, {100, 200}},
+        // Centred in the work area, which is the whole 1920 x 1080 monitor:
+        // (1920 - 203) / 2 and (1080 - 110) / 2.
+        {{}, {858, 485}},
+        // Both moves come within 10 pixels of the work area's edges and snap.
+        {{"-x", "5", "-y", "5"}, {0, 0}},
+        // Not an option, but any argument prevents centring.
+        {{"-Xpos", "100"}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        std::string line;
+        for (const std::string& a : c.args) line += " " + a;
+        SCOPED_TRACE("tintora" + line);
+        auto run = launch(c.args);
+        ASSERT_TRUE(run->process->pid()) << run->process->error();
+        const auto w = window([&](const TopLevel& t) { return Point{t.rect.x, t.rect.y} == c.topLeft; });
+        ASSERT_TRUE(w) << "no window; stderr: " << run->errors.contents();
+        EXPECT_EQ((Point{w->rect.x, w->rect.y}), c.topLeft);
+        EXPECT_EQ(w->rect.width, Width);
+        EXPECT_EQ(w->rect.height, Height);
+        run->process->stop();
+        // The next run must not find this one's window.
+        ASSERT_TRUE(waitUntil(ExitTimeout, [&] { return !m_server.findTopLevel(Title); }));
+    }
+}
+
+TEST_F(Program, windowIsTitledTintora)
+{
+    auto run = launch({"-x", "100", "-y", "200"});
+    const auto w = window();
+    ASSERT_TRUE(w) << "stderr: " << run->errors.contents();
+    EXPECT_EQ(w->netWmName, Title); // what task bars and switchers show
+    EXPECT_EQ(w->wmName, Title);
+}
+
+// The swatch is a plain fill of the sampled colour, so a screenshot of it can
+// be compared exactly; moving the pointer to another colour shows the probe
+// keeps sampling.
+TEST_F(Program, swatchFollowsThePixelUnderThePointer)
+{
+    const Colour first{200, 100, 0}, second{0, 128, 255};
+    SolidWindow a(m_server, {1000, 500, 100, 100}, first);
+    SolidWindow b(m_server, {1200, 500, 100, 100}, second);
+    ASSERT_TRUE(a.shown() && b.shown());
+    ASSERT_TRUE(m_server.warpPointer(a.centre()));
+
+    auto run = launch({"-x", "100", "-y", "200"});
+    const auto w = window();
+    ASSERT_TRUE(w) << "stderr: " << run->errors.contents();
+    // sPanel1 is 51 x 51 at (142, 47) of the window.
+    const Point swatch{w->rect.x + 142 + 25, w->rect.y + 47 + 25};
+
+    for (const auto& [target, colour] : {std::pair{&a, first}, std::pair{&b, second}}) {
+        ASSERT_TRUE(m_server.warpPointer(target->centre()));
+        std::optional<Colour> shown;
+        waitUntil(StartTimeout, [&] {
+            shown = m_server.rootPixel(swatch);
+            return shown == colour;
+        });
+        EXPECT_EQ(shown, colour) << "swatch of the pixel under (" << target->centre().x << ", "
+                                 << target->centre().y << ")";
+    }
+}
+
+// The readouts as the running program shows them, through its trace of every
+// change: the pixel under the pointer and the ramp loaded in the server. A
+// new ramp loaded while it runs shows at once, so the ramp is read each tick.
+TEST_F(Program, readoutsShowPixelAndRampUnderThePointer)
+{
+    ASSERT_EQ(m_server.gammaSize(), 256);
+    RampTable times257{}, times256{}, zeros{}, full{};
+    for (std::size_t i = 0; i < 256; ++i) {
+        times257[i] = static_cast<std::uint16_t>(i * 257);
+        times256[i] = static_cast<std::uint16_t>(i * 256);
+        full[i] = 65535;
+    }
+    ASSERT_TRUE(m_server.setGammaRamp(times257, times257, times257));
+    SolidWindow window(m_server, {1000, 500, 100, 100}, {200, 100, 0});
+    ASSERT_TRUE(window.shown());
+    ASSERT_TRUE(m_server.warpPointer(window.centre()));
+
+    auto run = launch({"-x", "100", "-y", "200"}, {{"TINTORA_TRACE_READOUTS", "1"}});
+    auto shows = [&](const std::string& line) {
+        return waitUntil(StartTimeout, [&] { return run->output.contents().find(line) != std::string::npos; });
+    };
+    EXPECT_TRUE(shows("Bitmap 200 100 0 | LUT 201 (51400) 100 (25700) 0 (0) | #C96400"))
+        << "trace: " << run->output.contents() << "stderr: " << run->errors.contents();
+
+    ASSERT_TRUE(m_server.setGammaRamp(times256, zeros, full));
+    EXPECT_TRUE(shows("Bitmap 200 100 0 | LUT 200 (51200) 0 (0) 255 (65535) | #C800FF"))
+        << "trace: " << run->output.contents();
+}
+
+TEST_F(Program, withoutDisplayExitsWithAMessage)
+{
+    auto run = launch({}, {{"DISPLAY", std::nullopt}});
+    const auto status = run->process->waitForExit(ExitTimeout);
+    ASSERT_TRUE(status) << "still running without a display";
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_NE(WEXITSTATUS(*status), 0);
+    EXPECT_NE(run->errors.contents().find("X11"), std::string::npos) << "stderr: " << run->errors.contents();
+}
+
+// Each of these signals runs the normal close and ends the program with 0.
+TEST_F(Program, signalsCloseTheProgram)
+{
+    for (const int signo : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signo));
+        auto run = launch({"-x", "100", "-y", "200"});
+        // The window is mapped after the handlers are in place.
+        ASSERT_TRUE(window()) << "stderr: " << run->errors.contents();
+        ASSERT_TRUE(run->process->signal(signo));
+        const auto status = run->process->waitForExit(ExitTimeout);
+        ASSERT_TRUE(status) << "still running " << ExitTimeout.count() << " ms after the signal";
+        ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+        EXPECT_EQ(WEXITSTATUS(*status), 0) << "stderr: " << run->errors.contents();
+        ASSERT_TRUE(waitUntil(ExitTimeout, [&] { return !m_server.findTopLevel(Title); }));
+    }
+}
+
+} // namespace

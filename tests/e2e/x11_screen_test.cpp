@@ -1,0 +1,211 @@
+// The X11 backend against a real X server: a private Xvfb whose gamma ramp,
+// windows and pointer the tests set up themselves.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <variant>
+
+#include "platform/platform.h"
+#include "probe/lut.h"
+#include "probe/probe_tick.h"
+#include "support/printers.h"
+#include "support/xvfb.h"
+
+using namespace tintora;
+using namespace tintora::test;
+
+namespace {
+
+// Opens the backend on server whatever session the tests run in: a Wayland
+// session would make it refuse.
+std::variant<Platform, std::string> openPlatformOn(const Xvfb& server)
+{
+    const ScopedEnv display = server.useAsDisplay();
+    const ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
+    const ScopedEnv session("XDG_SESSION_TYPE", std::nullopt);
+    return openPlatform();
+}
+
+RampTable rampOf(std::uint16_t (*entry)(int))
+{
+    RampTable t{};
+    for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = entry(i);
+    return t;
+}
+
+class X11Backend : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_server = std::make_unique<Xvfb>(); }
+    static void TearDownTestSuite() { s_server.reset(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_server->running()) << s_server->error();
+        auto opened = openPlatformOn(*s_server);
+        ASSERT_TRUE(std::holds_alternative<Platform>(opened)) << std::get<std::string>(opened);
+        m_platform = std::move(std::get<Platform>(opened));
+    }
+
+    Xvfb& server() { return *s_server; }
+    Screen& screen() { return *m_platform.screen; }
+    Pointer& pointer() { return *m_platform.pointer; }
+
+    static inline std::unique_ptr<Xvfb> s_server;
+    Platform m_platform;
+};
+
+// The ramp is loaded through RandR and read back by the tick, so each case
+// also proves the ramp is read afresh: all cases run on one connection.
+TEST_F(X11Backend, tickReadsPixelAndRampUnderPointer)
+{
+    ASSERT_EQ(server().gammaSize(), 256) << "Xvfb's CRTC is expected to have a 256-entry ramp";
+    struct Case {
+        const char* name;
+        RampTable red, green, blue;
+        Colour pixel;
+        RawEntries raw;
+        Rgb lut;
+    };
+    const RampTable times257 = rampOf([](int i) { return static_cast<std::uint16_t>(i * 257); });
+    const Case cases[] = {
+        {"i*257 in all tables", times257, times257, times257, {200, 100, 0}, {51400, 25700, 0}, {201, 100, 0}},
+        {"each channel its own table", rampOf([](int i) { return static_cast<std::uint16_t>(i * 256); }),
+         rampOf([](int) { return std::uint16_t{0}; }), rampOf([](int) { return std::uint16_t{65535}; }),
+         {100, 100, 100}, {25600, 0, 65535}, {100, 0, 255}},
+    };
+    const Rect where{700, 400, 120, 80};
+    ProgramState state;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(server().setGammaRamp(c.red, c.green, c.blue));
+        SolidWindow window(server(), where, c.pixel);
+        ASSERT_TRUE(window.shown());
+        ASSERT_TRUE(server().warpPointer(window.centre()));
+
+        EXPECT_EQ(samplePointer(state, screen(), pointer()), window.centre());
+
+        EXPECT_EQ(state.BitmapColor, (Rgb{c.pixel.r, c.pixel.g, c.pixel.b}));
+        const RawEntries raw = rawEntries(state.GammaRamp, state.BitmapColor);
+        EXPECT_EQ(raw.R, c.raw.R);
+        EXPECT_EQ(raw.G, c.raw.G);
+        EXPECT_EQ(raw.B, c.raw.B);
+        EXPECT_EQ(state.LutColor, c.lut);
+        for (std::size_t i = 0; i < 256; ++i) {
+            ASSERT_EQ(state.GammaRamp[i], c.red[i]) << "red entry " << i;
+            ASSERT_EQ(state.GammaRamp[256 + i], c.green[i]) << "green entry " << i;
+            ASSERT_EQ(state.GammaRamp[512 + i], c.blue[i]) << "blue entry " << i;
+        }
+    }
+}
+
+TEST_F(X11Backend, xvfbOffersAGammaRamp)
+{
+    EXPECT_TRUE(screen().canReadGammaRamp());
+    GammaTable ramp{};
+    EXPECT_TRUE(screen().gammaRamp({-50, -50}, ramp)) << "a point off every monitor reads the first CRTC's ramp";
+}
+
+// Edges of the root read the windows there; a point no monitor shows is the
+// invalid colour, never an X error that ends the process.
+TEST_F(X11Backend, pixelReadsInsideAndOutsideTheRoot)
+{
+    SolidWindow topLeft(server(), {0, 0, 10, 10}, {200, 100, 0});
+    SolidWindow bottomRight(server(), {1910, 1070, 10, 10}, {1, 2, 3});
+    ASSERT_TRUE(topLeft.shown() && bottomRight.shown());
+    struct Case {
+        Point p;
+        ColourValue expected; // red in the low byte
+    };
+    const Case cases[] = {
+        {{0, 0}, 0x000064C8u},      {{1919, 1079}, 0x00030201u}, {{-5, -5}, InvalidColour},
+        {{5000, 10}, InvalidColour}, {{-1, 0}, InvalidColour},    {{0, -1}, InvalidColour},
+        {{1920, 0}, InvalidColour},  {{0, 1080}, InvalidColour},  {{1920, 1080}, InvalidColour},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(screen().pixel(c.p), c.expected) << "at (" << c.p.x << ", " << c.p.y << ")";
+}
+
+// One image is reused as the program reuses its magnifier buffer: each grab
+// must have exactly the rect's size and no pixels left from the one before.
+TEST_F(X11Backend, grabIsBlackWhereNoMonitorShows)
+{
+    const Colour green{10, 200, 30}, orange{200, 100, 0};
+    SolidWindow topLeft(server(), {0, 0, 50, 50}, green);
+    SolidWindow bottomRight(server(), {1880, 1040, 40, 40}, orange);
+    ASSERT_TRUE(topLeft.shown() && bottomRight.shown());
+
+    // What the screen shows at p: every on-root point the cases grab lies in
+    // one of the two windows.
+    auto expectedAt = [&](Point p) -> std::uint32_t {
+        for (const SolidWindow* w : {&topLeft, &bottomRight}) {
+            if (!w->rect().contains(p)) continue;
+            const Colour c = w == &topLeft ? green : orange;
+            return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
+        }
+        return 0;
+    };
+    struct Case {
+        Rect rect;
+        bool readable;
+    };
+    const Case cases[] = {
+        {{5, 5, 20, 10}, true},          // all on the root
+        {{-10, -5, 20, 10}, true},       // same size, partly off to the top-left
+        {{1900, 1060, 40, 30}, true},    // partly off to the bottom-right
+        {{-100, -100, 10, 10}, false},   // wholly off
+    };
+    ScreenImage image;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "rect " << c.rect.x << "," << c.rect.y << " " << c.rect.width << "x"
+                                        << c.rect.height);
+        EXPECT_EQ(screen().grab(c.rect, image), c.readable);
+        ASSERT_EQ(image.width, c.rect.width);
+        ASSERT_EQ(image.height, c.rect.height);
+        ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(c.rect.width * c.rect.height));
+        int wrong = 0;
+        for (int y = 0; y < c.rect.height; ++y) {
+            for (int x = 0; x < c.rect.width; ++x) {
+                const Point p{c.rect.x + x, c.rect.y + y};
+                const std::uint32_t got = image.pixels[static_cast<std::size_t>(y * c.rect.width + x)];
+                if (got != expectedAt(p) && wrong++ < 5)
+                    ADD_FAILURE() << "pixel (" << p.x << ", " << p.y << ") is " << std::hex << got << ", expected "
+                                  << expectedAt(p);
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
+// With no window manager there are no panels: the work area is the monitor.
+// A second server of another size makes sure nothing assumes 1920 x 1080.
+TEST_F(X11Backend, layoutWithoutWindowManager)
+{
+    Xvfb::Options options;
+    options.width = 1280;
+    options.height = 1024;
+    Xvfb small(options);
+    ASSERT_TRUE(small.running()) << small.error();
+    auto opened = openPlatformOn(small);
+    ASSERT_TRUE(std::holds_alternative<Platform>(opened)) << std::get<std::string>(opened);
+    Platform& other = std::get<Platform>(opened);
+
+    for (Screen* s : {&screen(), other.screen.get()}) {
+        const Rect root = s == &screen() ? Rect{0, 0, 1920, 1080} : Rect{0, 0, 1280, 1024};
+        SCOPED_TRACE(testing::Message() << "root " << root.width << "x" << root.height);
+        EXPECT_EQ(s->monitors(), std::vector<Rect>{root});
+        EXPECT_EQ(s->virtualDesktop(), root);
+        EXPECT_EQ(s->primaryWorkArea(), root);
+        EXPECT_EQ(s->workAreaAt({5000, -300}), root) << "a point off every monitor takes the nearest";
+    }
+}
+
+TEST_F(X11Backend, pointerPositionAfterWarp)
+{
+    for (const Point p : {Point{0, 0}, Point{1919, 1079}, Point{37, 911}, Point{1500, 3}}) {
+        ASSERT_TRUE(server().warpPointer(p));
+        EXPECT_EQ(pointer().position(), p) << "warped to (" << p.x << ", " << p.y << ")";
+    }
+}
+
+} // namespace
