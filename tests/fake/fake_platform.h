@@ -71,6 +71,8 @@ public:
         text = t;
         return {};
     }
+    int keepCalls = 0; // keepAfterExit calls
+    void keepAfterExit() override { ++keepCalls; }
 };
 
 class FakeWindows final : public Windows {
