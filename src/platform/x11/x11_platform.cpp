@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/x11/x11_clipboard.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_pointer.h"
 #include "platform/x11/x11_screen.h"
@@ -25,9 +26,14 @@ std::variant<Platform, std::string> openPlatform()
     p.screen = std::make_unique<x11::X11Screen>(connection);
     p.pointer = std::make_unique<x11::X11Pointer>(connection);
     p.windows = std::make_unique<x11::X11Windows>(connection);
+    p.clipboard = std::make_unique<x11::X11Clipboard>(connection);
     return p;
 }
 
-std::optional<int> runPlatformHelper(int, char**) { return std::nullopt; }
+std::optional<int> runPlatformHelper(int, char**)
+{
+    if (x11::startedAsClipboardKeeper()) return x11::runClipboardKeeper();
+    return std::nullopt;
+}
 
 } // namespace tintora
