@@ -7,6 +7,8 @@
 
 #include "help/help_form.h"
 #include "magnifier/magnifier_form.h"
+#include "magnifier/magnifier_geometry.h"
+#include "magnifier/zoom_ladder.h"
 #include "pointer/pointer_aids.h"
 #include "pointer/settings_form.h"
 #include "probe/lut.h"
@@ -221,6 +223,8 @@ void TTintoraForm::FormClose()
     // The axis locks end with the program, whatever keys are still down.
     m_platform.pointer->release();
     clipCurX = clipCurY = false;
+    // A colour copied last stays pasteable after the program has gone.
+    m_platform.clipboard->keepAfterExit();
 }
 
 void TTintoraForm::closeEvent(QCloseEvent* event)
@@ -311,6 +315,19 @@ void TTintoraForm::FormKeyDown(const KeyChord& key)
         clipCurY = true;
     }
     if (key.ctrl) pointer.setSpeed(invertedSpeed(m_state));
+    // Zoom steps: exactly Ctrl with the plus or minus key of the main keyboard.
+    if (key.ctrl && !key.alt && !key.shift && (key.key == keys::Plus || key.key == keys::Minus)) {
+        m_state.Zoom = key.key == keys::Plus ? zoomStepUp(m_state.Zoom) : zoomStepDown(m_state.Zoom);
+        ZoomCheckedInPopUp();
+    }
+}
+
+void TTintoraForm::ZoomCheckedInPopUp()
+{
+    const auto checked = checkedZoomItem(m_state.Zoom);
+    const auto& items = m_state.Form3->zoomItems;
+    for (std::size_t i = 0; i < items.size(); ++i) items[i]->setChecked(checked && *checked == i);
+    SetMouseSens();
 }
 
 void TTintoraForm::FormKeyUp(const KeyChord& key)
@@ -428,10 +445,37 @@ void TTintoraForm::Timer1Timer() { ProbeTick(); }
 
 void TTintoraForm::ProbeTick()
 {
-    const bool magnifierShown = m_state.Form3 && m_state.Form3->isVisible();
-    sSpeedButton2->setImageIndex(magnifierShown ? ImageMagnifierShown : ImageMagnifierHidden);
+    TForm3* magnifier = m_state.Form3;
+    if (magnifier && magnifier->isVisible()) {
+        sSpeedButton2->setImageIndex(ImageMagnifierShown);
+        UpdateMagnifier();
+        magnifier->setCoordinates(m_platform.pointer->position().value_or(Point{0, 0}));
+    } else {
+        sSpeedButton2->setImageIndex(ImageMagnifierHidden);
+    }
     samplePointer(m_state, *m_platform.screen, *m_platform.pointer);
     ShowReadouts();
+}
+
+void TTintoraForm::UpdateMagnifier()
+{
+    TMagnifierImage* image = m_state.Form3->Image1;
+    const int w = image->width();
+    const int h = image->height();
+    const Point p = m_platform.pointer->position().value_or(Point{0, 0});
+    // The block is not clamped to the screen: what no monitor shows is black.
+    m_platform.screen->grab(sourceBlock(p, w, h, m_state.Zoom), m_grab);
+    ScreenImage& bitmap = image->bitmap;
+    if (bitmap.width != w || bitmap.height != h) {
+        // Created at the first capture, reused afterwards.
+        bitmap.width = w;
+        bitmap.height = h;
+        bitmap.pixels.assign(static_cast<std::size_t>(w) * h, 0u);
+    }
+    stretchInto(m_grab, bitmap);
+    drawCrosshair(bitmap);
+    image->captured = true;
+    image->update();
 }
 
 void TTintoraForm::ShowReadouts()

@@ -89,6 +89,8 @@ public:
     void Magnifier();
     // Re-applies the slow speed when the slow-pointer option is on.
     void SetMouseSens();
+    // Sets the zoom menu's check marks from Zoom, then SetMouseSens.
+    void ZoomCheckedInPopUp();
 
     // Key handlers: keys that ran no command, and every release.
     void FormKeyDown(const tintora::KeyChord& key);
@@ -158,6 +160,7 @@ private:
     void FormClose();
     void FormMouseDown(QMouseEvent* event);
     void WMMove();
+    void UpdateMagnifier();
     void copyToClipboard(tintora::Rgb colour);
     void buildActionList();
     void liftPointerAids();
@@ -173,4 +176,5 @@ private:
     std::uint32_t m_swatchColour = 0xFFFFFFFFu;
     bool m_closed = false;
     std::string m_lastTrace;
+    tintora::ScreenImage m_grab; // the magnifier's source block, reused
 };

@@ -182,4 +182,5 @@ TEST(PointerSpeed, closingGivesTheSystemStateBack)
     EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
     EXPECT_EQ(p.fake.pointer.speedsSet.back(), 10);
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
+    EXPECT_EQ(p.fake.clipboard.keepCalls, 1);
 }
