@@ -114,8 +114,23 @@ bool writeFileAtomically(const std::string& path, std::string_view contents, std
             return false;
         }
         // The rename below would replace a file the user made read-only.
+        // No write bit at all counts as read-only for everyone, root included,
+        // so that protecting the file works the same for every user.
         if (::access(target.c_str(), W_OK) != 0) {
             error = withReason(target, errno);
+            return false;
+        }
+        if ((st.st_mode & 0222) == 0) {
+            error = withReason(target, EACCES);
+            return false;
+        }
+    }
+    {
+        const std::size_t slash = target.rfind('/');
+        const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+        struct stat dirSt {};
+        if (::stat(dir.c_str(), &dirSt) == 0 && (dirSt.st_mode & 0222) == 0) {
+            error = withReason(target, EACCES);
             return false;
         }
     }
