@@ -2,7 +2,16 @@
 
 namespace tintora::x11 {
 
-X11Pointer::X11Pointer(std::shared_ptr<Connection> connection) : m_connection(std::move(connection)) {}
+X11Pointer::X11Pointer(std::shared_ptr<Connection> connection)
+    : m_connection(std::move(connection)), m_speed(m_connection), m_barriers(m_connection)
+{
+}
+
+X11Pointer::~X11Pointer()
+{
+    m_barriers.release();
+    m_speed.setSpeed(UserSpeed);
+}
 
 std::optional<Point> X11Pointer::position()
 {
@@ -18,11 +27,14 @@ std::optional<Point> X11Pointer::position()
     return Point{rootX, rootY};
 }
 
-// In progress: device speed and barriers are being written.
-int X11Pointer::speed() { return UserSpeed; }
-void X11Pointer::setSpeed(int) {}
-bool X11Pointer::canConfinePointer() { return false; }
-void X11Pointer::confine(Rect) {}
-void X11Pointer::release() {}
+int X11Pointer::speed() { return m_speed.speed(); }
+
+void X11Pointer::setSpeed(int speed) { m_speed.setSpeed(speed); }
+
+bool X11Pointer::canConfinePointer() { return m_barriers.available(); }
+
+void X11Pointer::confine(Rect rect) { m_barriers.confine(rect); }
+
+void X11Pointer::release() { m_barriers.release(); }
 
 } // namespace tintora::x11

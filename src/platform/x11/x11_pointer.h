@@ -3,13 +3,19 @@
 #include <memory>
 
 #include "platform/pointer.h"
+#include "platform/x11/x11_barriers.h"
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_pointer_speed.h"
 
 namespace tintora::x11 {
 
+// The pointer on X11: position from the server, speed through the devices'
+// transformation matrices, confinement by pointer barriers. Destroying it
+// gives the devices their own settings back and frees the pointer.
 class X11Pointer final : public Pointer {
 public:
     explicit X11Pointer(std::shared_ptr<Connection> connection);
+    ~X11Pointer() override;
     std::optional<Point> position() override;
     int speed() override;
     void setSpeed(int speed) override;
@@ -19,6 +25,8 @@ public:
 
 private:
     std::shared_ptr<Connection> m_connection;
+    DeviceSpeed m_speed;
+    PointerBarriers m_barriers;
 };
 
 } // namespace tintora::x11
