@@ -28,14 +28,14 @@ void onSignal(int)
 
 // SIGINT, SIGTERM and SIGHUP close the main window like any close request, so
 // the same close sequence runs.
-void routeSignalsTo(QWidget* mainWindow)
+void routeSignalsTo(TTintoraForm* mainWindow)
 {
     if (::pipe(g_signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, mainWindow);
     QObject::connect(notifier, &QSocketNotifier::activated, mainWindow, [mainWindow] {
         char buffer[16];
         [[maybe_unused]] const auto n = ::read(g_signalPipe[0], buffer, sizeof buffer);
-        mainWindow->close();
+        mainWindow->closeQuietly();
     });
     struct sigaction action {};
     action.sa_handler = onSignal;

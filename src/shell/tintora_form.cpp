@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <iostream>
 
 #include "help/help_form.h"
 #include "magnifier/magnifier_form.h"
@@ -15,6 +16,10 @@
 #include "probe/probe_tick.h"
 #include "probe/readout_text.h"
 #include "shell/error_box.h"
+#include "shell/ini_file.h"
+#include "shell/ini_storage.h"
+#include "shell/settings_location.h"
+#include "shell/settings_values.h"
 #include "shell/screen_snapping.h"
 
 using namespace tintora;
@@ -139,7 +144,12 @@ TTintoraForm::TTintoraForm(ProgramState& state, Platform& platform, MainWindowSe
     connect(sSpeedButton6, &QToolButton::clicked, this, &TTintoraForm::sSpeedButton6Click);
     connect(sSpeedButton7, &QToolButton::clicked, this, &TTintoraForm::DecРежимExecute);
     buildActionList();
-    errorBox = [this](const std::string& message) { showErrorBox(this, message); };
+    errorBox = [this](const std::string& message) {
+        if (m_quiet)
+            std::cerr << "tintora: " << errorBoxText(message) << '\n';
+        else
+            showErrorBox(this, message);
+    };
 
     move(0, 0);
     Timer1->start();
@@ -212,13 +222,87 @@ void TTintoraForm::showMainWindow()
     putInTopmostBandWhenShown(this, *m_platform.windows);
 }
 
-void TTintoraForm::FormShow() {}
+void TTintoraForm::FormShow() { LoadSettings(settingsFilePathFor(m_state.ProgramDir)); }
+
+void TTintoraForm::LoadSettings(const std::string& path)
+{
+    std::string error;
+    // An unreadable file reads like a missing one: every key its default.
+    const IniDocument ini = IniDocument::parse(readFile(path, error).value_or(""));
+    auto flag = [&](const char* section, const char* key) {
+        return readBool(ini.value(section, key)).value_or(false);
+    };
+
+    const bool pinned = flag("GENERAL", "onTop");
+    sSpeedButton1->setImageIndex(pinned ? ImagePinOn : ImagePinOff);
+    m_state.Form3->onTop.set(m_state.Form3, *m_platform.windows, pinned);
+    onTop.set(this, *m_platform.windows, pinned);
+
+    m_state.HexMode = flag("GENERAL", "HexMode");
+    if (m_state.HexMode) sSpeedButton3->setImageIndex(ImageHexOn);
+    m_state.DecMode = flag("GENERAL", "DecMode");
+    if (m_state.DecMode) sSpeedButton7->setImageIndex(ImageDecOn);
+
+    if (flag("MAGNIFIER", "ShowMag")) {
+        m_state.Form3->move(x(), y() - TForm3::ClientHeight);
+        m_state.Form3->show();
+        activateWindow();
+        setFocus();
+    }
+    m_state.Zoom = zoomFromFile(readZoom(ini.value("MAGNIFIER", "Zoom"), m_setup.decimalSeparator));
+    m_state.SlowMouse = flag("MAGNIFIER", "SlowMouse");
+    ZoomCheckedInPopUp();
+}
+
+void TTintoraForm::SaveSettings(const std::string& path)
+{
+    const std::string failure = "Unable to write to " + path;
+    std::string error;
+    const std::optional<std::string> bytes = readFile(path, error);
+    if (!bytes) {
+        // Never overwrite a file whose contents could not be read.
+        errorBox(failure);
+        return;
+    }
+    if (!makeParentDirectories(path)) {
+        errorBox(failure);
+        return;
+    }
+    IniDocument ini = IniDocument::parse(*bytes);
+    const std::pair<const char*, std::string> general[] = {
+        {"onTop", writeBool(sSpeedButton1->ImageIndex() != ImagePinOff)},
+        {"HexMode", writeBool(m_state.HexMode)},
+        {"DecMode", writeBool(m_state.DecMode)},
+    };
+    const std::pair<const char*, std::string> magnifier[] = {
+        {"ShowMag", writeBool(m_state.Form3->isVisible())},
+        {"Zoom", writeZoom(m_state.Zoom, m_setup.decimalSeparator)},
+        {"SlowMouse", writeBool(m_state.SlowMouse)},
+    };
+    // One write per key, each replacing the file whole: a failure stops the
+    // saving at that key, the keys before it being written.
+    auto write = [&](const char* section, const std::pair<const char*, std::string>& kv) {
+        ini.setValue(section, kv.first, kv.second);
+        return writeFileAtomically(path, ini.text(), error);
+    };
+    for (const auto& kv : general)
+        if (!write("GENERAL", kv)) return errorBox(failure);
+    for (const auto& kv : magnifier)
+        if (!write("MAGNIFIER", kv)) return errorBox(failure);
+}
+
+void TTintoraForm::closeQuietly()
+{
+    m_quiet = true;
+    close();
+}
 
 void TTintoraForm::FormClose()
 {
     if (m_closed) return;
     m_closed = true;
     Timer1->stop();
+    SaveSettings(settingsFilePathFor(m_state.ProgramDir));
     m_platform.pointer->setSpeed(m_state.SavedMouseSpeed);
     // The axis locks end with the program, whatever keys are still down.
     m_platform.pointer->release();

@@ -99,6 +99,14 @@ public:
     // Whether sampling runs (not frozen).
     bool probing() const { return Timer1->isActive(); }
 
+    // The settings file: read at the first show, written at the close.
+    void LoadSettings(const std::string& path);
+    void SaveSettings(const std::string& path);
+
+    // Closes as a close request does, but reports problems on the standard
+    // error instead of a box that nobody may be there to answer (signals).
+    void closeQuietly();
+
     // Shows an error in the program's general error box.
     std::function<void(const std::string&)> errorBox;
 
@@ -175,6 +183,7 @@ private:
     std::optional<QPoint> m_dragOffset; // pointer minus window corner while dragging
     std::uint32_t m_swatchColour = 0xFFFFFFFFu;
     bool m_closed = false;
+    bool m_quiet = false;
     std::string m_lastTrace;
     tintora::ScreenImage m_grab; // the magnifier's source block, reused
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTemporaryDir>
 #include <memory>
 
 #include "fake/fake_platform.h"
@@ -11,7 +12,9 @@ struct MainWindowFixture {
     {
         MainWindowSetup setup;
         setup.args = std::move(args);
-        setup.programDir = "/opt/tintora/";
+        // The program's directory, where the settings file goes: a fresh
+        // one for every fixture, removed with it.
+        setup.programDir = programDir.path().toStdString() + "/";
         setup.decimalSeparator = std::move(decimalSeparator);
         windows = std::make_unique<ProgramWindows>(state, fake.platform, std::move(setup));
         form = windows->main.get();
@@ -20,6 +23,7 @@ struct MainWindowFixture {
         settings = windows->settings.get();
     }
 
+    QTemporaryDir programDir;
     tintora::fake::FakePlatform fake;
     tintora::ProgramState state;
     std::unique_ptr<ProgramWindows> windows;
@@ -27,4 +31,6 @@ struct MainWindowFixture {
     TForm2* help;
     TForm3* magnifier;
     TForm4* settings;
+
+    std::string settingsPath() const { return programDir.filePath("Tintora.ini").toStdString(); }
 };

@@ -77,7 +77,7 @@ TEST(MainWindowLayout, componentsWhereTheyBelong)
     EXPECT_EQ(w.settings->windowTitle(), QStringLiteral("Настройки"));
     EXPECT_EQ(w.settings->size(), QSize(237, 147));
     EXPECT_FALSE(w.help->isVisible() || w.magnifier->isVisible() || w.settings->isVisible());
-    EXPECT_EQ(w.state.ProgramDir, "/opt/tintora/");
+    EXPECT_EQ(w.state.ProgramDir, w.programDir.path().toStdString() + "/");
 }
 
 TEST(ProbeTick, oneTickWritesAllEightControlsInEachFormat)

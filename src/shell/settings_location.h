@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+namespace tintora {
+
+// The settings file's name, beside the executable.
+constexpr const char* SettingsFileName = "Tintora.ini";
+
+// What the choice of the settings file depends on.
+struct SettingsPlace {
+    std::string programDir;     // with the trailing separator
+    bool programDirWritable;    // a file can be created or replaced there
+    bool fileInProgramDir;      // Tintora.ini already lies there
+    std::string xdgConfigHome;  // $XDG_CONFIG_HOME, may be empty
+    std::string home;           // $HOME, may be empty
+};
+
+// The settings file: beside the executable, unless that directory cannot be
+// written and holds no settings file (an installed package), in which case
+// the user's configuration directory: $XDG_CONFIG_HOME/tintora/Tintora.ini,
+// ~/.config/tintora/Tintora.ini without it. A relative $XDG_CONFIG_HOME is
+// ignored, as the base-directory rules ask.
+std::string settingsFilePath(const SettingsPlace& place);
+
+// Creates the directories above filePath that are missing (mode 0700, as
+// configuration directories are); false when one cannot be made.
+bool makeParentDirectories(const std::string& filePath);
+
+// The settings file for this process, looked up on the file system.
+std::string settingsFilePathFor(const std::string& programDir);
+
+} // namespace tintora
