@@ -1,0 +1,75 @@
+#pragma once
+
+// The input devices of a private Xvfb, read and set directly through XInput 2
+// and XTest, and the X11 pointer backend opened the way the program opens it.
+// Xlib stays out of this header (its macros clash with gtest).
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/pointer.h"
+#include "support/xvfb.h"
+
+namespace tintora::test {
+
+// A "Coordinate Transformation Matrix" as the server stores it: nine floats
+// row by row, as bit patterns so that comparisons are exact.
+using MatrixBits = std::array<std::uint32_t, 9>;
+MatrixBits matrixOf(const std::array<float, 9>& values);
+// diag(f, f, 1)
+MatrixBits scaleMatrix(float f);
+std::string describe(const MatrixBits& m);
+
+struct InputDevice {
+    int id = 0;
+    std::string name;
+};
+
+// Requests on the server's devices, made on the Xvfb object's own connection.
+class InputDevices {
+public:
+    explicit InputDevices(Xvfb& server);
+
+    std::vector<InputDevice> slavePointers();
+    std::optional<int> idOf(const std::string& name);
+    std::optional<MatrixBits> matrix(int id);
+    bool setMatrix(int id, const MatrixBits& m);
+
+    // Every property of every device: "device name/property name" to its
+    // type, format and bytes.
+    std::map<std::string, std::string> properties();
+
+    // A new master pointer and keyboard pair, which brings a new slave
+    // pointer "<name> XTEST pointer"; and its removal.
+    bool addMaster(const std::string& name);
+    bool removeMaster(const std::string& name);
+
+    // Moves the pointer to p and waits until it is there. This warps through
+    // the master pointer with XInput 2: a core warp would leave a device whose
+    // matrix scales believing it is elsewhere (its next motion jumps).
+    bool warpTo(Point p);
+
+    // Relative motion through the XTEST pointer, as a mouse would make it
+    // (barriers and the device's matrix apply; a warp would skip both).
+    bool moveRelative(int dx, int dy);
+    std::optional<Point> pointer();
+
+private:
+    Xvfb& m_server;
+};
+
+// The X11 pointer backend on $DISPLAY on a connection of its own, and that
+// connection's event pump (the program's probe tick runs it).
+struct PointerBackend {
+    std::unique_ptr<Pointer> pointer;
+    std::function<void()> pumpEvents;
+};
+std::optional<PointerBackend> openPointerBackend(std::string& error);
+
+} // namespace tintora::test

@@ -1,0 +1,368 @@
+// The X11 pointer backend against a private Xvfb: the speed and the barriers
+// are seen in relative XTest motion, the devices' settings are compared bit
+// for bit with what they were before the backend touched them.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "e2e/input_devices.h"
+#include "support/printers.h"
+#include "support/xvfb.h"
+
+using namespace tintora;
+using namespace tintora::test;
+
+namespace {
+
+// A directory of its own for the backend's state files, removed afterwards.
+class TempDir {
+public:
+    TempDir()
+    {
+        char name[] = "/tmp/tintora-pointer-test-XXXXXX";
+        if (::mkdtemp(name)) m_path = name;
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return m_path; }
+    std::vector<std::string> files() const
+    {
+        std::vector<std::string> names;
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(m_path, ignored))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+private:
+    std::string m_path;
+};
+
+// Awkward values everywhere (and a negative zero) so that any rounding or
+// reordering on the way back shows.
+const MatrixBits OddMatrix = matrixOf({1.1f, 0.2f, 0.0001f, -0.3f, 0.7f, 3.5e-5f, -0.0f, 0.0f, 1.0f});
+const MatrixBits OtherOddMatrix = matrixOf({0.9f, -0.1f, 0.0f, 0.15f, 1.3f, 0.0f, 0.0f, 0.0f, 1.0f});
+
+class X11PointerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_server = std::make_unique<Xvfb>(); }
+    static void TearDownTestSuite() { s_server.reset(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_server->running()) << s_server->error();
+        ASSERT_FALSE(m_stateDir.path().empty());
+        m_display.emplace(s_server->useAsDisplay());
+        m_runtimeDir.emplace("XDG_RUNTIME_DIR", m_stateDir.path());
+        m_devices.emplace(*s_server);
+        const auto xtest = devices().idOf("Virtual core XTEST pointer");
+        const auto mouse = devices().idOf("Xvfb mouse");
+        ASSERT_TRUE(xtest && mouse) << "Xvfb is expected to have an XTEST pointer and a mouse";
+        m_xtest = *xtest;
+        m_mouse = *mouse;
+        // Every test starts from the server's own state.
+        ASSERT_TRUE(devices().setMatrix(m_xtest, scaleMatrix(1)));
+        ASSERT_TRUE(devices().setMatrix(m_mouse, scaleMatrix(1)));
+        openBackend();
+    }
+
+    void TearDown() override
+    {
+        m_backend.reset();
+        if (m_devices) devices().removeMaster("extra");
+    }
+
+    void openBackend()
+    {
+        std::string error;
+        m_backend = openPointerBackend(error);
+        ASSERT_TRUE(m_backend) << error;
+    }
+    void closeBackend() { m_backend.reset(); }
+
+    Pointer& pointer() { return *m_backend->pointer; }
+    InputDevices& devices() { return *m_devices; }
+    Xvfb& server() { return *s_server; }
+
+    // Sends one relative move and polls until the pointer is at expected;
+    // where it is in the end.
+    Point moveBy(int dx, int dy, Point expected)
+    {
+        devices().moveRelative(dx, dy);
+        Point last{-1, -1};
+        waitUntil(2000ms, [&] {
+            const auto p = devices().pointer();
+            if (p) last = *p;
+            return p == expected;
+        });
+        return last;
+    }
+
+    // Polls the device's matrix until it is expected, pumping the backend's
+    // events meanwhile; the last matrix read.
+    std::optional<MatrixBits> waitForMatrix(int id, const MatrixBits& expected)
+    {
+        std::optional<MatrixBits> last;
+        waitUntil(2000ms, [&] {
+            if (m_backend) m_backend->pumpEvents();
+            last = devices().matrix(id);
+            return last == expected;
+        });
+        return last;
+    }
+
+    static inline std::unique_ptr<Xvfb> s_server;
+    TempDir m_stateDir;
+    std::optional<ScopedEnv> m_display;
+    std::optional<ScopedEnv> m_runtimeDir;
+    std::optional<InputDevices> m_devices;
+    std::optional<PointerBackend> m_backend;
+    int m_xtest = 0;
+    int m_mouse = 0;
+};
+
+TEST_F(X11PointerTest, speedScalesRelativeMotionOfEveryDevice)
+{
+    EXPECT_EQ(pointer().speed(), UserSpeed);
+    struct Case {
+        int speed;
+        float factor;
+        Point moved; // by a relative move of (64, 32) from (100, 500)
+    };
+    const Case cases[] = {
+        {1, 1.0f / 32, {102, 501}},  {2, 1.0f / 16, {104, 502}}, {3, 1.0f / 8, {108, 504}},  {4, 2.0f / 8, {116, 508}},
+        {7, 5.0f / 8, {140, 520}},   {9, 7.0f / 8, {156, 528}},  {10, 1.0f, {164, 532}},     {11, 1.25f, {180, 540}},
+        {15, 2.25f, {244, 572}},     {20, 3.5f, {324, 612}},     {1, 1.0f / 32, {102, 501}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("speed " + std::to_string(c.speed));
+        pointer().setSpeed(c.speed);
+        EXPECT_EQ(pointer().speed(), c.speed);
+        ASSERT_TRUE(devices().warpTo({100, 500}));
+        EXPECT_EQ(moveBy(64, 32, c.moved), c.moved);
+        // The mouse cannot be moved from here; its matrix says it all.
+        EXPECT_EQ(devices().matrix(m_mouse), scaleMatrix(c.factor));
+    }
+}
+
+TEST_F(X11PointerTest, speedsOutsideTheScaleAreIgnored)
+{
+    pointer().setSpeed(3);
+    for (int speed : {0, -1, 21, 100}) pointer().setSpeed(speed);
+    EXPECT_EQ(pointer().speed(), 3);
+    EXPECT_EQ(devices().matrix(m_xtest), scaleMatrix(1.0f / 8));
+}
+
+TEST_F(X11PointerTest, speedActsOnTopOfTheDevicesOwnMatrix)
+{
+    // The user's matrix swaps the axes and halves the motion.
+    const MatrixBits own = matrixOf({0, 0.5f, 0, 0.5f, 0, 0, 0, 0, 1});
+    ASSERT_TRUE(devices().setMatrix(m_xtest, own));
+    struct Case {
+        int speed;
+        Point moved; // by (64, 32) from (100, 500)
+    };
+    for (const Case& c : {Case{10, {116, 532}}, Case{20, {156, 612}}, Case{2, {101, 502}}, Case{10, {116, 532}}}) {
+        SCOPED_TRACE("speed " + std::to_string(c.speed));
+        pointer().setSpeed(c.speed);
+        ASSERT_TRUE(devices().warpTo({100, 500}));
+        EXPECT_EQ(moveBy(64, 32, c.moved), c.moved);
+    }
+    EXPECT_EQ(devices().matrix(m_xtest), own);
+
+    // The speed scales the motion before the device's own transformation:
+    // the user's matrix times diag(f, f, 1), translation and projective
+    // row as they were.
+    ASSERT_TRUE(devices().setMatrix(m_mouse, matrixOf({1, 2, 3, 4, 5, 6, 0.5f, 0.25f, 1})));
+    pointer().setSpeed(3);
+    EXPECT_EQ(devices().matrix(m_mouse), matrixOf({0.125f, 0.25f, 3, 0.5f, 0.625f, 6, 0.0625f, 0.03125f, 1}));
+}
+
+TEST_F(X11PointerTest, userSpeedAndClosingGiveEveryDeviceItsOwnStateBack)
+{
+    ASSERT_TRUE(devices().setMatrix(m_xtest, OddMatrix));
+    ASSERT_TRUE(devices().setMatrix(m_mouse, OtherOddMatrix));
+    const auto before = devices().properties();
+
+    for (int speed : {1, 20, 6}) pointer().setSpeed(speed);
+    EXPECT_NE(devices().properties(), before);
+    EXPECT_EQ(m_stateDir.files().size(), 1u) << "the originals are on disk while the speed is changed";
+    pointer().setSpeed(UserSpeed);
+    EXPECT_EQ(devices().properties(), before);
+    EXPECT_TRUE(m_stateDir.files().empty());
+
+    pointer().setSpeed(1);
+    closeBackend();
+    EXPECT_EQ(devices().properties(), before);
+    EXPECT_TRUE(m_stateDir.files().empty());
+}
+
+TEST_F(X11PointerTest, valueTheUserSetMeanwhileIsKept)
+{
+    pointer().setSpeed(1);
+    ASSERT_TRUE(devices().setMatrix(m_mouse, OddMatrix));
+    pointer().setSpeed(UserSpeed);
+    EXPECT_EQ(devices().matrix(m_xtest), scaleMatrix(1));
+    EXPECT_EQ(devices().matrix(m_mouse), OddMatrix);
+
+    // From then on the user's value is the one the speed builds on.
+    pointer().setSpeed(1);
+    ASSERT_TRUE(devices().setMatrix(m_mouse, OtherOddMatrix));
+    pointer().setSpeed(20);
+    EXPECT_EQ(devices().matrix(m_xtest), scaleMatrix(3.5f));
+    const auto scaledOther = devices().matrix(m_mouse);
+    closeBackend();
+    EXPECT_EQ(devices().matrix(m_mouse), OtherOddMatrix) << describe(scaledOther.value_or(MatrixBits{}));
+    EXPECT_EQ(devices().matrix(m_xtest), scaleMatrix(1));
+}
+
+TEST_F(X11PointerTest, nextBackendUndoesWhatACrashedRunLeft)
+{
+    ASSERT_TRUE(devices().setMatrix(m_xtest, OddMatrix));
+    ASSERT_TRUE(devices().setMatrix(m_mouse, OtherOddMatrix));
+    const auto before = devices().properties();
+    closeBackend();
+
+    // A run that slows the pointer and dies without cleaning up.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string error;
+        auto backend = openPointerBackend(error);
+        if (!backend) ::_exit(1);
+        backend->pointer->setSpeed(1);
+        ::raise(SIGKILL);
+        ::_exit(2);
+    }
+    int status = 0;
+    ASSERT_TRUE(waitUntil(10000ms, [&] { return ::waitpid(child, &status, WNOHANG) == child; }));
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    const auto slowed = devices().matrix(m_xtest);
+    ASSERT_NE(slowed, OddMatrix) << "the crashed run did not change the speed";
+    ASSERT_EQ(m_stateDir.files().size(), 1u);
+
+    // Meanwhile the user sets the mouse: that stays.
+    const MatrixBits users = matrixOf({2, 0, 0, 0, 2, 0, 0, 0, 1});
+    ASSERT_TRUE(devices().setMatrix(m_mouse, users));
+
+    openBackend();
+    EXPECT_EQ(pointer().speed(), UserSpeed);
+    EXPECT_EQ(devices().matrix(m_xtest), OddMatrix) << describe(devices().matrix(m_xtest).value_or(MatrixBits{}));
+    EXPECT_EQ(devices().matrix(m_mouse), users);
+    EXPECT_TRUE(m_stateDir.files().empty());
+
+    ASSERT_TRUE(devices().setMatrix(m_mouse, OtherOddMatrix));
+    EXPECT_EQ(devices().properties(), before);
+}
+
+TEST_F(X11PointerTest, unreadableStateFileIsDroppedWithoutHarm)
+{
+    closeBackend();
+    const std::string name = m_stateDir.path() + "/tintora-pointer-" + server().displayName() + "-999999999.state";
+    std::ofstream(name) << "tintora-pointer-state 1\ndevice 4 zz 0,0\ngarbage\n";
+    const auto before = devices().properties();
+    openBackend();
+    EXPECT_TRUE(m_stateDir.files().empty());
+    EXPECT_EQ(devices().properties(), before);
+}
+
+TEST_F(X11PointerTest, devicePluggedInLaterGetsTheSpeedInForce)
+{
+    const auto before = devices().properties();
+    pointer().setSpeed(1);
+    ASSERT_TRUE(devices().addMaster("extra"));
+    const auto added = devices().idOf("extra XTEST pointer");
+    ASSERT_TRUE(added);
+    EXPECT_EQ(waitForMatrix(*added, scaleMatrix(1.0f / 32)), scaleMatrix(1.0f / 32));
+
+    pointer().setSpeed(20);
+    EXPECT_EQ(devices().matrix(*added), scaleMatrix(3.5f));
+    closeBackend();
+    EXPECT_EQ(devices().matrix(*added), scaleMatrix(1));
+    ASSERT_TRUE(devices().removeMaster("extra"));
+    EXPECT_EQ(devices().properties(), before);
+}
+
+TEST_F(X11PointerTest, confinementHoldsRelativeMotionInsideTheRectangle)
+{
+    ASSERT_TRUE(pointer().canConfinePointer());
+    struct Step {
+        int dx, dy;
+        Point expected;
+    };
+    struct Case {
+        const char* name;
+        Point start;
+        Rect rect;
+        Point confinedAt;
+        std::vector<Step> confined;
+        Step released;
+    };
+    const Rect root = server().rootRect();
+    const Case cases[] = {
+        {"row", {500, 300}, {root.left(), 300, root.width, 1}, {500, 300},
+         {{30, 40, {530, 300}}, {-60, -40, {470, 300}}, {-1000, 0, {0, 300}}, {100, 1, {100, 300}},
+          {3000, 0, {1919, 300}}},
+         {-19, 50, {1900, 350}}},
+        {"column", {800, 500}, {800, root.top(), 1, root.height}, {800, 500},
+         {{40, 30, {800, 530}}, {-40, -60, {800, 470}}, {0, -2000, {800, 0}}, {0, 3000, {800, 1079}}},
+         {50, -79, {850, 1000}}},
+        {"rectangle, pointer brought in", {500, 500}, {100, 100, 200, 150}, {299, 249},
+         {{-1000, 0, {100, 249}}, {0, -1000, {100, 100}}, {1000, 1000, {299, 249}}, {-50, -20, {249, 229}}},
+         {100, 100, {349, 329}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(devices().warpTo(c.start));
+        pointer().confine(c.rect);
+        EXPECT_EQ(pointer().position(), c.confinedAt);
+        for (const Step& s : c.confined) EXPECT_EQ(moveBy(s.dx, s.dy, s.expected), s.expected);
+        pointer().release();
+        EXPECT_EQ(moveBy(c.released.dx, c.released.dy, c.released.expected), c.released.expected);
+    }
+}
+
+// The pointer is brought in by a warp; at a slow speed a careless warp would
+// make the next motion jump far away.
+TEST_F(X11PointerTest, pointerBroughtInAtSlowSpeedMovesOnFromThere)
+{
+    pointer().setSpeed(1);
+    ASSERT_TRUE(devices().warpTo({900, 700}));
+    pointer().confine({100, 100, 400, 300});
+    EXPECT_EQ(pointer().position(), (Point{499, 399}));
+    EXPECT_EQ(moveBy(-64, -32, {497, 398}), (Point{497, 398}));
+}
+
+TEST_F(X11PointerTest, newConfinementReplacesTheOldOne)
+{
+    ASSERT_TRUE(devices().warpTo({500, 300}));
+    pointer().confine({0, 300, 1920, 1});
+    EXPECT_EQ(moveBy(100, 20, {600, 300}), (Point{600, 300}));
+    pointer().confine({600, 0, 1, 1080});
+    EXPECT_EQ(moveBy(20, 50, {600, 350}), (Point{600, 350}));
+    EXPECT_EQ(moveBy(-20, -100, {600, 250}), (Point{600, 250}));
+}
+
+TEST_F(X11PointerTest, closingTheBackendFreesThePointer)
+{
+    ASSERT_TRUE(devices().warpTo({500, 300}));
+    pointer().confine({0, 300, 1920, 1});
+    closeBackend();
+    EXPECT_EQ(moveBy(10, 40, {510, 340}), (Point{510, 340}));
+}
+
+} // namespace
