@@ -133,7 +133,7 @@ bool SavedDevice::wrote(const MatrixBits& value) const
     return std::find(written.begin(), written.end(), value) != written.end();
 }
 
-std::string PointerStateFile::directory()
+std::string PointerStateFile::directory(bool create)
 {
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
         struct stat st {};
@@ -141,25 +141,28 @@ std::string PointerStateFile::directory()
     }
     // Our own directory, not a name anyone could have put a link at.
     const std::string dir = "/tmp/tintora-" + std::to_string(::getuid());
-    ::mkdir(dir.c_str(), 0700);
+    if (create) ::mkdir(dir.c_str(), 0700);
     struct stat st {};
     if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return {};
     return dir;
 }
 
 PointerStateFile::PointerStateFile(const std::string& displayName)
-    : m_prefix("tintora-pointer-" + fileKey(displayName) + "-")
+    : m_name("tintora-pointer-" + fileKey(displayName) + "-" + std::to_string(::getpid()) + Suffix),
+      m_prefix("tintora-pointer-" + fileKey(displayName) + "-")
 {
-    const std::string dir = directory();
-    if (!dir.empty()) m_path = dir + "/" + m_prefix + std::to_string(::getpid()) + Suffix;
 }
 
-bool PointerStateFile::save(const std::vector<SavedDevice>& devices) const
+bool PointerStateFile::save(const std::vector<SavedDevice>& devices)
 {
-    if (m_path.empty()) return false;
     if (devices.empty()) {
         remove();
         return true;
+    }
+    if (m_path.empty()) {
+        const std::string dir = directory(true);
+        if (dir.empty()) return false;
+        m_path = dir + "/" + m_name;
     }
     const std::string temporary = m_path + ".new";
     {
@@ -191,7 +194,7 @@ void PointerStateFile::remove() const
 std::vector<std::string> PointerStateFile::orphans() const
 {
     std::vector<std::string> found;
-    const std::string dir = directory();
+    const std::string dir = directory(false);
     if (dir.empty()) return found;
     std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(dir.c_str()), ::closedir);
     if (!listing) return found;

@@ -37,11 +37,9 @@ public:
     // displayName is the connection's display string (":0", "host:10.0").
     explicit PointerStateFile(const std::string& displayName);
 
-    const std::string& path() const { return m_path; }
-
     // Replaces the file with devices; an empty list removes it. False when
     // the file could not be written.
-    bool save(const std::vector<SavedDevice>& devices) const;
+    bool save(const std::vector<SavedDevice>& devices);
     void remove() const;
 
     // State files for this display whose process no longer runs (or that
@@ -52,12 +50,14 @@ public:
     // do not parse are skipped.
     static std::optional<std::vector<SavedDevice>> load(const std::string& path);
 
-    // The directory the files go to; empty when it cannot be made safely.
-    static std::string directory();
-
 private:
+    // The directory the files go to (made when create is set); empty when
+    // there is none that is safe to use.
+    static std::string directory(bool create);
+
+    std::string m_name;
     std::string m_prefix; // "tintora-pointer-<display>-"
-    std::string m_path;
+    std::string m_path;   // once the file has been written
 };
 
 } // namespace tintora::x11
