@@ -218,6 +218,9 @@ void TTintoraForm::showMainWindow()
     FormShow();
     if (!m_startPosition) moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen->primaryWorkArea()));
     show();
+    // Keys go to this window from the start, with or without a window
+    // manager to give it the focus.
+    activateWindow();
     // Into the topmost band whatever the settings say.
     putInTopmostBandWhenShown(this, *m_platform.windows);
 }
