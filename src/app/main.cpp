@@ -96,6 +96,7 @@ int main(int argc, char** argv)
     MainWindowSetup setup;
     setup.args = std::move(args);
     setup.programDir = QCoreApplication::applicationDirPath().toStdString() + "/";
+    setup.executablePath = QCoreApplication::applicationFilePath().toStdString();
     setup.decimalSeparator = QLocale::system().decimalPoint().toStdString();
 
     tintora::ProgramState state;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QTextBrowser>
 #include <QWidget>
+#include <functional>
+#include <string>
 
 #include "platform/platform.h"
 #include "shell/commands.h"
@@ -8,6 +11,36 @@
 namespace tintora {
 struct ProgramState;
 }
+class TFloatButtons;
+
+// The help page's view: an HTML view whose every navigation, the program's
+// own and a click on a link alike, passes the before-navigate rule first.
+// The help page's "res://" address is served from the program's resources.
+class THelpBrowser : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit THelpBrowser(QWidget* parent);
+
+    // Where the page at a "res://" address comes from (":/HELP" normally).
+    QString helpResource = QStringLiteral(":/HELP");
+
+    // Asks the before-navigate hook, then loads the address here. Returns
+    // an error text when the page cannot be loaded, empty otherwise.
+    std::string navigate(const std::string& address);
+    bool hasDocument() const { return m_hasDocument; }
+
+    // Before every navigation: returns true to cancel it.
+    std::function<bool(const std::string& address)> beforeNavigate;
+
+protected:
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    void linkClicked(const QUrl& link);
+
+    bool m_hasDocument = false;
+    std::string m_loadError;
+};
 
 // The help window: an ordinary resizable top-level window without an owner.
 class TForm2 : public QWidget {
@@ -16,25 +49,44 @@ public:
     static constexpr int ClientWidth = 614;
     static constexpr int ClientHeight = 522;
 
-    TForm2(tintora::ProgramState& state, tintora::Platform& platform);
+    TForm2(tintora::ProgramState& state, tintora::Platform& platform, std::string executablePath);
+    ~TForm2() override;
 
+    THelpBrowser* sWebBrowser1;
+    TFloatButtons* sFloatButtons1;
     // The window's own commands: Закрыть (Esc, F1).
     tintora::CommandTable ActionList1;
 
-    // Shows the window and brings it to the front.
+    // F1 in the main window: closes the window if shown, shows it otherwise.
+    void toggle();
+    // The "F1" button: shows the window, or only brings it to the front.
     void showHelp();
     void ЗакрытьExecute();
 
+    void sFloatButtons1Items0Click();
+    void sFloatButtons1Items1Click();
+    void sFloatButtons1Items2Click();
+    bool sWebBrowser1BeforeNavigate2(const std::string& address);
+
     void FormKeyDown(const tintora::KeyChord& key);
     void FormKeyUp(const tintora::KeyChord& key);
+
+    // Keys the page keeps: scrolling, moving through and following links,
+    // and copying selected text.
+    bool viewKeeps(const QKeyEvent& event) const;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void FormShow();
     void FormClose();
+    void activateView();
+    void focusMainWindow();
 
     tintora::ProgramState& m_state;
     tintora::Platform& m_platform;
+    std::string m_executablePath;
+    bool m_placed = false;
 };

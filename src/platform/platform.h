@@ -8,6 +8,7 @@
 #include "platform/clipboard.h"
 #include "platform/pointer.h"
 #include "platform/screen.h"
+#include "platform/shell.h"
 #include "platform/windows.h"
 
 namespace tintora {
@@ -18,6 +19,7 @@ struct Platform {
     std::unique_ptr<Pointer> pointer;
     std::unique_ptr<Windows> windows;
     std::unique_ptr<Clipboard> clipboard;
+    std::unique_ptr<Shell> shell;
 };
 
 // Opens the platform of this build (X11 on Linux). On failure the result holds

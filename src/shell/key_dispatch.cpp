@@ -113,8 +113,9 @@ bool KeyDispatcher::eventFilter(QObject* watched, QEvent* event)
         if (!keyEvent->isAutoRepeat() && entry->keys.keyUp) entry->keys.keyUp(key);
         return false;
     }
-    if (runFrom(entry->keys.commands, key)) return true;
-    if (entry != &m_main && mainWindowEnabled() && runFrom(m_main.keys.commands, key)) return true;
+    const bool kept = entry->keys.controlKeeps && entry->keys.controlKeeps(*keyEvent);
+    if (!kept && runFrom(entry->keys.commands, key)) return true;
+    if (!kept && entry != &m_main && mainWindowEnabled() && runFrom(m_main.keys.commands, key)) return true;
     if (entry->keys.keyDown) entry->keys.keyDown(key);
     return false;
 }

@@ -28,6 +28,9 @@ public:
         const tintora::CommandTable* commands = nullptr; // may be none
         KeyHandler keyDown;                              // may be empty
         KeyHandler keyUp;                                // may be empty
+        // Keys the focused control keeps for itself before any table is
+        // searched (scrolling in a page, say); the key handlers still see them.
+        std::function<bool(const QKeyEvent&)> controlKeeps;
     };
 
     explicit KeyDispatcher(QObject* parent = nullptr);

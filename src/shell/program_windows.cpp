@@ -4,9 +4,10 @@
 
 ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup)
 {
+    const std::string executablePath = setup.executablePath;
     main = std::make_unique<TTintoraForm>(state, platform, std::move(setup));
     state.TintoraForm = main.get();
-    help = std::make_unique<TForm2>(state, platform);
+    help = std::make_unique<TForm2>(state, platform, executablePath);
     state.Form2 = help.get();
     magnifier = std::make_unique<TForm3>(state, platform);
     state.Form3 = magnifier.get();
@@ -18,7 +19,8 @@ ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& 
                                    [m](const auto& k) { m->FormKeyUp(k); }});
     TForm2* h = help.get();
     m_dispatcher.addWindow(h, {&h->ActionList1, [h](const auto& k) { h->FormKeyDown(k); },
-                               [h](const auto& k) { h->FormKeyUp(k); }});
+                               [h](const auto& k) { h->FormKeyUp(k); },
+                               [h](const QKeyEvent& e) { return h->viewKeeps(e); }});
     // The magnifier hands the focus on at once; should a key reach it
     // meanwhile, the main window's commands take it.
     m_dispatcher.addWindow(magnifier.get(), {});

@@ -446,14 +446,7 @@ void TTintoraForm::Magnifier()
     SetMouseSens();
 }
 
-void TTintoraForm::ПомощьExecute()
-{
-    TForm2* help = m_state.Form2;
-    if (help->isVisible())
-        help->close();
-    else
-        help->showHelp();
-}
+void TTintoraForm::ПомощьExecute() { m_state.Form2->toggle(); }
 
 void TTintoraForm::sSpeedButton5Click() { m_state.Form2->showHelp(); }
 

@@ -50,6 +50,7 @@ protected:
 struct MainWindowSetup {
     std::vector<std::string> args;   // command line without the program path
     std::string programDir;          // executable's directory, trailing separator
+    std::string executablePath;      // the executable's full path
     std::string decimalSeparator;    // from the user's locale, read at start
 };
 

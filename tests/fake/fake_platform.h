@@ -81,6 +81,12 @@ public:
     void setTopmost(NativeWindow window, bool topmost) override { topmostCalls.emplace_back(window, topmost); }
 };
 
+class FakeShell final : public Shell {
+public:
+    std::vector<std::string> opened; // every address handed on, in order
+    void openUrl(const std::string& address) override { opened.push_back(address); }
+};
+
 // A platform made of the fakes above, with typed access to each.
 struct FakePlatform {
     FakePlatform();
@@ -89,6 +95,7 @@ struct FakePlatform {
     FakePointer& pointer;
     FakeWindows& windows;
     FakeClipboard& clipboard;
+    FakeShell& shell;
 };
 
 // Ramp whose three tables all read entry(i) at index i.

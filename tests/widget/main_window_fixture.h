@@ -15,6 +15,7 @@ struct MainWindowFixture {
         // The program's directory, where the settings file goes: a fresh
         // one for every fixture, removed with it.
         setup.programDir = programDir.path().toStdString() + "/";
+        setup.executablePath = setup.programDir + "tintora";
         setup.decimalSeparator = std::move(decimalSeparator);
         windows = std::make_unique<ProgramWindows>(state, fake.platform, std::move(setup));
         form = windows->main.get();

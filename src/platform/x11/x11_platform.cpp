@@ -6,6 +6,7 @@
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_pointer.h"
 #include "platform/x11/x11_screen.h"
+#include "platform/x11/x11_shell.h"
 #include "platform/x11/x11_windows.h"
 
 namespace tintora {
@@ -27,6 +28,7 @@ std::variant<Platform, std::string> openPlatform()
     p.pointer = std::make_unique<x11::X11Pointer>(connection);
     p.windows = std::make_unique<x11::X11Windows>(connection);
     p.clipboard = std::make_unique<x11::X11Clipboard>(connection);
+    p.shell = std::make_unique<x11::X11Shell>();
     return p;
 }
 

@@ -1,0 +1,183 @@
+#include "help/floating_buttons.h"
+
+#include <QBitmap>
+#include <QEvent>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+
+namespace {
+
+constexpr int Glyph = 16;
+
+QPainterPath leftArrow()
+{
+    QPainterPath p;
+    p.moveTo(1.5, 8);
+    p.lineTo(8, 1.5);
+    p.lineTo(8, 5);
+    p.lineTo(14.5, 5);
+    p.lineTo(14.5, 11);
+    p.lineTo(8, 11);
+    p.lineTo(8, 14.5);
+    p.closeSubpath();
+    return p;
+}
+
+QPainterPath house()
+{
+    QPainterPath p;
+    // Roof with a chimney on its right slope, then the walls.
+    p.moveTo(8, 1.5);
+    p.lineTo(11, 4.5);
+    p.lineTo(11, 2.5);
+    p.lineTo(13, 2.5);
+    p.lineTo(13, 6.5);
+    p.lineTo(15, 8.5);
+    p.lineTo(13, 8.5);
+    p.lineTo(13, 14.5);
+    p.lineTo(3, 14.5);
+    p.lineTo(3, 8.5);
+    p.lineTo(1, 8.5);
+    p.closeSubpath();
+    return p;
+}
+
+QPixmap drawGlyph(const QPainterPath& shape, bool door)
+{
+    QPixmap pm(Glyph, Glyph);
+    pm.fill(Qt::transparent);
+    QPainter g(&pm);
+    g.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient fill(0, 1, 0, 15);
+    fill.setColorAt(0, QColor(190, 230, 60));
+    fill.setColorAt(1, QColor(40, 150, 40));
+    g.setBrush(fill);
+    g.setPen(QPen(QColor(20, 90, 20), 1.0));
+    g.drawPath(shape);
+    if (door) {
+        g.setPen(Qt::NoPen);
+        g.setBrush(QColor(235, 245, 205));
+        g.drawRect(QRectF(6.5, 9.5, 3, 5));
+    }
+    return pm;
+}
+
+} // namespace
+
+QPixmap webGlyph(int index)
+{
+    switch (index) {
+    case 0: return drawGlyph(leftArrow(), false);
+    case 1: return drawGlyph(QTransform(-1, 0, 0, 1, Glyph, 0).map(leftArrow()), false);
+    case 2: return drawGlyph(house(), true);
+    default: return {};
+    }
+}
+
+TFloatButton::TFloatButton(int glyph, std::function<void()> onClick)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                           Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint),
+      m_glyph(webGlyph(glyph)), m_onClick(std::move(onClick))
+{
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    setFixedSize(Size, Size);
+    setCursor(Qt::PointingHandCursor);
+    // Only the glyph is drawn: its fully transparent pixels let the mouse
+    // through to the title bar beneath.
+    QBitmap shape(Size, Size);
+    shape.fill(Qt::color0);
+    {
+        QPainter p(&shape);
+        QImage alpha = m_glyph.toImage();
+        for (int y = 0; y < Glyph; ++y)
+            for (int x = 0; x < Glyph; ++x)
+                if (qAlpha(alpha.pixel(x, y)) > 0) p.fillRect(5 + x, 5 + y, 1, 1, Qt::color1);
+    }
+    setMask(shape);
+}
+
+void TFloatButton::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    // Half opacity while held down.
+    p.setOpacity(m_pressed ? 127.0 / 255.0 : 1.0);
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    p.drawPixmap(5, 5, m_glyph);
+}
+
+void TFloatButton::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) return;
+    m_pressed = true;
+    setWindowOpacity(127.0 / 255.0);
+    update();
+}
+
+void TFloatButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_pressed) return;
+    m_pressed = false;
+    setWindowOpacity(1.0);
+    update();
+    if (rect().contains(event->position().toPoint()) && m_onClick) m_onClick();
+}
+
+TFloatButtons::TFloatButtons(QWidget* window, std::function<void()> home, std::function<void()> back,
+                             std::function<void()> forward)
+    : QObject(window), m_window(window)
+{
+    m_items = {new TFloatButton(2, std::move(home)), new TFloatButton(0, std::move(back)),
+               new TFloatButton(1, std::move(forward))};
+    window->installEventFilter(this);
+}
+
+TFloatButtons::~TFloatButtons()
+{
+    for (TFloatButton* b : m_items) delete b;
+}
+
+void TFloatButtons::follow()
+{
+    const bool shown = m_window && m_window->isVisible() && !m_window->isMinimized();
+    if (!shown) {
+        for (TFloatButton* b : m_items) b->hide();
+        return;
+    }
+    const QRect outer = m_window->frameGeometry();
+    const QRect client = m_window->geometry();
+    // Centred on the title bar the window manager draws; without one, on
+    // the window's top edge.
+    const int titleHeight = client.top() - outer.top();
+    const int centreY = titleHeight > 0 ? outer.top() + titleHeight / 2 : outer.top();
+    const int left = outer.left() + (outer.width() - TFloatButton::Size) / 2;
+    for (std::size_t i = 0; i < m_items.size(); ++i) {
+        m_items[i]->move(left + Offsets[i], centreY - TFloatButton::Size / 2);
+        m_items[i]->show();
+        m_items[i]->raise();
+    }
+}
+
+bool TFloatButtons::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+            QTimer::singleShot(0, this, &TFloatButtons::follow);
+            [[fallthrough]];
+        case QEvent::Hide:
+        case QEvent::WindowStateChange: follow(); break;
+        case QEvent::WindowActivate:
+            // The window manager's frame may arrive after the window is shown.
+            follow();
+            break;
+        default: break;
+        }
+    }
+    return false;
+}

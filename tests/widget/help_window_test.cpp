@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+#include "help/floating_buttons.h"
+#include "main_window_fixture.h"
+
+using namespace tintora;
+
+namespace {
+
+struct WithHelp : MainWindowFixture {
+    WithHelp()
+    {
+        form->Timer1->stop();
+        form->showMainWindow();
+    }
+    void mainKey(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(form, k, m); }
+    QWidget* helpFocus() const { return help->focusWidget() ? help->focusWidget() : help; }
+    QString pageText() const { return help->sWebBrowser1->toPlainText().simplified(); }
+};
+
+} // namespace
+
+TEST(HelpWindow, f1TogglesAndThePageIsShown)
+{
+    WithHelp w;
+    w.mainKey(Qt::Key_F1);
+    ASSERT_TRUE(w.help->isVisible());
+    EXPECT_EQ(w.help->windowTitle(), QStringLiteral("Справка"));
+    EXPECT_EQ(w.help->minimumSize(), QSize(520, 306));
+    EXPECT_TRUE(w.help->sWebBrowser1->hasDocument());
+    const QString text = w.pageText();
+    for (const char* expected :
+         {"Tintora 1.2", "Пипетка с поддержкой LUT видеоадаптера (LUT — Look Up Table, таблица поправок)",
+          "Горячие клавиши", "Ctrl — инвентировать настройку скорости перемещения мыши",
+          "Ctrl + (+/-) или контекстное меню лупы — изменение кратности лупы",
+          "Ctrl + Alt + C — копировать цвет LUT в виде RRGGBB", "I, Ctrl + I — закрыть приложение",
+          "Alt + LMB-click на цвеовом квадрате — откроется диалог выбора цвета LUT", "С уважением,"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
+    EXPECT_EQ(w.help->sWebBrowser1->source().path().toStdString(), w.programDir.path().toStdString() + "/tintora/HELP");
+
+    w.mainKey(Qt::Key_F1);
+    EXPECT_FALSE(w.help->isVisible());
+}
+
+TEST(HelpWindow, ownCloseKeysAndTheMainWindowsCommands)
+{
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_F1}) {
+        WithHelp w;
+        w.form->sSpeedButton5Click();
+        ASSERT_TRUE(w.help->isVisible());
+        QTest::keyClick(w.helpFocus(), key);
+        EXPECT_FALSE(w.help->isVisible());
+        EXPECT_TRUE(w.form->isVisible());
+    }
+    WithHelp w;
+    w.form->sSpeedButton5Click();
+    // The page keeps its scrolling keys; Space scrolls rather than freezing.
+    QTest::keyClick(w.helpFocus(), Qt::Key_Space);
+    QTest::keyClick(w.helpFocus(), Qt::Key_Down);
+    EXPECT_FALSE(w.form->Timer1->isActive());
+    QTest::keyClick(w.helpFocus(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(w.state.DecMode);
+}
+
+TEST(HelpWindow, buttonBringsToFrontWithoutReloadingF1Reloads)
+{
+    WithHelp w;
+    w.form->sSpeedButton5Click();
+    w.help->resize(520, 306);
+    QScrollBar* bar = w.help->sWebBrowser1->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 40) << "the page should need scrolling at the smallest size";
+    bar->setValue(40);
+    // Visible already: brought to the front, the page left as it is.
+    w.form->sSpeedButton5Click();
+    EXPECT_EQ(bar->value(), 40);
+    // Home loads the page again, from its top.
+    w.help->sFloatButtons1Items0Click();
+    EXPECT_EQ(bar->value(), 0);
+    // Back and forward at the ends of the history do nothing.
+    bar->setValue(40);
+    w.help->sFloatButtons1Items1Click();
+    w.help->sFloatButtons1Items2Click();
+    EXPECT_EQ(bar->value(), 40);
+    // Every passage from hidden to shown opens the page afresh.
+    w.mainKey(Qt::Key_F1);
+    w.mainKey(Qt::Key_F1);
+    EXPECT_TRUE(w.help->isVisible());
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST(HelpWindow, webLinksGoToTheSystemBrowser)
+{
+    WithHelp w;
+    w.form->sSpeedButton5Click();
+    THelpBrowser* view = w.help->sWebBrowser1;
+    const QUrl before = view->source();
+    emit view->anchorClicked(QUrl("https://example.org/colour"));
+    emit view->anchorClicked(QUrl("ftp://mirror.example.org/?next=http://example.org/"));
+    const std::vector<std::string> opened{"https://example.org/colour", "ftp://mirror.example.org/?next=http://example.org/"};
+    EXPECT_EQ(w.fake.shell.opened, opened);
+    EXPECT_EQ(view->source(), before);
+}
+
+TEST(HelpWindow, missingPageIsReportedAndTheWindowShownAllTheSame)
+{
+    WithHelp w;
+    w.help->sWebBrowser1->helpResource = QStringLiteral(":/no-such-page");
+    QString message;
+    QTimer::singleShot(50, qApp, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->accept();
+        }
+    });
+    w.form->sSpeedButton5Click();
+    EXPECT_TRUE(w.help->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !message.isEmpty(); }, 5000));
+    EXPECT_TRUE(message.startsWith("The help page cannot be loaded")) << message.toStdString();
+}
+
+TEST(HelpWindow, placeKeptAndButtonsFollowTheWindow)
+{
+    WithHelp w;
+    w.form->sSpeedButton5Click();
+    // Centred in the 1920 x 1040 work area the first time.
+    EXPECT_EQ(w.help->pos(), QPoint((1920 - 614) / 2, (1040 - 522) / 2));
+    const auto& items = w.help->sFloatButtons1->items();
+    auto expectOverTop = [&] {
+        const QRect outer = w.help->frameGeometry();
+        const int left = outer.left() + (outer.width() - 26) / 2;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(items[i]->isVisible());
+            EXPECT_EQ(items[i]->x(), left + TFloatButtons::Offsets[i]);
+            EXPECT_EQ(items[i]->size(), QSize(26, 26));
+        }
+    };
+    QTest::qWait(1); // the frame settles once the window is up
+    expectOverTop();
+    w.help->move(100, 120);
+    w.help->resize(700, 400);
+    expectOverTop();
+    w.help->close();
+    for (auto* b : items) EXPECT_FALSE(b->isVisible());
+    w.form->sSpeedButton5Click();
+    EXPECT_EQ(w.help->pos(), QPoint(100, 120));
+    EXPECT_EQ(w.help->size(), QSize(700, 400));
+    w.help->showMinimized();
+    for (auto* b : items) EXPECT_FALSE(b->isVisible());
+}
