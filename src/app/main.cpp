@@ -88,6 +88,8 @@ int main(int argc, char** argv)
     // Every coordinate is a physical pixel: nothing may be rescaled. The
     // program's platform is X11 whatever the session prefers.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    for (const char* scaling : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"})
+        qunsetenv(scaling);
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
