@@ -18,6 +18,7 @@
 
 #include "platform/geometry.h"
 #include "platform/screen.h"
+#include "probe/readout_text.h"
 
 namespace tintora {
 
@@ -52,9 +53,9 @@ ColourValue hsbToRgb(double hue, double saturation, double brightness);
 // c as six upper-case hexadecimal digits, red first: "FF8000".
 std::string hexText(ColourValue c);
 
-// c as a decimal number without leading zeros (red in the lowest byte):
-// pure red "255", pure blue "16711680".
-std::string decimalText(ColourValue c);
+// decimalText(c), from probe/readout_text.h, gives the decimal field's text:
+// the colour value without leading zeros (red in the lowest byte), pure red
+// "255", pure blue "16711680".
 
 // ---- Images ---------------------------------------------------------------
 
@@ -187,8 +188,8 @@ public:
     Point OldXY;                // last field point handled while dragging
     int OldY = 0;               // last scale row handled while dragging
 
-    // What the dialog does when it is shown: Visible := true, build the field
-    // and scale images, SetCurrentColor(colour).
+    // What the dialog does when it is shown: Visible := true (for the rest of
+    // the model's life), build the field and scale images, SetCurrentColor(colour).
     void Show(ColourValue colour);
 
     // Makes colour (top byte dropped) current and updates every readout that
@@ -208,7 +209,9 @@ public:
     int GetColorCoord(ColourValue aColor) const; // in GradBmp
 
     // Mouse handling, in surface coordinates. Each returns whether it changed
-    // the current colour.
+    // the current colour. A press counts as handled for its point, so a move
+    // that stays there does nothing; field points off the field are taken at
+    // its nearest edge, where confining the pointer would hold it.
     bool ColorPanelMouseDown(int x, int y); // FieldDrag; hue rounded
     bool ColorPanelMouseMove(int x, int y); // while FieldDrag; hue truncated
     void ColorPanelMouseUp();               // clears FieldDrag
@@ -220,7 +223,7 @@ public:
     // default.
     std::function<void()> onScaleChanged;  // GradBmp rebuilt
     std::function<void()> onMarkerChanged; // MarkerRow may have moved
-    std::function<void()> onCursorChanged; // CursorPoint may have moved
+    std::function<void()> onCursorChanged; // CursorPoint, FieldDrag or ExtBmp changed
 
 private:
     ColourReadouts& m_readouts;

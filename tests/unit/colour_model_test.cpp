@@ -1,0 +1,593 @@
+#include "colourdialog/colour_model.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace tintora;
+
+namespace {
+
+// Colour value from levels (red in the low byte).
+constexpr ColourValue rgb(int r, int g, int b)
+{
+    return static_cast<ColourValue>(r) | (static_cast<ColourValue>(g) << 8) | (static_cast<ColourValue>(b) << 16);
+}
+
+constexpr ColourValue Red = rgb(255, 0, 0);
+constexpr ColourValue Black = rgb(0, 0, 0);
+constexpr ColourValue White = rgb(255, 255, 255);
+constexpr ColourValue Grey128 = rgb(128, 128, 128);
+
+// ---- Conversions ----------------------------------------------------------
+
+struct HsbCase {
+    ColourValue colour;
+    int hue;
+    double saturation;
+    double brightness;
+};
+
+TEST(RgbToHsb, huesOfTheTable)
+{
+    const HsbCase cases[] = {
+        {Red, 0, 1.0, 1.0},
+        {rgb(255, 0, 255), 300, 1.0, 1.0},   // red and blue tie: the red formula, negative + 360
+        {rgb(0, 0, 1), 240, 1.0, 1.0 / 255}, // blue only
+        {Black, 0, 0.0, 0.0},
+        {White, 0, 0.0, 1.0},
+        {Grey128, 0, 0.0, 128.0 / 255},
+        {rgb(255, 255, 0), 60, 1.0, 1.0},    // red and green tie: red formula
+        {rgb(0, 255, 255), 180, 1.0, 1.0},   // green and blue tie: green formula
+        {rgb(181, 181, 75), 60, 106.0 / 181, 181.0 / 255}, // exact hue, whole
+        {rgb(255, 128, 0), 30, 1.0, 1.0},    // 30.1 truncated
+        {rgb(0, 128, 255), 209, 1.0, 1.0},   // 209.9 truncated, not rounded
+        {rgb(255, 0, 128), 329, 1.0, 1.0},   // -30.1 + 360 truncated
+        {rgb(255, 0, 1), 359, 1.0, 1.0},     // just below 360, never 360
+        {rgb(128, 255, 128), 120, 127.0 / 255, 1.0},
+        {0xAB0000FFu, 0, 1.0, 1.0},          // top byte ignored
+    };
+    for (const HsbCase& c : cases) {
+        SCOPED_TRACE(hexText(c.colour));
+        const Hsb h = rgbToHsb(c.colour);
+        EXPECT_EQ(h.hue, c.hue);
+        EXPECT_DOUBLE_EQ(h.saturation, c.saturation);
+        EXPECT_DOUBLE_EQ(h.brightness, c.brightness);
+    }
+}
+
+struct RgbCase {
+    double hue;
+    double saturation;
+    double brightness;
+    ColourValue colour;
+};
+
+TEST(HsbToRgb, sectorsGreysAndRounding)
+{
+    const RgbCase cases[] = {
+        {0, 1, 1, Red},
+        {360, 1, 1, Red},              // 360 is 0
+        {60, 1, 1, rgb(255, 255, 0)},
+        {120, 1, 1, rgb(0, 255, 0)},
+        {180, 1, 1, rgb(0, 255, 255)},
+        {240, 1, 1, rgb(0, 0, 255)},
+        {300, 1, 1, rgb(255, 0, 255)},
+        {30, 1, 1, rgb(255, 128, 0)},  // t = 127.5: half to even
+        {359, 1, 1, rgb(255, 0, 4)},   // q = 4.25
+        {200, 0, 0.5, rgb(128, 128, 128)}, // grey: 127.5 to even, the hue ignored
+        {0, 0, 1, White},
+        {0, 0, 0, Black},
+        {0, 0.5, 1, rgb(255, 128, 128)},
+        {400, 1, 1, rgb(255, 0, 85)},  // past 360: the last sector
+        {-30, 1, 1, Red},              // integer part 0: t clamped to 0
+        {0, 2, 1, Red},                // p clamped to 0
+    };
+    for (const RgbCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.hue << " " << c.saturation << " " << c.brightness);
+        EXPECT_EQ(hexText(hsbToRgb(c.hue, c.saturation, c.brightness)), hexText(c.colour));
+    }
+}
+
+TEST(HsbToRgb, roundTripOfWholeHues)
+{
+    // Channels in steps of 51 give whole hues, so RGB -> HSB -> RGB is exact.
+    for (int r = 0; r <= 255; r += 51)
+        for (int g = 0; g <= 255; g += 51)
+            for (int b = 0; b <= 255; b += 51) {
+                const ColourValue c = rgb(r, g, b);
+                const Hsb h = rgbToHsb(c);
+                EXPECT_EQ(hexText(hsbToRgb(h.hue, h.saturation, h.brightness)), hexText(c));
+            }
+}
+
+TEST(HsbToRgb, everyWholeHueComesBackWithinADegree)
+{
+    for (int hue = 0; hue < 360; ++hue)
+        for (double s : {1.0, 0.5})
+            for (double v : {1.0, 0.6}) {
+                SCOPED_TRACE(testing::Message() << hue << " " << s << " " << v);
+                const Hsb back = rgbToHsb(hsbToRgb(hue, s, v));
+                const int diff = (back.hue - hue + 540) % 360 - 180;
+                EXPECT_LE(std::abs(diff), 1);
+                EXPECT_NEAR(back.saturation, s, 0.01);
+                EXPECT_NEAR(back.brightness, v, 0.002);
+            }
+}
+
+TEST(ColourTexts, hexRedFirstAndDecimal)
+{
+    EXPECT_EQ(hexText(rgb(255, 128, 0)), "FF8000");
+    EXPECT_EQ(hexText(rgb(0, 0, 255)), "0000FF");
+    EXPECT_EQ(hexText(Black), "000000");
+    EXPECT_EQ(hexText(rgb(10, 11, 171)), "0A0BAB");
+    EXPECT_EQ(decimalText(Red), "255");
+    EXPECT_EQ(decimalText(rgb(0, 0, 255)), "16711680");
+    EXPECT_EQ(decimalText(Black), "0");
+}
+
+// ---- Images ---------------------------------------------------------------
+
+std::uint32_t at(const ScreenImage& img, int x, int y)
+{
+    return img.pixels[static_cast<std::size_t>(y) * img.width + x];
+}
+
+TEST(FieldImage, huesAcrossSaturationDownDarkerTowardsTheBottom)
+{
+    const ScreenImage img = fieldImage(FieldWidth, FieldHeight);
+    ASSERT_EQ(img.width, 255);
+    ASSERT_EQ(img.height, 255);
+    ASSERT_EQ(img.pixels.size(), 255u * 255u);
+    struct { int x, y; std::uint32_t pixel; } cases[] = {
+        {0, 0, 0xFF0000u},     // pixels are 0x00RRGGBB
+        {85, 0, 0x00FF00u},    // hue 120
+        {170, 0, 0x0000FFu},   // hue 240
+        {42, 17, 0xF9F711u},   // hue 59.29, not rounded
+        {200, 100, 0xB657DEu},
+        {0, 127, 0xD56A6Au},
+        {0, 254, 0xAAAAAAu},   // about two thirds bright, nearly grey
+        {254, 254, 0xAAAAAAu},
+    };
+    for (const auto& c : cases) EXPECT_EQ(at(img, c.x, c.y), c.pixel) << c.x << "," << c.y;
+}
+
+TEST(ScaleImage, redScaleFadesFromWhiteThroughRedToBlack)
+{
+    const std::vector<ColourValue> rows = scaleRows(Red, ScaleHeight);
+    ASSERT_EQ(rows.size(), 255u);
+    EXPECT_EQ(hexText(rows[0]), "FFFEFE");   // 253.5 to even: just short of white
+    EXPECT_EQ(hexText(rows[60]), "FFA4A4");
+    EXPECT_EQ(hexText(rows[167]), "FF0303");
+    EXPECT_EQ(hexText(rows[168]), "FF0202"); // 1.5 to even
+    EXPECT_EQ(hexText(rows[169]), "FF0000"); // the base row, n - 1 = 169
+    EXPECT_EQ(hexText(rows[170]), "FC0000"); // then 3 a row towards black
+    EXPECT_EQ(hexText(rows[254]), "000000");
+
+    const ScreenImage img = scaleImage(Red, ScaleWidth, ScaleHeight);
+    ASSERT_EQ(img.width, 20);
+    ASSERT_EQ(img.height, 255);
+    for (int x : {0, 19}) {
+        EXPECT_EQ(at(img, x, 169), 0xFF0000u);
+        EXPECT_EQ(at(img, x, 60), 0xFFA4A4u);
+    }
+}
+
+TEST(ScaleImage, whiteBaseRunsOneStepARowToBlack)
+{
+    // m = 255: k = 255, n = 0, no rows fade to the base.
+    const std::vector<ColourValue> rows = scaleRows(White, ScaleHeight);
+    for (int y : {0, 1, 123, 200, 254}) EXPECT_EQ(rows[static_cast<std::size_t>(y)], rgb(254 - y, 254 - y, 254 - y));
+}
+
+TEST(ScaleImage, heightOffsetIsTruncatedTowardZero)
+{
+    // 254 rows: (254 - 255) / 2 truncates to 0, so k = 85 and red sits on row
+    // 168 (flooring it to -1 would put red on row 169).
+    const std::vector<ColourValue> rows = scaleRows(Red, 254);
+    ASSERT_EQ(rows.size(), 254u);
+    EXPECT_EQ(rows[168], Red);
+    EXPECT_EQ(hexText(rows[167]), "FF0202");
+    EXPECT_EQ(rows[253], Black);
+}
+
+struct RowCase {
+    ColourValue base;
+    int coord;
+    ColourValue colour;
+};
+
+TEST(GradToColor, snapsNearWhiteAndNearBlackAndHandlesRowsOutside)
+{
+    const RowCase cases[] = {
+        {White, 0, White},                  // 254 snapped: the top row is white
+        {White, 2, White},                  // 252
+        {White, 3, rgb(251, 251, 251)},     // not snapped
+        {White, 250, rgb(4, 4, 4)},         // not snapped
+        {White, 251, Black},                // 3 snapped
+        {Red, 167, Red},                    // (255, 3, 3) snapped: pure red
+        {Red, 166, rgb(255, 4, 4)},
+        {Red, 60, rgb(255, 164, 164)},
+        {Red, -1, White},
+        {Red, -1000, White},
+        {Red, 255, Black},                  // past the last row: the last row
+        {Red, 100000, Black},
+    };
+    for (const RowCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << hexText(c.base) << " row " << c.coord);
+        EXPECT_EQ(hexText(scaleColourAt(c.base, ScaleHeight, c.coord)), hexText(c.colour));
+    }
+}
+
+TEST(GetColorCoord, firstRowWithinThreeStepsElseRowZero)
+{
+    const ScreenImage red = scaleImage(Red, ScaleWidth, ScaleHeight);
+    const ScreenImage white = scaleImage(White, ScaleWidth, ScaleHeight);
+    EXPECT_EQ(scaleRowOf(red, Red), 167);
+    EXPECT_EQ(scaleRowOf(red, rgb(255, 164, 164)), 58); // rows 58-61 all match
+    EXPECT_EQ(scaleRowOf(red, Black), 253);
+    EXPECT_EQ(scaleRowOf(white, Black), 251);
+    EXPECT_EQ(scaleRowOf(white, White), 0);
+    EXPECT_EQ(scaleRowOf(white, Grey128), 123);       // (131, 131, 131)
+    EXPECT_EQ(scaleRowOf(white, rgb(128, 128, 132)), 123);
+    EXPECT_EQ(scaleRowOf(white, rgb(128, 128, 136)), 0); // blue 5 away from every row
+    EXPECT_EQ(scaleRowOf(ScreenImage{}, Red), 0);      // not built yet
+}
+
+// ---- Cursor and marker ----------------------------------------------------
+
+TEST(CursorAndMarker, cursorPointAndTriangleRows)
+{
+    EXPECT_EQ(cursorPointFor(0, 1.0, 255, 255), (Point{0, 0}));
+    EXPECT_EQ(cursorPointFor(359, 1.0, 255, 255), (Point{254, 0})); // 254.29, integer arithmetic
+    EXPECT_EQ(cursorPointFor(240, 0.0, 255, 255), (Point{170, 255}));
+    EXPECT_EQ(cursorPointFor(120, 0.5, 255, 255), (Point{85, 128}));   // 127.5 to even
+    EXPECT_EQ(cursorPointFor(120, 127.0 / 255, 255, 255), (Point{85, 128}));
+    EXPECT_EQ(cursorBox({85, 128}), (Rect{80, 123, 10, 10}));
+
+    const auto spans = markerSpans(10);
+    EXPECT_EQ(spans.front().row, 4);
+    EXPECT_EQ(spans.front().first, 7); // the blunt end is a single pixel
+    EXPECT_EQ(spans[6].row, 10);
+    EXPECT_EQ(spans[6].first, 1);      // the tip, next to the scale
+    EXPECT_EQ(spans.back().row, 16);
+    EXPECT_EQ(spans.back().first, 7);
+    for (const MarkerSpan& s : spans) EXPECT_EQ(s.last, 7);
+    EXPECT_EQ(spans[3].first, 4);      // d = -3
+}
+
+TEST(CursorAndMarker, scaleReadoutUpperHalfSaturationLowerHalfBrightness)
+{
+    struct { int row; double sat; bool setsSaturation; double value; } cases[] = {
+        {60, 1.0, true, 61 * 200.0 / 255},
+        {60, 0.5, true, 61 * 100.0 / 255},
+        {126, 1.0, true, 127 * 200.0 / 255},
+        {-1, 1.0, true, 0.0},
+        {127, 1.0, false, 100.0},            // half = 127
+        {200, 1.0, false, (1 - 73.0 / 127) * 100},
+        {254, 1.0, false, 0.0},
+        {255, 1.0, false, (1 - 128.0 / 127) * 100}, // below the scale: under 0, the field clamps
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        const ScaleReadout r = scaleReadout(c.row, c.sat, ScaleHeight);
+        EXPECT_EQ(r.setsSaturation, c.setsSaturation);
+        EXPECT_NEAR(r.value, c.value, 1e-9);
+    }
+}
+
+// ---- The model ------------------------------------------------------------
+
+// Records what the model writes, and whether Updating was set each time.
+struct Recorder : ColourReadouts {
+    ColourModel* model = nullptr;
+    std::optional<double> hue, sat, bri;
+    std::optional<int> red, green, blue;
+    std::optional<std::string> decimal, hex;
+    std::vector<ColourValue> selected;
+    int exitPanels = 0;
+    int writesOutsideUpdating = 0;
+
+    void note() { if (model && !model->Updating) ++writesOutsideUpdating; }
+    void setHue(double v) override { note(); hue = v; }
+    void setSaturation(double v) override { note(); sat = v; }
+    void setBrightness(double v) override { note(); bri = v; }
+    void setRed(int v) override { note(); red = v; }
+    void setGreen(int v) override { note(); green = v; }
+    void setBlue(int v) override { note(); blue = v; }
+    void setDecimalText(const std::string& t) override { note(); decimal = t; }
+    void setHexText(const std::string& t) override { note(); hex = t; }
+    void selectedColorChanged(ColourValue c) override { note(); selected.push_back(c); }
+    void ExitPanels() override { note(); ++exitPanels; }
+    void clear()
+    {
+        hue = sat = bri = std::nullopt;
+        red = green = blue = std::nullopt;
+        decimal = hex = std::nullopt;
+        selected.clear();
+        exitPanels = writesOutsideUpdating = 0;
+    }
+};
+
+struct ModelTest : testing::Test {
+    Recorder out;
+    ColourModel model{out};
+    ModelTest() { out.model = &model; }
+    // The dialog shown on colour, the readouts then forgotten.
+    void shownWith(ColourValue colour)
+    {
+        model.Show(colour);
+        out.clear();
+    }
+};
+
+TEST_F(ModelTest, openingOnPureRedWritesEveryReadout)
+{
+    model.Show(Red);
+    EXPECT_FALSE(model.Updating);
+    EXPECT_EQ(out.writesOutsideUpdating, 0);
+    EXPECT_EQ(model.sColor, Red);
+    EXPECT_EQ(out.selected, std::vector<ColourValue>{Red});
+    EXPECT_EQ(out.hue, 0.0);
+    EXPECT_EQ(out.sat, 100.0);
+    EXPECT_EQ(out.bri, 100.0);
+    EXPECT_EQ(out.red, 255);
+    EXPECT_EQ(out.green, 0);
+    EXPECT_EQ(out.blue, 0);
+    EXPECT_EQ(out.decimal, "255");
+    EXPECT_EQ(out.hex, "FF0000");
+    EXPECT_EQ(model.ScaleBase, Red);
+    EXPECT_EQ(model.MarkerRow, 167);
+    EXPECT_EQ(model.GradToColor(model.MarkerRow), Red);
+    EXPECT_EQ(model.CursorPoint, (Point{0, 0}));
+    EXPECT_EQ(out.exitPanels, 1);
+    EXPECT_EQ(model.ExtBmp.pixels.size(), 255u * 255u);
+    EXPECT_EQ(model.GradBmp.pixels.size(), 20u * 255u);
+}
+
+struct OpeningCase {
+    ColourValue colour;
+    ColourValue scaleBase;
+    int markerRow;
+    ColourValue markerColour;
+    Point cursor;
+};
+
+TEST_F(ModelTest, markerAndCursorOfOpeningColours)
+{
+    const OpeningCase cases[] = {
+        {Black, White, 251, Black, {0, 255}},
+        {White, White, 0, White, {0, 255}},
+        {Grey128, White, 123, rgb(131, 131, 131), {0, 255}}, // 3 away from the grey
+        {rgb(0, 20, 235), rgb(0, 26, 255), 0, White, {165, 0}}, // no row within 3
+        {rgb(0, 0, 1), rgb(0, 0, 255), 253, Black, {170, 0}},
+        {rgb(128, 255, 128), rgb(128, 255, 128), 82, rgb(131, 255, 131), {85, 128}},
+    };
+    for (const OpeningCase& c : cases) {
+        SCOPED_TRACE(hexText(c.colour));
+        model.Show(c.colour);
+        EXPECT_EQ(model.sColor, c.colour); // stays exactly the colour given
+        EXPECT_EQ(hexText(model.ScaleBase), hexText(c.scaleBase));
+        EXPECT_EQ(model.MarkerRow, c.markerRow);
+        EXPECT_EQ(hexText(model.GradToColor(model.MarkerRow)), hexText(c.markerColour));
+        EXPECT_EQ(model.CursorPoint, c.cursor);
+    }
+}
+
+TEST_F(ModelTest, topByteIsDropped)
+{
+    shownWith(Black);
+    model.SetCurrentColor(0xAB0000FFu, true);
+    EXPECT_EQ(model.sColor, Red);
+    EXPECT_EQ(out.decimal, "255");
+    EXPECT_EQ(out.selected, std::vector<ColourValue>{Red});
+}
+
+TEST_F(ModelTest, eachEditGuardKeepsItsOwnFields)
+{
+    struct { bool EditGuards::*guard; bool hsb, rgb, decimal, hex; } cases[] = {
+        {&EditGuards::Hex, true, true, true, false},
+        {&EditGuards::Decimal, true, true, false, true},
+        {&EditGuards::Hsb, false, true, true, true},
+        {&EditGuards::Rgb, true, false, true, true},
+    };
+    for (const auto& c : cases) {
+        shownWith(Black);
+        model.EditGuard.*c.guard = true;
+        model.SetCurrentColor(rgb(0, 0, 255));
+        model.EditGuard.*c.guard = false;
+        EXPECT_EQ(out.hue.has_value(), c.hsb);
+        EXPECT_EQ(out.sat.has_value(), c.hsb);
+        EXPECT_EQ(out.bri.has_value(), c.hsb);
+        EXPECT_EQ(out.red.has_value(), c.rgb);
+        EXPECT_EQ(out.blue.has_value(), c.rgb);
+        EXPECT_EQ(out.decimal.has_value(), c.decimal);
+        EXPECT_EQ(out.hex.has_value(), c.hex);
+        // The colour itself is taken whatever the guard.
+        EXPECT_EQ(model.sColor, rgb(0, 0, 255));
+        EXPECT_EQ(model.CurHue, 240);
+        EXPECT_EQ(model.MarkerRow, 167);
+    }
+}
+
+TEST_F(ModelTest, hiddenDialogLeavesScaleAndMarker)
+{
+    model.SetCurrentColor(Red);
+    EXPECT_EQ(model.MarkerRow, -1);
+    EXPECT_TRUE(model.GradBmp.pixels.empty());
+    EXPECT_EQ(model.ScaleBase, Red);
+    EXPECT_EQ(out.hex, "FF0000");
+    EXPECT_EQ(out.exitPanels, 1);
+}
+
+// ---- The field ------------------------------------------------------------
+
+TEST_F(ModelTest, fieldPressRoundsTheHueDragTruncatesIt)
+{
+    struct { int x; int pressHue; int dragHue; } cases[] = {
+        {0, 0, 0}, {1, 1, 1}, {2, 3, 2}, {127, 179, 179}, {128, 181, 180}, {254, 359, 358},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.x);
+        shownWith(Red);
+        model.ColorPanelMouseDown(c.x, 10);
+        EXPECT_EQ(model.CurHue, c.pressHue);
+        EXPECT_EQ(out.hue, c.pressHue);
+        model.ColorPanelMouseMove(c.x, 11);
+        EXPECT_EQ(model.CurHue, c.dragHue);
+        model.ColorPanelMouseUp();
+    }
+}
+
+TEST_F(ModelTest, fieldPressTakesTheMarkersRowFromTheNewScale)
+{
+    shownWith(Red); // marker on row 167, in the lower half
+    EXPECT_TRUE(model.ColorPanelMouseDown(254, 0));
+    EXPECT_TRUE(model.FieldDrag);
+    EXPECT_EQ(model.CurHue, 359);
+    EXPECT_EQ(model.CurSat, 1.0);
+    EXPECT_EQ(model.ScaleBase, rgb(255, 0, 4));
+    EXPECT_EQ(model.MarkerRow, 167);               // the marker keeps its row
+    EXPECT_EQ(model.sColor, rgb(255, 0, 5));       // ... and picks from the new scale
+    EXPECT_EQ(at(model.GradBmp, 0, 168), 0xFF0004u); // the scale was rebuilt
+    EXPECT_EQ(out.hue, 359.0);
+    EXPECT_EQ(out.sat, 100.0);
+    EXPECT_NEAR(*out.bri, (1 - 40.0 / 127) * 100, 1e-9);
+    EXPECT_EQ(out.red, 255);
+    EXPECT_EQ(out.blue, 5);
+    EXPECT_EQ(out.hex, "FF0005");
+    EXPECT_EQ(out.decimal, "327935");
+    EXPECT_EQ(out.selected, std::vector<ColourValue>{rgb(255, 0, 5)});
+    EXPECT_EQ(model.CursorPoint, (Point{254, 0}));
+    EXPECT_EQ(out.exitPanels, 1);
+    EXPECT_EQ(out.writesOutsideUpdating, 0);
+    EXPECT_FALSE(model.Updating);
+}
+
+TEST_F(ModelTest, fieldPressWithTheMarkerInTheUpperHalfShowsFullBrightness)
+{
+    shownWith(White); // marker on row 0
+    model.ColorPanelMouseDown(85, 0);
+    EXPECT_EQ(out.bri, 100.0);
+    EXPECT_EQ(model.sColor, White); // the top row is white whatever the hue
+}
+
+TEST_F(ModelTest, fieldDragSkipsRepeatsAndStaysOnTheField)
+{
+    shownWith(Red);
+    EXPECT_FALSE(model.ColorPanelMouseMove(10, 10)); // no press, no drag
+    model.ColorPanelMouseDown(100, 50);
+    out.clear();
+    EXPECT_FALSE(model.ColorPanelMouseMove(100, 50)); // the pressed point again
+    EXPECT_FALSE(out.hue.has_value());
+    EXPECT_TRUE(model.ColorPanelMouseMove(120, 50));
+    EXPECT_FALSE(model.ColorPanelMouseMove(120, 50));
+    // Outside the field the point is kept on its edge, where confinement
+    // keeps the pointer.
+    EXPECT_TRUE(model.ColorPanelMouseMove(-30, 400));
+    EXPECT_EQ(model.CurHue, 0);
+    EXPECT_EQ(model.CurSat, 1.0 - 254.0 / 255);
+    EXPECT_EQ(model.CursorPoint, (Point{0, 254}));
+    EXPECT_FALSE(model.ColorPanelMouseMove(-5, 300)); // the same edge point
+    EXPECT_TRUE(model.ColorPanelMouseMove(999, -1));
+    EXPECT_EQ(model.CurHue, 358);
+    EXPECT_EQ(model.CurSat, 1.0);
+    model.ColorPanelMouseUp();
+    EXPECT_FALSE(model.FieldDrag);
+    EXPECT_FALSE(model.ColorPanelMouseMove(50, 50));
+}
+
+// ---- The scale ------------------------------------------------------------
+
+TEST_F(ModelTest, scalePressInTheUpperHalfSetsSaturationOnly)
+{
+    shownWith(Red);
+    EXPECT_TRUE(model.GradPanelMouseDown(60));
+    EXPECT_TRUE(model.ScaleDrag);
+    EXPECT_FALSE(model.FromScale);
+    EXPECT_EQ(model.sColor, rgb(255, 164, 164));
+    EXPECT_EQ(out.hue, 0.0);
+    EXPECT_NEAR(*out.sat, 61 * 200.0 / 255, 1e-9);
+    EXPECT_FALSE(out.bri.has_value());
+    EXPECT_EQ(out.green, 164);
+    EXPECT_EQ(out.hex, "FFA4A4");
+    // Taken from the scale: hue, saturation, base and cursor stay.
+    EXPECT_EQ(model.CurHue, 0);
+    EXPECT_EQ(model.CurSat, 1.0);
+    EXPECT_EQ(model.ScaleBase, Red);
+    EXPECT_EQ(model.CursorPoint, (Point{0, 0}));
+    // The marker goes to the first row that shows the colour.
+    EXPECT_EQ(model.MarkerRow, 58);
+}
+
+TEST_F(ModelTest, scalePressInTheLowerHalfSetsBrightnessOnly)
+{
+    shownWith(Red);
+    model.GradPanelMouseDown(200);
+    EXPECT_NEAR(*out.bri, (1 - 73.0 / 127) * 100, 1e-9);
+    EXPECT_FALSE(out.sat.has_value());
+    EXPECT_EQ(model.sColor, model.GradToColor(200));
+    EXPECT_EQ(model.ScaleBase, Red);
+}
+
+TEST_F(ModelTest, scaleDragAboveGivesWhiteBelowBlack)
+{
+    shownWith(Red);
+    model.GradPanelMouseDown(100);
+    EXPECT_TRUE(model.GradPanelMouseMove(-10));
+    EXPECT_EQ(model.sColor, White);
+    EXPECT_EQ(model.MarkerRow, 0);
+    EXPECT_NEAR(*out.sat, 1 * 200.0 / 255, 1e-9); // from row 0, the clamped row
+    out.clear();
+    EXPECT_TRUE(model.GradPanelMouseMove(400));
+    EXPECT_EQ(model.sColor, Black);
+    EXPECT_LT(*out.bri, 0.0); // from row 255: below 0, which the field clamps
+    EXPECT_EQ(model.MarkerRow, 253);
+    EXPECT_EQ(model.ScaleBase, Red);
+    EXPECT_EQ(model.CurHue, 0);
+}
+
+TEST_F(ModelTest, scaleDragSkipsRepeatsAndEndsWithTheRelease)
+{
+    shownWith(Red);
+    EXPECT_FALSE(model.GradPanelMouseMove(10)); // no press, no drag
+    model.GradPanelMouseDown(100);
+    EXPECT_FALSE(model.GradPanelMouseMove(100)); // the pressed row again
+    EXPECT_TRUE(model.GradPanelMouseMove(50));
+    out.clear();
+    EXPECT_FALSE(model.GradPanelMouseMove(50));
+    EXPECT_FALSE(out.hex.has_value());
+    model.GradPanelMouseUp();
+    EXPECT_FALSE(model.ScaleDrag);
+    EXPECT_FALSE(model.GradPanelMouseMove(60));
+    // A new drag to where the last one ended is a move like any other.
+    model.GradPanelMouseDown(10);
+    EXPECT_TRUE(model.GradPanelMouseMove(50));
+    EXPECT_EQ(model.sColor, model.GradToColor(50));
+}
+
+TEST_F(ModelTest, surfacesHearAboutTheirChanges)
+{
+    int scale = 0, marker = 0, cursor = 0;
+    model.onScaleChanged = [&] { ++scale; };
+    model.onMarkerChanged = [&] { ++marker; };
+    model.onCursorChanged = [&] { ++cursor; };
+    model.Show(Red);
+    EXPECT_GE(scale, 1);
+    EXPECT_GE(marker, 1);
+    EXPECT_GE(cursor, 1);
+    scale = marker = cursor = 0;
+    model.GradPanelMouseDown(60);
+    EXPECT_GE(scale, 1);
+    EXPECT_GE(marker, 1);
+    EXPECT_EQ(cursor, 0); // the cursor stays where it was
+    model.GradPanelMouseUp();
+    scale = marker = cursor = 0;
+    model.ColorPanelMouseDown(10, 10);
+    EXPECT_GE(scale, 1);
+    EXPECT_GE(cursor, 1);
+}
+
+} // namespace
