@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include "colourdialog/colour_model.h"
@@ -71,5 +72,5 @@ private:
 
     tintora::ColourModel& m_model;
     tintora::Pointer& m_pointer;
-    TMarkerStrip* m_strip = nullptr;
+    QPointer<TMarkerStrip> m_strip;
 };

@@ -37,4 +37,5 @@ private:
 
     tintora::ColourModel& m_model;
     tintora::Pointer& m_pointer;
+    bool m_confined = false; // confine() called, release() not yet
 };
