@@ -1,0 +1,256 @@
+// The real program and its settings file beside the executable, on a private
+// Xvfb: what a file brings at the start (the magnifier, its zoom, the slow
+// pointer), what the close writes back, and a close that cannot write.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/input_devices.h"
+#include "e2e/running_program.h"
+#include "support/printers.h"
+#include "support/xvfb.h"
+
+using namespace tintora;
+using namespace tintora::test;
+
+namespace {
+
+constexpr int MagnifierSize = 203;
+
+int exitCode(std::optional<int> status) { return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1; }
+
+// The lines of one section, from its header to the next one.
+std::vector<std::string> sectionLines(const std::string& text, const std::string& header)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    bool inside = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("[")) inside = line == header;
+        else if (inside) lines.push_back(line);
+    }
+    return lines;
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class ProgramSettings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.running()) << m_server.error();
+        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
+        ASSERT_TRUE(loadIdentityRamp(m_server));
+        const auto xtest = m_devices.idOf("Virtual core XTEST pointer");
+        const auto mouse = m_devices.idOf("Xvfb mouse");
+        ASSERT_TRUE(xtest && mouse) << "Xvfb is expected to have an XTEST pointer and a mouse";
+        m_xtest = *xtest;
+        m_mouse = *mouse;
+    }
+
+    // Starts the program with args and waits until its main window has the focus.
+    void start(const std::vector<std::string>& args = {})
+    {
+        m_program.emplace(m_server, m_directory, args);
+        std::string why;
+        m_window = m_program->waitUntilReady(why);
+        ASSERT_TRUE(m_window) << why;
+    }
+
+    std::optional<MatrixBits> waitForMatrix(int id, const MatrixBits& expected)
+    {
+        std::optional<MatrixBits> last;
+        waitUntil(ProgramStartTimeout, [&] {
+            last = m_devices.matrix(id);
+            return last == expected;
+        });
+        return last;
+    }
+
+    Xvfb m_server;
+    InputDevices m_devices{m_server};
+    Keyboard m_keyboard{m_server};
+    ProgramDirectory m_directory;
+    std::optional<RunningProgram> m_program;
+    std::optional<TopLevel> m_window;
+    int m_xtest = 0;
+    int m_mouse = 0;
+};
+
+// Awkward values so that any rounding on the way back shows; on the mouse,
+// which the tests never move.
+const MatrixBits OddMatrix = matrixOf({1.1f, 0.2f, 0.0001f, -0.3f, 0.7f, 3.5e-5f, -0.0f, 0.0f, 1.0f});
+
+// A 3 x 3 grid of 9-pixel squares centred on the pointer: at zoom 8 the
+// magnifier's source block is exactly the grid (27 x 27 pixels, about 7.44
+// picture pixels each), so the 201 x 201 picture shows each square over
+// about 67 x 67 pixels.
+constexpr int Cell = 9;
+const std::array<std::array<Colour, 3>, 3> Pattern{{
+    {{{30, 144, 255}, {50, 205, 50}, {255, 215, 0}}},
+    {{{148, 0, 211}, {0, 206, 209}, {255, 105, 180}}},
+    {{{139, 69, 19}, {128, 128, 0}, {70, 130, 180}}},
+}};
+// Picture points well inside each square and off the crosshair, by column
+// and by row.
+constexpr std::array<int, 3> Columns{30, 120, 170};
+constexpr std::array<int, 3> Rows{35, 118, 170};
+
+const std::string FileBefore = "; kept by hand\n"
+                               "[MAGNIFIER]\n"
+                               "ShowMag=1\n"
+                               "Zoom=8\n"
+                               "\n"
+                               "[Palette]\n"
+                               "  Favourite = \"C86400\"  \n"
+                               "; not the program's\n"
+                               "Zoom=3\n";
+const std::string ForeignSection = "[Palette]\n"
+                                   "  Favourite = \"C86400\"  \n"
+                                   "; not the program's\n"
+                                   "Zoom=3\n";
+
+// The magnifier's picture in a screenshot of the magnifier window: the
+// picture lies inside a 1-pixel frame.
+Colour picture(const Screenshot& shot, Point p) { return shot.at({p.x + 1, p.y + 1}); }
+
+bool near(std::uint8_t value, int expected) { return value >= expected - 2 && value <= expected + 2; }
+
+TEST_F(ProgramSettings, magnifierFromTheFileShowsThePatternAndTheZoomIsSavedInPlace)
+{
+    const Point pointer{400, 800};
+    std::vector<std::unique_ptr<SolidWindow>> squares;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const Rect rect{pointer.x - 13 + c * Cell, pointer.y - 13 + r * Cell, Cell, Cell};
+            squares.push_back(std::make_unique<SolidWindow>(m_server, rect, Pattern[r][c]));
+            ASSERT_TRUE(squares.back()->shown());
+        }
+    ASSERT_TRUE(m_server.warpPointer(pointer));
+    ASSERT_TRUE(m_directory.writeSettings(FileBefore));
+
+    // Without arguments the main window is centred after the settings have
+    // shown the magnifier; the magnifier follows it.
+    ASSERT_NO_FATAL_FAILURE(start());
+    const Rect main = m_window->rect;
+    const Rect docked{main.x, main.y - MagnifierSize, MagnifierSize, MagnifierSize};
+    const auto magnifier =
+        m_server.waitForTopLevel("Magnifier", ProgramStartTimeout, [&](const TopLevel& t) { return t.rect == docked; });
+    ASSERT_TRUE(magnifier) << "no magnifier";
+    EXPECT_EQ(magnifier->rect, docked) << "main window at " << ::testing::PrintToString(main);
+
+    struct Expected {
+        Point at;
+        Colour colour;
+        const char* what;
+    };
+    std::vector<Expected> zoom8;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) zoom8.push_back({{Columns[c], Rows[r]}, Pattern[r][c], "square"});
+    const Colour black{0, 0, 0}, red{255, 0, 0};
+    for (const Point p : {Point{60, 100}, Point{140, 100}, Point{100, 60}, Point{100, 140}})
+        zoom8.push_back({p, black, "crosshair"});
+    zoom8.push_back({{100, 100}, red, "crosshair centre"});
+    zoom8.push_back({{100, 160}, Pattern[2][1], "below the crosshair's end"});
+    zoom8.push_back({{45, 118}, Pattern[1][0], "left square"});
+
+    auto shows = [&](const std::vector<Expected>& expected) {
+        std::optional<Screenshot> shot;
+        const bool all = waitUntil(ProgramStartTimeout, [&] {
+            shot = Screenshot::take(m_server, magnifier->rect);
+            return shot && std::all_of(expected.begin(), expected.end(),
+                                       [&](const Expected& e) { return picture(*shot, e.at) == e.colour; });
+        });
+        if (!all && shot) {
+            for (const Expected& e : expected)
+                EXPECT_EQ(picture(*shot, e.at), e.colour) << e.what << " at picture " << ::testing::PrintToString(e.at);
+        }
+        return shot;
+    };
+    const auto shot = shows(zoom8);
+    ASSERT_TRUE(shot) << "no screenshot";
+
+    // The top 17 rows are darkened to about half: the top-left square there.
+    const Colour dark = shot->at({31, 8});
+    const Colour square = Pattern[0][0];
+    EXPECT_TRUE(near(dark.r, square.r / 2) && near(dark.g, square.g / 2) && near(dark.b, square.b / 2))
+        << ::testing::PrintToString(dark) << " is not half of " << ::testing::PrintToString(square);
+    // The white coordinates stand in the top right of the strip, nowhere else.
+    auto whiteIn = [&](int left, int right) {
+        for (int y = 1; y < 17; ++y)
+            for (int x = left; x < right; ++x) {
+                const Colour c = shot->at({x, y});
+                if (c.r >= 200 && c.g >= 200 && c.b >= 200) return true;
+            }
+        return false;
+    };
+    EXPECT_TRUE(whiteIn(110, 202)) << "no coordinates in the top right";
+    EXPECT_FALSE(whiteIn(2, 60));
+
+    // Ctrl with the key that has plus on it: zoom 16, a 13 x 13 block, in
+    // which the centre square covers the left square's old place.
+    ASSERT_TRUE(m_keyboard.tap({"Control_L", "equal"}));
+    shows({{{45, 118}, Pattern[1][1], "centre square, grown"}, {{100, 100}, red, "crosshair centre"}});
+
+    ASSERT_TRUE(m_keyboard.tap({"i"}));
+    EXPECT_EQ(exitCode(m_program->process().waitForExit(ProgramExitTimeout)), 0) << m_program->transcript();
+    const auto after = m_directory.settings();
+    ASSERT_TRUE(after);
+    const auto magnifierSection = sectionLines(*after, "[MAGNIFIER]");
+    EXPECT_TRUE(contains(magnifierSection, "Zoom=16")) << *after;
+    EXPECT_TRUE(contains(magnifierSection, "ShowMag=1")) << *after;
+    EXPECT_FALSE(contains(magnifierSection, "Zoom=8")) << *after;
+    EXPECT_TRUE(after->starts_with("; kept by hand\n[MAGNIFIER]\n")) << *after;
+    EXPECT_NE(after->find(ForeignSection), std::string::npos) << *after;
+}
+
+// A program directory and a settings file without write bits: the close
+// reports that it cannot save, and once the report is answered the program
+// still ends normally, the pointer given back. Root is refused too: the
+// program takes missing write bits for read-only whoever runs it.
+TEST_F(ProgramSettings, closeThatCannotSaveReportsItAndStillEndsCleanly)
+{
+    const std::string text = "[MAGNIFIER]\nSlowMouse=1\n";
+    ASSERT_TRUE(m_directory.writeSettings(text));
+    ASSERT_EQ(::chmod(m_directory.settingsPath().c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(m_directory.programDir().c_str(), 0555), 0);
+    ASSERT_TRUE(m_devices.setMatrix(m_mouse, OddMatrix));
+    const auto before = m_devices.properties();
+
+    ASSERT_NO_FATAL_FAILURE(start({"-x", "100", "-y", "200"}));
+    ASSERT_EQ(waitForMatrix(m_xtest, scaleMatrix(1.0f / 32)), scaleMatrix(1.0f / 32)) << "SlowMouse=1 not applied";
+
+    ASSERT_TRUE(m_keyboard.tap({"i"}));
+    std::optional<TopLevel> box;
+    waitUntil(ProgramStartTimeout, [&] {
+        for (const TopLevel& t : topLevelsNamed(m_server, "Tintora"))
+            if (t.id != m_window->id) box = t;
+        return box.has_value();
+    });
+    ASSERT_TRUE(box) << "no error box; " << m_program->transcript();
+    EXPECT_TRUE(m_program->process().running()) << "ended without waiting for an answer";
+
+    ASSERT_TRUE(waitUntil(ProgramStartTimeout, [&] { return hasFocus(m_server, box->id); }))
+        << "the error box has no keyboard focus";
+    ASSERT_TRUE(m_keyboard.tap({"Return"}));
+    EXPECT_EQ(exitCode(m_program->process().waitForExit(ProgramExitTimeout)), 0) << m_program->transcript();
+    EXPECT_EQ(m_devices.properties(), before);
+    EXPECT_EQ(m_directory.settings(), text);
+    const std::vector<std::string> untouched{"Tintora.ini", "tintora"};
+    EXPECT_EQ(ProgramDirectory::entries(m_directory.programDir()), untouched) << "a temporary file left behind";
+    EXPECT_TRUE(ProgramDirectory::entries(m_directory.configDir()).empty()) << "saved somewhere else instead";
+}
+
+} // namespace
