@@ -1,0 +1,165 @@
+#include "colourdialog/pipette.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "shell/window_band.h"
+
+using namespace tintora;
+
+namespace pipette {
+
+namespace {
+
+// The picture: X black, . white, blank transparent. The tip is row 21,
+// column 9.
+constexpr const char* Picture[32] = {
+    "                                ",
+    "                                ",
+    "                       XXX      ",
+    "                      X...X     ",
+    "                     X.....X    ",
+    "                    X.......X   ",
+    "                    X.......X   ",
+    "                    X.......X   ",
+    "                     X.....X    ",
+    "                 XX   X...X     ",
+    "                XXXXXXXXXX      ",
+    "                 XXXX           ",
+    "                X.XXXX          ",
+    "               X...XXX          ",
+    "              X...X             ",
+    "             X...X              ",
+    "            X...X               ",
+    "           X...X                ",
+    "          X...X                 ",
+    "          X..X                  ",
+    "          XXX                   ",
+    "         X                      ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+    "                                ",
+};
+
+QImage pictureImage()
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const char c = Picture[y][x];
+            image.setPixel(x, y, c == 'X' ? 0xFF000000u : c == '.' ? 0xFFFFFFFFu : 0x00000000u);
+        }
+    return image;
+}
+
+} // namespace
+
+QCursor cursor() { return QCursor(QPixmap::fromImage(pictureImage()), HotSpot.x(), HotSpot.y()); }
+
+QPixmap glyph() { return QPixmap::fromImage(pictureImage().copy(9, 2, 20, 20)); }
+
+} // namespace pipette
+
+TPickForm::TPickForm(Platform& platform, ScreenImage image, QRect monitor, QRect swatch, ColourValue current)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_platform(platform), m_image(std::move(image)),
+      m_swatch(swatch)
+{
+    setWindowModality(Qt::ApplicationModal);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(pipette::cursor());
+    setGeometry(monitor);
+    if (m_image.width > 0 && m_image.height > 0 &&
+        m_image.pixels.size() == static_cast<std::size_t>(m_image.width) * m_image.height)
+        m_view = QImage(reinterpret_cast<const uchar*>(m_image.pixels.data()), m_image.width, m_image.height,
+                        m_image.width * 4, QImage::Format_RGB32);
+    PickPanel = new QFrame(this);
+    PickPanel->setFrameShape(QFrame::Box);
+    PickPanel->setAutoFillBackground(true);
+    PickPanel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    PickPanel->setCursor(pipette::cursor());
+    PickPanel->setGeometry(swatch.translated(-monitor.topLeft()));
+    showColour(current);
+}
+
+std::optional<ColourValue> TPickForm::pick()
+{
+    QEventLoop loop;
+    connect(this, &TPickForm::closed, &loop, &QEventLoop::quit);
+    showFullScreen();
+    // Where the swatch is seen on the screen, whatever place the window got.
+    PickPanel->setGeometry(QRect(mapFromGlobal(m_swatch.topLeft()), m_swatch.size()));
+    raise();
+    activateWindow();
+    setFocus();
+    putInTopmostBandWhenShown(this, *m_platform.windows);
+    if (!m_closed) loop.exec();
+    return m_picked;
+}
+
+std::optional<ColourValue> TPickForm::colourUnderTip(QPoint p) const
+{
+    if (m_view.isNull()) return std::nullopt;
+    const QPoint tip = p + (pipette::Tip - pipette::HotSpot);
+    const int x = std::clamp(tip.x(), 0, m_image.width - 1);
+    const int y = std::clamp(tip.y(), 0, m_image.height - 1);
+    const std::uint32_t px = m_image.pixels[static_cast<std::size_t>(y) * m_image.width + x];
+    // 0x00RRGGBB to a colour value, red in the low byte.
+    return ((px >> 16) & 0xFFu) | (px & 0xFF00u) | ((px & 0xFFu) << 16);
+}
+
+void TPickForm::showColour(ColourValue colour)
+{
+    QPalette p = PickPanel->palette();
+    p.setColor(QPalette::Window, QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+    PickPanel->setPalette(p);
+}
+
+void TPickForm::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::black);
+    if (!m_view.isNull()) p.drawImage(0, 0, m_view);
+}
+
+void TPickForm::mouseMoveEvent(QMouseEvent* event)
+{
+    if (const auto c = colourUnderTip(event->position().toPoint())) showColour(*c);
+}
+
+void TPickForm::mousePressEvent(QMouseEvent* event)
+{
+    m_picked = colourUnderTip(event->position().toPoint());
+    event->accept();
+    close();
+}
+
+void TPickForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        m_picked.reset();
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TPickForm::closeEvent(QCloseEvent* event)
+{
+    m_closed = true;
+    event->accept();
+    emit closed();
+}
