@@ -105,6 +105,7 @@ TTintoraForm::TTintoraForm(ProgramState& state, Platform& platform, MainWindowSe
     sPanel1->setFrameShape(QFrame::NoFrame);
     sPanel1->setAutoFillBackground(true);
     sPanel1->setGeometry(142, 47, 51, 51);
+    connect(sPanel1, &TSwatch::clicked, this, &TTintoraForm::sPanel1Click);
 
     sLabel12 = makeLabel("#", 142, 28);
 
@@ -134,6 +135,8 @@ TTintoraForm::TTintoraForm(ProgramState& state, Platform& platform, MainWindowSe
     sSpeedButton6->move(1, 1);
     sSpeedButton7 = new TSpeedButton(sPanel2, ImageDecOff);
     sSpeedButton7->move(87, 1);
+    sColorSelect1 = new TsColorSelect(this, m_platform);
+    sColorSelect1->hide();
     setF1Colour(F1Active);
 
     connect(sSpeedButton1, &QToolButton::clicked, this, &TTintoraForm::ВсегдаНаверхуExecute);
@@ -509,6 +512,16 @@ void TTintoraForm::ЦветExecute()
         Timer1->start(); // a fresh interval: the first tick comes 50 ms later
         sPanel1->mouseDownMovesWindow = true;
     }
+}
+
+void TTintoraForm::sPanel1Click()
+{
+    if (probing()) return;
+    const Rgb c = m_state.AltHeld || m_state.CtrlHeld ? m_state.LutColor : m_state.BitmapColor;
+    sColorSelect1->setColorValue(c.R + 256u * c.G + 65536u * c.B);
+    sColorSelect1->Click();
+    // However the dialog closed, probing resumes.
+    ЦветExecute();
 }
 
 void TTintoraForm::КопироватьBitmapExecute() { copyToClipboard(m_state.BitmapColor); }

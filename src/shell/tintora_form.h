@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "colourdialog/color_dialog.h"
 #include "platform/platform.h"
 #include "probe/readout_text.h"
 #include "shell/command_line.h"
@@ -85,6 +86,8 @@ public:
     void sSpeedButton4Click();
     void sSpeedButton5Click();
     void sSpeedButton6Click();
+    // The swatch's click while frozen: inspect the frozen colour.
+    void sPanel1Click();
 
     // Shows the magnifier docked above this window, or hides it.
     void Magnifier();
@@ -149,6 +152,7 @@ public:
     TSpeedButton* sSpeedButton5;
     TSpeedButton* sSpeedButton6;
     TSpeedButton* sSpeedButton7;
+    TsColorSelect* sColorSelect1; // never shown: opens the colour dialog
 
     // Fields.
     tintora::Point po;     // pointer position when the latest axis lock began

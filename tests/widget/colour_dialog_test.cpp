@@ -15,6 +15,7 @@
 #include "main_window_fixture.h"
 
 using namespace tintora;
+using tintora::fake::rampOf;
 
 namespace {
 
@@ -515,4 +516,54 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
         QTest::mouseRelease(&picker, Qt::RightButton, {}, hotSpot);
     })));
     EXPECT_EQ(p.select().ColorValue(), Green);
+}
+
+// Inspecting a frozen colour from the main window.
+TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
+{
+    DialogFixture p;
+    p.fake.screen.pixelValue = 0x000064C8; // (200, 100, 0)
+    p.fake.screen.ramp = rampOf([](int i) { return std::min(65535, i * 300); });
+    p.form->showMainWindow();
+    p.form->Timer1Timer();
+    p.form->Timer1->start();
+    const Rgb bitmap = p.state.BitmapColor, lut = p.state.LutColor;
+    ASSERT_NE(bitmap, lut);
+    const QString label = p.form->sLabel1->text();
+    const auto value = [](Rgb c) { return colourValue(c.R, c.G, c.B); };
+
+    // While probing the swatch is no button.
+    p.form->sPanel1Click();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    const struct {
+        bool alt, ctrl;
+        bool ok;
+        ColourValue opensOn;
+    } cases[] = {
+        {false, false, true, value(bitmap)},
+        {true, false, false, value(lut)},
+        {false, true, true, value(lut)},
+        {true, true, false, value(lut)},
+    };
+    for (const auto& c : cases) {
+        p.form->ЦветExecute();
+        ASSERT_FALSE(p.form->probing());
+        p.state.AltHeld = c.alt;
+        p.state.CtrlHeld = c.ctrl;
+        ColourValue opened = 0;
+        p.runModal([&] { QTest::mouseClick(p.form->sPanel1, Qt::LeftButton); },
+                   [&](TsColorDialogForm& d) {
+                       opened = d.OldPanel->colour();
+                       d.sBEdit->setValue(255);
+                       (c.ok ? d.sBitBtn1 : d.sBitBtn2)->click();
+                   });
+        EXPECT_EQ(opened, c.opensOn) << c.alt << c.ctrl;
+        EXPECT_TRUE(p.form->probing()) << c.alt << c.ctrl;
+        // The confirmed colour goes nowhere else.
+        EXPECT_EQ(p.state.BitmapColor, bitmap);
+        EXPECT_EQ(p.state.LutColor, lut);
+        EXPECT_EQ(p.form->sLabel1->text(), label);
+        EXPECT_EQ(p.fake.clipboard.writes, 0);
+    }
 }
