@@ -16,6 +16,9 @@ bool TsColorDialog::Execute()
     TsColorDialogForm form(m_platform, m_owner);
     form.InitControls(Color, &CustomColors, &SessionAddColors);
     const bool ok = form.exec() == QDialog::Accepted;
+    // The keyboard goes back to the window the dialog was opened from, with
+    // or without a window manager to see to it.
+    if (m_owner) m_owner->activateWindow();
     CustomColors = form.AddPal->Items();
     if (ok) Color = form.model.sColor & 0xFFFFFFu;
     return ok;

@@ -1,0 +1,152 @@
+// The real program's colour dialog on a private Xvfb: opened by a click on
+// the frozen swatch, closed by Esc, after which the program samples again.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "e2e/input_devices.h"
+#include "e2e/running_program.h"
+#include "support/printers.h"
+#include "support/xvfb.h"
+
+using namespace tintora;
+using namespace tintora::test;
+
+namespace {
+
+constexpr auto StepTimeout = 5000ms;
+constexpr const char* DialogTitle = "Цвет";
+const std::string FirstTrace = "Bitmap 200 100 0 | LUT 201 (51400) 100 (25700) 0 (0) | #C96400";
+
+// Where the screenshot of the dialog goes: beside the program in the build
+// directory.
+std::string screenshotPath()
+{
+    return (std::filesystem::path(TINTORA_BINARY).parent_path() / "colour-dialog.png").string();
+}
+
+// Writes the shot as a PNG through ImageMagick (a PPM beside it first); an
+// error text, or empty.
+std::string savePng(const Screenshot& shot, const std::string& png)
+{
+    const std::string ppm = png.substr(0, png.size() - 4) + ".ppm";
+    {
+        std::ofstream out(ppm, std::ios::binary);
+        out << "P6\n" << shot.rect().width << ' ' << shot.rect().height << "\n255\n";
+        for (int y = 0; y < shot.rect().height; ++y)
+            for (int x = 0; x < shot.rect().width; ++x) {
+                const Colour c = shot.at({x, y});
+                out.put(static_cast<char>(c.r)).put(static_cast<char>(c.g)).put(static_cast<char>(c.b));
+            }
+        if (!out) return "cannot write " + ppm;
+    }
+    ChildProcess convert("convert", {ppm, png}, environmentWith({}));
+    const auto status = convert.waitForExit(20000ms);
+    std::filesystem::remove(ppm);
+    if (!status || *status != 0) return "convert failed for " + png;
+    return {};
+}
+
+class ProgramColourDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.running()) << m_server.error();
+        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
+        ASSERT_TRUE(loadIdentityRamp(m_server));
+        const auto xtest = m_devices.idOf("Virtual core XTEST pointer");
+        ASSERT_TRUE(xtest) << "Xvfb is expected to have an XTEST pointer";
+        m_xtest = *xtest;
+    }
+
+    // Keys are handled in order: once Ctrl's press and release have come and
+    // gone in the pointer's matrix (the slow option is off), every key sent
+    // before has been handled.
+    void waitUntilKeysHandled()
+    {
+        auto matrixBecomes = [&](const MatrixBits& m) {
+            return waitUntil(StepTimeout, [&] { return m_devices.matrix(m_xtest) == m; });
+        };
+        ASSERT_TRUE(m_keyboard.press("Control_L"));
+        ASSERT_TRUE(matrixBecomes(scaleMatrix(1.0f / 32))) << "Ctrl did not slow the pointer";
+        ASSERT_TRUE(m_keyboard.release("Control_L"));
+        ASSERT_TRUE(matrixBecomes(scaleMatrix(1))) << "Ctrl's release did not restore the speed";
+    }
+
+    // A click of the first button through XTest where the pointer is.
+    bool click()
+    {
+        ChildProcess xdotool("xdotool", {"click", "1"}, environmentWith({{"DISPLAY", m_server.displayName()}}));
+        const auto status = xdotool.waitForExit(StepTimeout);
+        return status && *status == 0;
+    }
+
+    Xvfb m_server;
+    InputDevices m_devices{m_server};
+    Keyboard m_keyboard{m_server};
+    ProgramDirectory m_directory;
+    int m_xtest = 0;
+};
+
+TEST_F(ProgramColourDialog, swatchClickWhileFrozenOpensItAndEscResumesProbing)
+{
+    // Both colours away from the middle of the screen, where the dialog opens.
+    SolidWindow first(m_server, {1300, 100, 300, 300}, {200, 100, 0});
+    SolidWindow second(m_server, {1300, 600, 200, 200}, {0, 128, 255});
+    ASSERT_TRUE(first.shown() && second.shown());
+    ASSERT_TRUE(m_server.warpPointer(first.centre()));
+
+    RunningProgram program(m_server, m_directory, {"-x", "100", "-y", "200"});
+    std::string why;
+    const auto main = program.waitUntilReady(why);
+    ASSERT_TRUE(main) << why;
+    ASSERT_TRUE(program.traceShows(FirstTrace)) << program.transcript();
+
+    ASSERT_TRUE(m_keyboard.tap({"space"}));
+    ASSERT_NO_FATAL_FAILURE(waitUntilKeysHandled());
+    // sPanel1 is 51 x 51 at (142, 47) of the window.
+    ASSERT_TRUE(m_server.warpPointer({main->rect.x + 142 + 25, main->rect.y + 47 + 25}));
+    ASSERT_TRUE(click());
+
+    const auto dialog = m_server.waitForTopLevel(DialogTitle, StepTimeout);
+    ASSERT_TRUE(dialog) << "no window titled " << DialogTitle << "; " << program.transcript();
+    EXPECT_EQ(dialog->netWmName, DialogTitle);
+    EXPECT_EQ(dialog->rect.width, 584);
+    EXPECT_EQ(dialog->rect.height, 388);
+    // Centred on the screen, which is the work area without a window manager.
+    EXPECT_EQ((Point{dialog->rect.x, dialog->rect.y}), (Point{(1920 - 584) / 2, (1080 - 388) / 2}));
+
+    // Painted: the new and the old colour swatch show the frozen colour.
+    const Point newSwatch{dialog->rect.x + 276 + 31, dialog->rect.y + 277 + 31};
+    const Point oldSwatch{dialog->rect.x + 276 + 63 + 30, dialog->rect.y + 277 + 31};
+    const Colour frozen{200, 100, 0};
+    EXPECT_TRUE(waitUntil(StepTimeout, [&] {
+        return m_server.rootPixel(newSwatch) == frozen && m_server.rootPixel(oldSwatch) == frozen;
+    })) << "swatches " << ::testing::PrintToString(m_server.rootPixel(newSwatch)) << " and "
+        << ::testing::PrintToString(m_server.rootPixel(oldSwatch));
+    const auto shot = Screenshot::take(m_server, dialog->rect);
+    ASSERT_TRUE(shot);
+    const std::string saved = savePng(*shot, screenshotPath());
+    EXPECT_TRUE(saved.empty()) << saved;
+
+    // Esc goes to the dialog once it has the keyboard: Cancel.
+    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, dialog->id); }))
+        << "the dialog never got the keyboard focus";
+    ASSERT_TRUE(m_keyboard.tap({"Escape"}));
+    EXPECT_TRUE(waitUntil(StepTimeout, [&] { return !m_server.findTopLevel(DialogTitle); })) << "still shown";
+    ASSERT_TRUE(program.process().running()) << "Esc closed the program; " << program.transcript();
+
+    // Probing again: the other colour shows and is what Ctrl+C copies.
+    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, main->id); }))
+        << "the main window did not get the keyboard back";
+    ASSERT_TRUE(m_server.warpPointer(second.centre()));
+    EXPECT_TRUE(program.traceShows("Bitmap 0 128 255")) << program.transcript();
+    ASSERT_TRUE(m_keyboard.tap({"Control_L", "c"}));
+    EXPECT_EQ(waitForClipboard(m_server, "0080FF"), "0080FF") << program.transcript();
+}
+
+} // namespace
