@@ -519,6 +519,11 @@ void TTintoraForm::sPanel1Click()
     if (probing()) return;
     const Rgb c = m_state.AltHeld || m_state.CtrlHeld ? m_state.LutColor : m_state.BitmapColor;
     sColorSelect1->setColorValue(c.R + 256u * c.G + 65536u * c.B);
+    // Alt's and Shift's line and Ctrl's speed end here: the key releases
+    // that would end them go to the dialog.
+    if (clipCurX || clipCurY) m_platform.pointer->release();
+    clipCurX = clipCurY = false;
+    if (m_platform.pointer->speed() != configuredSpeed(m_state)) m_platform.pointer->setSpeed(configuredSpeed(m_state));
     sColorSelect1->Click();
     // However the dialog closed, probing resumes.
     ЦветExecute();

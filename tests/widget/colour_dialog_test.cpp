@@ -207,6 +207,8 @@ TEST(ColourDialog, typedColoursApplyFromEveryPath)
         EXPECT_EQ(d.sEditHex->text(), "FF0000");
         typeInto(d.sEditDecimal, "4294967295"); // beyond 24 bits: the low ones
         EXPECT_EQ(d.model.sColor, White);
+        d.sREdit->setFocus(); // leaving shows the colour value the number gave
+        EXPECT_EQ(d.sEditDecimal->text(), "16777215");
 
         // R, G, B: clamped, text kept as typed until the focus leaves.
         typeInto(d.sREdit, "0");
@@ -536,30 +538,34 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
     p.form->sPanel1Click();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
+    // Each opening follows a key event of the main window (none for the
+    // first): Alt's line and Ctrl's slow speed are lifted for the dialog.
     const struct {
-        bool alt, ctrl;
+        std::optional<KeyChord> key;
         bool ok;
         ColourValue opensOn;
     } cases[] = {
-        {false, false, true, value(bitmap)},
-        {true, false, false, value(lut)},
-        {false, true, true, value(lut)},
-        {true, true, false, value(lut)},
+        {std::nullopt, true, value(bitmap)},
+        {KeyChord{keys::Alt, false, false, true}, false, value(lut)},
+        {KeyChord{keys::Control, false, true, false}, true, value(lut)},
+        {KeyChord{keys::Control, false, true, true}, false, value(lut)},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.key ? shortcutCode(*c.key) : 0);
         p.form->ЦветExecute();
         ASSERT_FALSE(p.form->probing());
-        p.state.AltHeld = c.alt;
-        p.state.CtrlHeld = c.ctrl;
+        if (c.key) p.form->FormKeyDown(*c.key);
         ColourValue opened = 0;
         p.runModal([&] { QTest::mouseClick(p.form->sPanel1, Qt::LeftButton); },
                    [&](TsColorDialogForm& d) {
                        opened = d.OldPanel->colour();
+                       EXPECT_EQ(p.fake.pointer.confinement, std::nullopt);
+                       EXPECT_EQ(p.fake.pointer.currentSpeed, UserSpeed);
                        d.sBEdit->setValue(255);
                        (c.ok ? d.sBitBtn1 : d.sBitBtn2)->click();
                    });
-        EXPECT_EQ(opened, c.opensOn) << c.alt << c.ctrl;
-        EXPECT_TRUE(p.form->probing()) << c.alt << c.ctrl;
+        EXPECT_EQ(opened, c.opensOn);
+        EXPECT_TRUE(p.form->probing());
         // The confirmed colour goes nowhere else.
         EXPECT_EQ(p.state.BitmapColor, bitmap);
         EXPECT_EQ(p.state.LutColor, lut);
