@@ -7,8 +7,6 @@ namespace tintora {
 
 namespace {
 
-constexpr char HexDigits[] = "0123456789ABCDEF";
-
 std::optional<int> hexDigitValue(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
@@ -18,17 +16,6 @@ std::optional<int> hexDigitValue(char c)
 }
 
 } // namespace
-
-std::string colourString(ColourValue colour)
-{
-    const unsigned channels[3] = {colour & 0xFFu, (colour >> 8) & 0xFFu, (colour >> 16) & 0xFFu};
-    std::string s;
-    for (const unsigned c : channels) {
-        s += HexDigits[c >> 4];
-        s += HexDigits[c & 0xF];
-    }
-    return s;
-}
 
 ColourValue colourOfHexDigits(std::string_view digits)
 {

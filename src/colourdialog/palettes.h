@@ -17,9 +17,6 @@ using ColourStrings = std::vector<std::string>;
 // The string of an empty cell, and of every additional colour at start.
 inline constexpr std::string_view EmptyCell = "FFFFFF";
 
-// "RRGGBB" of a colour value (red in the low byte), upper case.
-std::string colourString(ColourValue colour);
-
 // The colour of hexadecimal digits read as one number, red first (red in bits
 // 16-23, blue in bits 0-7); bits above the lowest 24 are dropped. Black when
 // there are no digits or any character is not a hexadecimal digit.
