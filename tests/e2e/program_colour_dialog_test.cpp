@@ -1,5 +1,6 @@
 // The real program's colour dialog on a private Xvfb: opened by a click on
-// the frozen swatch, closed by Esc, after which the program samples again.
+// the frozen swatch, a colour picked from the screen with the pipette, closed
+// by Esc, after which the program samples again.
 
 #include <gtest/gtest.h>
 
@@ -92,12 +93,15 @@ protected:
     int m_xtest = 0;
 };
 
-TEST_F(ProgramColourDialog, swatchClickWhileFrozenOpensItAndEscResumesProbing)
+TEST_F(ProgramColourDialog, swatchClickWhileFrozenOpensItPipettePicksEscResumesProbing)
 {
     // Both colours away from the middle of the screen, where the dialog opens.
     SolidWindow first(m_server, {1300, 100, 300, 300}, {200, 100, 0});
     SolidWindow second(m_server, {1300, 600, 200, 200}, {0, 128, 255});
-    ASSERT_TRUE(first.shown() && second.shown());
+    // For the pipette: green rows just above red ones.
+    SolidWindow green(m_server, {1300, 450, 100, 10}, {0, 255, 0});
+    SolidWindow red(m_server, {1300, 460, 100, 10}, {255, 0, 0});
+    ASSERT_TRUE(first.shown() && second.shown() && green.shown() && red.shown());
     ASSERT_TRUE(m_server.warpPointer(first.centre()));
 
     RunningProgram program(m_server, m_directory, {"-x", "100", "-y", "200"});
@@ -128,6 +132,21 @@ TEST_F(ProgramColourDialog, swatchClickWhileFrozenOpensItAndEscResumesProbing)
         return m_server.rootPixel(newSwatch) == frozen && m_server.rootPixel(oldSwatch) == frozen;
     })) << "swatches " << ::testing::PrintToString(m_server.rootPixel(newSwatch)) << " and "
         << ::testing::PrintToString(m_server.rootPixel(oldSwatch));
+    // The pipette: the picking window takes the keyboard; a click with the
+    // hot spot on red and the eyedropper's tip, one right and two up, on
+    // green picks green.
+    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, dialog->id); }))
+        << "the dialog never got the keyboard focus";
+    ASSERT_TRUE(m_server.warpPointer({dialog->rect.x + 17 + 36, dialog->rect.y + 319 + 12}));
+    ASSERT_TRUE(click());
+    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return !hasFocus(m_server, dialog->id); })) << "no picking window";
+    ASSERT_TRUE(m_server.warpPointer({1350, 461}));
+    ASSERT_TRUE(click());
+    const Colour picked{0, 255, 0};
+    EXPECT_TRUE(waitUntil(StepTimeout, [&] { return m_server.rootPixel(newSwatch) == picked; }))
+        << "new colour " << ::testing::PrintToString(m_server.rootPixel(newSwatch));
+    EXPECT_EQ(m_server.rootPixel(oldSwatch), frozen);
+
     const auto shot = Screenshot::take(m_server, dialog->rect);
     ASSERT_TRUE(shot);
     const std::string saved = savePng(*shot, screenshotPath());
@@ -135,7 +154,7 @@ TEST_F(ProgramColourDialog, swatchClickWhileFrozenOpensItAndEscResumesProbing)
 
     // Esc goes to the dialog once it has the keyboard: Cancel.
     ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, dialog->id); }))
-        << "the dialog never got the keyboard focus";
+        << "the dialog did not get the keyboard back";
     ASSERT_TRUE(m_keyboard.tap({"Escape"}));
     EXPECT_TRUE(waitUntil(StepTimeout, [&] { return !m_server.findTopLevel(DialogTitle); })) << "still shown";
     ASSERT_TRUE(program.process().running()) << "Esc closed the program; " << program.transcript();

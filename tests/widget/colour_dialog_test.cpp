@@ -265,6 +265,9 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
         typeInto(d.sEditHex, "g-1 #z2a");
         EXPECT_EQ(d.sEditHex->displayText(), "12A___");
         EXPECT_EQ(d.model.sColor, colourValue(0, 0x01, 0x2A));
+        QTest::keyClick(d.sEditHex, Qt::Key_Backspace); // editing keys work
+        EXPECT_EQ(d.sEditHex->displayText(), "12____");
+        EXPECT_EQ(d.model.sColor, colourValue(0, 0, 0x12));
 
         // A paste may bring any letters: read as black.
         QApplication::clipboard()->setText("GG0000");
