@@ -1,6 +1,7 @@
 // Program entry: the platform, the four windows, the message loop.
 
 #include <QApplication>
+#include <QFont>
 #include <QLocale>
 #include <QPalette>
 #include <QSocketNotifier>
@@ -92,6 +93,9 @@ int main(int argc, char** argv)
         qunsetenv(scaling);
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    // Where Tahoma is missing, a sans-serif of much the same width keeps
+    // every caption inside the place the layout gives it.
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     app.setQuitOnLastWindowClosed(false);
     applySkin(app);
 
