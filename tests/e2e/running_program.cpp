@@ -1,4 +1,5 @@
 #include "e2e/running_program.h"
+#include "support/xlib_helpers.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -66,32 +67,6 @@ std::vector<pid_t> keeperChildren()
     return found;
 }
 
-Colour colourOf(unsigned long pixel, const Visual* v)
-{
-    auto level = [pixel](unsigned long mask) -> std::uint8_t {
-        if (mask == 0) return 0;
-        int shift = 0;
-        while (!((mask >> shift) & 1ul)) ++shift;
-        const unsigned long max = mask >> shift;
-        return static_cast<std::uint8_t>((((pixel & mask) >> shift) * 255 + max / 2) / max);
-    };
-    return {level(v->red_mask), level(v->green_mask), level(v->blue_mask)};
-}
-
-std::string textProperty(Display* d, Window w, Atom property, Atom type)
-{
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string text;
-    if (XGetWindowProperty(d, w, property, 0, 1024, False, type, &actual, &format, &count, &after, &data) ==
-            Success &&
-        data && format == 8)
-        text.assign(reinterpret_cast<const char*>(data), count);
-    if (data) XFree(data);
-    return text;
-}
 
 std::vector<Window> childrenOf(Display* d, Window parent)
 {

@@ -1,4 +1,5 @@
 #include "support/xvfb.h"
+#include "support/xlib_helpers.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -264,33 +265,6 @@ unsigned long channelBits(std::uint8_t level, unsigned long mask)
     return ((static_cast<unsigned long>(level) * max + 127) / 255) << shift;
 }
 
-Colour colourOf(unsigned long pixel, const Visual* v)
-{
-    auto level = [pixel](unsigned long mask) -> std::uint8_t {
-        if (mask == 0) return 0;
-        int shift = 0;
-        while (!((mask >> shift) & 1ul)) ++shift;
-        const unsigned long max = mask >> shift;
-        return static_cast<std::uint8_t>((((pixel & mask) >> shift) * 255 + max / 2) / max);
-    };
-    return {level(v->red_mask), level(v->green_mask), level(v->blue_mask)};
-}
-
-std::string textProperty(Display* d, Window w, Atom property, Atom type)
-{
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string text;
-    if (XGetWindowProperty(d, w, property, 0, 1024, False, type, &actual, &format, &count, &after, &data) ==
-            Success &&
-        data && format == 8)
-        text.assign(reinterpret_cast<const char*>(data), count);
-    if (data) XFree(data);
-    return text;
-}
-
 } // namespace
 
 Xvfb::Xvfb() : Xvfb(Options{}) {}
@@ -491,6 +465,33 @@ SolidWindow::~SolidWindow()
     if (!d || !m_window) return;
     XDestroyWindow(d, m_window);
     XSync(d, False);
+}
+
+Colour colourOf(unsigned long pixel, const Visual* v)
+{
+    auto level = [pixel](unsigned long mask) -> std::uint8_t {
+        if (mask == 0) return 0;
+        int shift = 0;
+        while (!((mask >> shift) & 1ul)) ++shift;
+        const unsigned long max = mask >> shift;
+        return static_cast<std::uint8_t>((((pixel & mask) >> shift) * 255 + max / 2) / max);
+    };
+    return {level(v->red_mask), level(v->green_mask), level(v->blue_mask)};
+}
+
+std::string textProperty(Display* d, Window w, Atom property, Atom type)
+{
+    Atom actual = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string text;
+    if (XGetWindowProperty(d, w, property, 0, 1024, False, type, &actual, &format, &count, &after, &data) ==
+            Success &&
+        data && format == 8)
+        text.assign(reinterpret_cast<const char*>(data), count);
+    if (data) XFree(data);
+    return text;
 }
 
 } // namespace tintora::test
