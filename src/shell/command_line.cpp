@@ -2,17 +2,11 @@
 
 #include <limits>
 
+#include "shell/number_text.h"
+
 namespace tintora {
 
 namespace {
-
-int digitValue(char c, bool hex)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (hex && c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (hex && c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -26,20 +20,10 @@ std::string_view trimControl(std::string_view s)
 std::int32_t positionNumber(std::string_view text)
 {
     const std::string_view s = trimControl(text);
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    bool hex = false;
-    if (i < s.size() && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
-        hex = true;
-        ++i;
-    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        hex = true;
-        i += 2;
-    }
+    const NumberPrefix prefix = numberPrefix(s);
+    const bool negative = prefix.negative;
+    const bool hex = prefix.hex;
+    std::size_t i = prefix.digitsAt;
 
     // Accumulate in 64 bits so that leaving the 32-bit range is seen.
     const unsigned base = hex ? 16u : 10u;

@@ -1,5 +1,7 @@
 #include "shell/settings_values.h"
 
+#include "shell/number_text.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -20,40 +22,23 @@ std::string_view trimBlanks(std::string_view s)
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-int hexDigit(char c)
-{
-    if (isDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
 std::optional<bool> readBool(std::string_view text)
 {
     const std::string_view s = trimBlanks(text);
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
-    bool hex = false;
-    if (i < s.size() && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
-        hex = true;
-        ++i;
-    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        hex = true;
-        i += 2;
-    }
+    const NumberPrefix prefix = numberPrefix(s);
+    const bool negative = prefix.negative;
+    const bool hex = prefix.hex;
+    std::size_t i = prefix.digitsAt;
     if (i == s.size()) return std::nullopt;
 
     // The value must fit 32 bits: signed in decimal, any bit pattern in hex.
     const std::uint64_t limit = hex ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
     std::uint64_t value = 0;
     for (; i < s.size(); ++i) {
-        const int d = hex ? hexDigit(s[i]) : (isDigit(s[i]) ? s[i] - '0' : -1);
+        const int d = digitValue(s[i], hex);
         if (d < 0) return std::nullopt;
         value = value * (hex ? 16 : 10) + static_cast<unsigned>(d);
         if (value > limit) return std::nullopt;
