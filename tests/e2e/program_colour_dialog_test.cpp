@@ -30,28 +30,6 @@ std::string screenshotPath()
     return (std::filesystem::path(TINTORA_BINARY).parent_path() / "colour-dialog.png").string();
 }
 
-// Writes the shot as a PNG through ImageMagick (a PPM beside it first); an
-// error text, or empty.
-std::string savePng(const Screenshot& shot, const std::string& png)
-{
-    const std::string ppm = png.substr(0, png.size() - 4) + ".ppm";
-    {
-        std::ofstream out(ppm, std::ios::binary);
-        out << "P6\n" << shot.rect().width << ' ' << shot.rect().height << "\n255\n";
-        for (int y = 0; y < shot.rect().height; ++y)
-            for (int x = 0; x < shot.rect().width; ++x) {
-                const Colour c = shot.at({x, y});
-                out.put(static_cast<char>(c.r)).put(static_cast<char>(c.g)).put(static_cast<char>(c.b));
-            }
-        if (!out) return "cannot write " + ppm;
-    }
-    ChildProcess convert("convert", {ppm, png}, environmentWith({}));
-    const auto status = convert.waitForExit(20000ms);
-    std::filesystem::remove(ppm);
-    if (!status || *status != 0) return "convert failed for " + png;
-    return {};
-}
-
 class ProgramColourDialog : public ::testing::Test {
 protected:
     void SetUp() override

@@ -134,4 +134,8 @@ private:
     std::vector<Colour> m_pixels;
 };
 
+// Writes the shot as a PNG through ImageMagick (a PPM beside it first); an
+// error text, or empty.
+std::string savePng(const Screenshot& shot, const std::string& png);
+
 } // namespace tintora::test
