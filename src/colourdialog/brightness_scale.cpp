@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+
+#include "shell/screen_image_paint.h"
 #include <algorithm>
 #include <cmath>
 
@@ -93,15 +95,7 @@ void TBrightnessScale::placeStrip()
 void TBrightnessScale::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    const ScreenImage& img = m_model.GradBmp;
-    if (img.width > 0 && img.height > 0 &&
-        img.pixels.size() >= static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height)) {
-        const QImage view(reinterpret_cast<const uchar*>(img.pixels.data()), img.width, img.height, img.width * 4,
-                          QImage::Format_RGB32);
-        p.drawImage(0, 0, view);
-    } else {
-        p.fillRect(rect(), palette().window());
-    }
+    if (!drawScreenImage(p, m_model.GradBmp)) p.fillRect(rect(), palette().window());
 }
 
 void TBrightnessScale::GradPanelMouseDown(int y)

@@ -5,6 +5,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+
+#include "shell/screen_image_paint.h"
 #include <cmath>
 
 using namespace tintora;
@@ -48,15 +50,7 @@ Rect TColourField::screenRect() const
 void TColourField::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    const ScreenImage& img = m_model.ExtBmp;
-    if (img.width > 0 && img.height > 0 &&
-        img.pixels.size() >= static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height)) {
-        const QImage view(reinterpret_cast<const uchar*>(img.pixels.data()), img.width, img.height, img.width * 4,
-                          QImage::Format_RGB32);
-        p.drawImage(0, 0, view);
-    } else {
-        p.fillRect(rect(), palette().window());
-    }
+    if (!drawScreenImage(p, m_model.ExtBmp)) p.fillRect(rect(), palette().window());
     if (!m_model.FieldDrag) {
         // PaintCursor: a black ring, hollow, so the colour under it shows.
         const Rect box = cursorBox(m_model.CursorPoint);

@@ -8,17 +8,16 @@
 #include "magnifier/magnifier_geometry.h"
 #include "magnifier/zoom_ladder.h"
 #include "shell/program_state.h"
+#include "shell/screen_image_paint.h"
 #include "shell/tintora_form.h"
 
 using namespace tintora;
 
 void TMagnifierImage::paintEvent(QPaintEvent*)
 {
-    if (!captured || bitmap.pixels.empty()) return;
-    // A view of the bitmap, no copy: 0x00RRGGBB is the layout of RGB32.
-    const QImage view(reinterpret_cast<const uchar*>(bitmap.pixels.data()), bitmap.width, bitmap.height,
-                      bitmap.width * 4, QImage::Format_RGB32);
-    QPainter(this).drawImage(0, 0, view);
+    if (!captured) return;
+    QPainter painter(this);
+    drawScreenImage(painter, bitmap);
 }
 
 void TMagnifierImage::contextMenuEvent(QContextMenuEvent* event)
