@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/printers.h"
+#include "e2e/running_program.h"
 #include "support/xvfb.h"
 
 using namespace tintora;
@@ -19,7 +20,6 @@ using namespace tintora::test;
 
 namespace {
 
-constexpr const char* Binary = TINTORA_BINARY;
 constexpr const char* Title = "Tintora";
 constexpr int Width = 203;
 constexpr int Height = 110;
@@ -37,7 +37,11 @@ struct ProgramRun {
 
 class Program : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(m_server.running()) << m_server.error(); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.running()) << m_server.error();
+        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
+    }
 
     // Starts the program with args on the private server; extra changes the
     // environment further (DISPLAY unset runs it without a display).
@@ -53,8 +57,12 @@ protected:
             {"XDG_SESSION_TYPE", std::nullopt},
         };
         for (auto& [name, value] : extra) changes[name] = value;
-        run->process = std::make_unique<ChildProcess>(Binary, args, environmentWith(changes), run->errors.path(),
-                                                      run->output.path());
+        // A copy in a directory of its own: the settings file it writes
+        // beside itself never reaches the build tree or a later run.
+        changes["XDG_RUNTIME_DIR"] = m_directory.runtimeDir();
+        changes["XDG_CONFIG_HOME"] = m_directory.configDir();
+        run->process = std::make_unique<ChildProcess>(m_directory.binary(), args, environmentWith(changes),
+                                                      run->errors.path(), run->output.path());
         return run;
     }
 
@@ -65,6 +73,7 @@ protected:
     }
 
     Xvfb m_server;
+    ProgramDirectory m_directory;
 };
 
 TEST_F(Program, startPosition)
