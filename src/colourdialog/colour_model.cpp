@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "magnifier/magnifier_geometry.h"
+#include "probe/lut.h"
 
 namespace tintora {
 
@@ -135,17 +136,7 @@ ColourValue hsbToRgb(double hue, double saturation, double brightness)
     return colourOf(level(rgb[0]), level(rgb[1]), level(rgb[2]));
 }
 
-std::string hexText(ColourValue c)
-{
-    static constexpr char Digits[] = "0123456789ABCDEF";
-    const int levels[3] = {redOf(c), greenOf(c), blueOf(c)};
-    std::string s;
-    for (int l : levels) {
-        s += Digits[l >> 4];
-        s += Digits[l & 0xF];
-    }
-    return s;
-}
+std::string hexText(ColourValue c) { return hexColour(rgbFromColourValue(c)); }
 
 ScreenImage fieldImage(int width, int height)
 {

@@ -12,4 +12,7 @@ namespace tintora {
 // through the ramp into LutColor. Returns the position it sampled.
 Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer);
 
+// The same for a position already read in this tick.
+void sampleAt(ProgramState& state, Screen& screen, Point p);
+
 } // namespace tintora

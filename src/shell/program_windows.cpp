@@ -16,7 +16,7 @@ ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& 
 
     TTintoraForm* m = main.get();
     m_dispatcher.setMainWindow(m, {&m->ActionList1, [m](const auto& k) { m->FormKeyDown(k); },
-                                   [m](const auto& k) { m->FormKeyUp(k); }});
+                                   [m](const auto& k) { m->FormKeyUp(k); }, {}});
     TForm2* h = help.get();
     m_dispatcher.addWindow(h, {&h->ActionList1, [h](const auto& k) { h->FormKeyDown(k); },
                                [h](const auto& k) { h->FormKeyUp(k); },
@@ -26,7 +26,7 @@ ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& 
     m_dispatcher.addWindow(magnifier.get(), {});
     TForm4* s = settings.get();
     m_dispatcher.addWindow(s, {&s->ActionList1, [s](const auto& k) { s->FormKeyDown(k); },
-                               [s](const auto& k) { s->FormKeyUp(k); }});
+                               [s](const auto& k) { s->FormKeyUp(k); }, {}});
     qApp->installEventFilter(&m_dispatcher);
 
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, m, [m](Qt::ApplicationState s) {

@@ -546,21 +546,24 @@ void TTintoraForm::ProbeTick()
     TForm3* magnifier = m_state.Form3;
     if (magnifier && magnifier->isVisible()) {
         sSpeedButton2->setImageIndex(ImageMagnifierShown);
-        UpdateMagnifier();
-        magnifier->setCoordinates(m_platform.pointer->position().value_or(Point{0, 0}));
+        // One pointer read serves the picture, its label and the sample: a
+        // round trip to the server saved twice a tick.
+        const Point p = m_platform.pointer->position().value_or(Point{0, 0});
+        UpdateMagnifier(p);
+        magnifier->setCoordinates(p);
+        sampleAt(m_state, *m_platform.screen, p);
     } else {
         sSpeedButton2->setImageIndex(ImageMagnifierHidden);
+        samplePointer(m_state, *m_platform.screen, *m_platform.pointer);
     }
-    samplePointer(m_state, *m_platform.screen, *m_platform.pointer);
     ShowReadouts();
 }
 
-void TTintoraForm::UpdateMagnifier()
+void TTintoraForm::UpdateMagnifier(Point p)
 {
     TMagnifierImage* image = m_state.Form3->Image1;
     const int w = image->width();
     const int h = image->height();
-    const Point p = m_platform.pointer->position().value_or(Point{0, 0});
     // The block is not clamped to the screen: what no monitor shows is black.
     m_platform.screen->grab(sourceBlock(p, w, h, m_state.Zoom), m_grab);
     ScreenImage& bitmap = image->bitmap;

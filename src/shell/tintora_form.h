@@ -173,7 +173,8 @@ private:
     void FormClose();
     void FormMouseDown(QMouseEvent* event);
     void WMMove();
-    void UpdateMagnifier();
+    // Captures the block around p into the magnifier's picture.
+    void UpdateMagnifier(tintora::Point p);
     void copyToClipboard(tintora::Rgb colour);
     void buildActionList();
     void liftPointerAids();

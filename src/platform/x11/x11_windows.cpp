@@ -20,7 +20,7 @@ void X11Windows::setTopmost(NativeWindow window, bool topmost)
     const Window w = static_cast<Window>(window);
     ErrorTrap trap(d);
     // The window manager keeps the band (_NET_WM_STATE_ABOVE); the request
-    // goes to the root window as the window-manager specification asks.
+    // goes to the root window, where window managers listen for it.
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = w;
