@@ -1,4 +1,5 @@
 #include "e2e/running_program.h"
+#include "support/processes.h"
 #include "support/xlib_helpers.h"
 
 #include <X11/Xatom.h>
@@ -28,26 +29,7 @@ constexpr const char* Binary = TINTORA_BINARY;
 // What the clipboard keeper calls itself (its argv[0]).
 constexpr const char* KeeperName = "tintora-clipboard-keeper";
 
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
-pid_t parentOf(pid_t pid)
-{
-    const std::string stat = readAll("/proc/" + std::to_string(pid) + "/stat");
-    // "pid (name) state ppid ...": the name may hold anything, even ')'.
-    const auto close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream rest(stat.substr(close + 1));
-    std::string state;
-    long parent = 0;
-    rest >> state >> parent;
-    return static_cast<pid_t>(parent);
-}
 
 // Children of this process that are clipboard keepers: a keeper is a session
 // of its own, and comes to this process when the program that started it ends

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "support/processes.h"
 #include "support/xvfb.h"
 
 using namespace tintora::test;
@@ -32,13 +33,6 @@ constexpr auto StartTimeout = 20000ms;
 constexpr auto ExitTimeout = 10000ms;
 constexpr auto PasteTimeout = 5000ms;
 
-std::string readAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The first NUL-terminated word of a process's command line: its argv[0].
 std::string argv0Of(pid_t pid)
@@ -47,18 +41,6 @@ std::string argv0Of(pid_t pid)
     return cmdline.substr(0, cmdline.find('\0'));
 }
 
-pid_t parentOf(pid_t pid)
-{
-    const std::string stat = readAll("/proc/" + std::to_string(pid) + "/stat");
-    // "pid (name) state ppid ...": the name may hold anything, even ')'.
-    const auto close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream rest(stat.substr(close + 1));
-    std::string state;
-    long parent = 0;
-    rest >> state >> parent;
-    return static_cast<pid_t>(parent);
-}
 
 int exitCode(std::optional<int> status) { return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1; }
 
