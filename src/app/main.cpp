@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/platform.h"
 #include "shell/program_state.h"
@@ -19,6 +20,21 @@
 namespace {
 
 int g_signalPipe[2] = {-1, -1};
+
+// Set while the event loop runs. The toolkit and the platform end the process
+// with exit() when the connection to the display breaks (the server ended or
+// crashed); nothing can be shown or given back then, but the settings can be
+// kept.
+TTintoraForm* g_running = nullptr;
+
+void onExitWhileRunning()
+{
+    TTintoraForm* mainWindow = std::exchange(g_running, nullptr);
+    if (!mainWindow) return;
+    std::cerr << "tintora: the connection to the display server was lost; the settings are saved and the program "
+                 "ends.\n";
+    mainWindow->saveAfterDisplayLoss();
+}
 
 void onSignal(int)
 {
@@ -43,6 +59,10 @@ void routeSignalsTo(TTintoraForm* mainWindow)
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
+    // A write to a connection whose other end has gone (the display server,
+    // a closed trace pipe) fails with an error instead of ending the process
+    // unannounced.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 // The look of the program: a quiet dark skin on which the red and grey
@@ -118,5 +138,9 @@ int main(int argc, char** argv)
     }
 
     mainWindow.showMainWindow();
-    return app.exec();
+    g_running = &mainWindow;
+    std::atexit(onExitWhileRunning);
+    const int status = app.exec();
+    g_running = nullptr;
+    return status;
 }

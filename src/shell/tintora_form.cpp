@@ -303,6 +303,14 @@ void TTintoraForm::closeQuietly()
     close();
 }
 
+void TTintoraForm::saveAfterDisplayLoss()
+{
+    if (m_closed) return;
+    m_closed = true;
+    m_quiet = true;
+    SaveSettings(settingsFilePathFor(m_state.ProgramDir));
+}
+
 void TTintoraForm::FormClose()
 {
     if (m_closed) return;

@@ -110,6 +110,9 @@ public:
     // Closes as a close request does, but reports problems on the standard
     // error instead of a box that nobody may be there to answer (signals).
     void closeQuietly();
+    // The display has gone: only the settings can still be kept (failures
+    // go to stderr, there is no screen to show a box on).
+    void saveAfterDisplayLoss();
 
     // Shows an error in the program's general error box.
     std::function<void(const std::string&)> errorBox;

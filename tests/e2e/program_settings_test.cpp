@@ -1,13 +1,16 @@
 // The real program and its settings file beside the executable, on a private
 // Xvfb: what a file brings at the start (the magnifier, its zoom, the slow
-// pointer), what the close writes back, and a close that cannot write.
+// pointer), what the close writes back, a close that cannot write, and the
+// endings nobody asked for: the program killed, the X server gone.
 
 #include <gtest/gtest.h>
+#include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -251,6 +254,67 @@ TEST_F(ProgramSettings, closeThatCannotSaveReportsItAndStillEndsCleanly)
     const std::vector<std::string> untouched{"Tintora.ini", "tintora"};
     EXPECT_EQ(ProgramDirectory::entries(m_directory.programDir()), untouched) << "a temporary file left behind";
     EXPECT_TRUE(ProgramDirectory::entries(m_directory.configDir()).empty()) << "saved somewhere else instead";
+}
+
+// A run killed while the slow pointer is on cannot give the devices back; the
+// next start does, from the state file the killed run left, exactly.
+TEST_F(ProgramSettings, nextStartAfterAKillGivesThePointerDevicesBack)
+{
+    ASSERT_TRUE(m_directory.writeSettings("[MAGNIFIER]\nSlowMouse=1\n"));
+    ASSERT_TRUE(m_devices.setMatrix(m_mouse, OddMatrix));
+    const auto before = m_devices.properties();
+
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_EQ(waitForMatrix(m_xtest, scaleMatrix(1.0f / 32)), scaleMatrix(1.0f / 32)) << "SlowMouse=1 not applied";
+    ASSERT_TRUE(m_program->process().signal(SIGKILL));
+    ASSERT_TRUE(m_program->process().waitForExit(ProgramExitTimeout));
+    m_program.reset();
+    ASSERT_NE(m_devices.properties(), before) << "the killed run left nothing to give back";
+    ASSERT_FALSE(ProgramDirectory::entries(m_directory.runtimeDir()).empty()) << "no state file left by the killed run";
+
+    // This run leaves the speed alone, so whatever comes back is the restore.
+    ASSERT_TRUE(m_directory.writeSettings("[MAGNIFIER]\nSlowMouse=0\n"));
+    ASSERT_NO_FATAL_FAILURE(start());
+    std::map<std::string, std::string> now;
+    waitUntil(ProgramStartTimeout, [&] {
+        now = m_devices.properties();
+        return now == before;
+    });
+    EXPECT_EQ(now, before) << "the devices did not get their own settings back";
+    EXPECT_TRUE(ProgramDirectory::entries(m_directory.runtimeDir()).empty()) << "the old state file is still there";
+}
+
+// The X server going away ends the program at once, with a message that says
+// so, and what was changed in the session is in the settings file.
+TEST_F(ProgramSettings, serverGoneEndsTheProgramPromptlyWithItsSettingsSaved)
+{
+    Xvfb doomed;
+    ASSERT_TRUE(doomed.running()) << doomed.error();
+    ASSERT_TRUE(loadIdentityRamp(doomed));
+    ASSERT_TRUE(m_directory.writeSettings("[GENERAL]\nHexMode=0\n"));
+    SolidWindow white(doomed, {300, 300, 100, 100}, {255, 255, 255});
+    ASSERT_TRUE(white.shown() && doomed.warpPointer(white.centre()));
+
+    RunningProgram program(doomed, m_directory);
+    std::string why;
+    ASSERT_TRUE(program.waitUntilReady(why)) << why;
+    ASSERT_TRUE(program.traceShows("LUT 255 (65535) 255 (65535) 255 (65535)")) << program.transcript();
+    {
+        Keyboard keyboard(doomed);
+        ASSERT_TRUE(keyboard.tap({"Control_L", "h"}));
+    }
+    ASSERT_TRUE(program.traceShows("LUT FF (FFFF) FF (FFFF) FF (FFFF)")) << program.transcript();
+
+    doomed.kill();
+    const auto status = program.process().waitForExit(std::chrono::milliseconds(3000));
+    ASSERT_TRUE(status) << "still running 3 s after the server went away; " << program.transcript();
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_NE(WEXITSTATUS(*status), 0);
+    EXPECT_NE(program.errors().find("tintora: the connection to the display server was lost"), std::string::npos)
+        << program.transcript();
+    const auto saved = m_directory.settings();
+    ASSERT_TRUE(saved);
+    EXPECT_TRUE(contains(sectionLines(*saved, "[GENERAL]"), "HexMode=1")) << *saved;
 }
 
 } // namespace

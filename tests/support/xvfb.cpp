@@ -336,6 +336,15 @@ void Xvfb::shutDown()
 
 Xvfb::~Xvfb() { shutDown(); }
 
+void Xvfb::kill()
+{
+    if (m_display) {
+        XCloseDisplay(m_display);
+        m_display = nullptr;
+    }
+    if (m_server && m_server->signal(SIGKILL)) m_server->waitForExit(m_options.startTimeout);
+}
+
 int Xvfb::gammaSize()
 {
     if (!m_display) return 0;

@@ -150,6 +150,10 @@ public:
     // Points $DISPLAY at this server until the result goes away.
     [[nodiscard]] ScopedEnv useAsDisplay() const { return ScopedEnv("DISPLAY", m_name); }
 
+    // Ends the server at once, as a crash would (SIGKILL), and waits until it
+    // is gone; this object's connection is closed first.
+    void kill();
+
     // Entries per table of the first CRTC that shows something (0: none).
     int gammaSize();
     // Loads the ramp into the first CRTC that shows something. The tables

@@ -17,6 +17,14 @@ int recordError(Display*, XErrorEvent* event)
     return 0;
 }
 
+// The connection broke (the server ended): nothing can go on without it. The
+// program's exit handlers keep what can still be kept; Xlib's own handler
+// would only add a cryptic line.
+int connectionLost(Display*)
+{
+    std::exit(1);
+}
+
 } // namespace
 
 std::shared_ptr<Connection> Connection::open(std::string& error)
@@ -35,6 +43,7 @@ std::shared_ptr<Connection> Connection::open(std::string& error)
     // An error that arrives outside a trap (a late reply to an asynchronous
     // request) is recorded and dropped; Xlib's default would end the process.
     XSetErrorHandler(recordError);
+    XSetIOErrorHandler(connectionLost);
     return std::shared_ptr<Connection>(new Connection(display));
 }
 
