@@ -573,8 +573,18 @@ void TTintoraForm::UpdateMagnifier(Point p)
     const int w = image->width();
     const int h = image->height();
     // The block is not clamped to the screen: what no monitor shows is black.
-    m_platform.screen->grab(sourceBlock(p, w, h, m_state.Zoom), m_grab);
+    // The last block is kept: most ticks, under a resting pointer, bring the
+    // same pixels, and then the picture is already right and is neither
+    // redrawn nor repainted. Only for blocks no larger than the picture: a
+    // larger one (zoom 0.5) costs more to compare than to draw.
+    const Rect block = sourceBlock(p, w, h, m_state.Zoom);
+    std::swap(m_grab, m_previousGrab);
+    m_platform.screen->grab(block, m_grab);
     ScreenImage& bitmap = image->bitmap;
+    if (image->captured && bitmap.width == w && bitmap.height == h && block.width <= w && block.height <= h &&
+        m_grab.width == m_previousGrab.width && m_grab.height == m_previousGrab.height &&
+        m_grab.pixels == m_previousGrab.pixels)
+        return;
     if (bitmap.width != w || bitmap.height != h) {
         // Created at the first capture, reused afterwards.
         bitmap.width = w;

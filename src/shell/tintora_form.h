@@ -120,6 +120,8 @@ public:
     // One run of the probe timer.
     void Timer1Timer();
     void ProbeTick();
+    // Captures the block around p into the magnifier's picture.
+    void UpdateMagnifier(tintora::Point p);
     void ShowReadouts();
 
     void ApplicationEvents1Activate();
@@ -176,8 +178,6 @@ private:
     void FormClose();
     void FormMouseDown(QMouseEvent* event);
     void WMMove();
-    // Captures the block around p into the magnifier's picture.
-    void UpdateMagnifier(tintora::Point p);
     void copyToClipboard(tintora::Rgb colour);
     void buildActionList();
     void liftPointerAids();
@@ -194,5 +194,6 @@ private:
     bool m_closed = false;
     bool m_quiet = false;
     std::string m_lastTrace;
-    tintora::ScreenImage m_grab; // the magnifier's source block, reused
+    tintora::ScreenImage m_grab;         // the magnifier's source block, reused
+    tintora::ScreenImage m_previousGrab; // the one before
 };

@@ -260,6 +260,37 @@ TEST(StretchInto, eachAxisOnItsOwn)
             EXPECT_EQ(at(dst, x, y), at(src, x / 2, 2 * y) & at(src, x / 2, 2 * y + 1)) << "(" << x << ", " << y << ")";
 }
 
+// Every destination pixel against the rule written out directly, for sizes
+// that divide, that do not, and that are far apart either way.
+TEST(StretchInto, followsTheSpanRuleForAnySizes)
+{
+    const std::pair<int, int> sizes[] = {{7, 201}, {13, 201}, {201, 201}, {403, 201}, {1000, 7}, {5, 1}, {1, 9}, {2, 3}};
+    for (const auto& [sw, dw] : sizes) {
+        for (const auto& [sh, dh] : {std::pair{sw, dw}, std::pair{dw, sw}}) {
+            ScreenImage src = image(sw, sh);
+            for (std::size_t i = 0; i < src.pixels.size(); ++i)
+                src.pixels[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFFu;
+            ScreenImage dst = image(dw, dh);
+            stretchInto(src, dst);
+            const auto span = [](int i, int s, int d) {
+                const long long b = 1LL * i * s / d, e = 1LL * (i + 1) * s / d;
+                return std::pair<int, int>(static_cast<int>(b), static_cast<int>(std::max(e, b + 1)));
+            };
+            int wrong = 0;
+            for (int y = 0; y < dh; ++y)
+                for (int x = 0; x < dw; ++x) {
+                    std::uint32_t expected = 0xFFFFFFFFu;
+                    const auto [r0, r1] = span(y, sh, dh);
+                    const auto [c0, c1] = span(x, sw, dw);
+                    for (int sy = r0; sy < r1; ++sy)
+                        for (int sx = c0; sx < c1; ++sx) expected &= at(src, sx, sy);
+                    wrong += at(dst, x, y) != expected;
+                }
+            EXPECT_EQ(wrong, 0) << sw << " x " << sh << " onto " << dw << " x " << dh;
+        }
+    }
+}
+
 TEST(StretchInto, reusesTheDestinationsPixels)
 {
     ScreenImage dst = image(Picture, Picture, 0x00ABCDEFu);

@@ -166,9 +166,10 @@ TEST(ColourDialog, opensOnPureRedWithEveryReadoutAndTheWindowAsLaidOut)
             const QString shown = c.control->property("text").toString();
             EXPECT_EQ(shown, c.caption);
             // Each caption's letters fit beside its field.
-            if (auto* label = qobject_cast<QLabel*>(c.control))
+            if (auto* label = qobject_cast<QLabel*>(c.control)) {
                 EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(shown.trimmed()))
                     << shown.toStdString();
+            }
         }
 
         // The tab order from the hexadecimal field on.

@@ -42,6 +42,17 @@ struct ImageDeleter {
 };
 using ImagePtr = std::unique_ptr<XImage, ImageDeleter>;
 
+// One row of 32-bit pixels out of the server's image, the unused top byte
+// cleared. Built twice, the wider vectors taken where the processor has them:
+// at zoom 0.5 this copy moves 650 KB a tick.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void copyPixels(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int n)
+{
+    for (int i = 0; i < n; ++i) out[i] = in[i] & 0x00FFFFFFu;
+}
+
 struct ResourcesDeleter {
     void operator()(XRRScreenResources* r) const
     {
@@ -279,6 +290,7 @@ bool X11Screen::ensureShmSegment(std::size_t bytes)
 
 void X11Screen::releaseShmSegment()
 {
+    releaseShmImage();
     if (!m_shm.shmaddr) return;
     XShmDetach(m_display, &m_shm);
     XSync(m_display, False);
@@ -288,45 +300,67 @@ void X11Screen::releaseShmSegment()
     m_shmBytes = 0;
 }
 
+XImage* X11Screen::shmImage(int width, int height)
+{
+    if (m_shmImage && m_shmImage->width == width && m_shmImage->height == height) return m_shmImage;
+    releaseShmImage();
+    XImage* image = XShmCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, nullptr, &m_shm,
+                                    static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (!image) return nullptr;
+    // A larger segment replaces the old one; the image only points at it.
+    if (!ensureShmSegment(static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(height))) {
+        XDestroyImage(image);
+        return nullptr;
+    }
+    image->data = m_shm.shmaddr;
+    m_shmImage = image;
+    return m_shmImage;
+}
+
+void X11Screen::releaseShmImage()
+{
+    if (!m_shmImage) return;
+    m_shmImage->data = nullptr; // the segment is not the image's to free
+    XDestroyImage(m_shmImage);
+    m_shmImage = nullptr;
+}
+
 bool X11Screen::grab(Rect rect, ScreenImage& image)
 {
     refreshLayoutIfChanged();
     const int w = std::max(rect.width, 0);
     const int h = std::max(rect.height, 0);
+    const Rect clipped = intersected(rect, rootRect());
+    const bool whole = clipped == rect && w > 0 && h > 0;
     if (image.width != w || image.height != h) {
         image.width = w;
         image.height = h;
         image.pixels.assign(static_cast<std::size_t>(w) * h, 0u);
-    } else {
+    } else if (!whole) {
+        // What the root does not cover stays black.
         std::fill(image.pixels.begin(), image.pixels.end(), 0u);
     }
-    const Rect clipped = intersected(rect, rootRect());
     if (clipped.isEmpty()) return w == 0 || h == 0;
-    return grabInto(clipped, rect, image);
+    if (grabInto(clipped, rect, image)) return true;
+    std::fill(image.pixels.begin(), image.pixels.end(), 0u);
+    return false;
 }
 
 bool X11Screen::grabInto(const Rect& clipped, const Rect& wanted, ScreenImage& image)
 {
     ErrorTrap trap(m_display);
-    ImagePtr xi;
+    XImage* xi = nullptr;
+    ImagePtr owned; // a plain GetImage's, freed with its data
     if (m_hasShm) {
-        xi.reset(XShmCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, nullptr, &m_shm,
-                                 static_cast<unsigned>(clipped.width), static_cast<unsigned>(clipped.height)));
-        if (xi && ensureShmSegment(static_cast<std::size_t>(xi->bytes_per_line) * xi->height)) {
-            xi->data = m_shm.shmaddr;
-            if (!XShmGetImage(m_display, m_root, xi.get(), clipped.x, clipped.y, AllPlanes) || trap.failed()) {
-                xi->data = nullptr;
-                xi.reset();
-            }
-        } else if (xi) {
-            xi->data = nullptr;
-            xi.reset();
-        }
+        // ensureShmSegment may find that the server cannot share memory.
+        xi = shmImage(clipped.width, clipped.height);
+        if (xi && (!XShmGetImage(m_display, m_root, xi, clipped.x, clipped.y, AllPlanes) || trap.failed())) xi = nullptr;
     }
     if (!xi) {
-        xi.reset(XGetImage(m_display, m_root, clipped.x, clipped.y, static_cast<unsigned>(clipped.width),
-                           static_cast<unsigned>(clipped.height), AllPlanes, ZPixmap));
-        if (!xi || trap.failed()) return false;
+        owned.reset(XGetImage(m_display, m_root, clipped.x, clipped.y, static_cast<unsigned>(clipped.width),
+                              static_cast<unsigned>(clipped.height), AllPlanes, ZPixmap));
+        if (!owned || trap.failed()) return false;
+        xi = owned.get();
     }
 
     const int dx = clipped.x - wanted.x;
@@ -334,16 +368,22 @@ bool X11Screen::grabInto(const Rect& clipped, const Rect& wanted, ScreenImage& i
     const bool plain32 = xi->bits_per_pixel == 32 && m_red.shift == 16 && m_red.bits == 8 && m_green.shift == 8 &&
                          m_green.bits == 8 && m_blue.shift == 0 && m_blue.bits == 8 &&
                          xi->byte_order == LSBFirst;
-    for (int y = 0; y < clipped.height; ++y) {
-        std::uint32_t* out = image.pixels.data() + static_cast<std::size_t>(y + dy) * image.width + dx;
+    // Sizes in locals: a store through a pixel pointer could otherwise change
+    // them, as far as the compiler knows, and the row copy would not be
+    // vectorised.
+    const int width = clipped.width;
+    const int height = clipped.height;
+    const std::size_t stride = static_cast<std::size_t>(image.width);
+    const std::size_t bytesPerLine = static_cast<std::size_t>(xi->bytes_per_line);
+    for (int y = 0; y < height; ++y) {
+        std::uint32_t* out = image.pixels.data() + static_cast<std::size_t>(y + dy) * stride + dx;
         if (plain32) {
-            const auto* in = reinterpret_cast<const std::uint32_t*>(xi->data + static_cast<std::size_t>(y) * xi->bytes_per_line);
-            for (int x = 0; x < clipped.width; ++x) out[x] = in[x] & 0x00FFFFFFu;
+            const auto* in = reinterpret_cast<const std::uint32_t*>(xi->data + static_cast<std::size_t>(y) * bytesPerLine);
+            copyPixels(out, in, width);
         } else {
-            for (int x = 0; x < clipped.width; ++x) out[x] = toRgb32(XGetPixel(xi.get(), x, y));
+            for (int x = 0; x < width; ++x) out[x] = toRgb32(XGetPixel(xi, x, y));
         }
     }
-    if (m_hasShm && xi->data == m_shm.shmaddr) xi->data = nullptr; // the segment is ours, not the image's
     return true;
 }
 

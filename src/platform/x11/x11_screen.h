@@ -45,6 +45,10 @@ private:
     bool grabInto(const Rect& clipped, const Rect& wanted, ScreenImage& image);
     bool ensureShmSegment(std::size_t bytes);
     void releaseShmSegment();
+    // The image header of the last block size grabbed through the segment,
+    // made again only when the size changes.
+    XImage* shmImage(int width, int height);
+    void releaseShmImage();
 
     std::shared_ptr<Connection> m_connection;
     Display* m_display;
@@ -62,6 +66,7 @@ private:
     bool m_hasShm = false;
     XShmSegmentInfo m_shm{};
     std::size_t m_shmBytes = 0;
+    XImage* m_shmImage = nullptr; // its data is the segment's, not its own
 };
 
 } // namespace tintora::x11

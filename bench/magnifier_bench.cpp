@@ -1,0 +1,133 @@
+// The magnifier's capture at every rung of the zoom ladder, next to its floor:
+// the same block grabbed directly with one XShmGetImage into an image made
+// beforehand. Also counts what each capture allocates.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <algorithm>
+#include <string>
+
+#include "bench_support.h"
+#include "magnifier/magnifier_form.h"
+#include "magnifier/magnifier_geometry.h"
+#include "magnifier/zoom_ladder.h"
+#include "shell/program_state.h"
+#include "shell/tintora_form.h"
+#include "xlib_floor.h"
+
+using namespace tintora;
+
+namespace tintora::bench {
+
+namespace {
+
+constexpr int PictureSize = 201;
+
+// A resting pointer over a still screen, or a pointer that moves one pixel
+// to and fro every tick, so every capture brings new pixels.
+enum class Pointer { Resting, Moving };
+
+std::string captureName(const ZoomItem& z, Pointer m)
+{
+    return std::string(m == Pointer::Resting ? "UpdateMagnifier/" : "UpdateMagnifierMoving/") + std::string(z.caption);
+}
+std::string floorName(const ZoomItem& z, Pointer m)
+{
+    return std::string(m == Pointer::Resting ? "shmGrabFloor/" : "shmGrabFloorMoving/") + std::string(z.caption);
+}
+
+void countAllocations(benchmark::State& st, std::uint64_t before)
+{
+    st.counters[AllocationsCounter] =
+        benchmark::Counter(static_cast<double>(allocationCount() - before), benchmark::Counter::kAvgIterations);
+}
+
+void updateMagnifier(benchmark::State& st, double zoom, Pointer mode)
+{
+    ProgramState state;
+    TTintoraForm form(state, *world().platform, mainWindowSetup());
+    TForm3 magnifier(state, *world().platform);
+    state.Form3 = &magnifier;
+    state.TintoraForm = &form;
+    magnifier.show();
+    QApplication::processEvents();
+    state.Zoom = zoom;
+
+    const Point points[2] = {world().pointer, {world().pointer.x + (mode == Pointer::Moving ? 1 : 0), world().pointer.y}};
+    // The picture's first captures make its buffers.
+    form.UpdateMagnifier(points[0]);
+    form.UpdateMagnifier(points[1]);
+    QApplication::processEvents();
+    std::size_t i = 0;
+    const std::uint64_t before = allocationCount();
+    for (auto _ : st) form.UpdateMagnifier(points[++i & 1]);
+    countAllocations(st, before);
+
+    // The picture must show the window's colour away from the crosshair.
+    const ScreenImage& picture = magnifier.Image1->bitmap;
+    if (picture.width != PictureSize || picture.pixels.at(10) != 0x00C86400u)
+        st.SkipWithError("the picture does not show the window under the pointer");
+    state.Form3 = nullptr;
+}
+
+void shmGrabFloor(benchmark::State& st, double zoom, Pointer mode)
+{
+    const Rect block = sourceBlock(world().pointer, PictureSize, PictureSize, zoom);
+    const int shift = mode == Pointer::Moving ? 1 : 0;
+    if (!world().floor->prepareGrab(block.width, block.height)) {
+        st.SkipWithError("cannot make the floor's image");
+        return;
+    }
+    world().floor->grab(block.x, block.y, block.width, block.height);
+    std::size_t i = 0;
+    const std::uint64_t before = allocationCount();
+    for (auto _ : st)
+        benchmark::DoNotOptimize(world().floor->grab(block.x + (++i & 1) * shift, block.y, block.width, block.height));
+    countAllocations(st, before);
+}
+
+} // namespace
+
+void registerMagnifierBenchmarks()
+{
+    for (const Pointer mode : {Pointer::Resting, Pointer::Moving})
+        for (const ZoomItem& z : ZoomLadder) {
+            benchmark::RegisterBenchmark(captureName(z, mode).c_str(), updateMagnifier, z.zoom, mode)
+                ->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark(floorName(z, mode).c_str(), shmGrabFloor, z.zoom, mode)
+                ->Unit(benchmark::kMicrosecond);
+        }
+}
+
+std::vector<Row> magnifierRows(const TimesByName& t)
+{
+    std::vector<Row> rows;
+    // Xlib allocates the buffers of each reply (the floor's too); the capture
+    // itself should add nothing.
+    double mostAdded = -1, floorAllocations = 0;
+    for (const Pointer mode : {Pointer::Resting, Pointer::Moving})
+        for (const ZoomItem& z : ZoomLadder) {
+            const std::string capture = captureName(z, mode), floor = floorName(z, mode);
+            if (!t.contains(capture) || !t.contains(floor) || t.at(floor).real <= 0) continue;
+            const Times& c = t.at(capture);
+            const Times& f = t.at(floor);
+            const double ratio = c.real / f.real;
+            rows.push_back({"UpdateMagnifier at " + std::string(z.caption) +
+                                (mode == Pointer::Resting ? ", pointer resting" : ", new pixels every tick") +
+                                " / floor (the same XShmGetImage)",
+                            format("%.2f (%.0f us / %.0f us)", ratio, c.real, f.real), "<= 1.5", ratio <= 1.5});
+            if (c.allocations >= 0 && f.allocations >= 0) {
+                mostAdded = std::max(mostAdded, c.allocations - f.allocations);
+                floorAllocations = f.allocations;
+            }
+        }
+    if (mostAdded >= 0)
+        rows.push_back({"UpdateMagnifier allocations per tick beyond the floor's, most at any zoom",
+                        format("%.2f (the floor's, Xlib's reply buffers: %.0f)", mostAdded, floorAllocations), "0",
+                        mostAdded < 0.01});
+    return rows;
+}
+
+} // namespace tintora::bench
