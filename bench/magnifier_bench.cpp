@@ -88,6 +88,27 @@ void shmGrabFloor(benchmark::State& st, double zoom, Pointer mode)
     countAllocations(st, before);
 }
 
+// The picture's own work at a rung, without the server: stretching a block
+// that differs from the last one onto the picture and drawing the crosshair.
+// What the capture must add to its floor whenever new pixels come.
+void pictureWork(benchmark::State& st, double zoom)
+{
+    const Rect block = sourceBlock({0, 0}, PictureSize, PictureSize, zoom);
+    ScreenImage blocks[2];
+    for (std::uint32_t k = 0; k < 2; ++k) {
+        blocks[k] = {block.width, block.height, std::vector<std::uint32_t>(std::size_t(block.width) * block.height)};
+        for (std::size_t i = 0; i < blocks[k].pixels.size(); ++i)
+            blocks[k].pixels[i] = static_cast<std::uint32_t>((i + k) * 2654435761u) & 0xFFFFFFu;
+    }
+    ScreenImage picture{PictureSize, PictureSize, std::vector<std::uint32_t>(PictureSize * PictureSize)};
+    std::size_t i = 0;
+    for (auto _ : st) {
+        stretchInto(blocks[++i & 1], picture);
+        drawCrosshair(picture);
+        benchmark::DoNotOptimize(picture.pixels.data());
+    }
+}
+
 } // namespace
 
 void registerMagnifierBenchmarks()
@@ -99,6 +120,9 @@ void registerMagnifierBenchmarks()
             benchmark::RegisterBenchmark(floorName(z, mode).c_str(), shmGrabFloor, z.zoom, mode)
                 ->Unit(benchmark::kMicrosecond);
         }
+    for (const ZoomItem& z : ZoomLadder)
+        benchmark::RegisterBenchmark(("pictureWork/" + std::string(z.caption)).c_str(), pictureWork, z.zoom)
+            ->Unit(benchmark::kMicrosecond);
 }
 
 std::vector<Row> magnifierRows(const TimesByName& t)

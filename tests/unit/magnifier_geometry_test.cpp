@@ -264,7 +264,8 @@ TEST(StretchInto, eachAxisOnItsOwn)
 // that divide, that do not, and that are far apart either way.
 TEST(StretchInto, followsTheSpanRuleForAnySizes)
 {
-    const std::pair<int, int> sizes[] = {{7, 201}, {13, 201}, {201, 201}, {403, 201}, {1000, 7}, {5, 1}, {1, 9}, {2, 3}};
+    const std::pair<int, int> sizes[] = {{7, 201},  {13, 201}, {101, 201}, {100, 200}, {201, 201},
+                                         {403, 201}, {1000, 7}, {5, 1},     {1, 9},     {2, 3}};
     for (const auto& [sw, dw] : sizes) {
         for (const auto& [sh, dh] : {std::pair{sw, dw}, std::pair{dw, sw}}) {
             ScreenImage src = image(sw, sh);
