@@ -63,6 +63,18 @@ LineShape shapeOf(std::string_view line)
     return shape;
 }
 
+// A line whose text ends in a carriage return and whose line end is LF is,
+// byte for byte, a CRLF line, and that is how the file reads again: so it is
+// kept as one, and counts as one when new lines take the most common end.
+template <typename TextLine>
+void endsAsRead(TextLine& line)
+{
+    if (line.end == "\n" && !line.content.empty() && line.content.back() == '\r') {
+        line.content.pop_back();
+        line.end = "\r\n";
+    }
+}
+
 std::string_view unquoted(std::string_view v)
 {
     if (v.size() >= 2 && v.front() == v.back() && (v.front() == '"' || v.front() == '\'')) return v.substr(1, v.size() - 2);
@@ -144,6 +156,7 @@ void IniDocument::setValue(std::string_view section, std::string_view key, std::
         std::string& line = lines_[*f.key].content;
         const LineShape s = shapeOf(line);
         line.replace(s.valueBegin, s.valueEnd - s.valueBegin, value);
+        endsAsRead(lines_[*f.key]);
         return;
     }
 
@@ -190,8 +203,10 @@ void IniDocument::insertLine(std::size_t at, std::string content)
     // last line carries on without.
     if (at > 0 && lines_[at - 1].end.empty()) {
         lines_[at - 1].end = end;
+        endsAsRead(lines_[at - 1]);
         line.end.clear();
     }
+    endsAsRead(line);
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 

@@ -39,7 +39,9 @@ public:
     // one. New lines take the line end most lines of the file have (LF in a
     // tie or a file without line ends). If the file's last line has no line
     // end, one is added to it and the added text again ends without one.
-    // Names and value must not hold line ends.
+    // Where a line's text comes to end in a carriage return before an LF, the
+    // two are a CRLF from then on, as in the file read again. Names and value
+    // must not hold line ends.
     void setValue(std::string_view section, std::string_view key, std::string_view value);
 
     // The bytes of the whole file.

@@ -168,12 +168,42 @@ TEST(IniWrite, placementAndLineEnds)
         {"more LF than CRLF", "[A]\r\ny=1\n[B]\n", "A", "x", "[A]\r\ny=1\nx=v\n[B]\n"},
         {"as many CRLF as LF", "[A]\r\ny=1\n", "A", "x", "[A]\r\ny=1\nx=v\n"},
         {"lone CR is no line end", "[A]\ry=1\n", "A", "x", "[A]\ry=1\nx=v\n"},
+        {"CR ending the last line becomes a CRLF", "; c\r", "B", "x", "; c\r\n\r\n[B]\r\nx=v"},
     };
     for (const auto& c : cases) {
         IniDocument doc = IniDocument::parse(c.before);
         doc.setValue(c.section, c.key, "v");
         EXPECT_EQ(doc.text(), c.after) << c.name;
         EXPECT_EQ(doc.value(c.section, c.key), "v") << c.name;
+    }
+}
+
+TEST(IniWrite, severalKeysLikeTheFileReadAgain)
+{
+    // Each save sets several keys in one document: after the first, a new
+    // line must take the line end a fresh read of the file would give it.
+    const struct {
+        const char* name;
+        const char* before;
+        const char* key;
+        const char* value;
+        const char* after; // and then w=v
+    } cases[] = {
+        // The last line's CR and the LF added to it make a CRLF line, which
+        // tips the count towards CRLF.
+        {"CR ending the last line", "[A]\r\ny=1\nz\r", "x", "v", "[A]\r\ny=1\nz\r\nx=v\r\nw=v"},
+        {"CRLF file cut after its CR", "[A]\r\ny=1\r", "x", "v", "[A]\r\ny=1\r\r\nx=v\r\nw=v"},
+        // Likewise a value emptied behind a CR.
+        {"CR left before the LF", "[A]\r\nx= \ry\n", "x", "", "[A]\r\nx= \r\nw=v\r\n"},
+    };
+    for (const auto& c : cases) {
+        IniDocument doc = IniDocument::parse(c.before);
+        doc.setValue("A", c.key, c.value);
+        IniDocument reread = IniDocument::parse(doc.text());
+        doc.setValue("A", "w", "v");
+        reread.setValue("A", "w", "v");
+        EXPECT_EQ(doc.text(), c.after) << c.name;
+        EXPECT_EQ(reread.text(), c.after) << c.name;
     }
 }
 
