@@ -84,8 +84,10 @@ std::optional<double> parseNumber(std::string_view text)
     if (!n->fraction.empty()) plain += "." + std::string(n->fraction);
     double value = 0;
     const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    // Out of range only for hundreds of digits: as large as a double goes.
-    if (error == std::errc::result_out_of_range) value = HUGE_VAL;
+    // Out of range only for hundreds of digits: before the separator, a number
+    // as large as a double goes; after it, one too small for a double, 0.
+    if (error == std::errc::result_out_of_range)
+        value = n->whole.find_first_not_of('0') != std::string_view::npos ? HUGE_VAL : 0.0;
     else if (error != std::errc() || end != plain.data() + plain.size()) return std::nullopt;
     return n->negative ? -value : value;
 }

@@ -75,6 +75,8 @@ TEST(NumericField, typedTextClampedAndNonNumbersAreZero)
         {"-", 0, 255, 0},      {".", 0, 255, 0},       {"nan", 0, 255, 0},   {"inf", 0, 255, 0},
         {"360", 0, 359, 359},  {"99999999999999999999999999", 0, 359, 359},
         {std::string(400, '9'), 0, 100, 100},
+        // Too small for a double: 0, not the largest value.
+        {"0." + std::string(400, '0') + "1", 0, 255, 0},
         {"", 10, 20, 10}, // not a number counts as 0, then the range holds
     };
     for (const auto& c : cases)
