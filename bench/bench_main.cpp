@@ -85,9 +85,10 @@ int main(int argc, char** argv)
         return 1;
     }
     SolidWindow window(server, {700, 300, 500, 500}, {200, 100, 0});
-    // A blue column through the pointer's pixel: a block grabbed one pixel
-    // further right holds other pixels.
-    SolidWindow stripe(server, {window.centre().x, 300, 1, 500}, {0, 0, 255});
+    // A blue column just right of the pointer's pixel: a block grabbed one
+    // pixel further right holds other pixels, and the pointer's pixel keeps
+    // the window's colour.
+    SolidWindow stripe(server, {window.centre().x + 1, 300, 1, 500}, {0, 0, 255});
     if (!window.shown() || !stripe.shown() || !server.warpPointer(window.centre())) {
         std::cerr << "tintora_bench: cannot put a window under the pointer\n";
         return 1;

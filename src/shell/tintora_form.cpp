@@ -171,9 +171,10 @@ QLabel* TTintoraForm::makeLabel(const char* text, int left, int top)
 
 void TTintoraForm::setLabelText(QLabel* label, const std::string& text)
 {
-    const QString t = QString::fromStdString(text);
-    if (label->text() == t) return;
-    label->setText(t);
+    // Compared in place: most ticks change no text, and then nothing is
+    // converted or allocated.
+    if (QAnyStringView::equal(label->text(), QUtf8StringView(text.data(), static_cast<qsizetype>(text.size())))) return;
+    label->setText(QString::fromStdString(text));
     label->adjustSize();
 }
 
