@@ -6,6 +6,7 @@
 
 #include "bench_support.h"
 #include "colourdialog/colour_model.h"
+#include "fake/no_readouts.h"
 
 using namespace tintora;
 
@@ -13,20 +14,6 @@ namespace tintora::bench {
 
 namespace {
 
-// Readouts that go nowhere: the rebuild alone is measured.
-class NoReadouts : public ColourReadouts {
-public:
-    void setHue(double) override {}
-    void setSaturation(double) override {}
-    void setBrightness(double) override {}
-    void setRed(int) override {}
-    void setGreen(int) override {}
-    void setBlue(int) override {}
-    void setDecimalText(const std::string&) override {}
-    void setHexText(const std::string&) override {}
-    void selectedColorChanged(ColourValue) override {}
-    void ExitPanels() override {}
-};
 
 void colourFieldImage(benchmark::State& st)
 {
@@ -35,7 +22,7 @@ void colourFieldImage(benchmark::State& st)
 
 void brightnessScaleRebuild(benchmark::State& st)
 {
-    NoReadouts readouts;
+    fake::NoReadouts readouts; // the rebuild alone is measured
     ColourModel model(readouts);
     // Every iteration a different base, as a drag over the field gives.
     ColourValue base = 0x0000FF;

@@ -8,6 +8,7 @@
 #include "colourdialog/brightness_scale.h"
 #include "colourdialog/colour_field.h"
 #include "fake/fake_platform.h"
+#include "fake/no_readouts.h"
 
 using namespace tintora;
 
@@ -16,18 +17,7 @@ namespace {
 constexpr ColourValue Red = 0x0000FFu;
 constexpr ColourValue White = 0xFFFFFFu;
 
-struct NoReadouts : ColourReadouts {
-    void setHue(double) override {}
-    void setSaturation(double) override {}
-    void setBrightness(double) override {}
-    void setRed(int) override {}
-    void setGreen(int) override {}
-    void setBlue(int) override {}
-    void setDecimalText(const std::string&) override {}
-    void setHexText(const std::string&) override {}
-    void selectedColorChanged(ColourValue) override {}
-    void ExitPanels() override {}
-};
+using fake::NoReadouts;
 
 // The field and the scale where the dialog puts them. The model goes before
 // the window, as a dialog's members go before its children.
