@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "shell/tintora_form.h"
+#include "mainwindow/main_window.h"
 
 class XlibFloor;
 

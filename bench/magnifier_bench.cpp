@@ -10,11 +10,11 @@
 #include <string>
 
 #include "bench_support.h"
-#include "magnifier/magnifier_form.h"
+#include "magnifier/magnifier_window.h"
 #include "magnifier/magnifier_geometry.h"
 #include "magnifier/zoom_ladder.h"
-#include "shell/program_state.h"
-#include "shell/tintora_form.h"
+#include "core/program_state.h"
+#include "mainwindow/main_window.h"
 #include "xlib_floor.h"
 
 using namespace tintora;
@@ -47,29 +47,27 @@ void countAllocations(benchmark::State& st, std::uint64_t before)
 void updateMagnifier(benchmark::State& st, double zoom, Pointer mode)
 {
     ProgramState state;
-    TTintoraForm form(state, *world().platform, mainWindowSetup());
-    TForm3 magnifier(state, *world().platform);
-    state.Form3 = &magnifier;
-    state.TintoraForm = &form;
+    MainWindow form(state, *world().platform, mainWindowSetup());
+    MagnifierWindow magnifier(state, *world().platform, form);
+    form.attach({nullptr, &magnifier, nullptr});
     magnifier.show();
     QApplication::processEvents();
-    state.Zoom = zoom;
+    state.zoom = zoom;
 
     const Point points[2] = {world().pointer, {world().pointer.x + (mode == Pointer::Moving ? 1 : 0), world().pointer.y}};
     // The picture's first captures make its buffers.
-    form.UpdateMagnifier(points[0]);
-    form.UpdateMagnifier(points[1]);
+    form.updateMagnifier(points[0]);
+    form.updateMagnifier(points[1]);
     QApplication::processEvents();
     std::size_t i = 0;
     const std::uint64_t before = allocationCount();
-    for (auto _ : st) form.UpdateMagnifier(points[++i & 1]);
+    for (auto _ : st) form.updateMagnifier(points[++i & 1]);
     countAllocations(st, before);
 
     // The picture must show the window's colour away from the crosshair.
-    const ScreenImage& picture = magnifier.Image1->bitmap;
+    const ScreenImage& picture = magnifier.picture->bitmap;
     if (picture.width != PictureSize || picture.pixels.at(10) != 0x00C86400u)
         st.SkipWithError("the picture does not show the window under the pointer");
-    state.Form3 = nullptr;
 }
 
 void shmGrabFloor(benchmark::State& st, double zoom, Pointer mode)

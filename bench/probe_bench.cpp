@@ -5,7 +5,7 @@
 
 #include "bench_support.h"
 #include "probe/probe_tick.h"
-#include "shell/tintora_form.h"
+#include "mainwindow/main_window.h"
 #include "xlib_floor.h"
 
 using namespace tintora;
@@ -18,7 +18,7 @@ constexpr Rgb Expected{200, 100, 0};
 
 bool sampledTheWindow(const ProgramState& state, benchmark::State& st)
 {
-    if (state.BitmapColor == Expected && state.LutColor == Rgb{201, 100, 0}) return true;
+    if (state.bitmapColour == Expected && state.lutColour == Rgb{201, 100, 0}) return true;
     st.SkipWithError("the tick did not read the window under the pointer");
     return false;
 }
@@ -34,10 +34,10 @@ void countAllocations(benchmark::State& st, std::uint64_t before)
 void mainWindowTick(benchmark::State& st)
 {
     ProgramState state;
-    TTintoraForm form(state, *world().platform, mainWindowSetup());
-    form.Timer1Timer();
+    MainWindow form(state, *world().platform, mainWindowSetup());
+    form.probeTick();
     const std::uint64_t before = allocationCount();
-    for (auto _ : st) form.Timer1Timer();
+    for (auto _ : st) form.probeTick();
     countAllocations(st, before);
     sampledTheWindow(state, st);
 }
@@ -47,10 +47,10 @@ void mainWindowTick(benchmark::State& st)
 void mainWindowTickNewTexts(benchmark::State& st)
 {
     ProgramState state;
-    TTintoraForm form(state, *world().platform, mainWindowSetup());
+    MainWindow form(state, *world().platform, mainWindowSetup());
     for (auto _ : st) {
-        state.HexMode = !state.HexMode;
-        form.Timer1Timer();
+        state.hexadecimal = !state.hexadecimal;
+        form.probeTick();
     }
     sampledTheWindow(state, st);
 }

@@ -14,8 +14,8 @@
 #include <utility>
 
 #include "platform/platform.h"
-#include "shell/program_state.h"
-#include "shell/program_windows.h"
+#include "core/program_state.h"
+#include "app/program_windows.h"
 
 namespace {
 
@@ -25,11 +25,11 @@ int g_signalPipe[2] = {-1, -1};
 // with exit() when the connection to the display breaks (the server ended or
 // crashed); nothing can be shown or given back then, but the settings can be
 // kept.
-TTintoraForm* g_running = nullptr;
+MainWindow* g_running = nullptr;
 
 void onExitWhileRunning()
 {
-    TTintoraForm* mainWindow = std::exchange(g_running, nullptr);
+    MainWindow* mainWindow = std::exchange(g_running, nullptr);
     if (!mainWindow) return;
     std::cerr << "tintora: the connection to the display server was lost; the settings are saved and the program "
                  "ends.\n";
@@ -45,7 +45,7 @@ void onSignal(int)
 
 // SIGINT, SIGTERM and SIGHUP close the main window like any close request, so
 // the same close sequence runs.
-void routeSignalsTo(TTintoraForm* mainWindow)
+void routeSignalsTo(MainWindow* mainWindow)
 {
     if (::pipe(g_signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, mainWindow);
@@ -127,7 +127,7 @@ int main(int argc, char** argv)
 
     tintora::ProgramState state;
     ProgramWindows windows(state, platform, std::move(setup));
-    TTintoraForm& mainWindow = *windows.main;
+    MainWindow& mainWindow = *windows.main;
     routeSignalsTo(&mainWindow);
     // A trace of what the readouts show, for demos and diagnosis.
     if (qEnvironmentVariableIsSet("TINTORA_TRACE_READOUTS")) {

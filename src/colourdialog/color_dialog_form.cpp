@@ -6,7 +6,7 @@
 
 #include "colourdialog/colour_entry.h"
 #include "colourdialog/pipette.h"
-#include "shell/window_band.h"
+#include "widgets/topmost_band.h"
 
 using namespace tintora;
 

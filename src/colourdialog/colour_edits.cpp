@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "colourdialog/colour_entry.h"
-#include "shell/error_box.h"
+#include "widgets/error_box.h"
 
 using namespace tintora;
 

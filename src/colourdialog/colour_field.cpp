@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPointer>
 
-#include "shell/screen_image_paint.h"
+#include "widgets/screen_image_paint.h"
 #include <cmath>
 
 using namespace tintora;

@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "shell/window_band.h"
+#include "widgets/topmost_band.h"
 
 using namespace tintora;
 

@@ -77,7 +77,7 @@ QPixmap webGlyph(int index)
     }
 }
 
-TFloatButton::TFloatButton(int glyph, std::function<void()> onClick)
+FloatingButton::FloatingButton(int glyph, std::function<void()> onClick)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
                            Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint),
       m_glyph(webGlyph(glyph)), m_onClick(std::move(onClick))
@@ -100,7 +100,7 @@ TFloatButton::TFloatButton(int glyph, std::function<void()> onClick)
     setMask(shape);
 }
 
-void TFloatButton::paintEvent(QPaintEvent*)
+void FloatingButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     // Half opacity while held down.
@@ -109,7 +109,7 @@ void TFloatButton::paintEvent(QPaintEvent*)
     p.drawPixmap(5, 5, m_glyph);
 }
 
-void TFloatButton::mousePressEvent(QMouseEvent* event)
+void FloatingButton::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) return;
     m_pressed = true;
@@ -117,7 +117,7 @@ void TFloatButton::mousePressEvent(QMouseEvent* event)
     update();
 }
 
-void TFloatButton::mouseReleaseEvent(QMouseEvent* event)
+void FloatingButton::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || !m_pressed) return;
     m_pressed = false;
@@ -126,25 +126,25 @@ void TFloatButton::mouseReleaseEvent(QMouseEvent* event)
     if (rect().contains(event->position().toPoint()) && m_onClick) m_onClick();
 }
 
-TFloatButtons::TFloatButtons(QWidget* window, std::function<void()> home, std::function<void()> back,
+FloatingButtons::FloatingButtons(QWidget* window, std::function<void()> home, std::function<void()> back,
                              std::function<void()> forward)
     : QObject(window), m_window(window)
 {
-    m_items = {new TFloatButton(2, std::move(home)), new TFloatButton(0, std::move(back)),
-               new TFloatButton(1, std::move(forward))};
+    m_items = {new FloatingButton(2, std::move(home)), new FloatingButton(0, std::move(back)),
+               new FloatingButton(1, std::move(forward))};
     window->installEventFilter(this);
 }
 
-TFloatButtons::~TFloatButtons()
+FloatingButtons::~FloatingButtons()
 {
-    for (TFloatButton* b : m_items) delete b;
+    for (FloatingButton* b : m_items) delete b;
 }
 
-void TFloatButtons::follow()
+void FloatingButtons::follow()
 {
     const bool shown = m_window && m_window->isVisible() && !m_window->isMinimized();
     if (!shown) {
-        for (TFloatButton* b : m_items) b->hide();
+        for (FloatingButton* b : m_items) b->hide();
         return;
     }
     const QRect outer = m_window->frameGeometry();
@@ -153,22 +153,22 @@ void TFloatButtons::follow()
     // the window's top edge.
     const int titleHeight = client.top() - outer.top();
     const int centreY = titleHeight > 0 ? outer.top() + titleHeight / 2 : outer.top();
-    const int left = outer.left() + (outer.width() - TFloatButton::Size) / 2;
+    const int left = outer.left() + (outer.width() - FloatingButton::Size) / 2;
     for (std::size_t i = 0; i < m_items.size(); ++i) {
-        m_items[i]->move(left + Offsets[i], centreY - TFloatButton::Size / 2);
+        m_items[i]->move(left + Offsets[i], centreY - FloatingButton::Size / 2);
         m_items[i]->show();
         m_items[i]->raise();
     }
 }
 
-bool TFloatButtons::eventFilter(QObject* watched, QEvent* event)
+bool FloatingButtons::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_window) {
         switch (event->type()) {
         case QEvent::Move:
         case QEvent::Resize:
         case QEvent::Show:
-            QTimer::singleShot(0, this, &TFloatButtons::follow);
+            QTimer::singleShot(0, this, &FloatingButtons::follow);
             [[fallthrough]];
         case QEvent::Hide:
         case QEvent::WindowStateChange: follow(); break;

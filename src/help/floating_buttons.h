@@ -14,11 +14,11 @@ QPixmap webGlyph(int index);
 // only its glyph, with the hand pointer, at half opacity while pressed. It
 // never takes the focus or activates a window; a press and release on it is
 // a click.
-class TFloatButton : public QWidget {
+class FloatingButton : public QWidget {
     Q_OBJECT
 public:
     static constexpr int Size = 26;
-    TFloatButton(int glyph, std::function<void()> onClick);
+    FloatingButton(int glyph, std::function<void()> onClick);
 
     bool pressed() const { return m_pressed; }
 
@@ -36,23 +36,23 @@ private:
 // Home, back and forward over the title bar of a window, centred on it at
 // horizontal offsets -34, 0 and +34, following its moves and resizes, shown
 // only while it is visible and not minimised.
-class TFloatButtons : public QObject {
+class FloatingButtons : public QObject {
     Q_OBJECT
 public:
     static constexpr int Offsets[3] = {-34, 0, 34};
 
-    TFloatButtons(QWidget* window, std::function<void()> home, std::function<void()> back,
+    FloatingButtons(QWidget* window, std::function<void()> home, std::function<void()> back,
                   std::function<void()> forward);
-    ~TFloatButtons() override;
+    ~FloatingButtons() override;
 
     // Places and shows or hides the buttons for the window's present state.
     void follow();
-    const std::array<TFloatButton*, 3>& items() const { return m_items; }
+    const std::array<FloatingButton*, 3>& items() const { return m_items; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPointer<QWidget> m_window;
-    std::array<TFloatButton*, 3> m_items{};
+    std::array<FloatingButton*, 3> m_items{};
 };

@@ -2,15 +2,11 @@
 
 #include <string>
 
+#include "core/rounding.h"
 #include "platform/geometry.h"
 #include "platform/screen.h"
 
 namespace tintora {
-
-// v rounded to the nearest whole number, an exact half going to the even
-// neighbour (100.5 -> 100, 33.5 -> 34, -2.5 -> -2), whatever the floating-point
-// rounding mode. NaN and the infinities come back unchanged.
-double roundHalfEven(double v);
 
 // The block of screen pixels the magnifier shows for a picture of
 // width x height: the pointer's pixel grown by dx columns on each side and by

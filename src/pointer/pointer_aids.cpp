@@ -2,9 +2,9 @@
 
 namespace tintora {
 
-void SetMouseSens(const ProgramState& state, Pointer& pointer)
+void applySlowPointer(const ProgramState& state, Pointer& pointer)
 {
-    if (state.SlowMouse) pointer.setSpeed(MinPointerSpeed);
+    if (state.slowPointer) pointer.setSpeed(MinPointerSpeed);
 }
 
 void inversionKeyDown(const ProgramState& state, Pointer& pointer, bool ctrlHeld)

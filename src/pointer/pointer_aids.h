@@ -2,15 +2,15 @@
 
 #include "platform/geometry.h"
 #include "platform/pointer.h"
-#include "shell/program_state.h"
+#include "core/program_state.h"
 
 namespace tintora {
 
 // The pointer speed the slow-pointer option asks for.
-constexpr int configuredSpeed(const ProgramState& s) { return s.SlowMouse ? MinPointerSpeed : s.SavedMouseSpeed; }
+constexpr int configuredSpeed(const ProgramState& s) { return s.slowPointer ? MinPointerSpeed : s.userPointerSpeed; }
 
 // The speed while Ctrl inverts the option.
-constexpr int invertedSpeed(const ProgramState& s) { return s.SlowMouse ? s.SavedMouseSpeed : MinPointerSpeed; }
+constexpr int invertedSpeed(const ProgramState& s) { return s.slowPointer ? s.userPointerSpeed : MinPointerSpeed; }
 
 // The one-pixel row through p across the desktop (right, bottom exclusive).
 constexpr Rect rowThrough(Point p, const Rect& desktop) { return {desktop.left(), p.y, desktop.width, 1}; }
@@ -19,7 +19,7 @@ constexpr Rect rowThrough(Point p, const Rect& desktop) { return {desktop.left()
 constexpr Rect columnThrough(Point p, const Rect& desktop) { return {p.x, desktop.top(), 1, desktop.height}; }
 
 // Re-applies the slow speed when the option is on; otherwise does nothing.
-void SetMouseSens(const ProgramState& state, Pointer& pointer);
+void applySlowPointer(const ProgramState& state, Pointer& pointer);
 
 // The Ctrl inversion of the help window and the settings dialog: a press with
 // Ctrl held sets the inverted speed, any release the configured one.

@@ -14,9 +14,9 @@ Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer)
 void sampleAt(ProgramState& state, Screen& screen, Point p)
 {
     // A failed read is InvalidColour, which splits into (255, 255, 255).
-    state.BitmapColor = rgbFromColourValue(screen.pixel(p));
-    screen.gammaRamp(p, state.GammaRamp);
-    state.LutColor = mapThroughRamp(state.GammaRamp, state.BitmapColor);
+    state.bitmapColour = rgbFromColourValue(screen.pixel(p));
+    screen.gammaRamp(p, state.gammaRamp);
+    state.lutColour = mapThroughRamp(state.gammaRamp, state.bitmapColour);
 }
 
 } // namespace tintora

@@ -2,7 +2,7 @@
 
 #include "platform/pointer.h"
 #include "platform/screen.h"
-#include "shell/program_state.h"
+#include "core/program_state.h"
 
 namespace tintora {
 

@@ -1,29 +1,13 @@
 #include "probe/readout_text.h"
 
+#include "core/colour_text.h"
 #include "probe/lut.h"
 
 namespace tintora {
 
-namespace {
-
-constexpr char HexDigits[] = "0123456789ABCDEF";
-
-std::string hexDigits(unsigned value, int count)
-{
-    std::string s(static_cast<std::size_t>(count), '0');
-    for (int i = count - 1; i >= 0; --i, value >>= 4) s[static_cast<std::size_t>(i)] = HexDigits[value & 0xFu];
-    return s;
-}
-
-} // namespace
-
 std::string decimalText(unsigned value) { return std::to_string(value); }
 
-std::string hex2(std::uint8_t level) { return hexDigits(level, 2); }
-
-std::string hex4(std::uint16_t entry) { return hexDigits(entry, 4); }
-
-std::string FractionText(std::uint8_t level, const std::string& decimalSeparator)
+std::string fractionText(std::uint8_t level, const std::string& decimalSeparator)
 {
     // x = level / 255. Below 0.1 (levels 0-25) two significant digits means
     // three decimals; from 0.1 on it means two, the third decimal being 0.
@@ -43,19 +27,17 @@ std::string FractionText(std::uint8_t level, const std::string& decimalSeparator
     return std::to_string(whole) + decimalSeparator + fracText;
 }
 
-std::string hexColour(Rgb c) { return hex2(c.R) + hex2(c.G) + hex2(c.B); }
-
 ReadoutTexts readoutTexts(const ProgramState& state, const std::string& decimalSeparator)
 {
-    const Rgb& bmp = state.BitmapColor;
-    const Rgb& lut = state.LutColor;
-    const RawEntries raw = rawEntries(state.GammaRamp, bmp);
+    const Rgb& bmp = state.bitmapColour;
+    const Rgb& lut = state.lutColour;
+    const RawEntries raw = rawEntries(state.gammaRamp, bmp);
     const std::uint8_t bmpLevels[3] = {bmp.R, bmp.G, bmp.B};
     const std::uint8_t lutLevels[3] = {lut.R, lut.G, lut.B};
     const std::uint16_t entries[3] = {raw.R, raw.G, raw.B};
 
     ReadoutTexts t;
-    const ReadoutFormat format = readoutFormat(state.HexMode, state.DecMode);
+    const ReadoutFormat format = readoutFormat(state.hexadecimal, state.fractions);
     for (int c = 0; c < 3; ++c) {
         switch (format) {
         case ReadoutFormat::Plain:
@@ -67,8 +49,8 @@ ReadoutTexts readoutTexts(const ProgramState& state, const std::string& decimalS
             t.lut[c] = hex2(lutLevels[c]) + " (" + hex4(entries[c]) + ")";
             break;
         case ReadoutFormat::Fraction:
-            t.bitmap[c] = FractionText(bmpLevels[c], decimalSeparator);
-            t.lut[c] = FractionText(lutLevels[c], decimalSeparator) + " (" + decimalText(entries[c]) + ")";
+            t.bitmap[c] = fractionText(bmpLevels[c], decimalSeparator);
+            t.lut[c] = fractionText(lutLevels[c], decimalSeparator) + " (" + decimalText(entries[c]) + ")";
             break;
         }
     }

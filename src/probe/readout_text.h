@@ -3,35 +3,30 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/program_state.h"
+#include "core/colour_text.h"
+#include "core/program_state.h"
 
 namespace tintora {
 
 // Decimal number without sign or leading zeros.
 std::string decimalText(unsigned value);
-// Two upper-case hexadecimal digits ("0A", "FF").
-std::string hex2(std::uint8_t level);
-// Four upper-case hexadecimal digits ("0100", "FFFF").
-std::string hex4(std::uint16_t entry);
 // Level as a fraction of 255: one digit, the separator, three digits, rounded
 // half up to two significant digits but no more than three decimals.
-std::string FractionText(std::uint8_t level, const std::string& decimalSeparator);
-// "RRGGBB" in upper-case hexadecimal: the "#" label and the clipboard text.
-std::string hexColour(Rgb c);
+std::string fractionText(std::uint8_t level, const std::string& decimalSeparator);
 
 enum class ReadoutFormat { Plain, Hexadecimal, Fraction };
 
 // Hexadecimal wins when both flags are set.
-constexpr ReadoutFormat readoutFormat(bool hexMode, bool decMode)
+constexpr ReadoutFormat readoutFormat(bool hexadecimal, bool fractions)
 {
-    return hexMode ? ReadoutFormat::Hexadecimal : decMode ? ReadoutFormat::Fraction : ReadoutFormat::Plain;
+    return hexadecimal ? ReadoutFormat::Hexadecimal : fractions ? ReadoutFormat::Fraction : ReadoutFormat::Plain;
 }
 
 // The texts of the eight readout controls for one sample.
 struct ReadoutTexts {
-    std::string bitmap[3]; // sLabel1..3
-    std::string lut[3];    // sLabel7..9
-    std::string hash;      // sLabel12
+    std::string bitmap[3]; // red, green, blue levels as drawn
+    std::string lut[3];    // the same through the ramp, each with its raw entry
+    std::string hash;      // "#RRGGBB" of the LUT colour
 };
 
 ReadoutTexts readoutTexts(const ProgramState& state, const std::string& decimalSeparator);

@@ -132,7 +132,7 @@ TEST_F(Program, swatchFollowsThePixelUnderThePointer)
     auto run = launch({"-x", "100", "-y", "200"});
     const auto w = window();
     ASSERT_TRUE(w) << "stderr: " << run->errors.contents();
-    // sPanel1 is 51 x 51 at (142, 47) of the window.
+    // swatch is 51 x 51 at (142, 47) of the window.
     const Point swatch{w->rect.x + 142 + 25, w->rect.y + 47 + 25};
 
     for (const auto& [target, colour] : {std::pair{&a, first}, std::pair{&b, second}}) {

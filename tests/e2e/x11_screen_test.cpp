@@ -85,16 +85,16 @@ TEST_F(X11Backend, tickReadsPixelAndRampUnderPointer)
 
         EXPECT_EQ(samplePointer(state, screen(), pointer()), window.centre());
 
-        EXPECT_EQ(state.BitmapColor, (Rgb{c.pixel.r, c.pixel.g, c.pixel.b}));
-        const RawEntries raw = rawEntries(state.GammaRamp, state.BitmapColor);
+        EXPECT_EQ(state.bitmapColour, (Rgb{c.pixel.r, c.pixel.g, c.pixel.b}));
+        const RawEntries raw = rawEntries(state.gammaRamp, state.bitmapColour);
         EXPECT_EQ(raw.R, c.raw.R);
         EXPECT_EQ(raw.G, c.raw.G);
         EXPECT_EQ(raw.B, c.raw.B);
-        EXPECT_EQ(state.LutColor, c.lut);
+        EXPECT_EQ(state.lutColour, c.lut);
         for (std::size_t i = 0; i < 256; ++i) {
-            ASSERT_EQ(state.GammaRamp[i], c.red[i]) << "red entry " << i;
-            ASSERT_EQ(state.GammaRamp[256 + i], c.green[i]) << "green entry " << i;
-            ASSERT_EQ(state.GammaRamp[512 + i], c.blue[i]) << "blue entry " << i;
+            ASSERT_EQ(state.gammaRamp[i], c.red[i]) << "red entry " << i;
+            ASSERT_EQ(state.gammaRamp[256 + i], c.green[i]) << "green entry " << i;
+            ASSERT_EQ(state.gammaRamp[512 + i], c.blue[i]) << "blue entry " << i;
         }
     }
 }

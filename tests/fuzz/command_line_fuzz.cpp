@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "shell/command_line.h"
+#include "core/command_line.h"
 
 using namespace tintora;
 

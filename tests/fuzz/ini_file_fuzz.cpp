@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "shell/ini_file.h"
+#include "settings/ini_file.h"
 
 using namespace tintora;
 

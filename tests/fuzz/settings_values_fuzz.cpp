@@ -15,8 +15,8 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "shell/command_line.h"
-#include "shell/settings_values.h"
+#include "core/command_line.h"
+#include "settings/settings_values.h"
 
 using namespace tintora;
 

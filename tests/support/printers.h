@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "platform/geometry.h"
-#include "shell/program_state.h"
+#include "core/program_state.h"
 #include "support/xvfb.h"
 
 namespace tintora {

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "shell/command_line.h"
+#include "core/command_line.h"
 
 using namespace tintora;
 

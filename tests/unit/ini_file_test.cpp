@@ -10,8 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "shell/ini_file.h"
-#include "shell/ini_storage.h"
+#include "settings/ini_file.h"
+#include "settings/ini_storage.h"
 
 using namespace tintora;
 

@@ -2,11 +2,12 @@
 
 #include <vector>
 
+#include "platform/gamma_ramp.h"
 #include "probe/lut.h"
 
 using namespace tintora;
 
-TEST(LutLevel, entriesFromTheTable)
+TEST(lutLevel, entriesFromTheTable)
 {
     const struct {
         unsigned entry;
@@ -16,14 +17,14 @@ TEST(LutLevel, entriesFromTheTable)
                  // Exact halves go to the even neighbour.
                  {32896, 128}, {33152, 130}};
     for (const auto& c : cases)
-        EXPECT_EQ(LutLevel(static_cast<std::uint16_t>(c.entry)), c.level) << "entry " << c.entry;
+        EXPECT_EQ(lutLevel(static_cast<std::uint16_t>(c.entry)), c.level) << "entry " << c.entry;
 }
 
-TEST(LutLevel, neverAboveTheCapAndMonotonic)
+TEST(lutLevel, neverAboveTheCapAndMonotonic)
 {
     unsigned previous = 0;
     for (unsigned e = 0; e <= 65535; ++e) {
-        const unsigned level = LutLevel(static_cast<std::uint16_t>(e));
+        const unsigned level = lutLevel(static_cast<std::uint16_t>(e));
         ASSERT_LE(level, 255u);
         ASSERT_GE(level, previous) << "entry " << e;
         previous = level;

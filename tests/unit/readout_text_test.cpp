@@ -4,7 +4,7 @@
 
 using namespace tintora;
 
-TEST(FractionText, levelsFromTheTable)
+TEST(fractionText, levelsFromTheTable)
 {
     const struct {
         unsigned level;
@@ -14,14 +14,14 @@ TEST(FractionText, levelsFromTheTable)
                  {127, "0.500"}, {128, "0.500"}, {200, "0.780"}, {201, "0.790"}, {253, "0.990"},
                  {254, "1.000"}, {255, "1.000"}};
     for (const auto& c : cases)
-        EXPECT_EQ(FractionText(static_cast<std::uint8_t>(c.level), "."), c.text) << "level " << c.level;
+        EXPECT_EQ(fractionText(static_cast<std::uint8_t>(c.level), "."), c.text) << "level " << c.level;
 }
 
-TEST(FractionText, localeSeparatorAndShape)
+TEST(fractionText, localeSeparatorAndShape)
 {
-    EXPECT_EQ(FractionText(201, ","), "0,790");
+    EXPECT_EQ(fractionText(201, ","), "0,790");
     for (unsigned v = 0; v < 256; ++v) {
-        const std::string t = FractionText(static_cast<std::uint8_t>(v), ".");
+        const std::string t = fractionText(static_cast<std::uint8_t>(v), ".");
         ASSERT_EQ(t.size(), 5u) << t;
         ASSERT_EQ(t[1], '.');
         // Two significant digits at most: from level 26 on the last is 0.
@@ -50,9 +50,9 @@ ProgramState sampleState()
 {
     ProgramState s;
     for (int c = 0; c < 3; ++c)
-        for (int i = 0; i < 256; ++i) s.GammaRamp[static_cast<std::size_t>(c * 256 + i)] = static_cast<std::uint16_t>(i * 257);
-    s.BitmapColor = {200, 100, 0};
-    s.LutColor = {201, 100, 0};
+        for (int i = 0; i < 256; ++i) s.gammaRamp[static_cast<std::size_t>(c * 256 + i)] = static_cast<std::uint16_t>(i * 257);
+    s.bitmapColour = {200, 100, 0};
+    s.lutColour = {201, 100, 0};
     return s;
 }
 
@@ -73,8 +73,8 @@ TEST(ReadoutTexts, threeFormatsOfOneSample)
     };
     for (const auto& c : cases) {
         ProgramState s = sampleState();
-        s.HexMode = c.hex;
-        s.DecMode = c.dec;
+        s.hexadecimal = c.hex;
+        s.fractions = c.dec;
         const ReadoutTexts t = readoutTexts(s, ".");
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(t.bitmap[i], c.bitmap[i]) << "hex " << c.hex << " dec " << c.dec;
@@ -87,16 +87,16 @@ TEST(ReadoutTexts, threeFormatsOfOneSample)
 TEST(ReadoutTexts, whiteThroughFullRampAndDecimalComma)
 {
     ProgramState s = sampleState();
-    s.BitmapColor = {255, 255, 255};
-    s.LutColor = {255, 255, 255};
+    s.bitmapColour = {255, 255, 255};
+    s.lutColour = {255, 255, 255};
     EXPECT_EQ(readoutTexts(s, ".").lut[0], "255 (65535)");
-    s.HexMode = true;
+    s.hexadecimal = true;
     EXPECT_EQ(readoutTexts(s, ".").lut[0], "FF (FFFF)");
-    s.HexMode = false;
-    s.DecMode = true;
+    s.hexadecimal = false;
+    s.fractions = true;
     EXPECT_EQ(readoutTexts(s, ".").lut[0], "1.000 (65535)");
 
     ProgramState d = sampleState();
-    d.DecMode = true;
+    d.fractions = true;
     EXPECT_EQ(readoutTexts(d, ",").lut[0], "0,790 (51400)");
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/screen_snapping.h"
+#include "core/screen_snapping.h"
 
 using namespace tintora;
 

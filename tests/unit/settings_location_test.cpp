@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/settings_location.h"
+#include "settings/settings_location.h"
 
 using namespace tintora;
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <optional>
 
-#include "shell/settings_values.h"
+#include "settings/settings_values.h"
 
 using namespace tintora;
 

@@ -30,11 +30,11 @@ struct DialogFixture : MainWindowFixture {
     DialogFixture()
     {
         SessionAddColors = initialAdditionalColours();
-        form->Timer1->stop();
+        form->probeTimer->stop();
     }
     ~DialogFixture()
     {
-        form->Timer1->stop();
+        form->probeTimer->stop();
         SessionAddColors = initialAdditionalColours();
     }
 
@@ -531,15 +531,15 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
     p.fake.screen.pixelValue = 0x000064C8; // (200, 100, 0)
     p.fake.screen.ramp = rampOf([](int i) { return std::min(65535, i * 300); });
     p.form->showMainWindow();
-    p.form->Timer1Timer();
-    p.form->Timer1->start();
-    const Rgb bitmap = p.state.BitmapColor, lut = p.state.LutColor;
+    p.form->probeTick();
+    p.form->probeTimer->start();
+    const Rgb bitmap = p.state.bitmapColour, lut = p.state.lutColour;
     ASSERT_NE(bitmap, lut);
-    const QString label = p.form->sLabel1->text();
+    const QString label = p.form->bitmapRedLabel->text();
     const auto value = [](Rgb c) { return colourValue(c.R, c.G, c.B); };
 
     // While probing the swatch is no button.
-    p.form->sPanel1Click();
+    p.form->inspectFrozenColour();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     // Each opening follows a key event of the main window (none for the
@@ -556,11 +556,11 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key ? shortcutCode(*c.key) : 0);
-        p.form->ЦветExecute();
+        p.form->toggleFreeze();
         ASSERT_FALSE(p.form->probing());
-        if (c.key) p.form->FormKeyDown(*c.key);
+        if (c.key) p.form->keyDown(*c.key);
         ColourValue opened = 0;
-        p.runModal([&] { QTest::mouseClick(p.form->sPanel1, Qt::LeftButton); },
+        p.runModal([&] { QTest::mouseClick(p.form->swatch, Qt::LeftButton); },
                    [&](TsColorDialogForm& d) {
                        opened = d.OldPanel->colour();
                        EXPECT_EQ(p.fake.pointer.confinement, std::nullopt);
@@ -571,9 +571,9 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
         EXPECT_EQ(opened, c.opensOn);
         EXPECT_TRUE(p.form->probing());
         // The confirmed colour goes nowhere else.
-        EXPECT_EQ(p.state.BitmapColor, bitmap);
-        EXPECT_EQ(p.state.LutColor, lut);
-        EXPECT_EQ(p.form->sLabel1->text(), label);
+        EXPECT_EQ(p.state.bitmapColour, bitmap);
+        EXPECT_EQ(p.state.lutColour, lut);
+        EXPECT_EQ(p.form->bitmapRedLabel->text(), label);
         EXPECT_EQ(p.fake.clipboard.writes, 0);
     }
 }

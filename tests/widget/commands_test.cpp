@@ -20,9 +20,9 @@ struct Running : MainWindowFixture {
         fake.screen.ramp = rampOf([](int i) { return i * 257; });
         fake.pointer.where = Point{500, 400};
         form->showMainWindow();
-        form->Timer1Timer();
+        form->probeTick();
     }
-    ~Running() { form->Timer1->stop(); }
+    ~Running() { form->probeTimer->stop(); }
 
     void press(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyPress(w, key, mods); }
     void release(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -72,19 +72,19 @@ TEST(KeyDispatch, copyShortcutsAndAltGr)
     EXPECT_EQ(p.fake.clipboard.text, "C86400");
     p.click(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(p.fake.clipboard.text, "C96400");
-    EXPECT_EQ(p.form->sLabel12->text(), "#C96400");
+    EXPECT_EQ(p.form->hexColourLabel->text(), "#C96400");
     EXPECT_EQ(p.fake.clipboard.writes, 2);
 }
 
 TEST(KeyDispatch, copyOfAnUnreadSampleIsBlack)
 {
     MainWindowFixture w;
-    w.form->Timer1->stop();
+    w.form->probeTimer->stop();
     w.fake.screen.pixelValue = 0;
-    w.form->Timer1Timer(); // ramp never read
-    w.form->КопироватьBitmapExecute();
+    w.form->probeTick(); // ramp never read
+    w.form->copyBitmapColour();
     EXPECT_EQ(w.fake.clipboard.text, "000000");
-    w.form->КопироватьLUTExecute();
+    w.form->copyLutColour();
     EXPECT_EQ(w.fake.clipboard.text, "000000");
 }
 
@@ -136,19 +136,19 @@ TEST(KeyDispatch, settingsDialogBlocksTheMainCommands)
     p.click(Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(sawModal);
     EXPECT_FALSE(p.settings->isVisible());
-    EXPECT_FALSE(p.state.HexMode);
+    EXPECT_FALSE(p.state.hexadecimal);
     EXPECT_TRUE(p.form->isVisible());
 }
 
 TEST(KeyDispatch, helpWindowPassesUnusedKeysToTheMainWindow)
 {
     Running p;
-    p.form->sSpeedButton5Click();
+    p.form->showHelpFromButton();
     ASSERT_TRUE(p.help->isVisible());
     QWidget* target = p.help->focusWidget() ? p.help->focusWidget() : p.help;
     QTest::keyClick(target, Qt::Key_D, Qt::ControlModifier);
-    EXPECT_TRUE(p.state.DecMode);
-    EXPECT_EQ(p.form->sSpeedButton7->ImageIndex(), 9);
+    EXPECT_TRUE(p.state.fractions);
+    EXPECT_EQ(p.form->fractionButton->image(), ButtonImage::FractionOn);
     // The help window's own Esc closes it, not the program.
     QTest::keyClick(target, Qt::Key_Escape);
     EXPECT_FALSE(p.help->isVisible());
@@ -164,34 +164,33 @@ TEST(DisplayModes, flagsAndImagesFollowTheCommands)
     const struct {
         Qt::Key key;
         bool hex, dec;
-        int hImage, dImage;
+        ButtonImage hexImage, fractionImage;
     } steps[] = {
-        {Qt::Key_H, true, false, 4, 8},  {Qt::Key_D, false, true, 3, 9},  {Qt::Key_D, false, false, 3, 8},
-        {Qt::Key_D, false, true, 3, 9},  {Qt::Key_H, true, false, 4, 8},  {Qt::Key_H, false, false, 3, 8},
+        {Qt::Key_H, true, false, ButtonImage::HexOn, ButtonImage::FractionOff},  {Qt::Key_D, false, true, ButtonImage::HexOff, ButtonImage::FractionOn},  {Qt::Key_D, false, false, ButtonImage::HexOff, ButtonImage::FractionOff},
+        {Qt::Key_D, false, true, ButtonImage::HexOff, ButtonImage::FractionOn},  {Qt::Key_H, true, false, ButtonImage::HexOn, ButtonImage::FractionOff},  {Qt::Key_H, false, false, ButtonImage::HexOff, ButtonImage::FractionOff},
     };
     for (const auto& s : steps) {
         p.click(s.key, Qt::ControlModifier);
-        EXPECT_EQ(p.state.HexMode, s.hex);
-        EXPECT_EQ(p.state.DecMode, s.dec);
-        EXPECT_EQ(p.form->sSpeedButton3->ImageIndex(), s.hImage);
-        EXPECT_EQ(p.form->sSpeedButton7->ImageIndex(), s.dImage);
+        EXPECT_EQ(p.state.hexadecimal, s.hex);
+        EXPECT_EQ(p.state.fractions, s.dec);
+        EXPECT_EQ(p.form->hexButton->image(), s.hexImage);
+        EXPECT_EQ(p.form->fractionButton->image(), s.fractionImage);
     }
 }
 
 TEST(DisplayModes, bothFlagsFromASettingsFile)
 {
     Running p;
-    p.state.HexMode = p.state.DecMode = true;
-    p.form->sSpeedButton3->setImageIndex(4);
-    p.form->sSpeedButton7->setImageIndex(9);
-    p.form->Timer1Timer();
-    EXPECT_EQ(p.form->sLabel1->text(), "C8");
+    p.state.hexadecimal = p.state.fractions = true;
+    p.form->showOptions();
+    p.form->probeTick();
+    EXPECT_EQ(p.form->bitmapRedLabel->text(), "C8");
     p.click(Qt::Key_H, Qt::ControlModifier);
-    EXPECT_EQ(p.form->sSpeedButton3->ImageIndex(), 3);
-    EXPECT_FALSE(p.state.HexMode);
-    EXPECT_TRUE(p.state.DecMode);
-    p.form->Timer1Timer();
-    EXPECT_EQ(p.form->sLabel1->text(), "0.780");
+    EXPECT_EQ(p.form->hexButton->image(), ButtonImage::HexOff);
+    EXPECT_FALSE(p.state.hexadecimal);
+    EXPECT_TRUE(p.state.fractions);
+    p.form->probeTick();
+    EXPECT_EQ(p.form->bitmapRedLabel->text(), "0.780");
 }
 
 TEST(Freeze, spaceFreezesAndResumes)
@@ -200,22 +199,22 @@ TEST(Freeze, spaceFreezesAndResumes)
     ASSERT_TRUE(p.form->probing());
     p.click(Qt::Key_Space);
     EXPECT_FALSE(p.form->probing());
-    EXPECT_FALSE(p.form->sPanel1->mouseDownMovesWindow);
+    EXPECT_FALSE(p.form->swatch->mouseDownMovesWindow);
 
     // Frozen: a new colour and a new format change nothing on screen, and
     // copying gives the frozen colour.
     p.fake.screen.pixelValue = 0x00FF0000; // blue
     p.click(Qt::Key_H, Qt::ControlModifier);
     QTest::qWait(120);
-    EXPECT_EQ(p.form->sLabel1->text(), "200");
+    EXPECT_EQ(p.form->bitmapRedLabel->text(), "200");
     p.click(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(p.fake.clipboard.text, "C86400");
 
     p.click(Qt::Key_Space);
     EXPECT_TRUE(p.form->probing());
-    EXPECT_TRUE(p.form->sPanel1->mouseDownMovesWindow);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return p.form->sLabel3->text() == "FF"; }, 5000));
-    EXPECT_EQ(p.form->sLabel1->text(), "00");
+    EXPECT_TRUE(p.form->swatch->mouseDownMovesWindow);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.form->bitmapBlueLabel->text() == "FF"; }, 5000));
+    EXPECT_EQ(p.form->bitmapRedLabel->text(), "00");
 }
 
 TEST(Freeze, swatchDragsOnlyWhileProbing)
@@ -223,20 +222,20 @@ TEST(Freeze, swatchDragsOnlyWhileProbing)
     Running p;
     p.form->moveWindow({300, 300});
     auto dragSwatch = [&] {
-        const QPoint start = p.form->sPanel1->rect().center();
-        QTest::mousePress(p.form->sPanel1, Qt::LeftButton, Qt::NoModifier, start);
+        const QPoint start = p.form->swatch->rect().center();
+        QTest::mousePress(p.form->swatch, Qt::LeftButton, Qt::NoModifier, start);
         QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(30, 30)),
-                         QPointF(p.form->sPanel1->mapToGlobal(start) + QPoint(30, 30)), Qt::LeftButton,
+                         QPointF(p.form->swatch->mapToGlobal(start) + QPoint(30, 30)), Qt::LeftButton,
                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(p.form->sPanel1, &move);
-        QTest::mouseRelease(p.form->sPanel1, Qt::LeftButton, Qt::NoModifier, start);
+        QApplication::sendEvent(p.form->swatch, &move);
+        QTest::mouseRelease(p.form->swatch, Qt::LeftButton, Qt::NoModifier, start);
     };
     int clicks = 0;
-    QObject::connect(p.form->sPanel1, &TSwatch::clicked, [&] { ++clicks; });
+    QObject::connect(p.form->swatch, &Swatch::clicked, [&] { ++clicks; });
     dragSwatch();
     EXPECT_EQ(p.form->pos(), QPoint(330, 330));
     EXPECT_EQ(clicks, 0);
-    p.form->ЦветExecute();
+    p.form->toggleFreeze();
     // The click opens the colour dialog; closed at once here.
     whenModal([] {
         if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
@@ -253,13 +252,13 @@ TEST(Magnifier, tabAndEscToggleItDockedAboveTheMainWindow)
     p.click(Qt::Key_Tab);
     ASSERT_TRUE(p.magnifier->isVisible());
     EXPECT_EQ(p.magnifier->pos(), QPoint(400, 297));
-    EXPECT_EQ(p.form->sSpeedButton2->ImageIndex(), 6);
+    EXPECT_EQ(p.form->magnifierButton->image(), ButtonImage::MagnifierShown);
     p.form->moveWindow({450, 520});
     EXPECT_EQ(p.magnifier->pos(), QPoint(450, 317));
 
     p.click(Qt::Key_Escape);
     EXPECT_FALSE(p.magnifier->isVisible());
-    EXPECT_EQ(p.form->sSpeedButton2->ImageIndex(), 5);
+    EXPECT_EQ(p.form->magnifierButton->image(), ButtonImage::MagnifierHidden);
     EXPECT_TRUE(p.form->isVisible());
     p.click(Qt::Key_M, Qt::ControlModifier);
     EXPECT_TRUE(p.magnifier->isVisible());
@@ -272,20 +271,20 @@ TEST(Magnifier, tabAndEscToggleItDockedAboveTheMainWindow)
 TEST(AlwaysOnTop, pinTogglesBothWindows)
 {
     Running p;
-    p.form->Magnifier();
+    p.form->toggleMagnifier();
     QTest::qWait(1);
     p.fake.windows.topmostCalls.clear();
     const auto mainId = static_cast<NativeWindow>(p.form->winId());
     const auto magId = static_cast<NativeWindow>(p.magnifier->winId());
 
     p.click(Qt::Key_T, Qt::ControlModifier);
-    EXPECT_EQ(p.form->sSpeedButton1->ImageIndex(), 2);
+    EXPECT_EQ(p.form->pinButton->image(), ButtonImage::PinOn);
     const std::vector<std::pair<NativeWindow, bool>> on{{magId, true}, {mainId, true}};
     EXPECT_EQ(p.fake.windows.topmostCalls, on);
 
     p.fake.windows.topmostCalls.clear();
     p.click(Qt::Key_T, Qt::ControlModifier);
-    EXPECT_EQ(p.form->sSpeedButton1->ImageIndex(), 1);
+    EXPECT_EQ(p.form->pinButton->image(), ButtonImage::PinOff);
     const std::vector<std::pair<NativeWindow, bool>> off{{magId, false}, {mainId, false}};
     EXPECT_EQ(p.fake.windows.topmostCalls, off);
 }

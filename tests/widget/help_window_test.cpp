@@ -15,12 +15,12 @@ namespace {
 struct WithHelp : MainWindowFixture {
     WithHelp()
     {
-        form->Timer1->stop();
+        form->probeTimer->stop();
         form->showMainWindow();
     }
     void mainKey(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(form, k, m); }
     QWidget* helpFocus() const { return help->focusWidget() ? help->focusWidget() : help; }
-    QString pageText() const { return help->sWebBrowser1->toPlainText().simplified(); }
+    QString pageText() const { return help->browser->toPlainText().simplified(); }
 };
 
 } // namespace
@@ -32,7 +32,7 @@ TEST(HelpWindow, f1TogglesAndThePageIsShown)
     ASSERT_TRUE(w.help->isVisible());
     EXPECT_EQ(w.help->windowTitle(), QStringLiteral("Справка"));
     EXPECT_EQ(w.help->minimumSize(), QSize(520, 306));
-    EXPECT_TRUE(w.help->sWebBrowser1->hasDocument());
+    EXPECT_TRUE(w.help->browser->hasDocument());
     const QString text = w.pageText();
     for (const char* expected :
          {"Tintora 1.2", "Пипетка с поддержкой LUT видеоадаптера (LUT — Look Up Table, таблица поправок)",
@@ -41,7 +41,7 @@ TEST(HelpWindow, f1TogglesAndThePageIsShown)
           "Ctrl + Alt + C — копировать цвет LUT в виде RRGGBB", "I, Ctrl + I — закрыть приложение",
           "Alt + LMB-click на цвеовом квадрате — откроется диалог выбора цвета LUT", "С уважением,"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
-    EXPECT_EQ(w.help->sWebBrowser1->source().path().toStdString(), w.programDir.path().toStdString() + "/tintora/HELP");
+    EXPECT_EQ(w.help->browser->source().path().toStdString(), w.programDir.path().toStdString() + "/tintora/HELP");
 
     w.mainKey(Qt::Key_F1);
     EXPECT_FALSE(w.help->isVisible());
@@ -51,40 +51,40 @@ TEST(HelpWindow, ownCloseKeysAndTheMainWindowsCommands)
 {
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_F1}) {
         WithHelp w;
-        w.form->sSpeedButton5Click();
+        w.form->showHelpFromButton();
         ASSERT_TRUE(w.help->isVisible());
         QTest::keyClick(w.helpFocus(), key);
         EXPECT_FALSE(w.help->isVisible());
         EXPECT_TRUE(w.form->isVisible());
     }
     WithHelp w;
-    w.form->sSpeedButton5Click();
+    w.form->showHelpFromButton();
     // The page keeps its scrolling keys; Space scrolls rather than freezing.
     QTest::keyClick(w.helpFocus(), Qt::Key_Space);
     QTest::keyClick(w.helpFocus(), Qt::Key_Down);
-    EXPECT_FALSE(w.form->Timer1->isActive());
+    EXPECT_FALSE(w.form->probeTimer->isActive());
     QTest::keyClick(w.helpFocus(), Qt::Key_D, Qt::ControlModifier);
-    EXPECT_TRUE(w.state.DecMode);
+    EXPECT_TRUE(w.state.fractions);
 }
 
 TEST(HelpWindow, buttonBringsToFrontWithoutReloadingF1Reloads)
 {
     WithHelp w;
-    w.form->sSpeedButton5Click();
+    w.form->showHelpFromButton();
     w.help->resize(520, 306);
-    QScrollBar* bar = w.help->sWebBrowser1->verticalScrollBar();
+    QScrollBar* bar = w.help->browser->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 40) << "the page should need scrolling at the smallest size";
     bar->setValue(40);
     // Visible already: brought to the front, the page left as it is.
-    w.form->sSpeedButton5Click();
+    w.form->showHelpFromButton();
     EXPECT_EQ(bar->value(), 40);
     // Home loads the page again, from its top.
-    w.help->sFloatButtons1Items0Click();
+    w.help->goHome();
     EXPECT_EQ(bar->value(), 0);
     // Back and forward at the ends of the history do nothing.
     bar->setValue(40);
-    w.help->sFloatButtons1Items1Click();
-    w.help->sFloatButtons1Items2Click();
+    w.help->goBack();
+    w.help->goForward();
     EXPECT_EQ(bar->value(), 40);
     // Every passage from hidden to shown opens the page afresh.
     w.mainKey(Qt::Key_F1);
@@ -96,8 +96,8 @@ TEST(HelpWindow, buttonBringsToFrontWithoutReloadingF1Reloads)
 TEST(HelpWindow, webLinksGoToTheSystemBrowser)
 {
     WithHelp w;
-    w.form->sSpeedButton5Click();
-    THelpBrowser* view = w.help->sWebBrowser1;
+    w.form->showHelpFromButton();
+    HelpBrowser* view = w.help->browser;
     const QUrl before = view->source();
     emit view->anchorClicked(QUrl("https://example.org/colour"));
     emit view->anchorClicked(QUrl("ftp://mirror.example.org/?next=http://example.org/"));
@@ -109,7 +109,7 @@ TEST(HelpWindow, webLinksGoToTheSystemBrowser)
 TEST(HelpWindow, missingPageIsReportedAndTheWindowShownAllTheSame)
 {
     WithHelp w;
-    w.help->sWebBrowser1->helpResource = QStringLiteral(":/no-such-page");
+    w.help->browser->helpResource = QStringLiteral(":/no-such-page");
     QString message;
     QTimer::singleShot(50, qApp, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -117,7 +117,7 @@ TEST(HelpWindow, missingPageIsReportedAndTheWindowShownAllTheSame)
             box->accept();
         }
     });
-    w.form->sSpeedButton5Click();
+    w.form->showHelpFromButton();
     EXPECT_TRUE(w.help->isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !message.isEmpty(); }, 5000));
     EXPECT_TRUE(message.startsWith("The help page cannot be loaded")) << message.toStdString();
@@ -126,16 +126,16 @@ TEST(HelpWindow, missingPageIsReportedAndTheWindowShownAllTheSame)
 TEST(HelpWindow, placeKeptAndButtonsFollowTheWindow)
 {
     WithHelp w;
-    w.form->sSpeedButton5Click();
+    w.form->showHelpFromButton();
     // Centred in the 1920 x 1040 work area the first time.
     EXPECT_EQ(w.help->pos(), QPoint((1920 - 614) / 2, (1040 - 522) / 2));
-    const auto& items = w.help->sFloatButtons1->items();
+    const auto& items = w.help->floatingButtons->items();
     auto expectOverTop = [&] {
         const QRect outer = w.help->frameGeometry();
         const int left = outer.left() + (outer.width() - 26) / 2;
         for (int i = 0; i < 3; ++i) {
             EXPECT_TRUE(items[i]->isVisible());
-            EXPECT_EQ(items[i]->x(), left + TFloatButtons::Offsets[i]);
+            EXPECT_EQ(items[i]->x(), left + FloatingButtons::Offsets[i]);
             EXPECT_EQ(items[i]->size(), QSize(26, 26));
         }
     };
@@ -146,7 +146,7 @@ TEST(HelpWindow, placeKeptAndButtonsFollowTheWindow)
     expectOverTop();
     w.help->close();
     for (auto* b : items) EXPECT_FALSE(b->isVisible());
-    w.form->sSpeedButton5Click();
+    w.form->showHelpFromButton();
     EXPECT_EQ(w.help->pos(), QPoint(100, 120));
     EXPECT_EQ(w.help->size(), QSize(700, 400));
     w.help->showMinimized();

@@ -17,14 +17,14 @@ struct Magnified : MainWindowFixture {
             for (int dx = -3; dx <= 3; ++dx)
                 fake.screen.pixels[{500 + dx, 400 + dy}] =
                     static_cast<ColourValue>(((dx + 3) * 30) | (((dy + 3) * 30) << 8) | (0x40 << 16));
-        form->Timer1->stop();
+        form->probeTimer->stop();
         form->moveWindow({300, 600});
         form->show();
     }
     // Picture pixel as 0x00RRGGBB.
     std::uint32_t at(int x, int y) const
     {
-        const ScreenImage& b = magnifier->Image1->bitmap;
+        const ScreenImage& b = magnifier->picture->bitmap;
         return b.pixels[static_cast<std::size_t>(y) * b.width + x];
     }
     static std::uint32_t rgbOf(int dx, int dy) { return ((dx + 3) * 30u) << 16 | ((dy + 3) * 30u) << 8 | 0x40u; }
@@ -35,54 +35,54 @@ struct Magnified : MainWindowFixture {
 TEST(MagnifierPicture, tickCapturesTheBlockAroundThePointer)
 {
     Magnified m;
-    m.state.Zoom = 32; // a 7 x 7 block, about 29 picture pixels each
-    m.form->Magnifier();
-    EXPECT_FALSE(m.magnifier->Image1->captured);
-    EXPECT_EQ(m.magnifier->sLabel1->text(), "0 x 0");
+    m.state.zoom = 32; // a 7 x 7 block, about 29 picture pixels each
+    m.form->toggleMagnifier();
+    EXPECT_FALSE(m.magnifier->picture->captured);
+    EXPECT_EQ(m.magnifier->coordinatesLabel->text(), "0 x 0");
 
-    m.form->Timer1Timer();
-    ASSERT_TRUE(m.magnifier->Image1->captured);
-    EXPECT_EQ(m.magnifier->Image1->bitmap.width, 201);
-    EXPECT_EQ(m.magnifier->sLabel1->text(), "500 x 400");
-    EXPECT_EQ(m.magnifier->sLabel1->geometry().right() + 1, 200);
+    m.form->probeTick();
+    ASSERT_TRUE(m.magnifier->picture->captured);
+    EXPECT_EQ(m.magnifier->picture->bitmap.width, 201);
+    EXPECT_EQ(m.magnifier->coordinatesLabel->text(), "500 x 400");
+    EXPECT_EQ(m.magnifier->coordinatesLabel->geometry().right() + 1, 200);
     EXPECT_EQ(m.at(100, 100), 0x00FF0000u);   // red centre on the pointer's pixel
     EXPECT_EQ(m.at(100, 60), 0u);             // crosshair
     EXPECT_EQ(m.at(0, 0), Magnified::rgbOf(-3, -3));
     EXPECT_EQ(m.at(200, 200), Magnified::rgbOf(3, 3));
     EXPECT_EQ(m.at(10, 130), Magnified::rgbOf(-3, 1));
-    EXPECT_EQ(m.form->sSpeedButton2->ImageIndex(), 6);
+    EXPECT_EQ(m.form->magnifierButton->image(), ButtonImage::MagnifierShown);
 }
 
 TEST(MagnifierPicture, frozenProbeLeavesPictureAndLabel)
 {
     Magnified m;
-    m.form->Magnifier();
-    m.form->Timer1Timer();
-    const std::vector<std::uint32_t> before = m.magnifier->Image1->bitmap.pixels;
-    m.form->Timer1->start();
-    m.form->ЦветExecute(); // frozen
+    m.form->toggleMagnifier();
+    m.form->probeTick();
+    const std::vector<std::uint32_t> before = m.magnifier->picture->bitmap.pixels;
+    m.form->probeTimer->start();
+    m.form->toggleFreeze(); // frozen
     m.fake.pointer.where = Point{10, 10};
     QTest::qWait(120);
-    EXPECT_EQ(m.magnifier->Image1->bitmap.pixels, before);
-    EXPECT_EQ(m.magnifier->sLabel1->text(), "500 x 400");
-    m.form->Timer1->stop();
+    EXPECT_EQ(m.magnifier->picture->bitmap.pixels, before);
+    EXPECT_EQ(m.magnifier->coordinatesLabel->text(), "500 x 400");
+    m.form->probeTimer->stop();
 }
 
 TEST(ZoomMenu, choiceSetsZoomCheckMarkAndSlowSpeed)
 {
     Magnified m;
-    m.state.SlowMouse = true;
+    m.state.slowPointer = true;
     m.fake.pointer.currentSpeed = 10;
-    m.form->Magnifier();
+    m.form->toggleMagnifier();
     QAction* eight = m.magnifier->zoomItems[5];
     ASSERT_EQ(eight->text(), "8x");
     ASSERT_EQ(eight->objectName(), "N51");
     eight->trigger();
-    EXPECT_EQ(m.state.Zoom, 8.0);
+    EXPECT_EQ(m.state.zoom, 8.0);
     for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(m.magnifier->zoomItems[i]->isChecked(), i == 5);
     EXPECT_EQ(m.fake.pointer.currentSpeed, 1);
     m.magnifier->zoomItems[0]->trigger();
-    EXPECT_EQ(m.state.Zoom, 0.5);
+    EXPECT_EQ(m.state.zoom, 0.5);
 }
 
 TEST(ZoomKeys, exactlyCtrlWithTheMainKeyboardsPlusOrMinus)
@@ -104,27 +104,27 @@ TEST(ZoomKeys, exactlyCtrlWithTheMainKeyboardsPlusOrMinus)
         Magnified m;
         QKeyEvent e(QEvent::KeyPress, c.key, c.mods);
         QApplication::sendEvent(m.form, &e);
-        EXPECT_EQ(m.state.Zoom, c.zoom) << c.key << " " << c.mods.toInt();
+        EXPECT_EQ(m.state.zoom, c.zoom) << c.key << " " << c.mods.toInt();
     }
 }
 
 TEST(ZoomKeys, offLadderValueUnchecksAndStepUnderCtrlKeepsSlowSpeed)
 {
     Magnified m;
-    m.state.SlowMouse = true;
-    m.state.Zoom = 5;
-    m.form->ZoomCheckedInPopUp();
+    m.state.slowPointer = true;
+    m.state.zoom = 5;
+    m.form->zoomChanged();
     for (QAction* a : m.magnifier->zoomItems) EXPECT_FALSE(a->isChecked());
     QKeyEvent ctrl(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
     QApplication::sendEvent(m.form, &ctrl);
     EXPECT_EQ(m.fake.pointer.currentSpeed, 10);
     QKeyEvent plus(QEvent::KeyPress, Qt::Key_Equal, Qt::ControlModifier);
     QApplication::sendEvent(m.form, &plus);
-    EXPECT_EQ(m.state.Zoom, 6);
+    EXPECT_EQ(m.state.zoom, 6);
     QApplication::sendEvent(m.form, &plus);
     QApplication::sendEvent(m.form, &plus);
-    EXPECT_EQ(m.state.Zoom, 8);
+    EXPECT_EQ(m.state.zoom, 8);
     EXPECT_TRUE(m.magnifier->zoomItems[5]->isChecked());
-    // The step's SetMouseSens comes after the Ctrl inversion of the same key.
+    // The step's applySlowPointer comes after the Ctrl inversion of the same key.
     EXPECT_EQ(m.fake.pointer.currentSpeed, 1);
 }

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "fake/fake_platform.h"
-#include "shell/program_windows.h"
+#include "app/program_windows.h"
 
 // The program's four windows over the fake platform, created in start-up order.
 struct MainWindowFixture {
@@ -28,10 +28,10 @@ struct MainWindowFixture {
     tintora::fake::FakePlatform fake;
     tintora::ProgramState state;
     std::unique_ptr<ProgramWindows> windows;
-    TTintoraForm* form;
-    TForm2* help;
-    TForm3* magnifier;
-    TForm4* settings;
+    MainWindow* form;
+    HelpWindow* help;
+    MagnifierWindow* magnifier;
+    SettingsDialog* settings;
 
     std::string settingsPath() const { return programDir.filePath("Tintora.ini").toStdString(); }
 };

@@ -18,11 +18,11 @@ struct Readouts {
     QString hash;
 };
 
-Readouts readouts(TTintoraForm& f)
+Readouts readouts(MainWindow& f)
 {
-    return {{text(f.sLabel1), text(f.sLabel2), text(f.sLabel3)},
-            {text(f.sLabel7), text(f.sLabel8), text(f.sLabel9)},
-            text(f.sLabel12)};
+    return {{text(f.bitmapRedLabel), text(f.bitmapGreenLabel), text(f.bitmapBlueLabel)},
+            {text(f.lutRedLabel), text(f.lutGreenLabel), text(f.lutBlueLabel)},
+            text(f.hexColourLabel)};
 }
 
 } // namespace
@@ -30,7 +30,7 @@ Readouts readouts(TTintoraForm& f)
 TEST(MainWindowLayout, componentsWhereTheyBelong)
 {
     MainWindowFixture w;
-    TTintoraForm& f = *w.form;
+    MainWindow& f = *w.form;
     EXPECT_EQ(f.size(), QSize(203, 110));
     EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(f.windowTitle(), "Tintora");
@@ -41,34 +41,34 @@ TEST(MainWindowLayout, componentsWhereTheyBelong)
         int left, top;
         const char* text;
     } labels[] = {
-        {f.sLabel10, 10, 29, "Bitmap:"}, {f.sLabel11, 70, 28, "LUT:"}, {f.sLabel12, 142, 28, "#"},
-        {f.sLabel4, 10, 48, "R:"},       {f.sLabel5, 10, 66, "G:"},    {f.sLabel6, 10, 85, "B:"},
-        {f.sLabel1, 32, 47, "?"},        {f.sLabel2, 32, 66, "?"},     {f.sLabel3, 32, 85, "?"},
-        {f.sLabel7, 70, 48, "?"},        {f.sLabel8, 70, 66, "?"},     {f.sLabel9, 70, 85, "?"},
+        {f.bitmapCaption, 10, 29, "Bitmap:"}, {f.lutCaption, 70, 28, "LUT:"}, {f.hexColourLabel, 142, 28, "#"},
+        {f.redCaption, 10, 48, "R:"},       {f.greenCaption, 10, 66, "G:"},    {f.blueCaption, 10, 85, "B:"},
+        {f.bitmapRedLabel, 32, 47, "?"},        {f.bitmapGreenLabel, 32, 66, "?"},     {f.bitmapBlueLabel, 32, 85, "?"},
+        {f.lutRedLabel, 70, 48, "?"},        {f.lutGreenLabel, 70, 66, "?"},     {f.lutBlueLabel, 70, 85, "?"},
     };
     for (const auto& l : labels) {
         EXPECT_EQ(l.label->pos(), QPoint(l.left, l.top)) << l.text;
         EXPECT_EQ(l.label->text(), QString::fromUtf8(l.text));
     }
-    EXPECT_EQ(f.sPanel1->geometry(), QRect(142, 47, 51, 51));
-    EXPECT_EQ(f.sBevel1->geometry(), QRect(63, 28, 3, 74));
-    EXPECT_EQ(f.sPanel2->geometry(), QRect(0, 0, 203, 23));
+    EXPECT_EQ(f.swatch->geometry(), QRect(142, 47, 51, 51));
+    EXPECT_EQ(f.columnSeparator->geometry(), QRect(63, 28, 3, 74));
+    EXPECT_EQ(f.titleStrip->geometry(), QRect(0, 0, 203, 23));
 
     // Strip from left to right: gear, F1, gap, D, H, magnifier, pin, exit.
     const struct {
-        TSpeedButton* button;
+        TitleButton* button;
         int left;
-        int image;
-    } buttons[] = {{f.sSpeedButton6, 1, 7},   {f.sSpeedButton5, 24, -1}, {f.sSpeedButton7, 87, 8},
-                   {f.sSpeedButton3, 110, 3}, {f.sSpeedButton2, 133, 5}, {f.sSpeedButton1, 156, 1},
-                   {f.sSpeedButton4, 179, 0}};
+        ButtonImage image;
+    } buttons[] = {{f.settingsButton, 1, ButtonImage::Gear},   {f.helpButton, 24, ButtonImage::None}, {f.fractionButton, 87, ButtonImage::FractionOff},
+                   {f.hexButton, 110, ButtonImage::HexOff}, {f.magnifierButton, 133, ButtonImage::MagnifierHidden}, {f.pinButton, 156, ButtonImage::PinOff},
+                   {f.exitButton, 179, ButtonImage::Exit}};
     for (const auto& b : buttons) {
         EXPECT_EQ(b.button->geometry(), QRect(b.left, 1, 23, 21));
-        EXPECT_EQ(b.button->ImageIndex(), b.image);
+        EXPECT_EQ(b.button->image(), b.image);
         EXPECT_TRUE(b.button->autoRaise());
     }
-    EXPECT_EQ(f.sSpeedButton5->text(), "F1");
-    EXPECT_EQ(f.sSpeedButton5->palette().color(QPalette::ButtonText), QColor(255, 255, 0));
+    EXPECT_EQ(f.helpButton->text(), "F1");
+    EXPECT_EQ(f.helpButton->palette().color(QPalette::ButtonText), QColor(255, 255, 0));
 
     EXPECT_EQ(w.help->windowTitle(), QStringLiteral("Справка"));
     EXPECT_EQ(w.help->size(), QSize(614, 522));
@@ -77,10 +77,10 @@ TEST(MainWindowLayout, componentsWhereTheyBelong)
     EXPECT_EQ(w.settings->windowTitle(), QStringLiteral("Настройки"));
     EXPECT_EQ(w.settings->size(), QSize(237, 147));
     EXPECT_FALSE(w.help->isVisible() || w.magnifier->isVisible() || w.settings->isVisible());
-    EXPECT_EQ(w.state.ProgramDir, w.programDir.path().toStdString() + "/");
+    EXPECT_EQ(w.state.programDir, w.programDir.path().toStdString() + "/");
 }
 
-TEST(ProbeTick, oneTickWritesAllEightControlsInEachFormat)
+TEST(probeTick, oneTickWritesAllEightControlsInEachFormat)
 {
     const struct {
         bool hex, dec;
@@ -96,9 +96,9 @@ TEST(ProbeTick, oneTickWritesAllEightControlsInEachFormat)
         w.fake.screen.pixelValue = 0x000064C8; // red 200, green 100, blue 0
         w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
         w.fake.pointer.where = Point{640, 480};
-        w.state.HexMode = c.hex;
-        w.state.DecMode = c.dec;
-        w.form->Timer1Timer();
+        w.state.hexadecimal = c.hex;
+        w.state.fractions = c.dec;
+        w.form->probeTick();
 
         const Readouts r = readouts(*w.form);
         for (int i = 0; i < 3; ++i) {
@@ -106,22 +106,22 @@ TEST(ProbeTick, oneTickWritesAllEightControlsInEachFormat)
             EXPECT_EQ(r.lut[i], c.lut[i]);
         }
         EXPECT_EQ(r.hash, "#C96400");
-        EXPECT_EQ(w.form->sPanel1->palette().color(QPalette::Window), QColor(200, 100, 0));
-        EXPECT_EQ(w.state.BitmapColor, (Rgb{200, 100, 0}));
-        EXPECT_EQ(w.state.LutColor, (Rgb{201, 100, 0}));
+        EXPECT_EQ(w.form->swatch->palette().color(QPalette::Window), QColor(200, 100, 0));
+        EXPECT_EQ(w.state.bitmapColour, (Rgb{200, 100, 0}));
+        EXPECT_EQ(w.state.lutColour, (Rgb{201, 100, 0}));
         // The ramp asked for is the one of the display under the pointer.
         ASSERT_FALSE(w.fake.screen.rampPoints.empty());
         EXPECT_EQ(w.fake.screen.rampPoints.back(), (Point{640, 480}));
     }
 }
 
-TEST(ProbeTick, failedReadsShowInTheValues)
+TEST(probeTick, failedReadsShowInTheValues)
 {
     MainWindowFixture w;
     // Pixel read fails, ramp never read.
     w.fake.screen.pixelFails = true;
     w.fake.screen.ramp.reset();
-    w.form->Timer1Timer();
+    w.form->probeTick();
     Readouts r = readouts(*w.form);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(r.bitmap[i], "255");
@@ -129,72 +129,72 @@ TEST(ProbeTick, failedReadsShowInTheValues)
     }
     EXPECT_EQ(r.hash, "#000000");
 
-    w.state.HexMode = true;
-    w.form->Timer1Timer();
+    w.state.hexadecimal = true;
+    w.form->probeTick();
     r = readouts(*w.form);
     EXPECT_EQ(r.bitmap[0], "FF");
     EXPECT_EQ(r.lut[0], "00 (0000)");
 
-    w.state.HexMode = false;
-    w.state.DecMode = true;
-    w.form->Timer1Timer();
+    w.state.hexadecimal = false;
+    w.state.fractions = true;
+    w.form->probeTick();
     r = readouts(*w.form);
     EXPECT_EQ(r.bitmap[0], "1.000");
     EXPECT_EQ(r.lut[0], "0.000 (0)");
 }
 
-TEST(ProbeTick, rampThatStopsAnsweringKeepsTheLastOne)
+TEST(probeTick, rampThatStopsAnsweringKeepsTheLastOne)
 {
     MainWindowFixture w;
     w.fake.screen.pixelValue = 0x000064C8;
     w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
-    w.form->Timer1Timer();
+    w.form->probeTick();
     w.fake.screen.ramp.reset();
     w.fake.screen.pixelValue = 0x00000080; // red 128
-    w.form->Timer1Timer();
-    EXPECT_EQ(w.form->sLabel7->text(), "128 (32896)");
+    w.form->probeTick();
+    EXPECT_EQ(w.form->lutRedLabel->text(), "128 (32896)");
 }
 
-TEST(ProbeTick, unreadablePointerSamplesTheOrigin)
+TEST(probeTick, unreadablePointerSamplesTheOrigin)
 {
     MainWindowFixture w;
     w.fake.screen.pixels[{0, 0}] = 0x00010203;
     w.fake.pointer.where.reset();
-    w.form->Timer1Timer();
-    EXPECT_EQ(w.state.BitmapColor, (Rgb{3, 2, 1}));
+    w.form->probeTick();
+    EXPECT_EQ(w.state.bitmapColour, (Rgb{3, 2, 1}));
     EXPECT_EQ(w.fake.screen.rampPoints.back(), (Point{0, 0}));
 }
 
-TEST(ProbeTick, fractionsUseTheLocaleSeparator)
+TEST(probeTick, fractionsUseTheLocaleSeparator)
 {
     MainWindowFixture w({}, ",");
     w.fake.screen.pixelValue = 0x000064C8;
     w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
-    w.state.DecMode = true;
-    w.form->Timer1Timer();
-    EXPECT_EQ(w.form->sLabel7->text(), "0,790 (51400)");
-    EXPECT_EQ(w.form->sLabel1->text(), "0,780");
+    w.state.fractions = true;
+    w.form->probeTick();
+    EXPECT_EQ(w.form->lutRedLabel->text(), "0,790 (51400)");
+    EXPECT_EQ(w.form->bitmapRedLabel->text(), "0,780");
 }
 
 TEST(ProbeTimer, ticksEveryFiftyMillisecondsFromCreation)
 {
     MainWindowFixture w;
-    EXPECT_TRUE(w.form->Timer1->isActive());
-    EXPECT_EQ(w.form->Timer1->interval(), 50);
+    EXPECT_TRUE(w.form->probeTimer->isActive());
+    EXPECT_EQ(w.form->probeTimer->interval(), 50);
     w.fake.screen.pixelValue = 0x00000005;
     // The first tick arrives through the event loop.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.form->sLabel1->text() == "5"; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.form->bitmapRedLabel->text() == "5"; }, 5000));
 }
 
-TEST(ProbeTick, magnifierButtonFollowsTheMagnifierWindow)
+TEST(probeTick, magnifierButtonFollowsTheMagnifierWindow)
 {
     MainWindowFixture w;
     w.magnifier->show();
-    w.form->Timer1Timer();
-    EXPECT_EQ(w.form->sSpeedButton2->ImageIndex(), 6);
+    w.form->probeTick();
+    EXPECT_EQ(w.form->magnifierButton->image(), ButtonImage::MagnifierShown);
     w.magnifier->hide();
-    w.form->Timer1Timer();
-    EXPECT_EQ(w.form->sSpeedButton2->ImageIndex(), 5);
+    w.form->probeTick();
+    EXPECT_EQ(w.form->magnifierButton->image(), ButtonImage::MagnifierHidden);
 }
 
 TEST(StartPosition, commandLineAndCentring)
@@ -239,19 +239,19 @@ TEST(Dragging, labelsAndStripMoveTheWindowButtonsAndSeparatorDoNot)
         QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, start + by);
     };
 
-    drag(w.form->sLabel7, {40, 25});
+    drag(w.form->lutRedLabel, {40, 25});
     EXPECT_EQ(w.form->pos(), QPoint(340, 325));
-    drag(w.form->sPanel1, {-40, -25});
+    drag(w.form->swatch, {-40, -25});
     EXPECT_EQ(w.form->pos(), QPoint(300, 300));
-    drag(w.form->sPanel2, {5, 0});
+    drag(w.form->titleStrip, {5, 0});
     EXPECT_EQ(w.form->pos(), QPoint(305, 300));
     // Dragged within 9 pixels of the left edge: flush with it.
-    drag(w.form->sLabel10, {-298, 0});
+    drag(w.form->bitmapCaption, {-298, 0});
     EXPECT_EQ(w.form->pos(), QPoint(0, 300));
 
     const QPoint before = w.form->pos();
-    drag(w.form->sSpeedButton3, {50, 50});
-    drag(w.form->sBevel1, {50, 50});
+    drag(w.form->hexButton, {50, 50});
+    drag(w.form->columnSeparator, {50, 50});
     EXPECT_EQ(w.form->pos(), before);
     w.form->close();
 }
@@ -259,8 +259,8 @@ TEST(Dragging, labelsAndStripMoveTheWindowButtonsAndSeparatorDoNot)
 TEST(Activation, F1CaptionYellowWhenActiveGreyOtherwise)
 {
     MainWindowFixture w;
-    w.form->ApplicationEvents1Deactivate();
-    EXPECT_EQ(w.form->sSpeedButton5->palette().color(QPalette::ButtonText), QColor(128, 128, 128));
-    w.form->ApplicationEvents1Activate();
-    EXPECT_EQ(w.form->sSpeedButton5->palette().color(QPalette::ButtonText), QColor(255, 255, 0));
+    w.form->applicationDeactivated();
+    EXPECT_EQ(w.form->helpButton->palette().color(QPalette::ButtonText), QColor(128, 128, 128));
+    w.form->applicationActivated();
+    EXPECT_EQ(w.form->helpButton->palette().color(QPalette::ButtonText), QColor(255, 255, 0));
 }

@@ -16,11 +16,11 @@ struct Program : MainWindowFixture {
         fake.pointer.currentSpeed = userSpeed;
         // The fixture's windows were made with the default fake speed; take
         // the speed found at start again as the program would.
-        state.SavedMouseSpeed = userSpeed;
-        state.SlowMouse = slowMouse;
+        state.userPointerSpeed = userSpeed;
+        state.slowPointer = slowMouse;
         fake.screen.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
-        form->Timer1->stop();
+        form->probeTimer->stop();
         form->show();
     }
     // Exactly one key event each, with the modifiers the server reports
@@ -42,9 +42,9 @@ TEST(AxisLocks, altThenShiftThenReleases)
 {
     Program p(false);
     p.down(Qt::Key_Alt, Qt::NoModifier);
-    EXPECT_TRUE(p.form->clipCurX);
+    EXPECT_TRUE(p.form->rowLocked);
     EXPECT_EQ(p.fake.pointer.confinement, Row200);
-    EXPECT_TRUE(p.state.AltHeld);
+    EXPECT_TRUE(p.state.altHeld);
 
     // Auto-repeat of the held Alt does not move the row.
     p.fake.pointer.where = Point{150, 200};
@@ -53,20 +53,20 @@ TEST(AxisLocks, altThenShiftThenReleases)
 
     // Shift while Alt is down: the column through where the pointer got to.
     p.down(Qt::Key_Shift, Qt::AltModifier);
-    EXPECT_TRUE(p.form->clipCurY);
+    EXPECT_TRUE(p.form->columnLocked);
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{150, 0, 1, 1080}));
-    EXPECT_EQ(p.form->po, (Point{150, 200}));
+    EXPECT_EQ(p.form->lockStart, (Point{150, 200}));
 
     // Shift up, Alt still down: the column stays.
     p.up(Qt::Key_Shift, Qt::AltModifier | Qt::ShiftModifier);
-    EXPECT_FALSE(p.form->clipCurY);
-    EXPECT_TRUE(p.form->clipCurX);
+    EXPECT_FALSE(p.form->columnLocked);
+    EXPECT_TRUE(p.form->rowLocked);
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{150, 0, 1, 1080}));
 
     p.up(Qt::Key_Alt, Qt::AltModifier);
-    EXPECT_FALSE(p.form->clipCurX);
+    EXPECT_FALSE(p.form->rowLocked);
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
-    EXPECT_FALSE(p.state.AltHeld);
+    EXPECT_FALSE(p.state.altHeld);
 }
 
 TEST(AxisLocks, shiftThenAltReleaseAltFirst)
@@ -79,7 +79,7 @@ TEST(AxisLocks, shiftThenAltReleaseAltFirst)
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{-1280, 640, 3200, 1}));
     p.up(Qt::Key_Alt, Qt::ShiftModifier | Qt::AltModifier);
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{-1280, 640, 3200, 1}));
-    EXPECT_TRUE(p.form->clipCurY);
+    EXPECT_TRUE(p.form->columnLocked);
     p.up(Qt::Key_Shift, Qt::ShiftModifier);
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
 }
@@ -88,7 +88,7 @@ TEST(AxisLocks, bothHeldAtOnceTakesTheColumn)
 {
     Program p(false);
     p.down(Qt::Key_A, Qt::AltModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(p.form->clipCurX && p.form->clipCurY);
+    EXPECT_TRUE(p.form->rowLocked && p.form->columnLocked);
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{100, 0, 1, 1080}));
     // An ordinary key released with no modifier lifts everything.
     p.up(Qt::Key_A, Qt::NoModifier);
@@ -105,10 +105,10 @@ TEST(PointerSpeed, ctrlInvertsTheSlowOption)
         Program p(c.slow);
         p.down(Qt::Key_Control, Qt::NoModifier);
         EXPECT_EQ(p.fake.pointer.currentSpeed, c.whileCtrl);
-        EXPECT_TRUE(p.state.CtrlHeld);
+        EXPECT_TRUE(p.state.ctrlHeld);
         p.up(Qt::Key_Control, Qt::ControlModifier);
         EXPECT_EQ(p.fake.pointer.currentSpeed, c.afterRelease);
-        EXPECT_FALSE(p.state.CtrlHeld);
+        EXPECT_FALSE(p.state.ctrlHeld);
     }
 }
 
@@ -117,7 +117,7 @@ TEST(PointerSpeed, commandUnderCtrlReappliesTheSlowSpeed)
     Program p(true);
     p.down(Qt::Key_Control, Qt::NoModifier);
     EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
-    // Ctrl+M runs the magnifier command, which calls SetMouseSens.
+    // Ctrl+M runs the magnifier command, which calls applySlowPointer.
     p.down(Qt::Key_M, Qt::ControlModifier);
     EXPECT_TRUE(p.magnifier->isVisible());
     EXPECT_EQ(p.fake.pointer.currentSpeed, 1);
@@ -137,7 +137,7 @@ TEST(PointerSpeed, helpAndSettingsWindowsInvertOnlyAndRestoreOnAnyRelease)
     // No locks from the help window.
     Program::send(target, QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
-    EXPECT_FALSE(p.form->clipCurY);
+    EXPECT_FALSE(p.form->columnLocked);
 }
 
 TEST(PointerSpeed, settingsDialogAppliesTheBoxHoweverClosed)
@@ -150,11 +150,11 @@ TEST(PointerSpeed, settingsDialogAppliesTheBoxHoweverClosed)
     for (const auto& c : cases) {
         Program p(c.slowBefore);
         QTimer::singleShot(0, qApp, [&] {
-            if (c.tick) p.settings->sCheckBox1->toggle();
+            if (c.tick) p.settings->slowPointerBox->toggle();
             p.settings->close();
         });
-        p.form->sSpeedButton6Click();
-        EXPECT_EQ(p.state.SlowMouse, c.slowBefore != c.tick);
+        p.form->showSettings();
+        EXPECT_EQ(p.state.slowPointer, c.slowBefore != c.tick);
         EXPECT_EQ(p.fake.pointer.currentSpeed, c.speedAfter);
     }
 }
@@ -165,17 +165,17 @@ TEST(PointerSpeed, switchingAwayLiftsLocksAndInversion)
     p.down(Qt::Key_Alt, Qt::ControlModifier);
     ASSERT_TRUE(p.fake.pointer.confinement.has_value());
     ASSERT_EQ(p.fake.pointer.currentSpeed, 10);
-    p.form->ApplicationEvents1Deactivate();
+    p.form->applicationDeactivated();
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
-    EXPECT_FALSE(p.form->clipCurX || p.form->clipCurY);
-    EXPECT_FALSE(p.state.AltHeld || p.state.CtrlHeld);
+    EXPECT_FALSE(p.form->rowLocked || p.form->columnLocked);
+    EXPECT_FALSE(p.state.altHeld || p.state.ctrlHeld);
     EXPECT_EQ(p.fake.pointer.currentSpeed, 1);
 }
 
 TEST(PointerSpeed, closingGivesTheSystemStateBack)
 {
     Program p(true, 10);
-    p.form->SetMouseSens();
+    p.form->applySlowPointer();
     p.down(Qt::Key_Shift, Qt::NoModifier);
     ASSERT_EQ(p.fake.pointer.currentSpeed, 1);
     p.form->close();

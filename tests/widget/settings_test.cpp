@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "main_window_fixture.h"
-#include "shell/ini_file.h"
+#include "settings/ini_file.h"
 
 using namespace tintora;
 
@@ -32,7 +32,7 @@ struct Started : MainWindowFixture {
     explicit Started(const std::string& ini, std::vector<std::string> args = {}, std::string separator = ".")
         : MainWindowFixture(std::move(args), std::move(separator))
     {
-        form->Timer1->stop();
+        form->probeTimer->stop();
         if (!ini.empty()) writeText(settingsPath(), ini);
         form->showMainWindow();
     }
@@ -40,13 +40,13 @@ struct Started : MainWindowFixture {
 
 } // namespace
 
-TEST(LoadSettings, noFileGivesTheDefaultsAndTheFirstCloseWritesThem)
+TEST(loadSettings, noFileGivesTheDefaultsAndTheFirstCloseWritesThem)
 {
     Started p("");
-    EXPECT_EQ(p.form->sSpeedButton1->ImageIndex(), 1);
-    EXPECT_FALSE(p.state.HexMode || p.state.DecMode || p.state.SlowMouse);
+    EXPECT_EQ(p.form->pinButton->image(), ButtonImage::PinOff);
+    EXPECT_FALSE(p.state.hexadecimal || p.state.fractions || p.state.slowPointer);
     EXPECT_FALSE(p.magnifier->isVisible());
-    EXPECT_EQ(p.state.Zoom, 2.0);
+    EXPECT_EQ(p.state.zoom, 2.0);
     EXPECT_TRUE(p.magnifier->zoomItems[2]->isChecked());
     p.form->close();
     const IniDocument ini = IniDocument::parse(readText(p.settingsPath()));
@@ -62,64 +62,65 @@ TEST(LoadSettings, noFileGivesTheDefaultsAndTheFirstCloseWritesThem)
     EXPECT_LT(text.find("Zoom"), text.find("SlowMouse"));
 }
 
-TEST(LoadSettings, valuesAsTheFileSpellsThem)
+TEST(loadSettings, valuesAsTheFileSpellsThem)
 {
     const struct {
         const char* ini;
         const char* separator;
-        int pinImage;
+        bool onTop;
         double zoom;
     } cases[] = {
-        {"[general]\nONTOP=2\n", ".", 2, 2.0},
-        {"[GENERAL]\nonTop=0x1\n", ".", 2, 2.0},
-        {"[GENERAL]\nonTop=1.0\n", ".", 1, 2.0},
-        {"[GENERAL]\nonTop=true\n", ".", 1, 2.0},
-        {"[MAGNIFIER]\nZoom=2.5\n", ".", 1, 2.5},
-        {"[MAGNIFIER]\nZoom=2.5\n", ",", 1, 2.0},
-        {"[MAGNIFIER]\nZoom=0,5\n", ",", 1, 0.5},
-        {"[MAGNIFIER]\nZoom=1E1\n", ".", 1, 10.0},
-        {"[MAGNIFIER]\nZoom=abc\n", ".", 1, 2.0},
-        {"[MAGNIFIER]\nZoom=\n", ".", 1, 2.0},
-        {"[MAGNIFIER]\nZoom=0\n", ".", 1, 2.0},
-        {"[MAGNIFIER]\nZoom=-4\n", ".", 1, 2.0},
+        {"[general]\nONTOP=2\n", ".", true, 2.0},
+        {"[GENERAL]\nonTop=0x1\n", ".", true, 2.0},
+        {"[GENERAL]\nonTop=1.0\n", ".", false, 2.0},
+        {"[GENERAL]\nonTop=true\n", ".", false, 2.0},
+        {"[MAGNIFIER]\nZoom=2.5\n", ".", false, 2.5},
+        {"[MAGNIFIER]\nZoom=2.5\n", ",", false, 2.0},
+        {"[MAGNIFIER]\nZoom=0,5\n", ",", false, 0.5},
+        {"[MAGNIFIER]\nZoom=1E1\n", ".", false, 10.0},
+        {"[MAGNIFIER]\nZoom=abc\n", ".", false, 2.0},
+        {"[MAGNIFIER]\nZoom=\n", ".", false, 2.0},
+        {"[MAGNIFIER]\nZoom=0\n", ".", false, 2.0},
+        {"[MAGNIFIER]\nZoom=-4\n", ".", false, 2.0},
     };
     for (const auto& c : cases) {
         Started p(c.ini, {}, c.separator);
-        EXPECT_EQ(p.form->sSpeedButton1->ImageIndex(), c.pinImage) << c.ini;
-        EXPECT_EQ(p.state.Zoom, c.zoom) << c.ini << " under " << c.separator;
+        EXPECT_EQ(p.state.alwaysOnTop, c.onTop) << c.ini;
+        EXPECT_EQ(p.form->pinButton->image(), c.onTop ? ButtonImage::PinOn : ButtonImage::PinOff) << c.ini;
+        EXPECT_EQ(p.state.zoom, c.zoom) << c.ini << " under " << c.separator;
     }
 }
 
-TEST(LoadSettings, bothModesShowBothImagesAndHexadecimalWins)
+TEST(loadSettings, bothModesShowBothImagesAndHexadecimalWins)
 {
     Started p("[GENERAL]\nHexMode=1\nDecMode=1\n");
-    EXPECT_EQ(p.form->sSpeedButton3->ImageIndex(), 4);
-    EXPECT_EQ(p.form->sSpeedButton7->ImageIndex(), 9);
+    EXPECT_EQ(p.form->hexButton->image(), ButtonImage::HexOn);
+    EXPECT_EQ(p.form->fractionButton->image(), ButtonImage::FractionOn);
     p.fake.screen.pixelValue = 0x000064C8;
-    p.form->Timer1Timer();
-    EXPECT_EQ(p.form->sLabel1->text(), "C8");
+    p.form->probeTick();
+    EXPECT_EQ(p.form->bitmapRedLabel->text(), "C8");
 }
 
-TEST(LoadSettings, shownMagnifierFollowsTheCentringAndSlowPointerStarts)
+TEST(loadSettings, shownMagnifierFollowsTheCentringAndSlowPointerStarts)
 {
     Started p("[MAGNIFIER]\nShowMag=1\nZoom=8\nSlowMouse=1\n");
     EXPECT_EQ(p.form->pos(), QPoint(858, 465));
     ASSERT_TRUE(p.magnifier->isVisible());
     EXPECT_EQ(p.magnifier->pos(), QPoint(858, 262));
-    EXPECT_EQ(p.state.Zoom, 8.0);
+    EXPECT_EQ(p.state.zoom, 8.0);
     for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(p.magnifier->zoomItems[i]->isChecked(), i == 5);
-    EXPECT_TRUE(p.state.SlowMouse);
+    EXPECT_TRUE(p.state.slowPointer);
     EXPECT_EQ(p.fake.pointer.currentSpeed, 1);
     p.form->close();
     EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
 }
 
-TEST(SaveSettings, keysWrittenInPlaceEveryOtherByteKept)
+TEST(saveSettings, keysWrittenInPlaceEveryOtherByteKept)
 {
     const std::string before = "; my notes\r\n[Other]\r\nx = 1\r\n\r\n[GENERAL]\r\nonTop=1\r\n"
                                "; keep me\r\nHexMode = 0\r\n\r\n[MAGNIFIER]\r\nZoom=2\r\n";
     Started p(before);
-    p.form->ЛупаExecute();
+    p.form->toggleMagnifier();
     QKeyEvent plus(QEvent::KeyPress, Qt::Key_Equal, Qt::ControlModifier);
     for (int i = 0; i < 3; ++i) QApplication::sendEvent(p.form, &plus); // 2 -> 3 -> 4 -> 8
     p.form->close();
@@ -128,12 +129,12 @@ TEST(SaveSettings, keysWrittenInPlaceEveryOtherByteKept)
                      "; keep me\r\nHexMode = 0\r\nDecMode=0\r\n\r\n[MAGNIFIER]\r\nZoom=8\r\nShowMag=1\r\nSlowMouse=0\r\n");
 }
 
-TEST(SaveSettings, readOnlyFileReportsAndTheCloseStillRestores)
+TEST(saveSettings, readOnlyFileReportsAndTheCloseStillRestores)
 {
     Started p("[GENERAL]\nonTop=0\n");
     ASSERT_EQ(::chmod(p.settingsPath().c_str(), 0444), 0);
-    p.state.SlowMouse = true;
-    p.form->SetMouseSens();
+    p.state.slowPointer = true;
+    p.form->applySlowPointer();
     ASSERT_EQ(p.fake.pointer.currentSpeed, 1);
     QString message;
     QTimer::singleShot(0, qApp, [&] {

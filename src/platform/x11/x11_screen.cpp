@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "probe/lut.h"
+#include "platform/gamma_ramp.h"
 
 namespace tintora::x11 {
 

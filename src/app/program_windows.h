@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+#include "help/help_window.h"
+#include "magnifier/magnifier_window.h"
+#include "platform/platform.h"
+#include "pointer/settings_dialog.h"
+#include "mainwindow/main_window.h"
+#include "widgets/key_dispatcher.h"
+
+// The program's four windows, created in start-up order (main, help,
+// magnifier, settings) and connected to each other, with the key routing and
+// the activation events wired. Needs a QApplication.
+class ProgramWindows {
+public:
+    ProgramWindows(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup);
+    ~ProgramWindows();
+
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<HelpWindow> help;
+    std::unique_ptr<MagnifierWindow> magnifier;
+    std::unique_ptr<SettingsDialog> settings;
+
+private:
+    KeyDispatcher m_dispatcher;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/rgb.h"
+#include "platform/screen.h"
+
+namespace tintora {
+
+// What the program knows and has chosen, shared by its windows. One instance
+// lives for the whole run; windows show these values and change them, none
+// keeps its own copy of them.
+struct ProgramState {
+    // The latest sample.
+    Rgb bitmapColour;            // the pixel under the pointer
+    Rgb lutColour;               // bitmapColour through gammaRamp
+    GammaTable gammaRamp{};      // the adapter's ramp as last read
+
+    // The options, kept in the settings file.
+    bool alwaysOnTop = false;    // the main window and the magnifier stay above other windows
+    bool hexadecimal = false;    // readouts in hexadecimal (wins over fractions)
+    bool fractions = false;      // readouts as fractions 0-1
+    bool magnifierShown = false; // the magnifier stands above the main window
+    double zoom = 2.0;           // magnifier zoom factor
+    bool slowPointer = true;     // the pointer runs at the slowest speed
+
+    // The run.
+    std::int32_t userPointerSpeed = 0; // pointer speed found at start, given back at the end
+    bool altHeld = false;        // Alt held at the main window's last key event
+    bool ctrlHeld = false;       // Ctrl held at the main window's last key event
+    std::string programDir;      // executable's directory, trailing separator
+};
+
+} // namespace tintora

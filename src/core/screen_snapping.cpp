@@ -1,0 +1,28 @@
+#include "core/screen_snapping.h"
+
+#include <cstdlib>
+
+namespace tintora {
+
+Point snapToWorkArea(Point proposed, int width, int height, const Rect& workArea)
+{
+    if (proposed.x == 0 && proposed.y == 0) return proposed;
+    Point p = proposed;
+    auto near = [](long long a, long long b) { return std::llabs(a - b) < SnapDistance; };
+    if (near(p.x, workArea.left())) p.x = workArea.left();
+    if (near(p.y, workArea.top())) p.y = workArea.top();
+    if (near(static_cast<long long>(p.x) + width, workArea.right())) p.x = workArea.right() - width;
+    if (near(static_cast<long long>(p.y) + height, workArea.bottom())) p.y = workArea.bottom() - height;
+    return p;
+}
+
+Point centreInWorkArea(int width, int height, const Rect& workArea)
+{
+    int left = workArea.left() + (workArea.width - width) / 2;
+    int top = workArea.top() + (workArea.height - height) / 2;
+    if (left < workArea.left()) left = workArea.left();
+    if (top < workArea.top()) top = workArea.top();
+    return {left, top};
+}
+
+} // namespace tintora

@@ -1,0 +1,207 @@
+#include "help/help_window.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QFile>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "help/floating_buttons.h"
+#include "help/help_navigation.h"
+#include "pointer/pointer_aids.h"
+#include "core/program_state.h"
+#include "widgets/topmost_band.h"
+
+using namespace tintora;
+
+static void initHelpResources() { Q_INIT_RESOURCE(resources); }
+
+HelpBrowser::HelpBrowser(QWidget* parent) : QTextBrowser(parent)
+{
+    // Links pass the before-navigate rule instead of being followed here.
+    setOpenLinks(false);
+    connect(this, &QTextBrowser::anchorClicked, this, &HelpBrowser::linkClicked);
+}
+
+std::string HelpBrowser::navigate(const std::string& address)
+{
+    if (beforeNavigate && beforeNavigate(address)) return {};
+    m_loadError.clear();
+    setSource(QUrl(QString::fromStdString(address), QUrl::TolerantMode), QTextDocument::HtmlResource);
+    if (!m_loadError.empty()) return m_loadError;
+    m_hasDocument = true;
+    return {};
+}
+
+void HelpBrowser::linkClicked(const QUrl& link)
+{
+    const std::string address = link.toString().toStdString();
+    if (link.scheme().isEmpty() || link.isRelative()) {
+        // An anchor inside the page: no navigation to another document.
+        if (link.path().isEmpty() && link.hasFragment()) {
+            scrollToAnchor(link.fragment());
+            return;
+        }
+    }
+    navigate(address);
+}
+
+QVariant HelpBrowser::loadResource(int type, const QUrl& name)
+{
+    if (type == QTextDocument::HtmlResource && name.scheme() == QLatin1String("res")) {
+        if (!name.path().endsWith(QLatin1String("/HELP"))) {
+            m_loadError = "The resource " + name.toString().toStdString() + " does not exist";
+            return {};
+        }
+        QFile page(helpResource);
+        if (!page.open(QIODevice::ReadOnly)) {
+            m_loadError = "The help page cannot be loaded: " + page.errorString().toStdString();
+            return {};
+        }
+        const QByteArray bytes = page.readAll();
+        return QString::fromStdString(windows1251ToUtf8(std::string_view(bytes.constData(), bytes.size())));
+    }
+    return QTextBrowser::loadResource(type, name);
+}
+
+HelpWindow::HelpWindow(ProgramState& state, Platform& platform, MainWindowLink& mainWindow, std::string executablePath)
+    : QWidget(nullptr, Qt::Window), m_state(state), m_platform(platform), m_mainWindow(mainWindow),
+      m_executablePath(std::move(executablePath))
+{
+    initHelpResources();
+    setWindowTitle(QStringLiteral("Справка"));
+    resize(ClientWidth, ClientHeight);
+    setMinimumSize(520, 306);
+    browser = new HelpBrowser(this);
+    // The view fills the window at every size.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser);
+    browser->setFrameShape(QFrame::NoFrame);
+    // The page's own colours, whatever the program's skin.
+    QPalette page = browser->palette();
+    page.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xDD));
+    page.setColor(QPalette::Text, Qt::black);
+    browser->setPalette(page);
+    QFont font(QStringLiteral("Verdana"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(11);
+    browser->setFont(font);
+    browser->beforeNavigate = [this](const std::string& a) { return divertToSystemBrowser(a); };
+    setFocusProxy(browser);
+
+    floatingButtons = new FloatingButtons(
+        this, [this] { goHome(); }, [this] { goBack(); },
+        [this] { goForward(); });
+}
+
+void HelpWindow::runCommand(Command command)
+{
+    if (command == Command::CloseWindow) closeWindow();
+}
+
+HelpWindow::~HelpWindow() = default;
+
+void HelpWindow::toggle()
+{
+    if (isVisible()) {
+        close();
+        return;
+    }
+    showHelp();
+}
+
+void HelpWindow::showHelp()
+{
+    if (!m_placed) {
+        // Centred in its monitor's work area the first time; afterwards
+        // where and as large as the user left it.
+        m_placed = true;
+        const QRect main = m_mainWindow.mainWindowFrame();
+        const Point near{main.x() + main.width() / 2, main.y() + main.height() / 2};
+        const Rect area = m_platform.screen->workAreaAt(near);
+        move(std::max(area.left(), area.left() + (area.width - width()) / 2),
+             std::max(area.top(), area.top() + (area.height - height()) / 2));
+    }
+    show();
+    raise();
+    activateWindow();
+    if (browser->hasDocument()) activateView();
+}
+
+void HelpWindow::activateView() { browser->setFocus(Qt::OtherFocusReason); }
+
+
+void HelpWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) loadHelpPage();
+}
+
+void HelpWindow::loadHelpPage()
+{
+    putInTopmostBandWhenShown(this, *m_platform.windows);
+    const std::string error = browser->navigate(helpAddress(m_executablePath));
+    // Shown all the same; the error box comes once the window is up.
+    if (!error.empty()) QTimer::singleShot(0, this, [this, error] { m_mainWindow.showError(error); });
+}
+
+bool HelpWindow::divertToSystemBrowser(const std::string& address)
+{
+    if (navigationFor(address) != Navigation::SystemBrowser) return false;
+    m_platform.shell->openUrl(address);
+    return true;
+}
+
+void HelpWindow::goHome() { browser->navigate(helpAddress(m_executablePath)); }
+
+void HelpWindow::goBack()
+{
+    if (browser->isBackwardAvailable()) browser->backward();
+}
+
+void HelpWindow::goForward()
+{
+    if (browser->isForwardAvailable()) browser->forward();
+}
+
+void HelpWindow::closeWindow()
+{
+    close();
+    m_mainWindow.focusMainWindow();
+}
+
+void HelpWindow::closeEvent(QCloseEvent* event)
+{
+    // Closing only hides the window.
+    m_mainWindow.focusMainWindow();
+    event->accept();
+}
+
+bool HelpWindow::viewKeeps(const QKeyEvent& event) const
+{
+    if (focusWidget() != browser) return false;
+    const Qt::KeyboardModifiers mods = event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    switch (event.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End: return !(mods & Qt::AltModifier);
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: return mods == Qt::NoModifier || mods == Qt::ShiftModifier;
+    case Qt::Key_C: return mods == Qt::ControlModifier && browser->textCursor().hasSelection();
+    case Qt::Key_A: return mods == Qt::ControlModifier;
+    default: return false;
+    }
+}
+
+void HelpWindow::keyDown(const KeyChord& key) { inversionKeyDown(m_state, *m_platform.pointer, key.ctrl); }
+
+void HelpWindow::keyUp(const KeyChord&) { inversionKeyUp(m_state, *m_platform.pointer); }

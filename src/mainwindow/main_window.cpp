@@ -1,0 +1,599 @@
+#include "mainwindow/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <iostream>
+
+#include "core/screen_snapping.h"
+#include "help/help_window.h"
+#include "magnifier/magnifier_window.h"
+#include "magnifier/magnifier_geometry.h"
+#include "magnifier/zoom_ladder.h"
+#include "pointer/pointer_aids.h"
+#include "pointer/settings_dialog.h"
+#include "probe/lut.h"
+#include "probe/probe_tick.h"
+#include "probe/readout_text.h"
+#include "settings/ini_file.h"
+#include "settings/ini_storage.h"
+#include "settings/settings_location.h"
+#include "settings/settings_values.h"
+#include "widgets/error_box.h"
+#include "widgets/program_font.h"
+
+using namespace tintora;
+
+namespace {
+
+// The "F1" caption while the program is active, and while it is not.
+const QColor HelpActive(255, 255, 0);
+const QColor HelpInactive(128, 128, 128);
+
+} // namespace
+
+void ColumnSeparator::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawLine(0, 0, 0, height() - 1);
+    p.setPen(palette().color(QPalette::Light));
+    p.drawLine(1, 0, 1, height() - 1);
+}
+
+void ColumnSeparator::mousePressEvent(QMouseEvent* event) { event->accept(); }
+
+void Swatch::mousePressEvent(QMouseEvent* event)
+{
+    if (mouseDownMovesWindow)
+        event->ignore(); // on to the window, which drags itself
+    else
+        event->accept();
+}
+
+void Swatch::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (mouseDownMovesWindow) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+}
+
+MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup setup)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
+      m_setup(std::move(setup))
+{
+    setWindowTitle(QStringLiteral("Tintora"));
+    setFixedSize(ClientWidth, ClientHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    setFont(programFont());
+
+    probeTimer = new QTimer(this);
+    probeTimer->setTimerType(Qt::PreciseTimer);
+    probeTimer->setInterval(ProbeIntervalMs);
+    connect(probeTimer, &QTimer::timeout, this, &MainWindow::probeTick);
+    createReadouts();
+    createTitleStrip();
+
+    move(0, 0);
+    probeTimer->start();
+    applyCommandLine();
+}
+
+void MainWindow::createReadouts()
+{
+    bitmapRedLabel = makeLabel("?", 32, 47);
+    bitmapGreenLabel = makeLabel("?", 32, 66);
+    bitmapBlueLabel = makeLabel("?", 32, 85);
+    redCaption = makeLabel("R:", 10, 48);
+    greenCaption = makeLabel("G:", 10, 66);
+    blueCaption = makeLabel("B:", 10, 85);
+    lutRedLabel = makeLabel("?", 70, 48);
+    lutGreenLabel = makeLabel("?", 70, 66);
+    lutBlueLabel = makeLabel("?", 70, 85);
+    bitmapCaption = makeLabel("Bitmap:", 10, 29);
+    lutCaption = makeLabel("LUT:", 70, 28);
+
+    swatch = new Swatch(this);
+    swatch->setFrameShape(QFrame::NoFrame);
+    swatch->setAutoFillBackground(true);
+    swatch->setGeometry(142, 47, 51, 51);
+    connect(swatch, &Swatch::clicked, this, &MainWindow::inspectFrozenColour);
+
+    hexColourLabel = makeLabel("#", 142, 28);
+
+    columnSeparator = new ColumnSeparator(this);
+    columnSeparator->setGeometry(63, 28, 3, 74);
+}
+
+void MainWindow::createTitleStrip()
+{
+    titleStrip = new QFrame(this);
+    titleStrip->setFrameShape(QFrame::Panel);
+    titleStrip->setFrameShadow(QFrame::Raised);
+    titleStrip->setGeometry(0, 0, ClientWidth, 23);
+    titleStrip->setAutoFillBackground(true);
+
+    // Left to right: gear, F1, a gap, D, H, magnifier, pin, exit.
+    auto button = [this](int left, ButtonImage image, void (MainWindow::*onClick)()) {
+        auto* b = new TitleButton(titleStrip, image);
+        b->move(left, 1);
+        connect(b, &QToolButton::clicked, this, onClick);
+        return b;
+    };
+    settingsButton = button(1, ButtonImage::Gear, &MainWindow::showSettings);
+    helpButton = button(24, ButtonImage::None, &MainWindow::showHelpFromButton);
+    helpButton->setText(QStringLiteral("F1"));
+    helpButton->setFont(font());
+    fractionButton = button(87, ButtonImage::FractionOff, &MainWindow::toggleFractions);
+    hexButton = button(110, ButtonImage::HexOff, &MainWindow::toggleHexadecimal);
+    magnifierButton = button(133, ButtonImage::MagnifierHidden, &MainWindow::toggleMagnifier);
+    pinButton = button(156, ButtonImage::PinOff, &MainWindow::toggleAlwaysOnTop);
+    exitButton = button(179, ButtonImage::Exit, &MainWindow::closeProgram);
+    setHelpButtonColour(HelpActive);
+
+    colourSelect = new TsColorSelect(this, m_platform);
+    colourSelect->hide();
+}
+
+void MainWindow::attach(SecondaryWindows windows) { m_windows = windows; }
+
+QLabel* MainWindow::makeLabel(const char* text, int left, int top)
+{
+    auto* label = new QLabel(QString::fromUtf8(text), this);
+    label->move(left, top);
+    label->adjustSize();
+    // Presses fall through to the window, which drags itself.
+    label->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    return label;
+}
+
+void MainWindow::setLabelText(QLabel* label, const std::string& text)
+{
+    // Compared in place: most ticks change no text, and then nothing is
+    // converted or allocated.
+    if (QAnyStringView::equal(label->text(), QUtf8StringView(text.data(), static_cast<qsizetype>(text.size())))) return;
+    label->setText(QString::fromStdString(text));
+    label->adjustSize();
+}
+
+void MainWindow::setHelpButtonColour(const QColor& colour)
+{
+    QPalette p = helpButton->palette();
+    p.setColor(QPalette::ButtonText, colour);
+    p.setColor(QPalette::WindowText, colour);
+    helpButton->setPalette(p);
+}
+
+void MainWindow::runCommand(Command command)
+{
+    switch (command) {
+    case Command::ToggleHelp: return toggleHelp();
+    case Command::CloseWindow: return closeOrHideMagnifier();
+    case Command::ToggleMagnifier: return toggleMagnifier();
+    case Command::ToggleHexadecimal: return toggleHexadecimal();
+    case Command::CopyBitmapColour: return copyBitmapColour();
+    case Command::CopyLutColour: return copyLutColour();
+    case Command::ToggleFreeze: return toggleFreeze();
+    case Command::ToggleAlwaysOnTop: return toggleAlwaysOnTop();
+    case Command::ToggleFractions: return toggleFractions();
+    case Command::CloseProgram: return closeProgram();
+    case Command::ShowSettings: return showSettings();
+    }
+}
+
+void MainWindow::applyCommandLine()
+{
+    m_state.programDir = m_setup.programDir;
+    m_state.userPointerSpeed = m_platform.pointer->speed();
+    m_startPosition = parseStartPosition(m_setup.args);
+    if (m_startPosition) {
+        // Top first, then left, each move snapped on its own.
+        moveWindow({x(), m_startPosition->top});
+        moveWindow({m_startPosition->left, y()});
+    }
+}
+
+void MainWindow::showMainWindow()
+{
+    loadSettings(settingsFilePathFor(m_state.programDir));
+    if (!m_startPosition) moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen->primaryWorkArea()));
+    show();
+    // Keys go to this window from the start, with or without a window
+    // manager to give it the focus.
+    activateWindow();
+    // Into the topmost band whatever the settings say.
+    putInTopmostBandWhenShown(this, *m_platform.windows);
+}
+
+void MainWindow::loadSettings(const std::string& path)
+{
+    std::string error;
+    // An unreadable file reads like a missing one: every key its default.
+    const IniDocument ini = IniDocument::parse(readFile(path, error).value_or(""));
+    auto flag = [&](const char* section, const char* key) {
+        return readBool(ini.value(section, key)).value_or(false);
+    };
+    setAlwaysOnTop(flag("GENERAL", "onTop"));
+    m_state.hexadecimal = flag("GENERAL", "HexMode");
+    m_state.fractions = flag("GENERAL", "DecMode");
+    if (flag("MAGNIFIER", "ShowMag")) showMagnifier(true);
+    m_state.zoom = zoomFromFile(readZoom(ini.value("MAGNIFIER", "Zoom"), m_setup.decimalSeparator));
+    m_state.slowPointer = flag("MAGNIFIER", "SlowMouse");
+    showOptions();
+    zoomChanged();
+}
+
+void MainWindow::saveSettings(const std::string& path)
+{
+    const std::string failure = "Unable to write to " + path;
+    std::string error;
+    const std::optional<std::string> bytes = readFile(path, error);
+    if (!bytes) {
+        // Never overwrite a file whose contents could not be read.
+        showError(failure);
+        return;
+    }
+    if (!makeParentDirectories(path)) {
+        showError(failure);
+        return;
+    }
+    IniDocument ini = IniDocument::parse(*bytes);
+    const std::pair<const char*, std::string> general[] = {
+        {"onTop", writeBool(m_state.alwaysOnTop)},
+        {"HexMode", writeBool(m_state.hexadecimal)},
+        {"DecMode", writeBool(m_state.fractions)},
+    };
+    const std::pair<const char*, std::string> magnifier[] = {
+        {"ShowMag", writeBool(m_state.magnifierShown)},
+        {"Zoom", writeZoom(m_state.zoom, m_setup.decimalSeparator)},
+        {"SlowMouse", writeBool(m_state.slowPointer)},
+    };
+    // One write per key, each replacing the file whole: a failure stops the
+    // saving at that key, the keys before it being written.
+    auto write = [&](const char* section, const std::pair<const char*, std::string>& kv) {
+        ini.setValue(section, kv.first, kv.second);
+        return writeFileAtomically(path, ini.text(), error);
+    };
+    for (const auto& kv : general)
+        if (!write("GENERAL", kv)) return showError(failure);
+    for (const auto& kv : magnifier)
+        if (!write("MAGNIFIER", kv)) return showError(failure);
+}
+
+void MainWindow::showError(const std::string& message)
+{
+    if (m_quiet)
+        std::cerr << "tintora: " << errorBoxText(message) << '\n';
+    else
+        showErrorBox(this, message);
+}
+
+void MainWindow::closeQuietly()
+{
+    m_quiet = true;
+    close();
+}
+
+void MainWindow::saveAfterDisplayLoss()
+{
+    if (m_closed) return;
+    m_closed = true;
+    m_quiet = true;
+    saveSettings(settingsFilePathFor(m_state.programDir));
+}
+
+void MainWindow::finishRun()
+{
+    if (m_closed) return;
+    m_closed = true;
+    probeTimer->stop();
+    saveSettings(settingsFilePathFor(m_state.programDir));
+    m_platform.pointer->setSpeed(m_state.userPointerSpeed);
+    // The axis locks end with the program, whatever keys are still down.
+    m_platform.pointer->release();
+    rowLocked = columnLocked = false;
+    // A colour copied last stays pasteable after the program has gone.
+    m_platform.clipboard->keepAfterExit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    finishRun();
+    event->accept();
+    QApplication::quit();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    dockMagnifier();
+}
+
+QRect MainWindow::mainWindowFrame() const { return geometry(); }
+
+void MainWindow::focusMainWindow()
+{
+    activateWindow();
+    setFocus();
+}
+
+void MainWindow::dockMagnifier()
+{
+    // The magnifier stands on this window, left edges aligned.
+    if (m_windows.magnifier && m_windows.magnifier->isVisible()) m_windows.magnifier->dockOn(mainWindowFrame());
+}
+
+void MainWindow::moveWindow(Point proposed)
+{
+    const Point centre{x() + ClientWidth / 2, y() + ClientHeight / 2};
+    const Point p = snapToWorkArea(proposed, ClientWidth, ClientHeight, m_platform.screen->workAreaAt(centre));
+    move(p.x, p.y);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event)
+{
+    // Presses on labels, the swatch, the strip and the background arrive
+    // here; buttons and the separator keep theirs.
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+    event->accept();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragOffset) return;
+    const QPoint target = event->globalPosition().toPoint() - *m_dragOffset;
+    if (target != pos()) moveWindow({target.x(), target.y()});
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->buttons() == Qt::NoButton) m_dragOffset.reset();
+}
+
+void MainWindow::applicationActivated() { setHelpButtonColour(HelpActive); }
+
+void MainWindow::applicationDeactivated()
+{
+    setHelpButtonColour(HelpInactive);
+    liftPointerAids();
+}
+
+void MainWindow::releaseAxisLocks()
+{
+    if (rowLocked || columnLocked) m_platform.pointer->release();
+    rowLocked = columnLocked = false;
+}
+
+void MainWindow::liftPointerAids()
+{
+    // Keys released in another program never reach us: a user who switches
+    // away with Alt, Shift or Ctrl down must not be left with a pointer stuck
+    // on a line or at the inverted speed.
+    releaseAxisLocks();
+    m_state.altHeld = m_state.ctrlHeld = false;
+    if (m_platform.pointer->speed() != configuredSpeed(m_state)) m_platform.pointer->setSpeed(configuredSpeed(m_state));
+}
+
+void MainWindow::keyDown(const KeyChord& key)
+{
+    Pointer& pointer = *m_platform.pointer;
+    m_state.altHeld = key.alt;
+    m_state.ctrlHeld = key.ctrl;
+    if (key.alt && !rowLocked) {
+        lockStart = pointer.position().value_or(lockStart);
+        pointer.confine(rowThrough(lockStart, m_platform.screen->virtualDesktop()));
+        rowLocked = true;
+    }
+    if (key.shift && !columnLocked) {
+        lockStart = pointer.position().value_or(lockStart);
+        pointer.confine(columnThrough(lockStart, m_platform.screen->virtualDesktop()));
+        columnLocked = true;
+    }
+    if (key.ctrl) pointer.setSpeed(invertedSpeed(m_state));
+    // Zoom steps: exactly Ctrl with the plus or minus key of the main keyboard.
+    if (key.ctrl && !key.alt && !key.shift && (key.key == keys::Plus || key.key == keys::Minus)) {
+        m_state.zoom = key.key == keys::Plus ? zoomStepUp(m_state.zoom) : zoomStepDown(m_state.zoom);
+        zoomChanged();
+    }
+}
+
+void MainWindow::zoomChanged()
+{
+    if (m_windows.magnifier) m_windows.magnifier->showZoom(m_state.zoom);
+    applySlowPointer();
+}
+
+void MainWindow::keyUp(const KeyChord& key)
+{
+    Pointer& pointer = *m_platform.pointer;
+    if (!key.alt) rowLocked = false;
+    if (!key.shift) columnLocked = false;
+    if (!key.alt && !key.shift) pointer.release();
+    if (!key.ctrl) pointer.setSpeed(configuredSpeed(m_state));
+    m_state.altHeld = key.alt;
+    m_state.ctrlHeld = key.ctrl;
+}
+
+void MainWindow::applySlowPointer() { tintora::applySlowPointer(m_state, *m_platform.pointer); }
+
+void MainWindow::showOptions()
+{
+    pinButton->setImage(m_state.alwaysOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+    hexButton->setImage(m_state.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
+    fractionButton->setImage(m_state.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
+    magnifierButton->setImage(m_state.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
+}
+
+void MainWindow::showMagnifier(bool shown)
+{
+    MagnifierWindow* magnifier = m_windows.magnifier;
+    if (!magnifier) return;
+    if (shown) {
+        magnifier->dockOn(mainWindowFrame());
+        magnifier->show();
+        // The magnifier never keeps the focus.
+        focusMainWindow();
+    } else {
+        magnifier->hide();
+    }
+    m_state.magnifierShown = magnifier->isVisible();
+    showOptions();
+}
+
+void MainWindow::toggleMagnifier()
+{
+    showMagnifier(!m_state.magnifierShown);
+    applySlowPointer();
+}
+
+void MainWindow::toggleHelp() { m_windows.help->toggle(); }
+
+void MainWindow::showHelpFromButton() { m_windows.help->showHelp(); }
+
+void MainWindow::closeOrHideMagnifier()
+{
+    if (m_state.magnifierShown)
+        toggleMagnifier();
+    else
+        close();
+}
+
+void MainWindow::closeProgram() { close(); }
+
+void MainWindow::showSettings() { m_windows.settings->showModal(); }
+
+void MainWindow::toggleHexadecimal()
+{
+    m_state.hexadecimal = !m_state.hexadecimal;
+    if (m_state.hexadecimal) m_state.fractions = false;
+    showOptions();
+}
+
+void MainWindow::toggleFractions()
+{
+    m_state.fractions = !m_state.fractions;
+    if (m_state.fractions) m_state.hexadecimal = false;
+    showOptions();
+}
+
+void MainWindow::setAlwaysOnTop(bool on)
+{
+    m_state.alwaysOnTop = on;
+    if (m_windows.magnifier) m_windows.magnifier->topmostBand.set(m_windows.magnifier, *m_platform.windows, on);
+    topmostBand.set(this, *m_platform.windows, on);
+    showOptions();
+}
+
+void MainWindow::toggleAlwaysOnTop() { setAlwaysOnTop(!m_state.alwaysOnTop); }
+
+void MainWindow::toggleFreeze()
+{
+    if (probeTimer->isActive()) {
+        probeTimer->stop();
+        swatch->mouseDownMovesWindow = false;
+    } else {
+        probeTimer->start(); // a fresh interval: the first tick comes 50 ms later
+        swatch->mouseDownMovesWindow = true;
+    }
+}
+
+void MainWindow::inspectFrozenColour()
+{
+    if (probing()) return;
+    const Rgb c = m_state.altHeld || m_state.ctrlHeld ? m_state.lutColour : m_state.bitmapColour;
+    colourSelect->setColorValue(colourValueFromRgb(c));
+    // Alt's and Shift's line and Ctrl's speed end here: the key releases
+    // that would end them go to the dialog.
+    releaseAxisLocks();
+    if (m_platform.pointer->speed() != configuredSpeed(m_state)) m_platform.pointer->setSpeed(configuredSpeed(m_state));
+    colourSelect->Click();
+    // However the dialog closed, probing resumes.
+    toggleFreeze();
+}
+
+void MainWindow::copyBitmapColour() { copyToClipboard(m_state.bitmapColour); }
+
+void MainWindow::copyLutColour() { copyToClipboard(m_state.lutColour); }
+
+void MainWindow::copyToClipboard(Rgb colour)
+{
+    const std::string failure = m_platform.clipboard->setText(hexColour(colour));
+    if (!failure.empty()) showError("Cannot open clipboard: " + failure);
+}
+
+void MainWindow::probeTick()
+{
+    MagnifierWindow* magnifier = m_windows.magnifier;
+    if (magnifier && magnifier->isVisible()) {
+        // One pointer read serves the picture, its label and the sample: a
+        // round trip to the server saved twice a tick.
+        const Point p = m_platform.pointer->position().value_or(Point{0, 0});
+        updateMagnifier(p);
+        magnifier->setCoordinates(p);
+        sampleAt(m_state, *m_platform.screen, p);
+    } else {
+        samplePointer(m_state, *m_platform.screen, *m_platform.pointer);
+    }
+    showReadouts();
+}
+
+void MainWindow::updateMagnifier(Point p)
+{
+    MagnifierPicture* picture = m_windows.magnifier->picture;
+    const int w = picture->width();
+    const int h = picture->height();
+    // The block is not clamped to the screen: what no monitor shows is black.
+    // The last block is kept: most ticks, under a resting pointer, bring the
+    // same pixels, and then the picture is already right and is neither
+    // redrawn nor repainted. Only for blocks no larger than the picture: a
+    // larger one (zoom 0.5) costs more to compare than to draw.
+    const Rect block = sourceBlock(p, w, h, m_state.zoom);
+    std::swap(m_grab, m_previousGrab);
+    m_platform.screen->grab(block, m_grab);
+    ScreenImage& bitmap = picture->bitmap;
+    if (picture->captured && bitmap.width == w && bitmap.height == h && block.width <= w && block.height <= h &&
+        m_grab.width == m_previousGrab.width && m_grab.height == m_previousGrab.height &&
+        m_grab.pixels == m_previousGrab.pixels)
+        return;
+    if (bitmap.width != w || bitmap.height != h) {
+        // Created at the first capture, reused afterwards.
+        bitmap.width = w;
+        bitmap.height = h;
+        bitmap.pixels.assign(static_cast<std::size_t>(w) * h, 0u);
+    }
+    stretchInto(m_grab, bitmap);
+    drawCrosshair(bitmap);
+    picture->captured = true;
+    picture->update();
+}
+
+void MainWindow::showReadouts()
+{
+    const ReadoutTexts t = readoutTexts(m_state, m_setup.decimalSeparator);
+    setLabelText(bitmapRedLabel, t.bitmap[0]);
+    setLabelText(bitmapGreenLabel, t.bitmap[1]);
+    setLabelText(bitmapBlueLabel, t.bitmap[2]);
+    setLabelText(lutRedLabel, t.lut[0]);
+    setLabelText(lutGreenLabel, t.lut[1]);
+    setLabelText(lutBlueLabel, t.lut[2]);
+    const std::uint32_t colour = colourValueFromRgb(m_state.bitmapColour);
+    if (colour != m_swatchColour) {
+        m_swatchColour = colour;
+        QPalette p = swatch->palette();
+        p.setColor(QPalette::Window, QColor(m_state.bitmapColour.R, m_state.bitmapColour.G, m_state.bitmapColour.B));
+        swatch->setPalette(p);
+    }
+    setLabelText(hexColourLabel, t.hash);
+    if (readoutsTrace) {
+        std::string all = t.hash;
+        for (int c = 0; c < 3; ++c) all += '|' + t.bitmap[c] + '|' + t.lut[c];
+        if (all != m_lastTrace) {
+            m_lastTrace = std::move(all);
+            readoutsTrace(t);
+        }
+    }
+}

@@ -1,0 +1,219 @@
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QPoint>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "colourdialog/color_dialog.h"
+#include "core/command_line.h"
+#include "core/commands.h"
+#include "core/program_state.h"
+#include "mainwindow/title_button.h"
+#include "platform/platform.h"
+#include "probe/readout_text.h"
+#include "widgets/main_window_link.h"
+#include "widgets/topmost_band.h"
+
+class HelpWindow;
+class MagnifierWindow;
+class SettingsDialog;
+
+// The separator between the Bitmap and LUT columns: a vertical line along its
+// left edge. A press on it does not move the window.
+class ColumnSeparator : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The colour swatch. While probing a press on it drags the window like the
+// window's background; while frozen it is a button.
+class Swatch : public QFrame {
+    Q_OBJECT
+public:
+    using QFrame::QFrame;
+    bool mouseDownMovesWindow = true;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// What the main window needs from the program that creates it.
+struct MainWindowSetup {
+    std::vector<std::string> args;   // command line without the program path
+    std::string programDir;          // executable's directory, trailing separator
+    std::string executablePath;      // the executable's full path
+    std::string decimalSeparator;    // from the user's locale, read at start
+};
+
+// The other windows the main window opens and docks.
+struct SecondaryWindows {
+    HelpWindow* help = nullptr;
+    MagnifierWindow* magnifier = nullptr;
+    SettingsDialog* settings = nullptr;
+};
+
+// The main window: borderless 203 x 110, a title strip of buttons and the
+// readouts of the pixel under the pointer, refreshed by the probe timer.
+class MainWindow : public QWidget, public MainWindowLink {
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 203;
+    static constexpr int ClientHeight = 110;
+    static constexpr int ProbeIntervalMs = 50;
+
+    MainWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup);
+
+    // Connects the windows this one opens; once, before it is shown.
+    void attach(SecondaryWindows windows);
+
+    // Reads the settings, places the window (centred when the command line
+    // was empty) and shows it.
+    void showMainWindow();
+
+    // The commands its keys and buttons run.
+    void runCommand(tintora::Command command);
+    void toggleHelp();
+    void closeOrHideMagnifier();
+    void toggleMagnifier();
+    void toggleHexadecimal();
+    void toggleFractions();
+    void copyBitmapColour();
+    void copyLutColour();
+    void toggleFreeze();
+    void toggleAlwaysOnTop();
+    void closeProgram();
+    void showSettings();
+    void showHelpFromButton();
+    // Draws the options' state on the title-strip buttons.
+    void showOptions();
+    // The swatch's click while frozen: opens the colour dialog on the frozen colour.
+    void inspectFrozenColour();
+
+    // The magnifier was zoomed: its menu's check marks follow the zoom and
+    // the slow pointer is set again.
+    void zoomChanged();
+
+    // Key handlers: keys that ran no command, and every release.
+    void keyDown(const tintora::KeyChord& key);
+    void keyUp(const tintora::KeyChord& key);
+
+    // Whether sampling runs (not frozen).
+    bool probing() const { return probeTimer->isActive(); }
+
+    // The settings file: read at the first show, written at the close.
+    void loadSettings(const std::string& path);
+    void saveSettings(const std::string& path);
+
+    // Closes as a close request does, but reports problems on the standard
+    // error instead of a box that nobody may be there to answer (signals).
+    void closeQuietly();
+    // The display has gone: only the settings can still be kept (failures
+    // go to stderr, there is no screen to show a box on).
+    void saveAfterDisplayLoss();
+
+    // One run of the probe timer: sample, magnify, show.
+    void probeTick();
+    // Captures the block around p into the magnifier's picture.
+    void updateMagnifier(tintora::Point p);
+    void showReadouts();
+
+    // The program became active or inactive.
+    void applicationActivated();
+    void applicationDeactivated();
+
+    // Called with the texts of every tick whose readouts changed, when set.
+    std::function<void(const tintora::ReadoutTexts&)> readoutsTrace;
+
+    // Moves the window through the screen snapping.
+    void moveWindow(tintora::Point proposed);
+
+    // MainWindowLink.
+    QRect mainWindowFrame() const override;
+    void focusMainWindow() override;
+    void applySlowPointer() override;
+    void showError(const std::string& message) override;
+
+    // The readouts and their captions.
+    QLabel* bitmapCaption;
+    QLabel* lutCaption;
+    QLabel* redCaption;
+    QLabel* greenCaption;
+    QLabel* blueCaption;
+    QLabel* bitmapRedLabel;
+    QLabel* bitmapGreenLabel;
+    QLabel* bitmapBlueLabel;
+    QLabel* lutRedLabel;
+    QLabel* lutGreenLabel;
+    QLabel* lutBlueLabel;
+    QLabel* hexColourLabel;
+    Swatch* swatch;
+    ColumnSeparator* columnSeparator;
+    QTimer* probeTimer;
+
+    // The title strip and its buttons.
+    QFrame* titleStrip;
+    TitleButton* settingsButton;
+    TitleButton* helpButton;
+    TitleButton* fractionButton;
+    TitleButton* hexButton;
+    TitleButton* magnifierButton;
+    TitleButton* pinButton;
+    TitleButton* exitButton;
+    TsColorSelect* colourSelect; // never shown: opens the colour dialog
+
+    // The axis locks.
+    tintora::Point lockStart;  // pointer position when the latest lock began
+    bool rowLocked = false;    // the pointer is held on one row (Alt)
+    bool columnLocked = false; // the pointer is held on one column (Shift)
+    TopmostBand topmostBand;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void createReadouts();
+    void createTitleStrip();
+    void applyCommandLine();
+    void finishRun();
+    void showMagnifier(bool shown);
+    void dockMagnifier();
+    void setAlwaysOnTop(bool on);
+    void releaseAxisLocks();
+    void liftPointerAids();
+    void copyToClipboard(tintora::Rgb colour);
+    QLabel* makeLabel(const char* text, int left, int top);
+    void setLabelText(QLabel* label, const std::string& text);
+    void setHelpButtonColour(const QColor& colour);
+
+    tintora::ProgramState& m_state;
+    tintora::Platform& m_platform;
+    MainWindowSetup m_setup;
+    SecondaryWindows m_windows;
+    std::optional<tintora::StartPosition> m_startPosition;
+    std::optional<QPoint> m_dragOffset; // pointer minus window corner while dragging
+    std::uint32_t m_swatchColour = 0xFFFFFFFFu;
+    bool m_closed = false;
+    bool m_quiet = false;
+    std::string m_lastTrace;
+    tintora::ScreenImage m_grab;         // the magnifier's source block, reused
+    tintora::ScreenImage m_previousGrab; // the one before
+};

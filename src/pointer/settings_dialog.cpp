@@ -1,0 +1,81 @@
+#include "pointer/settings_dialog.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+
+#include "core/program_state.h"
+#include "pointer/pointer_aids.h"
+#include "widgets/topmost_band.h"
+
+using namespace tintora;
+
+SettingsDialog::SettingsDialog(ProgramState& state, Platform& platform, MainWindowLink& mainWindow)
+    : QWidget(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_state(state),
+      m_platform(platform), m_mainWindow(mainWindow)
+{
+    setWindowTitle(QStringLiteral("Настройки"));
+    setFixedSize(ClientWidth, ClientHeight);
+    setWindowModality(Qt::ApplicationModal);
+    slowPointerBox = new QCheckBox(QStringLiteral("Замедлить мышь"), this);
+    slowPointerBox->setGeometry(8, 8, 112, 15);
+    slowPointerBox->adjustSize(); // the caption needs its full width in any font
+    slowPointerBox->move(8, 8);
+}
+
+void SettingsDialog::showModal()
+{
+    if (!m_placed) {
+        // Centred over the main window the first time; afterwards where the
+        // user left it.
+        m_placed = true;
+        placeOverMainWindow();
+    }
+    QEventLoop loop;
+    connect(this, &SettingsDialog::closed, &loop, &QEventLoop::quit);
+    show();
+    raise();
+    activateWindow();
+    loop.exec();
+}
+
+void SettingsDialog::placeOverMainWindow()
+{
+    // Kept inside the work area's left and top edges.
+    const QRect main = m_mainWindow.mainWindowFrame();
+    const QRect frame = frameGeometry();
+    int x = main.x() + (main.width() - frame.width()) / 2;
+    int y = main.y() + (main.height() - frame.height()) / 2;
+    const Rect area = m_platform.screen->workAreaAt({main.x() + main.width() / 2, main.y() + main.height() / 2});
+    if (x < area.left()) x = area.left();
+    if (y < area.top()) y = area.top();
+    move(x, y);
+}
+
+void SettingsDialog::showEvent(QShowEvent* event)
+{
+    putInTopmostBandWhenShown(this, *m_platform.windows);
+    slowPointerBox->setChecked(m_state.slowPointer);
+    QWidget::showEvent(event);
+}
+
+void SettingsDialog::runCommand(Command command)
+{
+    if (command == Command::CloseWindow) close();
+}
+
+void SettingsDialog::closeEvent(QCloseEvent* event)
+{
+    // However the dialog is closed, the box becomes the option.
+    m_state.slowPointer = slowPointerBox->isChecked();
+    if (m_state.slowPointer)
+        applySlowPointer(m_state, *m_platform.pointer);
+    else
+        m_platform.pointer->setSpeed(m_state.userPointerSpeed);
+    event->accept();
+    emit closed();
+}
+
+void SettingsDialog::keyDown(const KeyChord& key) { inversionKeyDown(m_state, *m_platform.pointer, key.ctrl); }
+
+void SettingsDialog::keyUp(const KeyChord&) { inversionKeyUp(m_state, *m_platform.pointer); }

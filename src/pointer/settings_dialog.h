@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QWidget>
+#include <optional>
+
+#include "core/commands.h"
+#include "platform/platform.h"
+#include "widgets/main_window_link.h"
+
+namespace tintora {
+struct ProgramState;
+}
+
+// The settings dialog: a small tool window shown modally, one check box for
+// the slow-pointer option. However it is closed, the box becomes the option.
+class SettingsDialog : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 237;
+    static constexpr int ClientHeight = 147;
+
+    SettingsDialog(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow);
+
+    QCheckBox* slowPointerBox;
+
+    // Shows the dialog modally; returns when it has been closed.
+    void showModal();
+    // Runs a command of the dialog's own key bindings (Esc, Ctrl+S: close).
+    void runCommand(tintora::Command command);
+
+    void keyDown(const tintora::KeyChord& key);
+    void keyUp(const tintora::KeyChord& key);
+
+signals:
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void placeOverMainWindow();
+
+    tintora::ProgramState& m_state;
+    tintora::Platform& m_platform;
+    MainWindowLink& m_mainWindow;
+    bool m_placed = false;
+};

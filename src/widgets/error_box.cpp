@@ -1,0 +1,12 @@
+#include "widgets/error_box.h"
+
+#include <QMessageBox>
+
+#include "core/commands.h"
+
+void showErrorBox(QWidget* parent, const std::string& message)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tintora"),
+                    QString::fromStdString(tintora::errorBoxText(message)), QMessageBox::Ok, parent);
+    box.exec();
+}
