@@ -92,6 +92,105 @@ Rect sourceBlock(Point pointer, int width, int height, double zoom)
     return {pointer.x - dx, pointer.y - dy, 2 * dx + 1, 2 * dy + 1};
 }
 
+namespace {
+
+// How the picture's columns take the source's, worked out once per picture.
+struct ColumnPlan {
+    // Where each picture column's source columns begin, and the end of the
+    // last. __restrict: the picture's stores cannot change them, so the row
+    // loops may keep them in registers and be vectorised.
+    const int* __restrict starts = nullptr;
+    bool oneColumnEach = true; // every picture column shows one source column
+    bool doubling = false;     // zoom 2: every source column shown twice
+    int pairs = 0;             // leading columns showing source columns 2x and 2x + 1 (halving)
+};
+
+ColumnPlan planColumns(int sw, int dw)
+{
+    // Kept between calls, so a picture of the same width costs no allocation.
+    thread_local std::vector<int> columnStart;
+    if (columnStart.size() < static_cast<std::size_t>(dw) + 1) columnStart.resize(static_cast<std::size_t>(dw) + 1);
+    ColumnPlan plan;
+    Spans columns(sw, dw);
+    int begin = 0, end = 0;
+    for (int x = 0; x < dw; ++x) {
+        columns.next(begin, end);
+        columnStart[static_cast<std::size_t>(x)] = begin;
+        plan.oneColumnEach = plan.oneColumnEach && end == begin + 1;
+    }
+    columnStart[static_cast<std::size_t>(dw)] = end;
+    const int* starts = columnStart.data();
+    plan.starts = starts;
+    // The pairs are counted from the left; all columns but the last pair up
+    // when halving, or the plan has none.
+    int pairs = 0;
+    while (pairs < dw && starts[pairs] == 2 * pairs && starts[pairs + 1] == 2 * pairs + 2) ++pairs;
+    plan.pairs = pairs < dw - 1 ? 0 : pairs;
+    plan.doubling = plan.oneColumnEach;
+    for (int x = 0; plan.doubling && x < dw; ++x) plan.doubling = starts[x] == x / 2;
+    return plan;
+}
+
+// Halving (zoom 0.5): the span's rows ANDed first, a whole line at a time,
+// then each column pair.
+void halveRow(const ColumnPlan& plan, const std::uint32_t* line, int sw, int rowCount, std::uint32_t* out, int dw,
+              std::uint32_t* scratch)
+{
+    const int* __restrict const starts = plan.starts;
+    const std::uint32_t* merged = line;
+    if (rowCount > 1) {
+        andLines(scratch, line, line + sw, sw);
+        for (int r = 2; r < rowCount; ++r) andInto(scratch, line + r * sw, sw);
+        merged = scratch;
+    }
+    andPairs(out, merged, plan.pairs);
+    for (int x = plan.pairs; x < dw; ++x) {
+        std::uint32_t value = 0xFFFFFFFFu;
+        for (int sx = starts[x], end = std::max(starts[x + 1], starts[x] + 1); sx < end; ++sx) value &= merged[sx];
+        out[x] = value;
+    }
+}
+
+// One picture row from the source rows line .. line + (rowCount - 1) * sw:
+// each pixel the AND of its span of source pixels.
+void stretchRow(const ColumnPlan& plan, const std::uint32_t* __restrict line, int sw, int rowCount,
+                std::uint32_t* __restrict out, int dw, std::uint32_t* scratch)
+{
+    const int* __restrict const starts = plan.starts;
+    if (sw == dw) {
+        std::copy_n(line, dw, out);
+    } else if (plan.doubling) {
+        doublePixels(out, line, dw / 2);
+        if (dw % 2) out[dw - 1] = line[starts[dw - 1]];
+    } else if (plan.oneColumnEach) {
+        for (int x = 0; x < dw; ++x) out[x] = line[starts[x]];
+    } else if (plan.pairs > 0) {
+        halveRow(plan, line, sw, rowCount, out, dw, scratch);
+        return;
+    } else {
+        for (int x = 0; x < dw; ++x) {
+            // A column's span ends where the next one starts, and is at
+            // least one column wide.
+            const int end = std::max(starts[x + 1], starts[x] + 1);
+            std::uint32_t value = line[starts[x]];
+            for (int sx = starts[x] + 1; sx < end; ++sx) value &= line[sx];
+            out[x] = value;
+        }
+    }
+    // Reducing: AND in the span's further rows.
+    for (int r = 1; r < rowCount; ++r) {
+        line += sw;
+        for (int x = 0; x < dw; ++x) {
+            const int end = std::max(starts[x + 1], starts[x] + 1);
+            std::uint32_t value = out[x];
+            for (int sx = starts[x]; sx < end; ++sx) value &= line[sx];
+            out[x] = value;
+        }
+    }
+}
+
+} // namespace
+
 void stretchInto(const ScreenImage& src, ScreenImage& dst)
 {
     const int dw = std::max(dst.width, 0);
@@ -106,41 +205,15 @@ void stretchInto(const ScreenImage& src, ScreenImage& dst)
         return;
     }
 
-    // Where each picture column's source columns begin, and the end of the
-    // last: kept between calls, so a picture of the same width costs no
-    // allocation.
-    thread_local std::vector<int> columnStart;
-    if (columnStart.size() < static_cast<std::size_t>(dw) + 1) columnStart.resize(static_cast<std::size_t>(dw) + 1);
-    bool oneColumnEach = true;
-    {
-        Spans columns(sw, dw);
-        int begin = 0, end = 0;
-        for (int x = 0; x < dw; ++x) {
-            columns.next(begin, end);
-            columnStart[static_cast<std::size_t>(x)] = begin;
-            oneColumnEach = oneColumnEach && end == begin + 1;
-        }
-        columnStart[static_cast<std::size_t>(dw)] = end;
-    }
-    // __restrict: the picture's stores cannot change the column starts, so
-    // the loops below may keep them in registers and be vectorised.
-    const int* __restrict const starts = columnStart.data();
-    // The columns that come in pairs (x shows source columns 2x and 2x + 1),
-    // counted from the left; all but the last when halving.
-    int pairs = 0;
-    while (pairs < dw && starts[pairs] == 2 * pairs && starts[pairs + 1] == 2 * pairs + 2) ++pairs;
-    if (pairs < dw - 1) pairs = 0;
-    // Zoom 2: every source column shown twice.
-    bool doubling = oneColumnEach;
-    for (int x = 0; doubling && x < dw; ++x) doubling = starts[x] == x / 2;
+    const ColumnPlan plan = planColumns(sw, dw);
     thread_local std::vector<std::uint32_t> rowScratch;
-    if (pairs > 0 && rowScratch.size() < static_cast<std::size_t>(sw)) rowScratch.resize(static_cast<std::size_t>(sw));
+    if (plan.pairs > 0 && rowScratch.size() < static_cast<std::size_t>(sw)) rowScratch.resize(static_cast<std::size_t>(sw));
 
     std::uint32_t* const first = dst.pixels.data();
     Spans rows(sh, dh);
     int previousBegin = -1, previousEnd = -1;
     for (int y = 0; y < dh; ++y) {
-        std::uint32_t* __restrict const out = first + static_cast<std::size_t>(y) * dw;
+        std::uint32_t* const out = first + static_cast<std::size_t>(y) * dw;
         int rowBegin = 0, rowEnd = 0;
         rows.next(rowBegin, rowEnd);
         if (rowBegin == previousBegin && rowEnd == previousEnd) {
@@ -150,51 +223,8 @@ void stretchInto(const ScreenImage& src, ScreenImage& dst)
         }
         previousBegin = rowBegin;
         previousEnd = rowEnd;
-        const std::uint32_t* __restrict line = src.pixels.data() + static_cast<std::size_t>(rowBegin) * sw;
-        if (sw == dw) {
-            std::copy_n(line, dw, out);
-        } else if (doubling) {
-            doublePixels(out, line, dw / 2);
-            if (dw % 2) out[dw - 1] = line[starts[dw - 1]];
-        } else if (oneColumnEach) {
-            for (int x = 0; x < dw; ++x) out[x] = line[starts[x]];
-        } else if (pairs > 0) {
-            // Halving (zoom 0.5): the span's rows ANDed first, a whole line
-            // at a time, then each column pair.
-            const std::uint32_t* merged = line;
-            if (rowEnd - rowBegin > 1) {
-                andLines(rowScratch.data(), line, line + sw, sw);
-                for (int sy = rowBegin + 2; sy < rowEnd; ++sy) andInto(rowScratch.data(), line + (sy - rowBegin) * sw, sw);
-                merged = rowScratch.data();
-            }
-            andPairs(out, merged, pairs);
-            for (int x = pairs; x < dw; ++x) {
-                std::uint32_t value = 0xFFFFFFFFu;
-                for (int sx = starts[x], end = std::max(starts[x + 1], starts[x] + 1); sx < end; ++sx)
-                    value &= merged[sx];
-                out[x] = value;
-            }
-            continue;
-        } else {
-            for (int x = 0; x < dw; ++x) {
-                // A column's span ends where the next one starts, and is at
-                // least one column wide.
-                const int end = std::max(starts[x + 1], starts[x] + 1);
-                std::uint32_t value = line[starts[x]];
-                for (int sx = starts[x] + 1; sx < end; ++sx) value &= line[sx];
-                out[x] = value;
-            }
-        }
-        // Reducing: AND in the span's further rows.
-        for (int sy = rowBegin + 1; sy < rowEnd; ++sy) {
-            line += sw;
-            for (int x = 0; x < dw; ++x) {
-                const int end = std::max(starts[x + 1], starts[x] + 1);
-                std::uint32_t value = out[x];
-                for (int sx = starts[x]; sx < end; ++sx) value &= line[sx];
-                out[x] = value;
-            }
-        }
+        const std::uint32_t* line = src.pixels.data() + static_cast<std::size_t>(rowBegin) * sw;
+        stretchRow(plan, line, sw, rowEnd - rowBegin, out, dw, rowScratch.data());
     }
 }
 

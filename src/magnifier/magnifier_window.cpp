@@ -59,7 +59,6 @@ MagnifierWindow::MagnifierWindow(ProgramState& state, Platform& platform, MainWi
     for (std::size_t i = 0; i < zoomItems.size(); ++i) {
         const ZoomItem& z = ZoomLadder[i];
         QAction* a = zoomMenu->addAction(QString::fromUtf8(z.caption.data(), static_cast<qsizetype>(z.caption.size())));
-        a->setObjectName(QString::fromUtf8(z.name.data(), static_cast<qsizetype>(z.name.size())));
         a->setCheckable(true);
         a->setData(z.tag);
         a->setChecked(z.tag == 2); // the default zoom, until the settings are read

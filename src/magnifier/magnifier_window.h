@@ -54,7 +54,7 @@ public:
     DarkStrip* darkStrip;
     QLabel* coordinatesLabel;
     QMenu* zoomMenu;
-    // The zoom items from 32x down to 0.5x, in menu order.
+    // The zoom items from 0.5x up to 32x, in menu order.
     std::array<QAction*, 8> zoomItems{};
 
     TopmostBand topmostBand;

@@ -9,25 +9,24 @@ namespace tintora {
 
 // One item of the magnifier's zoom menu.
 struct ZoomItem {
-    std::string_view name;    // the menu item's given name
     std::string_view caption;
     int tag;                  // the whole factor; 0 stands for 0.5
-    double zoom;              // the Zoom the item selects
+    double zoom;              // the zoom the item selects
 };
 
 // The eight rungs of the zoom ladder, in menu order.
 inline constexpr std::array<ZoomItem, 8> ZoomLadder{{
-    {"N21", "0.5x", 0, 0.5},
-    {"N22", "1x", 1, 1.0},
-    {"N23", "2x", 2, 2.0},
-    {"N31", "3x", 3, 3.0},
-    {"N41", "4x", 4, 4.0},
-    {"N51", "8x", 8, 8.0},
-    {"N81", "16x", 16, 16.0},
-    {"N11", "32x", 32, 32.0},
+    {"0.5x", 0, 0.5},
+    {"1x", 1, 1.0},
+    {"2x", 2, 2.0},
+    {"3x", 3, 3.0},
+    {"4x", 4, 4.0},
+    {"8x", 8, 8.0},
+    {"16x", 16, 16.0},
+    {"32x", 32, 32.0},
 }};
 
-// The Zoom a menu item selects from its tag: the tag itself, 0 meaning 0.5.
+// The zoom a menu item selects from its tag: the tag itself, 0 meaning 0.5.
 constexpr double zoomForTag(int tag) { return tag == 0 ? 0.5 : static_cast<double>(tag); }
 
 // Index in ZoomLadder of the item that carries the check mark for zoom: the

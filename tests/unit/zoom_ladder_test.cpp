@@ -27,10 +27,10 @@ TEST(ZoomLadder, menuItemsSelectTheirRungAndCheckIt)
     double previous = 0;
     for (std::size_t i = 0; i < ZoomLadder.size(); ++i) {
         const ZoomItem& item = ZoomLadder[i];
-        EXPECT_EQ(zoomForTag(item.tag), item.zoom) << item.name;
-        EXPECT_EQ(checkedZoomItem(zoomForTag(item.tag)), i) << item.name;
+        EXPECT_EQ(zoomForTag(item.tag), item.zoom) << item.caption;
+        EXPECT_EQ(checkedZoomItem(zoomForTag(item.tag)), i) << item.caption;
         // The steps go to the neighbouring item, so the menu runs upwards.
-        EXPECT_GT(item.zoom, previous) << item.name;
+        EXPECT_GT(item.zoom, previous) << item.caption;
         previous = item.zoom;
     }
     EXPECT_EQ(ZoomLadder.front().caption, "0.5x");

