@@ -35,18 +35,18 @@ TEST(RgbToHsb, huesOfTheTable)
     const HsbCase cases[] = {
         {Red, 0, 1.0, 1.0},
         {rgb(255, 0, 255), 300, 1.0, 1.0},   // red and blue tie: the red formula, negative + 360
-        {rgb(0, 0, 1), 240, 1.0, 1.0 / 255}, // blue only
+        {rgb(0, 0, 1), 240, 1.0, 0.00392156862745098}, // blue only
         {Black, 0, 0.0, 0.0},
         {White, 0, 0.0, 1.0},
-        {Grey128, 0, 0.0, 128.0 / 255},
+        {Grey128, 0, 0.0, 0.5019607843137255},
         {rgb(255, 255, 0), 60, 1.0, 1.0},    // red and green tie: red formula
         {rgb(0, 255, 255), 180, 1.0, 1.0},   // green and blue tie: green formula
-        {rgb(181, 181, 75), 60, 106.0 / 181, 181.0 / 255}, // exact hue, whole
+        {rgb(181, 181, 75), 60, 0.585635359116022, 0.7098039215686275}, // exact hue, whole
         {rgb(255, 128, 0), 30, 1.0, 1.0},    // 30.1 truncated
         {rgb(0, 128, 255), 209, 1.0, 1.0},   // 209.9 truncated, not rounded
         {rgb(255, 0, 128), 329, 1.0, 1.0},   // -30.1 + 360 truncated
         {rgb(255, 0, 1), 359, 1.0, 1.0},     // just below 360, never 360
-        {rgb(128, 255, 128), 120, 127.0 / 255, 1.0},
+        {rgb(128, 255, 128), 120, 0.4980392156862745, 1.0},
         {0xAB0000FFu, 0, 1.0, 1.0},          // top byte ignored
     };
     for (const HsbCase& c : cases) {
@@ -179,7 +179,12 @@ TEST(ScaleImage, whiteBaseRunsOneStepARowToBlack)
 {
     // m = 255: k = 255, n = 0, no rows fade to the base.
     const std::vector<ColourValue> rows = scaleRows(White, ScaleHeight);
-    for (int y : {0, 1, 123, 200, 254}) EXPECT_EQ(rows[static_cast<std::size_t>(y)], rgb(254 - y, 254 - y, 254 - y));
+    const struct {
+        int row;
+        int level;
+    } cases[] = {{0, 254}, {1, 253}, {123, 131}, {200, 54}, {254, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(rows[static_cast<std::size_t>(c.row)], rgb(c.level, c.level, c.level)) << "row " << c.row;
 }
 
 TEST(ScaleImage, heightOffsetIsTruncatedTowardZero)
@@ -261,14 +266,14 @@ TEST(CursorAndMarker, cursorPointAndTriangleRows)
 TEST(CursorAndMarker, scaleReadoutUpperHalfSaturationLowerHalfBrightness)
 {
     struct { int row; double sat; bool setsSaturation; double value; } cases[] = {
-        {60, 1.0, true, 61 * 200.0 / 255},
-        {60, 0.5, true, 61 * 100.0 / 255},
-        {126, 1.0, true, 127 * 200.0 / 255},
+        {60, 1.0, true, 47.843137254902},
+        {60, 0.5, true, 23.921568627451},
+        {126, 1.0, true, 99.607843137255},
         {-1, 1.0, true, 0.0},
         {127, 1.0, false, 100.0},            // half = 127
-        {200, 1.0, false, (1 - 73.0 / 127) * 100},
+        {200, 1.0, false, 42.519685039370},
         {254, 1.0, false, 0.0},
-        {255, 1.0, false, (1 - 128.0 / 127) * 100}, // below the scale: under 0, the field clamps
+        {255, 1.0, false, -0.787401574803}, // below the scale: under 0, the field clamps
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row);
@@ -454,7 +459,7 @@ TEST_F(ModelTest, fieldPressTakesTheMarkersRowFromTheNewScale)
     EXPECT_EQ(at(model.scaleImage, 0, 168), 0xFF0004u); // the scale was rebuilt
     EXPECT_EQ(out.hue, 359.0);
     EXPECT_EQ(out.sat, 100.0);
-    EXPECT_NEAR(*out.bri, (1 - 40.0 / 127) * 100, 1e-9);
+    EXPECT_NEAR(*out.bri, 68.503937007874, 1e-9);
     EXPECT_EQ(out.red, 255);
     EXPECT_EQ(out.blue, 5);
     EXPECT_EQ(out.hex, "FF0005");
@@ -488,7 +493,7 @@ TEST_F(ModelTest, fieldDragSkipsRepeatsAndStaysOnTheField)
     // keeps the pointer.
     EXPECT_TRUE(model.fieldDragged(-30, 400));
     EXPECT_EQ(model.currentHue, 0);
-    EXPECT_EQ(model.currentSaturation, 1.0 - 254.0 / 255);
+    EXPECT_NEAR(model.currentSaturation, 0.003921568627451, 1e-12); // row 254 of 255
     EXPECT_EQ(model.cursorPoint, (Point{0, 254}));
     EXPECT_FALSE(model.fieldDragged(-5, 300)); // the same edge point
     EXPECT_TRUE(model.fieldDragged(999, -1));
@@ -509,7 +514,7 @@ TEST_F(ModelTest, scalePressInTheUpperHalfSetsSaturationOnly)
     EXPECT_FALSE(model.takingFromScale);
     EXPECT_EQ(model.currentColour, rgb(255, 164, 164));
     EXPECT_EQ(out.hue, 0.0);
-    EXPECT_NEAR(*out.sat, 61 * 200.0 / 255, 1e-9);
+    EXPECT_NEAR(*out.sat, 47.843137254902, 1e-9);
     EXPECT_FALSE(out.bri.has_value());
     EXPECT_EQ(out.green, 164);
     EXPECT_EQ(out.hex, "FFA4A4");
@@ -526,9 +531,9 @@ TEST_F(ModelTest, scalePressInTheLowerHalfSetsBrightnessOnly)
 {
     shownWith(Red);
     model.scalePressed(200);
-    EXPECT_NEAR(*out.bri, (1 - 73.0 / 127) * 100, 1e-9);
+    EXPECT_NEAR(*out.bri, 42.519685039370, 1e-9);
     EXPECT_FALSE(out.sat.has_value());
-    EXPECT_EQ(model.currentColour, model.colourAtScaleRow(200));
+    EXPECT_EQ(hexText(model.currentColour), "A20000");
     EXPECT_EQ(model.scaleBase, Red);
 }
 
@@ -539,7 +544,7 @@ TEST_F(ModelTest, scaleDragAboveGivesWhiteBelowBlack)
     EXPECT_TRUE(model.scaleDragged(-10));
     EXPECT_EQ(model.currentColour, White);
     EXPECT_EQ(model.markerRow, 0);
-    EXPECT_NEAR(*out.sat, 1 * 200.0 / 255, 1e-9); // from row 0, the clamped row
+    EXPECT_NEAR(*out.sat, 0.784313725490, 1e-9); // from row 0, the clamped row
     out.clear();
     EXPECT_TRUE(model.scaleDragged(400));
     EXPECT_EQ(model.currentColour, Black);
@@ -565,7 +570,7 @@ TEST_F(ModelTest, scaleDragSkipsRepeatsAndEndsWithTheRelease)
     // A new drag to where the last one ended is a move like any other.
     model.scalePressed(10);
     EXPECT_TRUE(model.scaleDragged(50));
-    EXPECT_EQ(model.currentColour, model.colourAtScaleRow(50));
+    EXPECT_EQ(hexText(model.currentColour), "FFB2B2");
 }
 
 TEST_F(ModelTest, surfacesHearAboutTheirChanges)

@@ -301,7 +301,8 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
         EXPECT_TRUE(d.hexField->hasFocus());
         answerBox();
         QTest::mouseClick(d.addButton, Qt::LeftButton);
-        QTest::qWait(1); // the refusal follows the press
+        // The refusal comes from the event loop after the press.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.size() == 2; })) << "no error box after the press";
         ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
         EXPECT_EQ(boxes, QStringList({"Invalid input value.  Use escape key to abandon changes.",
                                       "Invalid input value.  Use escape key to abandon changes."}));

@@ -176,15 +176,14 @@ TEST_F(Surfaces, markerStripHandsRowsBesideTheScaleOn)
     EXPECT_FALSE(model.scaleDragging);
     EXPECT_EQ(changed.count(), 0);
 
-    const ColourValue row200 = model.colourAtScaleRow(200);
     press(strip, {15, MarkerStrip::Overhang + 200});
     EXPECT_TRUE(model.scaleDragging);
-    EXPECT_EQ(model.currentColour, row200);
+    EXPECT_EQ(model.currentColour, 0x0000A2u); // (162, 0, 0), row 200 of the red scale
     EXPECT_EQ(host.focusWidget(), scale);
     drag(strip, {15, MarkerStrip::Overhang + 100});
-    EXPECT_EQ(model.currentColour, model.colourAtScaleRow(100));
+    EXPECT_EQ(model.currentColour, 0x6868FFu); // (255, 104, 104), row 100
     drag(strip, {15, -40}); // outside the rows beside the scale: not handed on
-    EXPECT_EQ(model.currentColour, model.colourAtScaleRow(100));
+    EXPECT_EQ(model.currentColour, 0x6868FFu);
     EXPECT_EQ(changed.count(), 2);
     release(strip, {15, -40}); // ends the drag all the same
     EXPECT_FALSE(model.scaleDragging);
