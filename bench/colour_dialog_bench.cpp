@@ -17,7 +17,7 @@ namespace {
 
 void colourFieldImage(benchmark::State& st)
 {
-    for (auto _ : st) benchmark::DoNotOptimize(fieldImage(FieldWidth, FieldHeight));
+    for (auto _ : st) benchmark::DoNotOptimize(makeFieldImage(FieldWidth, FieldHeight));
 }
 
 void brightnessScaleRebuild(benchmark::State& st)
@@ -27,10 +27,10 @@ void brightnessScaleRebuild(benchmark::State& st)
     // Every iteration a different base, as a drag over the field gives.
     ColourValue base = 0x0000FF;
     for (auto _ : st) {
-        model.ScaleBase = base;
-        model.UpdateGradient();
+        model.scaleBase = base;
+        model.rebuildScaleImage();
         base = (base * 2654435761u + 0x010203u) & 0xFFFFFFu;
-        benchmark::DoNotOptimize(model.GradBmp.pixels.data());
+        benchmark::DoNotOptimize(model.scaleImage.pixels.data());
     }
 }
 

@@ -1,151 +1,86 @@
 #include "colourdialog/brightness_scale.h"
 
 #include <QEvent>
-#include <QImage>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
-
-#include "widgets/screen_image_paint.h"
 #include <algorithm>
-#include <cmath>
 
 using namespace tintora;
 
-namespace {
-
-int rowOf(const QMouseEvent* event) { return static_cast<int>(std::floor(event->position().y())); }
-
-} // namespace
-
-// ---- TMarkerStrip ---------------------------------------------------------
-
-TMarkerStrip::TMarkerStrip(QWidget* parent, TBrightnessScale& scale) : QWidget(parent), m_scale(scale) {}
-
-void TMarkerStrip::paintEvent(QPaintEvent*)
+BrightnessScale::BrightnessScale(QWidget* parent, ColourModel& model, Pointer& pointer)
+    : PickingSurface(parent, model, pointer, model.scaleWidth, model.scaleHeight)
 {
-    // Whatever was drawn before is gone: the window's background shows
-    // through everywhere but the triangle.
-    QPainter p(this);
-    for (const MarkerSpan& s : markerSpans(m_scale.model().MarkerRow))
-        p.fillRect(s.first, s.row + Overhang, s.last - s.first + 1, 1, Qt::black);
-}
-
-void TMarkerStrip::mousePressEvent(QMouseEvent* event)
-{
-    event->accept();
-    const int row = rowOf(event) - Overhang;
-    if (row >= 0 && row < m_scale.height()) m_scale.GradPanelMouseDown(row);
-}
-
-void TMarkerStrip::mouseMoveEvent(QMouseEvent* event)
-{
-    event->accept();
-    const int row = rowOf(event) - Overhang;
-    if (row >= 0 && row < m_scale.height()) m_scale.GradPanelMouseMove(row);
-}
-
-void TMarkerStrip::mouseReleaseEvent(QMouseEvent* event)
-{
-    event->accept();
-    const int row = rowOf(event) - Overhang;
-    // A drag begun here ends with its release wherever that is, so no drag
-    // is left running without a button.
-    if ((row >= 0 && row < m_scale.height()) || m_scale.model().ScaleDrag) m_scale.GradPanelMouseUp();
-}
-
-// ---- TBrightnessScale -----------------------------------------------------
-
-TBrightnessScale::TBrightnessScale(QWidget* parent, ColourModel& model, Pointer& pointer)
-    : QWidget(parent), m_model(model), m_pointer(pointer)
-{
-    setFixedSize(model.scaleWidth, model.scaleHeight);
-    setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent);
     if (parent) {
-        m_strip = new TMarkerStrip(parent, *this);
+        m_strip = new MarkerStrip(parent, *this);
         parent->installEventFilter(this);
         placeStrip();
     }
     // The model may outlive the scale (or the other way round, when the
     // dialog's members go before its children): the hooks check.
-    m_model.onScaleChanged = [scale = QPointer<TBrightnessScale>(this)] {
+    m_model.onScaleChanged = [scale = QPointer<BrightnessScale>(this)] {
         if (scale) scale->update();
     };
-    m_model.onMarkerChanged = [strip = QPointer<TMarkerStrip>(m_strip)] {
+    m_model.onMarkerChanged = [strip = QPointer<MarkerStrip>(m_strip)] {
         if (strip) strip->update();
     };
 }
 
-TBrightnessScale::~TBrightnessScale()
+BrightnessScale::~BrightnessScale()
 {
     // The strip refers to this scale; it must not outlive it.
     delete m_strip.data();
 }
 
-void TBrightnessScale::placeStrip()
+void BrightnessScale::placeStrip()
 {
     if (!m_strip || !parentWidget()) return;
     const QRect g = geometry();
     const int left = g.x() + g.width();
     const int width = std::max(ScaleWidth, parentWidget()->width() - left);
-    m_strip->setGeometry(left, g.y() - TMarkerStrip::Overhang, width, g.height() + 2 * TMarkerStrip::Overhang);
+    m_strip->setGeometry(left, g.y() - MarkerStrip::Overhang, width, g.height() + 2 * MarkerStrip::Overhang);
 }
 
-void TBrightnessScale::paintEvent(QPaintEvent*)
+void BrightnessScale::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (!drawScreenImage(p, m_model.GradBmp)) p.fillRect(rect(), palette().window());
+    paintImage(p, m_model.scaleImage);
 }
 
-void TBrightnessScale::GradPanelMouseDown(int y)
+void BrightnessScale::pressRow(int row)
 {
     setFocus(Qt::MouseFocusReason);
-    if (m_model.GradPanelMouseDown(y)) emit colourChanged(m_model.sColor);
+    if (m_model.scalePressed(row)) emit colourChanged(m_model.currentColour);
 }
 
-void TBrightnessScale::GradPanelMouseMove(int y)
+void BrightnessScale::dragToRow(int row)
 {
-    if (m_model.GradPanelMouseMove(y)) emit colourChanged(m_model.sColor);
+    if (m_model.scaleDragged(row)) emit colourChanged(m_model.currentColour);
 }
 
-void TBrightnessScale::GradPanelMouseUp()
+void BrightnessScale::endDrag()
 {
     m_pointer.release();
-    m_model.GradPanelMouseUp();
+    m_model.scaleReleased();
 }
 
-void TBrightnessScale::mousePressEvent(QMouseEvent* event)
-{
-    event->accept();
-    GradPanelMouseDown(rowOf(event));
-}
+void BrightnessScale::pressAt(QPoint at) { pressRow(at.y()); }
 
-void TBrightnessScale::mouseMoveEvent(QMouseEvent* event)
-{
-    event->accept();
-    GradPanelMouseMove(rowOf(event));
-}
+void BrightnessScale::dragTo(QPoint at) { dragToRow(at.y()); }
 
-void TBrightnessScale::mouseReleaseEvent(QMouseEvent* event)
-{
-    event->accept();
-    GradPanelMouseUp();
-}
+void BrightnessScale::releaseAt(QPoint) { endDrag(); }
 
-void TBrightnessScale::moveEvent(QMoveEvent* event)
+void BrightnessScale::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
     placeStrip();
 }
 
-void TBrightnessScale::resizeEvent(QResizeEvent* event)
+void BrightnessScale::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     placeStrip();
 }
 
-bool TBrightnessScale::eventFilter(QObject* watched, QEvent* event)
+bool BrightnessScale::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == parentWidget() && event->type() == QEvent::Resize) placeStrip();
     return QWidget::eventFilter(watched, event);

@@ -4,8 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "magnifier/magnifier_geometry.h"
-#include "probe/lut.h"
+#include "core/colour_text.h"
+#include "core/rgb.h"
+#include "core/rounding.h"
 
 namespace tintora {
 
@@ -138,7 +139,7 @@ ColourValue hsbToRgb(double hue, double saturation, double brightness)
 
 std::string hexText(ColourValue c) { return hexColour(rgbFromColourValue(c)); }
 
-ScreenImage fieldImage(int width, int height)
+ScreenImage makeFieldImage(int width, int height)
 {
     ScreenImage img;
     if (width <= 0 || height <= 0) return img;
@@ -189,18 +190,18 @@ void fillScale(ColourValue base, int width, int height, ScreenImage& image)
 
 } // namespace
 
-ScreenImage scaleImage(ColourValue base, int width, int height)
+ScreenImage makeScaleImage(ColourValue base, int width, int height)
 {
     ScreenImage img;
     fillScale(base, width, height, img);
     return img;
 }
 
-ColourValue scaleColourAt(ColourValue base, int height, int coord)
+ColourValue scaleColourAt(ColourValue base, int height, int row)
 {
-    if (coord < 0 || height <= 0) return White;
-    const bool pastEnd = coord >= height;
-    const int last = pastEnd ? height - 1 : coord;
+    if (row < 0 || height <= 0) return White;
+    const bool pastEnd = row >= height;
+    const int last = pastEnd ? height - 1 : row;
     ColourValue c = 0;
     forEachScaleRow(base, height, [&](int y, ColourValue row) {
         c = row;
@@ -276,112 +277,112 @@ ColourModel::ColourModel(ColourReadouts& readouts, int fieldWidth_, int fieldHei
 {
 }
 
-void ColourModel::Show(ColourValue colour)
+void ColourModel::open(ColourValue colour)
 {
-    Visible = true;
-    CreateExtBmp();
-    SetCurrentColor(colour, false);
+    dialogShown = true;
+    rebuildFieldImage();
+    setCurrentColour(colour);
 }
 
-void ColourModel::SetSelectedColor(ColourValue colour)
+void ColourModel::takeColour(ColourValue colour)
 {
-    sColor = colour;
-    m_readouts.selectedColorChanged(colour);
+    currentColour = colour;
+    m_readouts.currentColourChanged(colour);
 }
 
-void ColourModel::SetCurrentColor(ColourValue colour, bool /*CheckAlpha*/)
+void ColourModel::setCurrentColour(ColourValue colour)
 {
-    FlagScope updating(Updating);
+    FlagScope writing(updating);
     colour &= White;
-    SetSelectedColor(colour);
+    takeColour(colour);
 
-    if (!FromScale) {
+    if (!takingFromScale) {
         const Hsb hsb = rgbToHsb(colour);
-        CurHue = hsb.hue;
-        CurSat = hsb.saturation;
-        CurBri = hsb.brightness;
-        ScaleBase = hsbToRgb(CurHue, CurSat, 1.0);
+        currentHue = hsb.hue;
+        currentSaturation = hsb.saturation;
+        currentBrightness = hsb.brightness;
+        scaleBase = hsbToRgb(currentHue, currentSaturation, 1.0);
     }
 
-    if (!EditGuard.Hsb) {
-        m_readouts.setHue(CurHue);
-        if (!FromScale) {
-            m_readouts.setSaturation(CurSat * 100.0);
-            m_readouts.setBrightness(CurBri * 100.0);
+    if (!editGuards.hsb) {
+        m_readouts.setHue(currentHue);
+        if (!takingFromScale) {
+            m_readouts.setSaturation(currentSaturation * 100.0);
+            m_readouts.setBrightness(currentBrightness * 100.0);
         } else {
-            const ScaleReadout r = scaleReadout(MarkerRow, CurSat, scaleHeight);
+            const ScaleReadout r = scaleReadout(markerRow, currentSaturation, scaleHeight);
             if (r.setsSaturation)
                 m_readouts.setSaturation(r.value);
             else
                 m_readouts.setBrightness(r.value);
         }
     }
-    if (!EditGuard.Rgb) {
-        m_readouts.setRed(redOf(sColor));
-        m_readouts.setGreen(greenOf(sColor));
-        m_readouts.setBlue(blueOf(sColor));
+    if (!editGuards.rgb) {
+        m_readouts.setRed(redOf(currentColour));
+        m_readouts.setGreen(greenOf(currentColour));
+        m_readouts.setBlue(blueOf(currentColour));
     }
-    if (!EditGuard.Decimal) m_readouts.setDecimalText(decimalText(colour));
-    if (!EditGuard.Hex) m_readouts.setHexText(hexText(colour));
+    if (!editGuards.decimal) m_readouts.setDecimalText(decimalText(colour));
+    if (!editGuards.hex) m_readouts.setHexText(hexText(colour));
 
-    if (!FromScale) {
-        CursorPoint = cursorPointFor(CurHue, CurSat, fieldWidth, fieldHeight);
+    if (!takingFromScale) {
+        cursorPoint = cursorPointFor(currentHue, currentSaturation, fieldWidth, fieldHeight);
         call(onCursorChanged);
     }
-    SetMarker();
+    placeMarker();
 }
 
-void ColourModel::SetInternalColor(int hue, double saturation)
+void ColourModel::setFieldColour(int hue, double saturation)
 {
-    FlagScope updating(Updating);
-    CurHue = hue;
-    CurSat = saturation;
-    ScaleBase = hsbToRgb(hue, saturation, 1.0);
+    FlagScope writing(updating);
+    currentHue = hue;
+    currentSaturation = saturation;
+    scaleBase = hsbToRgb(hue, saturation, 1.0);
 
     m_readouts.setHue(hue);
     m_readouts.setSaturation(saturation * 100.0);
-    const ScaleReadout r = scaleReadout(MarkerRow, saturation, scaleHeight);
+    const ScaleReadout r = scaleReadout(markerRow, saturation, scaleHeight);
     m_readouts.setBrightness(r.setsSaturation ? 100.0 : r.value);
 
-    UpdateGradient();
-    const ColourValue colour = GradToColor(MarkerRow);
+    rebuildScaleImage();
+    const ColourValue colour = colourAtScaleRow(markerRow);
     m_readouts.setRed(redOf(colour));
     m_readouts.setGreen(greenOf(colour));
     m_readouts.setBlue(blueOf(colour));
     m_readouts.setDecimalText(decimalText(colour));
     m_readouts.setHexText(hexText(colour));
-    SetSelectedColor(colour);
+    takeColour(colour);
 
-    CursorPoint = cursorPointFor(hue, saturation, fieldWidth, fieldHeight);
+    cursorPoint = cursorPointFor(hue, saturation, fieldWidth, fieldHeight);
     call(onCursorChanged);
-    m_readouts.ExitPanels();
+    m_readouts.clearStalePaletteSelection();
 }
 
-void ColourModel::SetMarker()
+void ColourModel::placeMarker()
 {
-    if (Visible) {
-        UpdateGradient();
-        MarkerRow = GetColorCoord(sColor);
+    if (dialogShown) {
+        rebuildScaleImage();
+        markerRow = scaleRowShowing(currentColour);
     }
     call(onMarkerChanged);
-    m_readouts.ExitPanels();
+    m_readouts.clearStalePaletteSelection();
 }
 
-void ColourModel::CreateExtBmp()
+void ColourModel::rebuildFieldImage()
 {
-    ExtBmp = fieldImage(fieldWidth, fieldHeight);
+    fieldImage = makeFieldImage(fieldWidth, fieldHeight);
     call(onCursorChanged);
 }
 
-void ColourModel::UpdateGradient()
+void ColourModel::rebuildScaleImage()
 {
-    fillScale(ScaleBase, scaleWidth, scaleHeight, GradBmp);
+    fillScale(scaleBase, scaleWidth, scaleHeight, scaleImage);
     call(onScaleChanged);
 }
 
-ColourValue ColourModel::GradToColor(int Coord) const { return scaleColourAt(ScaleBase, scaleHeight, Coord); }
+ColourValue ColourModel::colourAtScaleRow(int row) const { return scaleColourAt(scaleBase, scaleHeight, row); }
 
-int ColourModel::GetColorCoord(ColourValue aColor) const { return scaleRowOf(GradBmp, aColor); }
+int ColourModel::scaleRowShowing(ColourValue colour) const { return scaleRowOf(scaleImage, colour); }
 
 namespace {
 
@@ -393,69 +394,69 @@ Point onField(int x, int y, int width, int height)
 
 } // namespace
 
-bool ColourModel::ColorPanelMouseDown(int x, int y)
+bool ColourModel::fieldPressed(int x, int y)
 {
     if (fieldWidth <= 0 || fieldHeight <= 0) return false;
     const Point p = onField(x, y, fieldWidth, fieldHeight);
-    FieldDrag = true;
+    fieldDragging = true;
     // The pressed point is handled here; a move that stays on it is not.
-    OldXY = p;
+    lastFieldPoint = p;
     const double saturation = 1.0 - static_cast<double>(p.y) / fieldHeight;
     // 360 x (W - 1) / W stays below 359.5 for fields up to 720 wide; a wider
     // field would round its last column up to 360, which is hue 0.
     const int hue = static_cast<int>(roundHalfEven(360.0 * p.x / fieldWidth)) % 360;
-    SetInternalColor(hue, saturation);
+    setFieldColour(hue, saturation);
     return true;
 }
 
-bool ColourModel::ColorPanelMouseMove(int x, int y)
+bool ColourModel::fieldDragged(int x, int y)
 {
-    if (!FieldDrag || fieldWidth <= 0 || fieldHeight <= 0) return false;
+    if (!fieldDragging || fieldWidth <= 0 || fieldHeight <= 0) return false;
     const Point p = onField(x, y, fieldWidth, fieldHeight);
-    if (p == OldXY) return false;
-    OldXY = p;
+    if (p == lastFieldPoint) return false;
+    lastFieldPoint = p;
     const int hue = 360 * p.x / fieldWidth;
     const double saturation = 1.0 - static_cast<double>(p.y) / fieldHeight;
-    SetInternalColor(hue, saturation);
+    setFieldColour(hue, saturation);
     return true;
 }
 
-void ColourModel::ColorPanelMouseUp()
+void ColourModel::fieldReleased()
 {
-    FieldDrag = false;
+    fieldDragging = false;
     call(onCursorChanged);
 }
 
-bool ColourModel::GradPanelMouseDown(int y)
+bool ColourModel::scalePressed(int row)
 {
-    ScaleDrag = true;
+    scaleDragging = true;
     // The pressed row is handled here; a move that stays on it is not.
-    OldY = y;
-    MarkerRow = y;
+    lastScaleRow = row;
+    markerRow = row;
     {
-        FlagScope fromScale(FromScale);
-        SetCurrentColor(GradToColor(y), false);
+        FlagScope fromScale(takingFromScale);
+        setCurrentColour(colourAtScaleRow(row));
     }
     call(onMarkerChanged);
     return true;
 }
 
-bool ColourModel::GradPanelMouseMove(int y)
+bool ColourModel::scaleDragged(int row)
 {
-    if (!ScaleDrag || y == OldY) return false;
-    MarkerRow = std::clamp(y, 0, scaleHeight);
+    if (!scaleDragging || row == lastScaleRow) return false;
+    markerRow = std::clamp(row, 0, scaleHeight);
     call(onMarkerChanged);
     {
-        FlagScope fromScale(FromScale);
-        SetCurrentColor(GradToColor(y), false);
+        FlagScope fromScale(takingFromScale);
+        setCurrentColour(colourAtScaleRow(row));
     }
-    OldY = y;
+    lastScaleRow = row;
     return true;
 }
 
-void ColourModel::GradPanelMouseUp()
+void ColourModel::scaleReleased()
 {
-    ScaleDrag = false;
+    scaleDragging = false;
     call(onMarkerChanged);
 }
 

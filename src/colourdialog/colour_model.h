@@ -18,7 +18,7 @@
 
 #include "platform/geometry.h"
 #include "platform/screen.h"
-#include "probe/readout_text.h"
+#include "core/colour_text.h"
 
 namespace tintora {
 
@@ -53,39 +53,40 @@ ColourValue hsbToRgb(double hue, double saturation, double brightness);
 // c as six upper-case hexadecimal digits, red first: "FF8000".
 std::string hexText(ColourValue c);
 
-// decimalText(c), from probe/readout_text.h, gives the decimal field's text:
+// decimalText(c) gives the decimal field's text:
 // the colour value without leading zeros (red in the lowest byte), pure red
 // "255", pure blue "16711680".
 
 // ---- Images ---------------------------------------------------------------
 
-// The field image (CreateExtBmp) of width x height: pixel (x, y) is
+// The field image, width x height: pixel (x, y) is
 // hsbToRgb(360 x / width, 1 - y / height, 1 - y / (3 height)), not rounded
 // before the conversion. Pure hues on top, greyed and darkened towards the
 // bottom.
-ScreenImage fieldImage(int width, int height);
+ScreenImage makeFieldImage(int width, int height);
 
 // The colour of each row of a scale height rows high that passes through
-// base (UpdateGradient): from just short of white down to base at row n - 1,
-// then down to black at the last row, where m = (R + G + B) / 3 (integer),
+// base: from just short of white down to base at row n - 1, then down to
+// black at the last row, where m = (R + G + B) / 3 (integer),
 // k = round(m 255 / height) + trunc((height - 255) / 2), n = height - k.
 // One running real value per channel, lowered by (255 - ch) / n before each
 // of the rows 0..n-1 and by ch / k before each later row; each row gets the
 // rounded value kept within 0..255. Colour values, row 0 first.
 std::vector<ColourValue> scaleRows(ColourValue base, int height);
 
-// The scale image (UpdateGradient): width x height, every pixel of a row in
-// that row's colour from scaleRows.
-ScreenImage scaleImage(ColourValue base, int width, int height);
+// The scale image: width x height, every pixel of a row in that row's colour
+// from scaleRows.
+ScreenImage makeScaleImage(ColourValue base, int width, int height);
 
-// GradToColor: the colour of scale row coord, with each channel below 4 made
-// 0 and each above 251 made 255 (so the top row is exactly white). A coord
-// below 0 gives white; height or more gives the last row, not snapped.
-ColourValue scaleColourAt(ColourValue base, int height, int coord);
+// The colour a press on scale row `row` picks: that row's colour with each
+// channel below 4 made 0 and each above 251 made 255 (so the top row is
+// exactly white). A row above the scale gives white; a row below it gives
+// the last row, not snapped.
+ColourValue scaleColourAt(ColourValue base, int height, int row);
 
-// GetColorCoord: the first row, from the top, of the scale image whose red,
-// green and blue each differ from c's by less than 4; 0 when none does (or
-// the image is empty).
+// The first row, from the top, of the scale image whose red, green and blue
+// each differ from c's by less than 4; 0 when none does (or the image is
+// empty).
 int scaleRowOf(const ScreenImage& scale, ColourValue c);
 
 // ---- Cursor and marker ----------------------------------------------------
@@ -125,39 +126,40 @@ ScaleReadout scaleReadout(int markerRow, double saturation, int height);
 // ---- The dialog's state ---------------------------------------------------
 
 // The readouts of the dialog that the model writes. The dialog implements
-// this; every call comes while ColourModel::Updating is set, so the fields'
+// this; every call comes while ColourModel::updating is set, so the fields'
 // change handlers must do nothing then.
 class ColourReadouts {
 public:
     virtual ~ColourReadouts() = default;
-    virtual void setHue(double value) = 0;        // sHEdit
-    virtual void setSaturation(double value) = 0; // sSEdit, percent (not rounded)
-    virtual void setBrightness(double value) = 0; // sVEdit, percent (not rounded)
-    virtual void setRed(int value) = 0;           // sREdit
-    virtual void setGreen(int value) = 0;         // sGEdit
-    virtual void setBlue(int value) = 0;          // sBEdit
-    virtual void setDecimalText(const std::string& text) = 0; // sEditDecimal, "16711680"
-    virtual void setHexText(const std::string& text) = 0;     // sEditHex, "RRGGBB"
-    // SetSelectedColor: sColor has just become colour; repaint the
-    // new-colour swatch at once.
-    virtual void selectedColorChanged(ColourValue colour) = 0;
-    // Drop a palette selection that no longer matches sColor.
-    virtual void ExitPanels() = 0;
+    virtual void setHue(double value) = 0;        // degrees
+    virtual void setSaturation(double value) = 0; // percent, not rounded
+    virtual void setBrightness(double value) = 0; // percent, not rounded
+    virtual void setRed(int value) = 0;
+    virtual void setGreen(int value) = 0;
+    virtual void setBlue(int value) = 0;
+    virtual void setDecimalText(const std::string& text) = 0; // "16711680"
+    virtual void setHexText(const std::string& text) = 0;     // "RRGGBB"
+    // The current colour has just become colour: the new-colour swatch
+    // shows it at once.
+    virtual void currentColourChanged(ColourValue colour) = 0;
+    // A palette cell that is selected but no longer holds the current colour
+    // loses its selection.
+    virtual void clearStalePaletteSelection() = 0;
 };
 
 // While a colour typed into one input path is being applied, that path's
 // fields are left as they are.
 struct EditGuards {
-    bool Hex = false;
-    bool Decimal = false;
-    bool Hsb = false; // the H, S and B fields
-    bool Rgb = false; // the R, G and B fields
+    bool hex = false;
+    bool decimal = false;
+    bool hsb = false; // the H, S and B fields
+    bool rgb = false; // the R, G and B fields
 };
 
 // The state of one open colour dialog and the operations on it. The dialog
-// owns one, hands it its readouts, sets Visible when shown, and calls
-// SetCurrentColor for every colour that comes from outside the field and the
-// scale. The field and scale widgets drive the mouse handlers.
+// owns one, hands it its readouts, calls open() when it is shown, and calls
+// setCurrentColour for every colour that comes from outside the field and the
+// scale. The field and scale widgets drive the press and drag handlers.
 class ColourModel {
 public:
     explicit ColourModel(ColourReadouts& readouts, int fieldWidth = FieldWidth, int fieldHeight = FieldHeight,
@@ -170,62 +172,67 @@ public:
     const int scaleWidth;
     const int scaleHeight;
 
-    ColourValue sColor = 0;     // the current colour: the new-colour swatch, what OK returns
-    int CurHue = 0;             // 0..359
-    double CurSat = 0.0;        // 0..1
-    double CurBri = 0.0;        // 0..1
-    ColourValue ScaleBase = 0;  // fully bright colour of CurHue and CurSat
-    int MarkerRow = -1;         // scale row of the marker, -1 until first placed
-    Point CursorPoint;          // centre of the cursor circle on the field
-    bool Updating = false;      // set while SetCurrentColor / SetInternalColor run
-    bool FromScale = false;     // set while a colour is taken from the scale
-    bool FieldDrag = false;     // a button went down on the field
-    bool ScaleDrag = false;     // a button went down on the scale
-    EditGuards EditGuard;
-    bool Visible = false;       // the dialog is shown: SetMarker re-places the marker
-    ScreenImage ExtBmp;         // field image
-    ScreenImage GradBmp;        // scale image
-    Point OldXY;                // last field point handled while dragging
-    int OldY = 0;               // last scale row handled while dragging
+    ColourValue currentColour = 0;   // the new-colour swatch, what OK returns
+    int currentHue = 0;              // 0..359
+    double currentSaturation = 0.0;  // 0..1
+    double currentBrightness = 0.0;  // 0..1
+    ColourValue scaleBase = 0;       // fully bright colour of the hue and saturation
+    int markerRow = -1;              // scale row of the marker, -1 until first placed
+    Point cursorPoint;               // centre of the cursor circle on the field
+    bool updating = false;           // set while the model writes the readouts
+    bool takingFromScale = false;    // set while a colour is taken from the scale
+    bool fieldDragging = false;      // a button went down on the field
+    bool scaleDragging = false;      // a button went down on the scale
+    EditGuards editGuards;
+    bool dialogShown = false;        // from open() on, every colour re-places the marker
+    ScreenImage fieldImage;
+    ScreenImage scaleImage;
+    Point lastFieldPoint;            // last field point handled while dragging
+    int lastScaleRow = 0;            // last scale row handled while dragging
 
-    // What the dialog does when it is shown: Visible := true (for the rest of
-    // the model's life), build the field and scale images, SetCurrentColor(colour).
-    void Show(ColourValue colour);
+    // What the dialog does when it is shown: marks it shown for the rest of
+    // the model's life, builds the field and scale images and makes colour
+    // current.
+    void open(ColourValue colour);
 
     // Makes colour (top byte dropped) current and updates every readout that
-    // no EditGuard holds, the cursor point (unless FromScale), the scale and
-    // the marker. CheckAlpha has no effect: the dialog works without alpha.
-    void SetCurrentColor(ColourValue colour, bool CheckAlpha = false);
+    // no edit guard holds, the cursor point (unless taking from the scale),
+    // the scale and the marker.
+    void setCurrentColour(ColourValue colour);
     // Makes the colour chosen on the field current: hue and saturation from
     // the field, the brightness of the marker's row on the new scale.
-    void SetInternalColor(int hue, double saturation);
-    // sColor := colour, and the swatch repainted.
-    void SetSelectedColor(ColourValue colour);
-    // Re-places the marker for sColor (when Visible) and calls ExitPanels.
-    void SetMarker();
-    void CreateExtBmp();   // ExtBmp := the field image
-    void UpdateGradient(); // GradBmp := the scale image of ScaleBase
-    ColourValue GradToColor(int Coord) const; // from ScaleBase
-    int GetColorCoord(ColourValue aColor) const; // in GradBmp
+    void setFieldColour(int hue, double saturation);
+    // Re-places the marker for the current colour (once the dialog is shown)
+    // and drops a palette selection that no longer matches.
+    void placeMarker();
+    void rebuildFieldImage();
+    void rebuildScaleImage(); // from scaleBase
+    // The colour a press on scale row `row` picks, on the current scale.
+    ColourValue colourAtScaleRow(int row) const;
+    // The first row of the current scale image that shows colour.
+    int scaleRowShowing(ColourValue colour) const;
 
     // Mouse handling, in surface coordinates. Each returns whether it changed
     // the current colour. A press counts as handled for its point, so a move
     // that stays there does nothing; field points off the field are taken at
     // its nearest edge, where confining the pointer would hold it.
-    bool ColorPanelMouseDown(int x, int y); // FieldDrag; hue rounded
-    bool ColorPanelMouseMove(int x, int y); // while FieldDrag; hue truncated
-    void ColorPanelMouseUp();               // clears FieldDrag
-    bool GradPanelMouseDown(int y);         // ScaleDrag; colour of row y
-    bool GradPanelMouseMove(int y);         // while ScaleDrag; above: white, below: darkest row
-    void GradPanelMouseUp();                // clears ScaleDrag
+    bool fieldPressed(int x, int y); // starts a field drag; hue rounded
+    bool fieldDragged(int x, int y); // during a field drag; hue truncated
+    void fieldReleased();
+    bool scalePressed(int row);      // starts a scale drag; colour of the row
+    bool scaleDragged(int row);      // during a scale drag; above: white, below: darkest row
+    void scaleReleased();
 
     // Set by the field and scale widgets to repaint themselves; empty by
     // default.
-    std::function<void()> onScaleChanged;  // GradBmp rebuilt
-    std::function<void()> onMarkerChanged; // MarkerRow may have moved
-    std::function<void()> onCursorChanged; // CursorPoint, FieldDrag or ExtBmp changed
+    std::function<void()> onScaleChanged;  // scaleImage rebuilt
+    std::function<void()> onMarkerChanged; // markerRow may have moved
+    std::function<void()> onCursorChanged; // cursorPoint, fieldDragging or fieldImage changed
 
 private:
+    // currentColour becomes colour and the swatch shows it.
+    void takeColour(ColourValue colour);
+
     ColourReadouts& m_readouts;
 };
 

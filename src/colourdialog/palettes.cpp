@@ -40,17 +40,17 @@ ColourValue colourOfString(std::string_view text)
 
 Rect PaletteLayout::cellRect(int index) const
 {
-    const int row = index / colCount;
-    const int col = index % colCount;
-    return {ItemMargin + (ItemMargin + itemWidth) * col, ItemMargin + (ItemMargin + itemHeight) * row, itemWidth,
-            itemHeight};
+    const int row = index / columns;
+    const int col = index % columns;
+    return {CellMargin + (CellMargin + cellWidth) * col, CellMargin + (CellMargin + cellHeight) * row, cellWidth,
+            cellHeight};
 }
 
 std::optional<int> PaletteLayout::cellAt(Point p) const
 {
     for (int i = 0; i < cellCount(); ++i) {
         const Rect r = cellRect(i);
-        const Rect widened{r.x - ItemMargin, r.y - ItemMargin, r.width + 2 * ItemMargin, r.height + 2 * ItemMargin};
+        const Rect widened{r.x - CellMargin, r.y - CellMargin, r.width + 2 * CellMargin, r.height + 2 * CellMargin};
         if (widened.contains(p)) return i;
     }
     return std::nullopt;
@@ -69,9 +69,9 @@ const ColourStrings& mainPaletteColours()
     return colours;
 }
 
-ColourStrings initialAdditionalColours()
+ColourStrings initialCustomColours()
 {
-    return ColourStrings(static_cast<std::size_t>(AdditionalPaletteLayout.cellCount()), std::string(EmptyCell));
+    return ColourStrings(static_cast<std::size_t>(CustomPaletteLayout.cellCount()), std::string(EmptyCell));
 }
 
 void padToCells(ColourStrings& list, int cells)
@@ -79,10 +79,10 @@ void padToCells(ColourStrings& list, int cells)
     while (list.size() < static_cast<std::size_t>(std::max(cells, 0))) list.emplace_back(EmptyCell);
 }
 
-ColourStrings additionalColoursAtOpening(const ColourStrings& custom, const ColourStrings& session)
+ColourStrings customColoursAtOpening(const ColourStrings& custom, const ColourStrings& session)
 {
     ColourStrings list = custom.empty() ? session : custom;
-    padToCells(list, AdditionalPaletteLayout.cellCount());
+    padToCells(list, CustomPaletteLayout.cellCount());
     return list;
 }
 

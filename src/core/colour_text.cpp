@@ -15,6 +15,8 @@ std::string hexDigits(unsigned value, int count)
 
 } // namespace
 
+std::string decimalText(unsigned value) { return std::to_string(value); }
+
 std::string hex2(std::uint8_t level) { return hexDigits(level, 2); }
 
 std::string hex4(std::uint16_t entry) { return hexDigits(entry, 4); }

@@ -7,6 +7,9 @@
 
 namespace tintora {
 
+// Decimal number without sign or leading zeros.
+std::string decimalText(unsigned value);
+
 // Two upper-case hexadecimal digits ("0A", "FF").
 std::string hex2(std::uint8_t level);
 

@@ -135,7 +135,7 @@ void MainWindow::createTitleStrip()
     exitButton = button(179, ButtonImage::Exit, &MainWindow::closeProgram);
     setHelpButtonColour(HelpActive);
 
-    colourSelect = new TsColorSelect(this, m_platform);
+    colourSelect = new ColourSelectButton(m_platform, this);
     colourSelect->hide();
 }
 
@@ -505,12 +505,12 @@ void MainWindow::inspectFrozenColour()
 {
     if (probing()) return;
     const Rgb c = m_state.altHeld || m_state.ctrlHeld ? m_state.lutColour : m_state.bitmapColour;
-    colourSelect->setColorValue(colourValueFromRgb(c));
+    colourSelect->setColour(colourValueFromRgb(c));
     // Alt's and Shift's line and Ctrl's speed end here: the key releases
     // that would end them go to the dialog.
     releaseAxisLocks();
     if (m_platform.pointer->speed() != configuredSpeed(m_state)) m_platform.pointer->setSpeed(configuredSpeed(m_state));
-    colourSelect->Click();
+    colourSelect->chooseColour();
     // However the dialog closed, probing resumes.
     toggleFreeze();
 }

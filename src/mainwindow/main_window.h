@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "colourdialog/color_dialog.h"
+#include "colourdialog/colour_select_button.h"
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/program_state.h"
@@ -174,7 +174,7 @@ public:
     TitleButton* magnifierButton;
     TitleButton* pinButton;
     TitleButton* exitButton;
-    TsColorSelect* colourSelect; // never shown: opens the colour dialog
+    ColourSelectButton* colourSelect; // never shown: opens the colour dialog
 
     // The axis locks.
     tintora::Point lockStart;  // pointer position when the latest lock began

@@ -5,8 +5,6 @@
 
 namespace tintora {
 
-std::string decimalText(unsigned value) { return std::to_string(value); }
-
 std::string fractionText(std::uint8_t level, const std::string& decimalSeparator)
 {
     // x = level / 255. Below 0.1 (levels 0-25) two significant digits means

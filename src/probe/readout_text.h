@@ -8,8 +8,6 @@
 
 namespace tintora {
 
-// Decimal number without sign or leading zeros.
-std::string decimalText(unsigned value);
 // Level as a fraction of 255: one digit, the separator, three digits, rounded
 // half up to two significant digits but no more than three decimals.
 std::string fractionText(std::uint8_t level, const std::string& decimalSeparator);

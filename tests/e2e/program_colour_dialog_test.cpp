@@ -90,7 +90,7 @@ TEST_F(ProgramColourDialog, swatchClickWhileFrozenOpensItPipettePicksEscResumesP
 
     ASSERT_TRUE(m_keyboard.tap({"space"}));
     ASSERT_NO_FATAL_FAILURE(waitUntilKeysHandled());
-    // swatch is 51 x 51 at (142, 47) of the window.
+    // The frozen-colour swatch is 51 x 51 at (142, 47) of the main window.
     ASSERT_TRUE(m_server.warpPointer({main->rect.x + 142 + 25, main->rect.y + 47 + 25}));
     ASSERT_TRUE(click());
 

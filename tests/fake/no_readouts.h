@@ -17,8 +17,8 @@ struct NoReadouts : ColourReadouts {
     void setBlue(int) override {}
     void setDecimalText(const std::string&) override {}
     void setHexText(const std::string&) override {}
-    void selectedColorChanged(ColourValue) override {}
-    void ExitPanels() override {}
+    void currentColourChanged(ColourValue) override {}
+    void clearStalePaletteSelection() override {}
 };
 
 } // namespace tintora::fake

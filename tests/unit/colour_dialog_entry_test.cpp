@@ -145,9 +145,9 @@ TEST(PaletteLayout, cellsAndHits)
     EXPECT_EQ(MainPaletteLayout.cellRect(0), (Rect{6, 6, 24, 17}));
     EXPECT_EQ(MainPaletteLayout.cellRect(9), (Rect{36, 29, 24, 17}));
     EXPECT_EQ(MainPaletteLayout.cellRect(47), (Rect{216, 121, 24, 17}));
-    EXPECT_EQ(AdditionalPaletteLayout.cellRect(17), (Rect{206, 74, 34, 28}));
+    EXPECT_EQ(CustomPaletteLayout.cellRect(17), (Rect{206, 74, 34, 28}));
     EXPECT_EQ(MainPaletteLayout.cellCount(), 48);
-    EXPECT_EQ(AdditionalPaletteLayout.cellCount(), 18);
+    EXPECT_EQ(CustomPaletteLayout.cellCount(), 18);
 
     const struct {
         Point p;
@@ -166,7 +166,7 @@ TEST(PaletteLayout, cellsAndHits)
     for (const auto& h : hits) EXPECT_EQ(MainPaletteLayout.cellAt(h.p), h.cell) << h.p.x << "," << h.p.y;
 }
 
-TEST(MainPalette, fortyEightColoursRowByRow)
+TEST(mainPaletteette, fortyEightColoursRowByRow)
 {
     const ColourStrings& c = mainPaletteColours();
     ASSERT_EQ(c.size(), 48u);
@@ -177,30 +177,30 @@ TEST(MainPalette, fortyEightColoursRowByRow)
     EXPECT_EQ(c[47], "FFFFFF");
 }
 
-TEST(AdditionalColours, openingShowsTheCallersListOrTheSession)
+TEST(CustomColours, openingShowsTheCallersListOrTheSession)
 {
     const ColourStrings session{"111111", "222222"};
     ColourStrings expected = session;
     padToCells(expected, 18);
-    EXPECT_EQ(additionalColoursAtOpening({}, session), expected);
+    EXPECT_EQ(customColoursAtOpening({}, session), expected);
     ASSERT_EQ(expected.size(), 18u);
     EXPECT_EQ(expected[17], "FFFFFF");
 
     const ColourStrings custom{"AAAAAA", "BBBBBB", "CCCCCC"};
-    const ColourStrings shown = additionalColoursAtOpening(custom, initialAdditionalColours());
+    const ColourStrings shown = customColoursAtOpening(custom, initialCustomColours());
     ASSERT_EQ(shown.size(), 18u);
     EXPECT_EQ(shown[2], "CCCCCC");
     EXPECT_EQ(shown[3], "FFFFFF");
 
     // A longer list is kept whole; the palette shows its first cells.
     const ColourStrings longer(20, "ABCDEF");
-    EXPECT_EQ(additionalColoursAtOpening(longer, session), longer);
-    EXPECT_EQ(initialAdditionalColours(), ColourStrings(18, "FFFFFF"));
+    EXPECT_EQ(customColoursAtOpening(longer, session), longer);
+    EXPECT_EQ(initialCustomColours(), ColourStrings(18, "FFFFFF"));
 }
 
-TEST(AdditionalColours, addButtonFillsInOrderThenOverwritesTheLast)
+TEST(CustomColours, addButtonFillsInOrderThenOverwritesTheLast)
 {
-    ColourStrings list = initialAdditionalColours();
+    ColourStrings list = initialCustomColours();
     int next = 0;
     for (int i = 0; i < 20; ++i) addColour(list, std::nullopt, next, 18, "0000" + std::to_string(10 + i));
     for (int i = 0; i < 17; ++i) EXPECT_EQ(list[i], "0000" + std::to_string(10 + i)) << i;

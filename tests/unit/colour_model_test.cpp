@@ -35,18 +35,18 @@ TEST(RgbToHsb, huesOfTheTable)
     const HsbCase cases[] = {
         {Red, 0, 1.0, 1.0},
         {rgb(255, 0, 255), 300, 1.0, 1.0},   // red and blue tie: the red formula, negative + 360
-        {rgb(0, 0, 1), 240, 1.0, 1.0 / 255}, // blue only
+        {rgb(0, 0, 1), 240, 1.0, 0.00392156862745098}, // blue only
         {Black, 0, 0.0, 0.0},
         {White, 0, 0.0, 1.0},
-        {Grey128, 0, 0.0, 128.0 / 255},
+        {Grey128, 0, 0.0, 0.5019607843137255},
         {rgb(255, 255, 0), 60, 1.0, 1.0},    // red and green tie: red formula
         {rgb(0, 255, 255), 180, 1.0, 1.0},   // green and blue tie: green formula
-        {rgb(181, 181, 75), 60, 106.0 / 181, 181.0 / 255}, // exact hue, whole
+        {rgb(181, 181, 75), 60, 0.585635359116022, 0.7098039215686275}, // exact hue, whole
         {rgb(255, 128, 0), 30, 1.0, 1.0},    // 30.1 truncated
         {rgb(0, 128, 255), 209, 1.0, 1.0},   // 209.9 truncated, not rounded
         {rgb(255, 0, 128), 329, 1.0, 1.0},   // -30.1 + 360 truncated
         {rgb(255, 0, 1), 359, 1.0, 1.0},     // just below 360, never 360
-        {rgb(128, 255, 128), 120, 127.0 / 255, 1.0},
+        {rgb(128, 255, 128), 120, 0.4980392156862745, 1.0},
         {0xAB0000FFu, 0, 1.0, 1.0},          // top byte ignored
     };
     for (const HsbCase& c : cases) {
@@ -137,7 +137,7 @@ std::uint32_t at(const ScreenImage& img, int x, int y)
 
 TEST(FieldImage, huesAcrossSaturationDownDarkerTowardsTheBottom)
 {
-    const ScreenImage img = fieldImage(FieldWidth, FieldHeight);
+    const ScreenImage img = makeFieldImage(FieldWidth, FieldHeight);
     ASSERT_EQ(img.width, 255);
     ASSERT_EQ(img.height, 255);
     ASSERT_EQ(img.pixels.size(), 255u * 255u);
@@ -166,7 +166,7 @@ TEST(ScaleImage, redScaleFadesFromWhiteThroughRedToBlack)
     EXPECT_EQ(hexText(rows[170]), "FC0000"); // then 3 a row towards black
     EXPECT_EQ(hexText(rows[254]), "000000");
 
-    const ScreenImage img = scaleImage(Red, ScaleWidth, ScaleHeight);
+    const ScreenImage img = makeScaleImage(Red, ScaleWidth, ScaleHeight);
     ASSERT_EQ(img.width, 20);
     ASSERT_EQ(img.height, 255);
     for (int x : {0, 19}) {
@@ -179,7 +179,12 @@ TEST(ScaleImage, whiteBaseRunsOneStepARowToBlack)
 {
     // m = 255: k = 255, n = 0, no rows fade to the base.
     const std::vector<ColourValue> rows = scaleRows(White, ScaleHeight);
-    for (int y : {0, 1, 123, 200, 254}) EXPECT_EQ(rows[static_cast<std::size_t>(y)], rgb(254 - y, 254 - y, 254 - y));
+    const struct {
+        int row;
+        int level;
+    } cases[] = {{0, 254}, {1, 253}, {123, 131}, {200, 54}, {254, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(rows[static_cast<std::size_t>(c.row)], rgb(c.level, c.level, c.level)) << "row " << c.row;
 }
 
 TEST(ScaleImage, heightOffsetIsTruncatedTowardZero)
@@ -199,7 +204,7 @@ struct RowCase {
     ColourValue colour;
 };
 
-TEST(GradToColor, snapsNearWhiteAndNearBlackAndHandlesRowsOutside)
+TEST(ScaleColourAt, snapsNearWhiteAndNearBlackAndHandlesRowsOutside)
 {
     const RowCase cases[] = {
         {White, 0, White},                  // 254 snapped: the top row is white
@@ -221,10 +226,10 @@ TEST(GradToColor, snapsNearWhiteAndNearBlackAndHandlesRowsOutside)
     }
 }
 
-TEST(GetColorCoord, firstRowWithinThreeStepsElseRowZero)
+TEST(ScaleRowOf, firstRowWithinThreeStepsElseRowZero)
 {
-    const ScreenImage red = scaleImage(Red, ScaleWidth, ScaleHeight);
-    const ScreenImage white = scaleImage(White, ScaleWidth, ScaleHeight);
+    const ScreenImage red = makeScaleImage(Red, ScaleWidth, ScaleHeight);
+    const ScreenImage white = makeScaleImage(White, ScaleWidth, ScaleHeight);
     EXPECT_EQ(scaleRowOf(red, Red), 167);
     EXPECT_EQ(scaleRowOf(red, rgb(255, 164, 164)), 58); // rows 58-61 all match
     EXPECT_EQ(scaleRowOf(red, Black), 253);
@@ -261,14 +266,14 @@ TEST(CursorAndMarker, cursorPointAndTriangleRows)
 TEST(CursorAndMarker, scaleReadoutUpperHalfSaturationLowerHalfBrightness)
 {
     struct { int row; double sat; bool setsSaturation; double value; } cases[] = {
-        {60, 1.0, true, 61 * 200.0 / 255},
-        {60, 0.5, true, 61 * 100.0 / 255},
-        {126, 1.0, true, 127 * 200.0 / 255},
+        {60, 1.0, true, 47.843137254902},
+        {60, 0.5, true, 23.921568627451},
+        {126, 1.0, true, 99.607843137255},
         {-1, 1.0, true, 0.0},
         {127, 1.0, false, 100.0},            // half = 127
-        {200, 1.0, false, (1 - 73.0 / 127) * 100},
+        {200, 1.0, false, 42.519685039370},
         {254, 1.0, false, 0.0},
-        {255, 1.0, false, (1 - 128.0 / 127) * 100}, // below the scale: under 0, the field clamps
+        {255, 1.0, false, -0.787401574803}, // below the scale: under 0, the field clamps
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row);
@@ -280,17 +285,17 @@ TEST(CursorAndMarker, scaleReadoutUpperHalfSaturationLowerHalfBrightness)
 
 // ---- The model ------------------------------------------------------------
 
-// Records what the model writes, and whether Updating was set each time.
+// Records what the model writes, and whether updating was set each time.
 struct Recorder : ColourReadouts {
     ColourModel* model = nullptr;
     std::optional<double> hue, sat, bri;
     std::optional<int> red, green, blue;
     std::optional<std::string> decimal, hex;
     std::vector<ColourValue> selected;
-    int exitPanels = 0;
+    int staleSelectionChecks = 0;
     int writesOutsideUpdating = 0;
 
-    void note() { if (model && !model->Updating) ++writesOutsideUpdating; }
+    void note() { if (model && !model->updating) ++writesOutsideUpdating; }
     void setHue(double v) override { note(); hue = v; }
     void setSaturation(double v) override { note(); sat = v; }
     void setBrightness(double v) override { note(); bri = v; }
@@ -299,15 +304,15 @@ struct Recorder : ColourReadouts {
     void setBlue(int v) override { note(); blue = v; }
     void setDecimalText(const std::string& t) override { note(); decimal = t; }
     void setHexText(const std::string& t) override { note(); hex = t; }
-    void selectedColorChanged(ColourValue c) override { note(); selected.push_back(c); }
-    void ExitPanels() override { note(); ++exitPanels; }
+    void currentColourChanged(ColourValue c) override { note(); selected.push_back(c); }
+    void clearStalePaletteSelection() override { note(); ++staleSelectionChecks; }
     void clear()
     {
         hue = sat = bri = std::nullopt;
         red = green = blue = std::nullopt;
         decimal = hex = std::nullopt;
         selected.clear();
-        exitPanels = writesOutsideUpdating = 0;
+        staleSelectionChecks = writesOutsideUpdating = 0;
     }
 };
 
@@ -318,17 +323,17 @@ struct ModelTest : testing::Test {
     // The dialog shown on colour, the readouts then forgotten.
     void shownWith(ColourValue colour)
     {
-        model.Show(colour);
+        model.open(colour);
         out.clear();
     }
 };
 
 TEST_F(ModelTest, openingOnPureRedWritesEveryReadout)
 {
-    model.Show(Red);
-    EXPECT_FALSE(model.Updating);
+    model.open(Red);
+    EXPECT_FALSE(model.updating);
     EXPECT_EQ(out.writesOutsideUpdating, 0);
-    EXPECT_EQ(model.sColor, Red);
+    EXPECT_EQ(model.currentColour, Red);
     EXPECT_EQ(out.selected, std::vector<ColourValue>{Red});
     EXPECT_EQ(out.hue, 0.0);
     EXPECT_EQ(out.sat, 100.0);
@@ -338,13 +343,13 @@ TEST_F(ModelTest, openingOnPureRedWritesEveryReadout)
     EXPECT_EQ(out.blue, 0);
     EXPECT_EQ(out.decimal, "255");
     EXPECT_EQ(out.hex, "FF0000");
-    EXPECT_EQ(model.ScaleBase, Red);
-    EXPECT_EQ(model.MarkerRow, 167);
-    EXPECT_EQ(model.GradToColor(model.MarkerRow), Red);
-    EXPECT_EQ(model.CursorPoint, (Point{0, 0}));
-    EXPECT_EQ(out.exitPanels, 1);
-    EXPECT_EQ(model.ExtBmp.pixels.size(), 255u * 255u);
-    EXPECT_EQ(model.GradBmp.pixels.size(), 20u * 255u);
+    EXPECT_EQ(model.scaleBase, Red);
+    EXPECT_EQ(model.markerRow, 167);
+    EXPECT_EQ(model.colourAtScaleRow(model.markerRow), Red);
+    EXPECT_EQ(model.cursorPoint, (Point{0, 0}));
+    EXPECT_EQ(out.staleSelectionChecks, 1);
+    EXPECT_EQ(model.fieldImage.pixels.size(), 255u * 255u);
+    EXPECT_EQ(model.scaleImage.pixels.size(), 20u * 255u);
 }
 
 struct OpeningCase {
@@ -367,20 +372,20 @@ TEST_F(ModelTest, markerAndCursorOfOpeningColours)
     };
     for (const OpeningCase& c : cases) {
         SCOPED_TRACE(hexText(c.colour));
-        model.Show(c.colour);
-        EXPECT_EQ(model.sColor, c.colour); // stays exactly the colour given
-        EXPECT_EQ(hexText(model.ScaleBase), hexText(c.scaleBase));
-        EXPECT_EQ(model.MarkerRow, c.markerRow);
-        EXPECT_EQ(hexText(model.GradToColor(model.MarkerRow)), hexText(c.markerColour));
-        EXPECT_EQ(model.CursorPoint, c.cursor);
+        model.open(c.colour);
+        EXPECT_EQ(model.currentColour, c.colour); // stays exactly the colour given
+        EXPECT_EQ(hexText(model.scaleBase), hexText(c.scaleBase));
+        EXPECT_EQ(model.markerRow, c.markerRow);
+        EXPECT_EQ(hexText(model.colourAtScaleRow(model.markerRow)), hexText(c.markerColour));
+        EXPECT_EQ(model.cursorPoint, c.cursor);
     }
 }
 
 TEST_F(ModelTest, topByteIsDropped)
 {
     shownWith(Black);
-    model.SetCurrentColor(0xAB0000FFu, true);
-    EXPECT_EQ(model.sColor, Red);
+    model.setCurrentColour(0xAB0000FFu);
+    EXPECT_EQ(model.currentColour, Red);
     EXPECT_EQ(out.decimal, "255");
     EXPECT_EQ(out.selected, std::vector<ColourValue>{Red});
 }
@@ -388,16 +393,16 @@ TEST_F(ModelTest, topByteIsDropped)
 TEST_F(ModelTest, eachEditGuardKeepsItsOwnFields)
 {
     struct { bool EditGuards::*guard; bool hsb, rgb, decimal, hex; } cases[] = {
-        {&EditGuards::Hex, true, true, true, false},
-        {&EditGuards::Decimal, true, true, false, true},
-        {&EditGuards::Hsb, false, true, true, true},
-        {&EditGuards::Rgb, true, false, true, true},
+        {&EditGuards::hex, true, true, true, false},
+        {&EditGuards::decimal, true, true, false, true},
+        {&EditGuards::hsb, false, true, true, true},
+        {&EditGuards::rgb, true, false, true, true},
     };
     for (const auto& c : cases) {
         shownWith(Black);
-        model.EditGuard.*c.guard = true;
-        model.SetCurrentColor(rgb(0, 0, 255));
-        model.EditGuard.*c.guard = false;
+        model.editGuards.*c.guard = true;
+        model.setCurrentColour(rgb(0, 0, 255));
+        model.editGuards.*c.guard = false;
         EXPECT_EQ(out.hue.has_value(), c.hsb);
         EXPECT_EQ(out.sat.has_value(), c.hsb);
         EXPECT_EQ(out.bri.has_value(), c.hsb);
@@ -406,20 +411,20 @@ TEST_F(ModelTest, eachEditGuardKeepsItsOwnFields)
         EXPECT_EQ(out.decimal.has_value(), c.decimal);
         EXPECT_EQ(out.hex.has_value(), c.hex);
         // The colour itself is taken whatever the guard.
-        EXPECT_EQ(model.sColor, rgb(0, 0, 255));
-        EXPECT_EQ(model.CurHue, 240);
-        EXPECT_EQ(model.MarkerRow, 167);
+        EXPECT_EQ(model.currentColour, rgb(0, 0, 255));
+        EXPECT_EQ(model.currentHue, 240);
+        EXPECT_EQ(model.markerRow, 167);
     }
 }
 
 TEST_F(ModelTest, hiddenDialogLeavesScaleAndMarker)
 {
-    model.SetCurrentColor(Red);
-    EXPECT_EQ(model.MarkerRow, -1);
-    EXPECT_TRUE(model.GradBmp.pixels.empty());
-    EXPECT_EQ(model.ScaleBase, Red);
+    model.setCurrentColour(Red);
+    EXPECT_EQ(model.markerRow, -1);
+    EXPECT_TRUE(model.scaleImage.pixels.empty());
+    EXPECT_EQ(model.scaleBase, Red);
     EXPECT_EQ(out.hex, "FF0000");
-    EXPECT_EQ(out.exitPanels, 1);
+    EXPECT_EQ(out.staleSelectionChecks, 1);
 }
 
 // ---- The field ------------------------------------------------------------
@@ -432,71 +437,71 @@ TEST_F(ModelTest, fieldPressRoundsTheHueDragTruncatesIt)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.x);
         shownWith(Red);
-        model.ColorPanelMouseDown(c.x, 10);
-        EXPECT_EQ(model.CurHue, c.pressHue);
+        model.fieldPressed(c.x, 10);
+        EXPECT_EQ(model.currentHue, c.pressHue);
         EXPECT_EQ(out.hue, c.pressHue);
-        model.ColorPanelMouseMove(c.x, 11);
-        EXPECT_EQ(model.CurHue, c.dragHue);
-        model.ColorPanelMouseUp();
+        model.fieldDragged(c.x, 11);
+        EXPECT_EQ(model.currentHue, c.dragHue);
+        model.fieldReleased();
     }
 }
 
 TEST_F(ModelTest, fieldPressTakesTheMarkersRowFromTheNewScale)
 {
     shownWith(Red); // marker on row 167, in the lower half
-    EXPECT_TRUE(model.ColorPanelMouseDown(254, 0));
-    EXPECT_TRUE(model.FieldDrag);
-    EXPECT_EQ(model.CurHue, 359);
-    EXPECT_EQ(model.CurSat, 1.0);
-    EXPECT_EQ(model.ScaleBase, rgb(255, 0, 4));
-    EXPECT_EQ(model.MarkerRow, 167);               // the marker keeps its row
-    EXPECT_EQ(model.sColor, rgb(255, 0, 5));       // ... and picks from the new scale
-    EXPECT_EQ(at(model.GradBmp, 0, 168), 0xFF0004u); // the scale was rebuilt
+    EXPECT_TRUE(model.fieldPressed(254, 0));
+    EXPECT_TRUE(model.fieldDragging);
+    EXPECT_EQ(model.currentHue, 359);
+    EXPECT_EQ(model.currentSaturation, 1.0);
+    EXPECT_EQ(model.scaleBase, rgb(255, 0, 4));
+    EXPECT_EQ(model.markerRow, 167);               // the marker keeps its row
+    EXPECT_EQ(model.currentColour, rgb(255, 0, 5));       // ... and picks from the new scale
+    EXPECT_EQ(at(model.scaleImage, 0, 168), 0xFF0004u); // the scale was rebuilt
     EXPECT_EQ(out.hue, 359.0);
     EXPECT_EQ(out.sat, 100.0);
-    EXPECT_NEAR(*out.bri, (1 - 40.0 / 127) * 100, 1e-9);
+    EXPECT_NEAR(*out.bri, 68.503937007874, 1e-9);
     EXPECT_EQ(out.red, 255);
     EXPECT_EQ(out.blue, 5);
     EXPECT_EQ(out.hex, "FF0005");
     EXPECT_EQ(out.decimal, "327935");
     EXPECT_EQ(out.selected, std::vector<ColourValue>{rgb(255, 0, 5)});
-    EXPECT_EQ(model.CursorPoint, (Point{254, 0}));
-    EXPECT_EQ(out.exitPanels, 1);
+    EXPECT_EQ(model.cursorPoint, (Point{254, 0}));
+    EXPECT_EQ(out.staleSelectionChecks, 1);
     EXPECT_EQ(out.writesOutsideUpdating, 0);
-    EXPECT_FALSE(model.Updating);
+    EXPECT_FALSE(model.updating);
 }
 
 TEST_F(ModelTest, fieldPressWithTheMarkerInTheUpperHalfShowsFullBrightness)
 {
     shownWith(White); // marker on row 0
-    model.ColorPanelMouseDown(85, 0);
+    model.fieldPressed(85, 0);
     EXPECT_EQ(out.bri, 100.0);
-    EXPECT_EQ(model.sColor, White); // the top row is white whatever the hue
+    EXPECT_EQ(model.currentColour, White); // the top row is white whatever the hue
 }
 
 TEST_F(ModelTest, fieldDragSkipsRepeatsAndStaysOnTheField)
 {
     shownWith(Red);
-    EXPECT_FALSE(model.ColorPanelMouseMove(10, 10)); // no press, no drag
-    model.ColorPanelMouseDown(100, 50);
+    EXPECT_FALSE(model.fieldDragged(10, 10)); // no press, no drag
+    model.fieldPressed(100, 50);
     out.clear();
-    EXPECT_FALSE(model.ColorPanelMouseMove(100, 50)); // the pressed point again
+    EXPECT_FALSE(model.fieldDragged(100, 50)); // the pressed point again
     EXPECT_FALSE(out.hue.has_value());
-    EXPECT_TRUE(model.ColorPanelMouseMove(120, 50));
-    EXPECT_FALSE(model.ColorPanelMouseMove(120, 50));
+    EXPECT_TRUE(model.fieldDragged(120, 50));
+    EXPECT_FALSE(model.fieldDragged(120, 50));
     // Outside the field the point is kept on its edge, where confinement
     // keeps the pointer.
-    EXPECT_TRUE(model.ColorPanelMouseMove(-30, 400));
-    EXPECT_EQ(model.CurHue, 0);
-    EXPECT_EQ(model.CurSat, 1.0 - 254.0 / 255);
-    EXPECT_EQ(model.CursorPoint, (Point{0, 254}));
-    EXPECT_FALSE(model.ColorPanelMouseMove(-5, 300)); // the same edge point
-    EXPECT_TRUE(model.ColorPanelMouseMove(999, -1));
-    EXPECT_EQ(model.CurHue, 358);
-    EXPECT_EQ(model.CurSat, 1.0);
-    model.ColorPanelMouseUp();
-    EXPECT_FALSE(model.FieldDrag);
-    EXPECT_FALSE(model.ColorPanelMouseMove(50, 50));
+    EXPECT_TRUE(model.fieldDragged(-30, 400));
+    EXPECT_EQ(model.currentHue, 0);
+    EXPECT_NEAR(model.currentSaturation, 0.003921568627451, 1e-12); // row 254 of 255
+    EXPECT_EQ(model.cursorPoint, (Point{0, 254}));
+    EXPECT_FALSE(model.fieldDragged(-5, 300)); // the same edge point
+    EXPECT_TRUE(model.fieldDragged(999, -1));
+    EXPECT_EQ(model.currentHue, 358);
+    EXPECT_EQ(model.currentSaturation, 1.0);
+    model.fieldReleased();
+    EXPECT_FALSE(model.fieldDragging);
+    EXPECT_FALSE(model.fieldDragged(50, 50));
 }
 
 // ---- The scale ------------------------------------------------------------
@@ -504,68 +509,68 @@ TEST_F(ModelTest, fieldDragSkipsRepeatsAndStaysOnTheField)
 TEST_F(ModelTest, scalePressInTheUpperHalfSetsSaturationOnly)
 {
     shownWith(Red);
-    EXPECT_TRUE(model.GradPanelMouseDown(60));
-    EXPECT_TRUE(model.ScaleDrag);
-    EXPECT_FALSE(model.FromScale);
-    EXPECT_EQ(model.sColor, rgb(255, 164, 164));
+    EXPECT_TRUE(model.scalePressed(60));
+    EXPECT_TRUE(model.scaleDragging);
+    EXPECT_FALSE(model.takingFromScale);
+    EXPECT_EQ(model.currentColour, rgb(255, 164, 164));
     EXPECT_EQ(out.hue, 0.0);
-    EXPECT_NEAR(*out.sat, 61 * 200.0 / 255, 1e-9);
+    EXPECT_NEAR(*out.sat, 47.843137254902, 1e-9);
     EXPECT_FALSE(out.bri.has_value());
     EXPECT_EQ(out.green, 164);
     EXPECT_EQ(out.hex, "FFA4A4");
     // Taken from the scale: hue, saturation, base and cursor stay.
-    EXPECT_EQ(model.CurHue, 0);
-    EXPECT_EQ(model.CurSat, 1.0);
-    EXPECT_EQ(model.ScaleBase, Red);
-    EXPECT_EQ(model.CursorPoint, (Point{0, 0}));
+    EXPECT_EQ(model.currentHue, 0);
+    EXPECT_EQ(model.currentSaturation, 1.0);
+    EXPECT_EQ(model.scaleBase, Red);
+    EXPECT_EQ(model.cursorPoint, (Point{0, 0}));
     // The marker goes to the first row that shows the colour.
-    EXPECT_EQ(model.MarkerRow, 58);
+    EXPECT_EQ(model.markerRow, 58);
 }
 
 TEST_F(ModelTest, scalePressInTheLowerHalfSetsBrightnessOnly)
 {
     shownWith(Red);
-    model.GradPanelMouseDown(200);
-    EXPECT_NEAR(*out.bri, (1 - 73.0 / 127) * 100, 1e-9);
+    model.scalePressed(200);
+    EXPECT_NEAR(*out.bri, 42.519685039370, 1e-9);
     EXPECT_FALSE(out.sat.has_value());
-    EXPECT_EQ(model.sColor, model.GradToColor(200));
-    EXPECT_EQ(model.ScaleBase, Red);
+    EXPECT_EQ(hexText(model.currentColour), "A20000");
+    EXPECT_EQ(model.scaleBase, Red);
 }
 
 TEST_F(ModelTest, scaleDragAboveGivesWhiteBelowBlack)
 {
     shownWith(Red);
-    model.GradPanelMouseDown(100);
-    EXPECT_TRUE(model.GradPanelMouseMove(-10));
-    EXPECT_EQ(model.sColor, White);
-    EXPECT_EQ(model.MarkerRow, 0);
-    EXPECT_NEAR(*out.sat, 1 * 200.0 / 255, 1e-9); // from row 0, the clamped row
+    model.scalePressed(100);
+    EXPECT_TRUE(model.scaleDragged(-10));
+    EXPECT_EQ(model.currentColour, White);
+    EXPECT_EQ(model.markerRow, 0);
+    EXPECT_NEAR(*out.sat, 0.784313725490, 1e-9); // from row 0, the clamped row
     out.clear();
-    EXPECT_TRUE(model.GradPanelMouseMove(400));
-    EXPECT_EQ(model.sColor, Black);
+    EXPECT_TRUE(model.scaleDragged(400));
+    EXPECT_EQ(model.currentColour, Black);
     EXPECT_LT(*out.bri, 0.0); // from row 255: below 0, which the field clamps
-    EXPECT_EQ(model.MarkerRow, 253);
-    EXPECT_EQ(model.ScaleBase, Red);
-    EXPECT_EQ(model.CurHue, 0);
+    EXPECT_EQ(model.markerRow, 253);
+    EXPECT_EQ(model.scaleBase, Red);
+    EXPECT_EQ(model.currentHue, 0);
 }
 
 TEST_F(ModelTest, scaleDragSkipsRepeatsAndEndsWithTheRelease)
 {
     shownWith(Red);
-    EXPECT_FALSE(model.GradPanelMouseMove(10)); // no press, no drag
-    model.GradPanelMouseDown(100);
-    EXPECT_FALSE(model.GradPanelMouseMove(100)); // the pressed row again
-    EXPECT_TRUE(model.GradPanelMouseMove(50));
+    EXPECT_FALSE(model.scaleDragged(10)); // no press, no drag
+    model.scalePressed(100);
+    EXPECT_FALSE(model.scaleDragged(100)); // the pressed row again
+    EXPECT_TRUE(model.scaleDragged(50));
     out.clear();
-    EXPECT_FALSE(model.GradPanelMouseMove(50));
+    EXPECT_FALSE(model.scaleDragged(50));
     EXPECT_FALSE(out.hex.has_value());
-    model.GradPanelMouseUp();
-    EXPECT_FALSE(model.ScaleDrag);
-    EXPECT_FALSE(model.GradPanelMouseMove(60));
+    model.scaleReleased();
+    EXPECT_FALSE(model.scaleDragging);
+    EXPECT_FALSE(model.scaleDragged(60));
     // A new drag to where the last one ended is a move like any other.
-    model.GradPanelMouseDown(10);
-    EXPECT_TRUE(model.GradPanelMouseMove(50));
-    EXPECT_EQ(model.sColor, model.GradToColor(50));
+    model.scalePressed(10);
+    EXPECT_TRUE(model.scaleDragged(50));
+    EXPECT_EQ(hexText(model.currentColour), "FFB2B2");
 }
 
 TEST_F(ModelTest, surfacesHearAboutTheirChanges)
@@ -574,18 +579,18 @@ TEST_F(ModelTest, surfacesHearAboutTheirChanges)
     model.onScaleChanged = [&] { ++scale; };
     model.onMarkerChanged = [&] { ++marker; };
     model.onCursorChanged = [&] { ++cursor; };
-    model.Show(Red);
+    model.open(Red);
     EXPECT_GE(scale, 1);
     EXPECT_GE(marker, 1);
     EXPECT_GE(cursor, 1);
     scale = marker = cursor = 0;
-    model.GradPanelMouseDown(60);
+    model.scalePressed(60);
     EXPECT_GE(scale, 1);
     EXPECT_GE(marker, 1);
     EXPECT_EQ(cursor, 0); // the cursor stays where it was
-    model.GradPanelMouseUp();
+    model.scaleReleased();
     scale = marker = cursor = 0;
-    model.ColorPanelMouseDown(10, 10);
+    model.fieldPressed(10, 10);
     EXPECT_GE(scale, 1);
     EXPECT_GE(cursor, 1);
 }

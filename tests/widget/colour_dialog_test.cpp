@@ -8,10 +8,12 @@
 #include <QTimer>
 #include <functional>
 
-#include "colourdialog/color_dialog.h"
-#include "colourdialog/color_dialog_form.h"
+#include "colourdialog/colour_chooser.h"
+#include "colourdialog/colour_dialog.h"
 #include "colourdialog/colour_entry.h"
-#include "colourdialog/pipette.h"
+#include "colourdialog/colour_select_button.h"
+#include "colourdialog/pipette_window.h"
+#include "colourdialog/track_popup.h"
 #include "main_window_fixture.h"
 
 using namespace tintora;
@@ -29,38 +31,38 @@ void whenModal(std::function<void()> body) { QTimer::singleShot(0, qApp, std::mo
 struct DialogFixture : MainWindowFixture {
     DialogFixture()
     {
-        SessionAddColors = initialAdditionalColours();
+        sessionCustomColours = initialCustomColours();
         form->probeTimer->stop();
     }
     ~DialogFixture()
     {
         form->probeTimer->stop();
-        SessionAddColors = initialAdditionalColours();
+        sessionCustomColours = initialCustomColours();
     }
 
     // A colour-select button of its own, hidden on the main window.
-    TsColorSelect* m_select = new TsColorSelect(form, fake.platform);
-    TsColorSelect& select() { return *m_select; }
+    ColourSelectButton* m_select = new ColourSelectButton(fake.platform, form);
+    ColourSelectButton& select() { return *m_select; }
 
     // Opens the dialog through the select button on colour and runs body in
     // it; body closes it. Returns whether it was confirmed. A dialog that
     // body left open fails the test and is cancelled.
-    bool open(ColourValue colour, const std::function<void(TsColorDialogForm&)>& body)
+    bool open(ColourValue colour, const std::function<void(ColourDialog&)>& body)
     {
-        select().setColorValue(colour);
+        select().setColour(colour);
         bool confirmed = false;
-        const auto c = QObject::connect(&select(), &TsColorSelect::OnChange, [&] { confirmed = true; });
-        runModal([&] { select().Click(); }, body);
+        const auto c = QObject::connect(&select(), &ColourSelectButton::colourChosen, [&] { confirmed = true; });
+        runModal([&] { select().chooseColour(); }, body);
         QObject::disconnect(c);
         return confirmed;
     }
 
     // Runs start, which opens the dialog, with body inside the dialog.
-    static void runModal(const std::function<void()>& start, const std::function<void(TsColorDialogForm&)>& body)
+    static void runModal(const std::function<void()>& start, const std::function<void(ColourDialog&)>& body)
     {
         bool ran = false;
         whenModal([&] {
-            auto* dialog = qobject_cast<TsColorDialogForm*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<ColourDialog*>(QApplication::activeModalWidget());
             if (!dialog) {
                 ADD_FAILURE() << "no colour dialog";
                 return;
@@ -70,8 +72,8 @@ struct DialogFixture : MainWindowFixture {
             body(*dialog);
             if (dialog->isVisible()) {
                 ADD_FAILURE() << "the dialog is still open";
-                for (TsTrackEdit* f : {dialog->sHEdit, dialog->sSEdit, dialog->sVEdit, dialog->sREdit,
-                                       dialog->sGEdit, dialog->sBEdit})
+                for (TrackEdit* f : {dialog->hueField, dialog->saturationField, dialog->brightnessField, dialog->redField,
+                                       dialog->greenField, dialog->blueField})
                     f->closeSlider();
                 QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
             }
@@ -89,18 +91,18 @@ void typeInto(QLineEdit* field, const QString& text)
     QTest::keyClicks(field, text);
 }
 
-QPoint cellCentre(const TsColorsPanel* palette, int index)
+QPoint cellCentre(const PaletteGrid* palette, int index)
 {
-    const Rect r = palette->Layout.cellRect(index);
+    const Rect r = palette->cellLayout.cellRect(index);
     return {r.x + r.width / 2, r.y + r.height / 2};
 }
 
-void clickCell(TsColorsPanel* palette, int index) { QTest::mouseClick(palette, Qt::LeftButton, {}, cellCentre(palette, index)); }
+void clickCell(PaletteGrid* palette, int index) { QTest::mouseClick(palette, Qt::LeftButton, {}, cellCentre(palette, index)); }
 
-std::vector<QString> readouts(const TsColorDialogForm& d)
+std::vector<QString> readouts(const ColourDialog& d)
 {
-    return {d.sEditHex->text(), d.sEditDecimal->text(), d.sREdit->text(), d.sGEdit->text(),
-            d.sBEdit->text(),   d.sHEdit->text(),       d.sSEdit->text(), d.sVEdit->text()};
+    return {d.hexField->text(), d.decimalField->text(), d.redField->text(), d.greenField->text(),
+            d.blueField->text(),   d.hueField->text(),       d.saturationField->text(), d.brightnessField->text()};
 }
 
 } // namespace
@@ -108,11 +110,11 @@ std::vector<QString> readouts(const TsColorDialogForm& d)
 TEST(ColourDialog, opensOnPureRedWithEveryReadoutAndTheWindowAsLaidOut)
 {
     DialogFixture p;
-    p.open(Red, [](TsColorDialogForm& d) {
+    p.open(Red, [](ColourDialog& d) {
         EXPECT_EQ(readouts(d), (std::vector<QString>{"FF0000", "255", "255", "0", "0", "0", "100", "100"}));
-        EXPECT_EQ(d.SelectedPanel->colour(), Red);
-        EXPECT_EQ(d.OldPanel->colour(), Red);
-        EXPECT_EQ(d.model.sColor, Red);
+        EXPECT_EQ(d.newColourSwatch->colour(), Red);
+        EXPECT_EQ(d.oldColourSwatch->colour(), Red);
+        EXPECT_EQ(d.model.currentColour, Red);
 
         EXPECT_EQ(d.windowTitle(), "Цвет");
         EXPECT_EQ(d.size(), QSize(584, 388));
@@ -122,45 +124,45 @@ TEST(ColourDialog, opensOnPureRedWithEveryReadoutAndTheWindowAsLaidOut)
         EXPECT_TRUE(d.windowFlags() & Qt::WindowSystemMenuHint);
         // Centred in the work area, 1920 x 1040.
         EXPECT_EQ(d.pos(), QPoint((1920 - 584) / 2, (1040 - 388) / 2));
-        EXPECT_EQ(QApplication::focusWidget(), d.sBitBtn1);
-        EXPECT_TRUE(d.sBitBtn1->isDefault());
-        EXPECT_FALSE(d.sBitBtn4->isEnabled());
-        EXPECT_TRUE(d.sBitBtn5->isHidden());
+        EXPECT_EQ(QApplication::focusWidget(), d.okButton);
+        EXPECT_TRUE(d.okButton->isDefault());
+        EXPECT_FALSE(d.defineColoursButton->isEnabled());
+        EXPECT_TRUE(d.helpButton->isHidden());
 
         const struct {
             QWidget* control;
             QRect place;
         } places[] = {
-            {d.MainPal, {10, 13, 249, 142}},      {d.AddPal, {10, 173, 249, 108}},
-            {d.sEditDecimal, {81, 288, 66, 21}},  {d.sEditHex, {193, 288, 58, 21}},
-            {d.sSpeedButton1, {17, 319, 72, 25}}, {d.sBitBtn4, {94, 319, 157, 25}},
-            {d.sBitBtn5, {17, 350, 72, 25}},      {d.sBitBtn1, {94, 350, 73, 25}},
-            {d.sBitBtn2, {172, 350, 79, 25}},     {d.ColorPanel, {275, 13, 255, 255}},
-            {d.GradPanel, {543, 13, 20, 255}},    {d.Panel1, {275, 276, 126, 65}},
-            {d.SelectedPanel, {1, 1, 63, 63}},    {d.OldPanel, {64, 1, 61, 63}},
-            {d.sBitBtn3, {275, 350, 126, 25}},    {d.sHEdit, {430, 276, 30, 21}},
-            {d.sSEdit, {430, 303, 30, 21}},       {d.sVEdit, {430, 330, 30, 21}},
-            {d.sREdit, {533, 276, 30, 21}},       {d.sGEdit, {533, 303, 30, 21}},
-            {d.sBEdit, {533, 330, 30, 21}},
+            {d.mainPalette, {10, 13, 249, 142}},      {d.customPalette, {10, 173, 249, 108}},
+            {d.decimalField, {81, 288, 66, 21}},  {d.hexField, {193, 288, 58, 21}},
+            {d.pipetteButton, {17, 319, 72, 25}}, {d.defineColoursButton, {94, 319, 157, 25}},
+            {d.helpButton, {17, 350, 72, 25}},      {d.okButton, {94, 350, 73, 25}},
+            {d.cancelButton, {172, 350, 79, 25}},     {d.colourField, {275, 13, 255, 255}},
+            {d.brightnessScale, {543, 13, 20, 255}},    {d.swatchFrame, {275, 276, 126, 65}},
+            {d.newColourSwatch, {1, 1, 63, 63}},    {d.oldColourSwatch, {64, 1, 61, 63}},
+            {d.addButton, {275, 350, 126, 25}},    {d.hueField, {430, 276, 30, 21}},
+            {d.saturationField, {430, 303, 30, 21}},       {d.brightnessField, {430, 330, 30, 21}},
+            {d.redField, {533, 276, 30, 21}},       {d.greenField, {533, 303, 30, 21}},
+            {d.blueField, {533, 330, 30, 21}},
         };
         for (const auto& c : places) EXPECT_EQ(c.control->geometry(), c.place) << c.control->metaObject()->className();
-        EXPECT_EQ(d.sLabel2->pos(), QPoint(21, 160));
-        EXPECT_EQ(d.sHUnitLabel->pos(), QPoint(465, 274));
-        EXPECT_EQ(d.sSUnitLabel->pos(), QPoint(465, 306));
-        EXPECT_EQ(d.sVUnitLabel->pos(), QPoint(465, 333));
+        EXPECT_EQ(d.customPaletteLabel->pos(), QPoint(21, 160));
+        EXPECT_EQ(d.hueUnitLabel->pos(), QPoint(465, 274));
+        EXPECT_EQ(d.saturationUnitLabel->pos(), QPoint(465, 306));
+        EXPECT_EQ(d.brightnessUnitLabel->pos(), QPoint(465, 333));
 
         const struct {
             QWidget* control;
             QString caption;
         } captions[] = {
-            {d.sLabel2, "Дополнительный набор цветов :"}, {d.sEditHexLabel, "Hex - "},
-            {d.sEditDecimalLabel, "Десятичное - "},      {d.sREditLabel, "Красный :"},
-            {d.sGEditLabel, "Зеленый :"},                 {d.sBEditLabel, "Синий :"},
-            {d.sHEditLabel, "H:"},                        {d.sSEditLabel, "S:"},
-            {d.sVEditLabel, "B:"},                        {d.sHUnitLabel, "o"},
-            {d.sBitBtn1, "OK"},                           {d.sBitBtn2, "Отмена"},
-            {d.sBitBtn3, "Добавить в свой набор"},        {d.sBitBtn4, "Определить цвета"},
-            {d.sBitBtn5, "&Помощь"},
+            {d.customPaletteLabel, "Дополнительный набор цветов :"}, {d.hexLabel, "Hex - "},
+            {d.decimalLabel, "Десятичное - "},      {d.redLabel, "Красный :"},
+            {d.greenLabel, "Зеленый :"},                 {d.blueLabel, "Синий :"},
+            {d.hueLabel, "H:"},                        {d.saturationLabel, "S:"},
+            {d.brightnessLabel, "B:"},                        {d.hueUnitLabel, "o"},
+            {d.okButton, "OK"},                           {d.cancelButton, "Отмена"},
+            {d.addButton, "Добавить в свой набор"},        {d.defineColoursButton, "Определить цвета"},
+            {d.helpButton, "&Помощь"},
         };
         for (const auto& c : captions) {
             const QString shown = c.control->property("text").toString();
@@ -173,113 +175,113 @@ TEST(ColourDialog, opensOnPureRedWithEveryReadoutAndTheWindowAsLaidOut)
         }
 
         // The tab order from the hexadecimal field on.
-        QWidget* expected[] = {d.sEditHex, d.sEditDecimal, d.sHEdit,  d.sSEdit,  d.sVEdit,   d.sREdit,
-                               d.sGEdit,   d.sBEdit,       d.sBitBtn1, d.sBitBtn2, d.sBitBtn3, d.MainPal,
-                               d.AddPal,   d.ColorPanel,   d.GradPanel};
+        QWidget* expected[] = {d.hexField, d.decimalField, d.hueField,  d.saturationField,  d.brightnessField,   d.redField,
+                               d.greenField,   d.blueField,       d.okButton, d.cancelButton, d.addButton, d.mainPalette,
+                               d.customPalette,   d.colourField,   d.brightnessScale};
         for (std::size_t i = 1; i < std::size(expected); ++i) {
             QWidget* next = expected[i - 1]->nextInFocusChain();
             while (next && !(next->isVisibleTo(&d) && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus)))
                 next = next->nextInFocusChain();
             EXPECT_EQ(next, expected[i]) << "after tab stop " << i - 1;
         }
-        d.sBitBtn2->click();
+        d.cancelButton->click();
     });
 }
 
 TEST(ColourDialog, typedColoursApplyFromEveryPath)
 {
     DialogFixture p;
-    p.open(Red, [](TsColorDialogForm& d) {
+    p.open(Red, [](ColourDialog& d) {
         // Hexadecimal: two characters give black, six give blue.
-        typeInto(d.sEditHex, "00");
-        EXPECT_EQ(d.sEditHex->displayText(), "00____");
-        EXPECT_EQ(d.model.sColor, 0u);
-        QTest::keyClicks(d.sEditHex, "00ff");
-        EXPECT_EQ(d.sEditHex->displayText(), "0000FF");
-        EXPECT_EQ(d.model.sColor, Blue);
-        EXPECT_EQ(d.sEditDecimal->text(), "16711680");
+        typeInto(d.hexField, "00");
+        EXPECT_EQ(d.hexField->displayText(), "00____");
+        EXPECT_EQ(d.model.currentColour, 0u);
+        QTest::keyClicks(d.hexField, "00ff");
+        EXPECT_EQ(d.hexField->displayText(), "0000FF");
+        EXPECT_EQ(d.model.currentColour, Blue);
+        EXPECT_EQ(d.decimalField->text(), "16711680");
         EXPECT_EQ(readouts(d), (std::vector<QString>{"0000FF", "16711680", "0", "0", "255", "240", "100", "100"}));
-        EXPECT_EQ(d.SelectedPanel->colour(), Blue);
-        EXPECT_EQ(d.OldPanel->colour(), Red); // the old colour never changes
+        EXPECT_EQ(d.newColourSwatch->colour(), Blue);
+        EXPECT_EQ(d.oldColourSwatch->colour(), Red); // the old colour never changes
 
         // Decimal: the value is the colour value, red in the low byte.
-        typeInto(d.sEditDecimal, "255");
-        EXPECT_EQ(d.model.sColor, Red);
-        EXPECT_EQ(d.sEditHex->text(), "FF0000");
-        typeInto(d.sEditDecimal, "4294967295"); // beyond 24 bits: the low ones
-        EXPECT_EQ(d.model.sColor, White);
-        d.sREdit->setFocus(); // leaving shows the colour value the number gave
-        EXPECT_EQ(d.sEditDecimal->text(), "16777215");
+        typeInto(d.decimalField, "255");
+        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.hexField->text(), "FF0000");
+        typeInto(d.decimalField, "4294967295"); // beyond 24 bits: the low ones
+        EXPECT_EQ(d.model.currentColour, White);
+        d.redField->setFocus(); // leaving shows the colour value the number gave
+        EXPECT_EQ(d.decimalField->text(), "16777215");
 
         // R, G, B: clamped, text kept as typed until the focus leaves.
-        typeInto(d.sREdit, "0");
-        typeInto(d.sGEdit, "0");
-        typeInto(d.sBEdit, "0");
-        typeInto(d.sREdit, "300");
-        EXPECT_EQ(d.model.sColor, Red);
-        EXPECT_EQ(d.sREdit->text(), "300");
-        d.sGEdit->setFocus();
-        EXPECT_EQ(d.sREdit->text(), "255");
-        typeInto(d.sGEdit, "abc"); // not a number: 0
-        EXPECT_EQ(d.model.sColor, Red);
+        typeInto(d.redField, "0");
+        typeInto(d.greenField, "0");
+        typeInto(d.blueField, "0");
+        typeInto(d.redField, "300");
+        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.redField->text(), "300");
+        d.greenField->setFocus();
+        EXPECT_EQ(d.redField->text(), "255");
+        typeInto(d.greenField, "abc"); // not a number: 0
+        EXPECT_EQ(d.model.currentColour, Red);
 
         // H, S, B: hue 120 at full saturation and brightness is green.
-        typeInto(d.sHEdit, "120");
-        EXPECT_EQ(d.model.sColor, Green);
-        EXPECT_EQ(d.sEditHex->text(), "00FF00");
-        EXPECT_EQ(d.sREdit->text(), "0");
-        EXPECT_EQ(d.sGEdit->text(), "255");
-        typeInto(d.sVEdit, "50");
-        EXPECT_EQ(d.model.sColor, 0x008000u);
+        typeInto(d.hueField, "120");
+        EXPECT_EQ(d.model.currentColour, Green);
+        EXPECT_EQ(d.hexField->text(), "00FF00");
+        EXPECT_EQ(d.redField->text(), "0");
+        EXPECT_EQ(d.greenField->text(), "255");
+        typeInto(d.brightnessField, "50");
+        EXPECT_EQ(d.model.currentColour, 0x008000u);
 
         // Up and Down step; so does each full wheel notch.
-        d.sREdit->setFocus();
-        QTest::keyClick(d.sREdit, Qt::Key_Up);
-        EXPECT_EQ(d.sREdit->text(), "1");
-        EXPECT_EQ(d.model.sColor, 0x008001u);
-        QTest::keyClick(d.sREdit, Qt::Key_Down);
-        QTest::keyClick(d.sREdit, Qt::Key_Down); // at the bottom of the range
-        EXPECT_EQ(d.sREdit->text(), "0");
+        d.redField->setFocus();
+        QTest::keyClick(d.redField, Qt::Key_Up);
+        EXPECT_EQ(d.redField->text(), "1");
+        EXPECT_EQ(d.model.currentColour, 0x008001u);
+        QTest::keyClick(d.redField, Qt::Key_Down);
+        QTest::keyClick(d.redField, Qt::Key_Down); // at the bottom of the range
+        EXPECT_EQ(d.redField->text(), "0");
         auto wheel = [&](int delta) {
-            QWheelEvent e(QPointF(5, 5), d.sREdit->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, delta), Qt::NoButton,
+            QWheelEvent e(QPointF(5, 5), d.redField->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(d.sREdit, &e);
+            QApplication::sendEvent(d.redField, &e);
         };
         wheel(240);
-        EXPECT_EQ(d.sREdit->Value(), 2);
+        EXPECT_EQ(d.redField->value(), 2);
         wheel(60);
-        EXPECT_EQ(d.sREdit->Value(), 2); // half a notch: nothing yet
+        EXPECT_EQ(d.redField->value(), 2); // half a notch: nothing yet
         wheel(60);
-        EXPECT_EQ(d.sREdit->Value(), 3);
+        EXPECT_EQ(d.redField->value(), 3);
         wheel(-120);
-        EXPECT_EQ(d.sREdit->Value(), 2);
-        EXPECT_EQ(d.model.sColor, 0x008002u);
-        d.sBitBtn2->click();
+        EXPECT_EQ(d.redField->value(), 2);
+        EXPECT_EQ(d.model.currentColour, 0x008002u);
+        d.cancelButton->click();
     });
 }
 
 TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
 {
     DialogFixture p;
-    p.open(Red, [](TsColorDialogForm& d) {
+    p.open(Red, [](ColourDialog& d) {
         // Only hexadecimal digits get through typing.
-        typeInto(d.sEditHex, "g-1 #z2a");
-        EXPECT_EQ(d.sEditHex->displayText(), "12A___");
-        EXPECT_EQ(d.model.sColor, colourValue(0, 0x01, 0x2A));
-        QTest::keyClick(d.sEditHex, Qt::Key_Backspace); // editing keys work
-        EXPECT_EQ(d.sEditHex->displayText(), "12____");
-        EXPECT_EQ(d.model.sColor, colourValue(0, 0, 0x12));
+        typeInto(d.hexField, "g-1 #z2a");
+        EXPECT_EQ(d.hexField->displayText(), "12A___");
+        EXPECT_EQ(d.model.currentColour, colourValue(0, 0x01, 0x2A));
+        QTest::keyClick(d.hexField, Qt::Key_Backspace); // editing keys work
+        EXPECT_EQ(d.hexField->displayText(), "12____");
+        EXPECT_EQ(d.model.currentColour, colourValue(0, 0, 0x12));
 
         // A paste may bring any letters: read as black.
         QApplication::clipboard()->setText("GG0000");
-        d.sEditHex->selectAll();
-        QTest::keyClick(d.sEditHex, Qt::Key_V, Qt::ControlModifier);
-        EXPECT_EQ(d.sEditHex->displayText(), "GG0000");
-        EXPECT_EQ(d.model.sColor, 0u);
+        d.hexField->selectAll();
+        QTest::keyClick(d.hexField, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(d.hexField->displayText(), "GG0000");
+        EXPECT_EQ(d.model.currentColour, 0u);
 
         // Leaving an incomplete entry: the error box, and the focus stays.
-        typeInto(d.sEditHex, "00");
-        ASSERT_TRUE(d.sEditHex->hasFocus());
+        typeInto(d.hexField, "00");
+        ASSERT_TRUE(d.hexField->hasFocus());
         QStringList boxes;
         // Answers the next error box, whenever it comes.
         std::function<void()> answerBox = [&] {
@@ -293,133 +295,134 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
             });
         };
         answerBox();
-        QTest::keyClick(d.sEditHex, Qt::Key_Tab);
+        QTest::keyClick(d.hexField, Qt::Key_Tab);
         // The dialog is active again once the box has gone.
         ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-        EXPECT_TRUE(d.sEditHex->hasFocus());
+        EXPECT_TRUE(d.hexField->hasFocus());
         answerBox();
-        QTest::mouseClick(d.sBitBtn3, Qt::LeftButton); // the add button
-        QTest::qWait(1); // the refusal follows the press
+        QTest::mouseClick(d.addButton, Qt::LeftButton);
+        // The refusal comes from the event loop after the press.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.size() == 2; })) << "no error box after the press";
         ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
         EXPECT_EQ(boxes, QStringList({"Invalid input value.  Use escape key to abandon changes.",
                                       "Invalid input value.  Use escape key to abandon changes."}));
-        EXPECT_TRUE(d.sEditHex->hasFocus());
-        EXPECT_EQ(d.AddPal->Items()[0], "FFFFFF"); // the press never reached the button
+        EXPECT_TRUE(d.hexField->hasFocus());
+        EXPECT_EQ(d.customPalette->colours()[0], "FFFFFF"); // the press never reached the button
 
         // Completed, it may be left.
-        QTest::keyClicks(d.sEditHex, "8000");
-        QTest::keyClick(d.sEditHex, Qt::Key_Tab);
-        EXPECT_TRUE(d.sEditDecimal->hasFocus());
-        EXPECT_EQ(d.model.sColor, colourValue(0, 0x80, 0));
+        QTest::keyClicks(d.hexField, "8000");
+        QTest::keyClick(d.hexField, Qt::Key_Tab);
+        EXPECT_TRUE(d.decimalField->hasFocus());
+        EXPECT_EQ(d.model.currentColour, colourValue(0, 0x80, 0));
         // Esc abandons everything: the dialog closes as Cancel.
-        QTest::keyClick(d.sEditDecimal, Qt::Key_Escape);
+        QTest::keyClick(d.decimalField, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
     });
-    EXPECT_EQ(p.select().ColorValue(), Red);
+    EXPECT_EQ(p.select().colour(), Red);
 }
 
 TEST(ColourDialog, addButtonFillsTheCellsInOrderThenOverwritesTheLast)
 {
     DialogFixture p;
     ColourStrings added;
-    p.open(Red, [&](TsColorDialogForm& d) {
+    p.open(Red, [&](ColourDialog& d) {
         for (int i = 0; i < 20; ++i) {
-            d.sREdit->setValue(100 + i);
-            added.push_back(d.sEditHex->text().toStdString());
-            d.sBitBtn3->click();
+            d.redField->setValue(100 + i);
+            added.push_back(d.hexField->text().toStdString());
+            d.addButton->click();
         }
-        EXPECT_EQ(d.NextAddSlot, 17);
-        d.sBitBtn2->click();
+        EXPECT_EQ(d.nextCustomSlot, 17);
+        d.cancelButton->click();
     });
     ColourStrings expected(added.begin(), added.begin() + 17);
     expected.push_back(added.back());
-    EXPECT_EQ(SessionAddColors, expected);
+    EXPECT_EQ(sessionCustomColours, expected);
 
     // A new opening starts again at the first cell.
-    p.open(Blue, [](TsColorDialogForm& d) {
-        EXPECT_EQ(d.AddPal->Items()[0], "640000");
-        d.sBitBtn3->click();
-        EXPECT_EQ(d.AddPal->Items()[0], "0000FF");
-        EXPECT_EQ(d.AddPal->Items()[1], "650000");
-        d.sBitBtn2->click();
+    p.open(Blue, [](ColourDialog& d) {
+        EXPECT_EQ(d.customPalette->colours()[0], "640000");
+        d.addButton->click();
+        EXPECT_EQ(d.customPalette->colours()[0], "0000FF");
+        EXPECT_EQ(d.customPalette->colours()[1], "650000");
+        d.cancelButton->click();
     });
 }
 
-TEST(ColourDialog, emptyAdditionalCellIsTheTargetOfTheAddButton)
+TEST(ColourDialog, emptyCustomCellIsTheTargetOfTheAddButton)
 {
     DialogFixture p;
-    SessionAddColors[0] = "FFFFFF";
-    SessionAddColors[1] = "00FF00";
-    p.open(Red, [](TsColorDialogForm& d) {
-        clickCell(d.AddPal, 4);
-        EXPECT_EQ(d.AddPal->ItemIndex(), 4);
-        EXPECT_EQ(d.model.sColor, Red); // an empty cell is not taken
-        d.sBitBtn3->click();
-        EXPECT_EQ(d.AddPal->Items()[4], "FF0000");
-        EXPECT_EQ(d.AddPal->Items()[0], "FFFFFF");
+    sessionCustomColours[0] = "FFFFFF";
+    sessionCustomColours[1] = "00FF00";
+    p.open(Red, [](ColourDialog& d) {
+        clickCell(d.customPalette, 4);
+        EXPECT_EQ(d.customPalette->selectedIndex(), 4);
+        EXPECT_EQ(d.model.currentColour, Red); // an empty cell is not taken
+        d.addButton->click();
+        EXPECT_EQ(d.customPalette->colours()[4], "FF0000");
+        EXPECT_EQ(d.customPalette->colours()[0], "FFFFFF");
 
         // A filled cell is taken, and stays selected while the colour is its.
-        clickCell(d.AddPal, 1);
-        EXPECT_EQ(d.model.sColor, Green);
-        EXPECT_EQ(d.AddPal->ItemIndex(), 1);
+        clickCell(d.customPalette, 1);
+        EXPECT_EQ(d.model.currentColour, Green);
+        EXPECT_EQ(d.customPalette->selectedIndex(), 1);
         // Editing the colour makes that cell the next one the add button fills.
-        d.sBEdit->setValue(64);
-        EXPECT_EQ(d.AddPal->ItemIndex(), -1);
-        EXPECT_EQ(d.NextAddSlot, 1);
-        d.sBitBtn3->click();
-        EXPECT_EQ(d.AddPal->Items()[1], "00FF40");
+        d.blueField->setValue(64);
+        EXPECT_EQ(d.customPalette->selectedIndex(), -1);
+        EXPECT_EQ(d.nextCustomSlot, 1);
+        d.addButton->click();
+        EXPECT_EQ(d.customPalette->colours()[1], "00FF40");
 
         // Clicking beside every cell clears the selection, nothing else.
-        clickCell(d.MainPal, 28);
-        EXPECT_EQ(d.model.sColor, Red);
-        EXPECT_EQ(d.MainPal->ItemIndex(), 28);
-        QTest::mouseClick(d.MainPal, Qt::LeftButton, {}, QPoint(248, 141));
-        EXPECT_EQ(d.MainPal->ItemIndex(), -1);
-        EXPECT_EQ(d.model.sColor, Red);
-        d.sBitBtn2->click();
+        clickCell(d.mainPalette, 28);
+        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.mainPalette->selectedIndex(), 28);
+        QTest::mouseClick(d.mainPalette, Qt::LeftButton, {}, QPoint(248, 141));
+        EXPECT_EQ(d.mainPalette->selectedIndex(), -1);
+        EXPECT_EQ(d.model.currentColour, Red);
+        d.cancelButton->click();
     });
 }
 
-TEST(ColourDialog, additionalColoursAcrossOpeningsOkAndCancel)
+TEST(ColourDialog, customColoursAcrossOpeningsOkAndCancel)
 {
     DialogFixture p;
     // Cancel after edits: the button's colour stays, only the session keeps
-    // the additional colours.
-    EXPECT_FALSE(p.open(Red, [](TsColorDialogForm& d) {
-        d.sGEdit->setValue(255);
-        d.sBitBtn3->click();
-        d.sBitBtn2->click();
+    // the custom colours.
+    EXPECT_FALSE(p.open(Red, [](ColourDialog& d) {
+        d.greenField->setValue(255);
+        d.addButton->click();
+        d.cancelButton->click();
     }));
-    EXPECT_EQ(p.select().ColorValue(), Red);
-    EXPECT_TRUE(p.select().CustomColors.empty());
-    EXPECT_EQ(SessionAddColors[0], "FFFF00");
+    EXPECT_EQ(p.select().colour(), Red);
+    EXPECT_TRUE(p.select().customColours().empty());
+    EXPECT_EQ(sessionCustomColours[0], "FFFF00");
 
     // Before the first OK every opening shows the session; OK gives the
     // button its list.
-    EXPECT_TRUE(p.open(Blue, [](TsColorDialogForm& d) {
-        EXPECT_EQ(d.AddPal->Items()[0], "FFFF00");
-        d.sBitBtn3->click();
-        EXPECT_EQ(d.AddPal->Items()[0], "0000FF");
-        d.sBitBtn1->click();
+    EXPECT_TRUE(p.open(Blue, [](ColourDialog& d) {
+        EXPECT_EQ(d.customPalette->colours()[0], "FFFF00");
+        d.addButton->click();
+        EXPECT_EQ(d.customPalette->colours()[0], "0000FF");
+        d.okButton->click();
     }));
-    EXPECT_EQ(p.select().ColorValue(), Blue);
-    ASSERT_EQ(p.select().CustomColors.size(), 18u);
-    EXPECT_EQ(p.select().CustomColors[0], "0000FF");
+    EXPECT_EQ(p.select().colour(), Blue);
+    ASSERT_EQ(p.select().customColours().size(), 18u);
+    EXPECT_EQ(p.select().customColours()[0], "0000FF");
 
     // A cancelled opening changes the session, not the button's list ...
-    p.open(Green, [](TsColorDialogForm& d) {
-        EXPECT_EQ(d.AddPal->Items()[0], "0000FF");
-        d.sBitBtn3->click();
-        d.sREdit->setValue(10);
+    p.open(Green, [](ColourDialog& d) {
+        EXPECT_EQ(d.customPalette->colours()[0], "0000FF");
+        d.addButton->click();
+        d.redField->setValue(10);
         d.close(); // the title bar's close button: Cancel
     });
-    EXPECT_EQ(p.select().ColorValue(), Green);
-    EXPECT_EQ(p.select().CustomColors[0], "0000FF");
-    EXPECT_EQ(SessionAddColors[0], "00FF00");
+    EXPECT_EQ(p.select().colour(), Green);
+    EXPECT_EQ(p.select().customColours()[0], "0000FF");
+    EXPECT_EQ(sessionCustomColours[0], "00FF00");
     // ... so the next opening shows the list as it was at the OK.
-    p.open(Green, [](TsColorDialogForm& d) {
-        EXPECT_EQ(d.AddPal->Items()[0], "0000FF");
-        d.sBitBtn2->click();
+    p.open(Green, [](ColourDialog& d) {
+        EXPECT_EQ(d.customPalette->colours()[0], "0000FF");
+        d.cancelButton->click();
     });
 }
 
@@ -427,57 +430,57 @@ TEST(ColourDialog, closingPaths)
 {
     DialogFixture p;
     // A double click on a main-palette cell: OK with that cell's colour.
-    EXPECT_TRUE(p.open(Red, [](TsColorDialogForm& d) {
-        QTest::mouseDClick(d.MainPal, Qt::LeftButton, {}, cellCentre(d.MainPal, 8));
-        QTest::mouseRelease(d.MainPal, Qt::LeftButton, {}, cellCentre(d.MainPal, 8));
+    EXPECT_TRUE(p.open(Red, [](ColourDialog& d) {
+        QTest::mouseDClick(d.mainPalette, Qt::LeftButton, {}, cellCentre(d.mainPalette, 8));
+        QTest::mouseRelease(d.mainPalette, Qt::LeftButton, {}, cellCentre(d.mainPalette, 8));
     }));
-    EXPECT_EQ(p.select().ColorValue(), Blue); // "0000FF"
+    EXPECT_EQ(p.select().colour(), Blue); // "0000FF"
 
     // Enter in a field: OK with the typed colour.
-    EXPECT_TRUE(p.open(Red, [](TsColorDialogForm& d) {
-        typeInto(d.sEditHex, "123456");
-        QTest::keyClick(d.sEditHex, Qt::Key_Return);
+    EXPECT_TRUE(p.open(Red, [](ColourDialog& d) {
+        typeInto(d.hexField, "123456");
+        QTest::keyClick(d.hexField, Qt::Key_Return);
     }));
-    EXPECT_EQ(p.select().ColorValue(), colourValue(0x12, 0x34, 0x56));
+    EXPECT_EQ(p.select().colour(), colourValue(0x12, 0x34, 0x56));
 
     // Esc: Cancel.
-    EXPECT_FALSE(p.open(Red, [](TsColorDialogForm& d) {
-        d.sGEdit->setValue(200);
-        QTest::keyClick(d.sGEdit, Qt::Key_Escape);
+    EXPECT_FALSE(p.open(Red, [](ColourDialog& d) {
+        d.greenField->setValue(200);
+        QTest::keyClick(d.greenField, Qt::Key_Escape);
     }));
-    EXPECT_EQ(p.select().ColorValue(), Red);
+    EXPECT_EQ(p.select().colour(), Red);
 }
 
 TEST(ColourDialog, openSliderBlocksClosing)
 {
     DialogFixture p;
-    EXPECT_TRUE(p.open(Red, [](TsColorDialogForm& d) {
-        QTest::mouseDClick(d.sGEdit, Qt::LeftButton);
-        QTest::mouseRelease(d.sGEdit, Qt::LeftButton);
-        ASSERT_TRUE(d.sGEdit->sliderOpen());
-        auto* popup = d.sGEdit->findChild<TTrackPopup*>();
+    EXPECT_TRUE(p.open(Red, [](ColourDialog& d) {
+        QTest::mouseDClick(d.greenField, Qt::LeftButton);
+        QTest::mouseRelease(d.greenField, Qt::LeftButton);
+        ASSERT_TRUE(d.greenField->sliderOpen());
+        auto* popup = d.greenField->findChild<TrackPopup*>();
         ASSERT_NE(popup, nullptr);
         popup->slider->setValue(128);
-        EXPECT_EQ(d.model.sColor, colourValue(255, 128, 0));
+        EXPECT_EQ(d.model.currentColour, colourValue(255, 128, 0));
 
         // OK, Cancel and the title bar are refused while the slider is open.
-        d.sBitBtn1->click();
-        d.sBitBtn2->click();
+        d.okButton->click();
+        d.cancelButton->click();
         d.close();
         EXPECT_TRUE(d.isVisible());
 
         // Esc closes the slider only; then OK closes the dialog.
         QTest::keyClick(popup->slider, Qt::Key_Escape);
-        EXPECT_FALSE(d.sGEdit->sliderOpen());
+        EXPECT_FALSE(d.greenField->sliderOpen());
         EXPECT_TRUE(d.isVisible());
         // Alt+Down opens it too; a plain Down steps.
-        QTest::keyClick(d.sGEdit, Qt::Key_Down, Qt::AltModifier);
-        EXPECT_TRUE(d.sGEdit->sliderOpen());
-        d.sGEdit->closeSlider();
-        EXPECT_FALSE(d.sGEdit->sliderOpen());
-        d.sBitBtn1->click();
+        QTest::keyClick(d.greenField, Qt::Key_Down, Qt::AltModifier);
+        EXPECT_TRUE(d.greenField->sliderOpen());
+        d.greenField->closeSlider();
+        EXPECT_FALSE(d.greenField->sliderOpen());
+        d.okButton->click();
     }));
-    EXPECT_EQ(p.select().ColorValue(), colourValue(255, 128, 0));
+    EXPECT_EQ(p.select().colour(), colourValue(255, 128, 0));
 }
 
 TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
@@ -490,38 +493,38 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
     p.fake.screen.pixels[{tip.x(), tip.y()}] = Green;
     p.fake.screen.pixels[{hotSpot.x(), hotSpot.y()}] = Red;
 
-    auto pickWith = [&](const std::function<void(TPickForm&)>& inPicker) {
-        return [&, inPicker](TsColorDialogForm& d) {
+    auto pickWith = [&](const std::function<void(PipetteWindow&)>& inPicker) {
+        return [&, inPicker](ColourDialog& d) {
             bool picked = false;
             whenModal([&] {
-                auto* picker = qobject_cast<TPickForm*>(QApplication::activeModalWidget());
+                auto* picker = qobject_cast<PipetteWindow*>(QApplication::activeModalWidget());
                 if (!picker) return;
                 picked = true;
                 EXPECT_TRUE(picker->windowFlags() & Qt::FramelessWindowHint);
                 EXPECT_EQ(picker->cursor().hotSpot(), QPoint(8, 23));
                 EXPECT_EQ(picker->cursor().pixmap().toImage().pixel(9, 21), qRgb(0, 0, 0));
                 // The swatch where the new-colour swatch is on the screen.
-                EXPECT_EQ(picker->PickPanel->mapToGlobal(QPoint(0, 0)), d.SelectedPanel->mapToGlobal(QPoint(0, 0)));
-                EXPECT_EQ(picker->PickPanel->size(), d.SelectedPanel->size());
+                EXPECT_EQ(picker->swatch->mapToGlobal(QPoint(0, 0)), d.newColourSwatch->mapToGlobal(QPoint(0, 0)));
+                EXPECT_EQ(picker->swatch->size(), d.newColourSwatch->size());
                 inPicker(*picker);
             });
-            d.sSpeedButton1->click();
+            d.pipetteButton->click();
             EXPECT_TRUE(picked);
-            EXPECT_EQ(d.model.sColor, d.SelectedPanel->colour());
-            d.sBitBtn1->click();
+            EXPECT_EQ(d.model.currentColour, d.newColourSwatch->colour());
+            d.okButton->click();
         };
     };
     // Esc: no change.
-    EXPECT_TRUE(p.open(Blue, pickWith([&](TPickForm& picker) { QTest::keyClick(&picker, Qt::Key_Escape); })));
-    EXPECT_EQ(p.select().ColorValue(), Blue);
+    EXPECT_TRUE(p.open(Blue, pickWith([&](PipetteWindow& picker) { QTest::keyClick(&picker, Qt::Key_Escape); })));
+    EXPECT_EQ(p.select().colour(), Blue);
 
-    EXPECT_TRUE(p.open(Blue, pickWith([&](TPickForm& picker) {
+    EXPECT_TRUE(p.open(Blue, pickWith([&](PipetteWindow& picker) {
         QTest::mouseMove(&picker, hotSpot);
-        EXPECT_EQ(picker.PickPanel->palette().color(QPalette::Window), QColor(0, 255, 0));
+        EXPECT_EQ(picker.swatch->palette().color(QPalette::Window), QColor(0, 255, 0));
         QTest::mousePress(&picker, Qt::RightButton, {}, hotSpot);
         QTest::mouseRelease(&picker, Qt::RightButton, {}, hotSpot);
     })));
-    EXPECT_EQ(p.select().ColorValue(), Green);
+    EXPECT_EQ(p.select().colour(), Green);
 }
 
 // Inspecting a frozen colour from the main window.
@@ -561,12 +564,12 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
         if (c.key) p.form->keyDown(*c.key);
         ColourValue opened = 0;
         p.runModal([&] { QTest::mouseClick(p.form->swatch, Qt::LeftButton); },
-                   [&](TsColorDialogForm& d) {
-                       opened = d.OldPanel->colour();
+                   [&](ColourDialog& d) {
+                       opened = d.oldColourSwatch->colour();
                        EXPECT_EQ(p.fake.pointer.confinement, std::nullopt);
                        EXPECT_EQ(p.fake.pointer.currentSpeed, UserSpeed);
-                       d.sBEdit->setValue(255);
-                       (c.ok ? d.sBitBtn1 : d.sBitBtn2)->click();
+                       d.blueField->setValue(255);
+                       (c.ok ? d.okButton : d.cancelButton)->click();
                    });
         EXPECT_EQ(opened, c.opensOn);
         EXPECT_TRUE(p.form->probing());

@@ -26,19 +26,19 @@ struct Surfaces : testing::Test {
     NoReadouts readouts;
     QWidget host;
     ColourModel model{readouts};
-    TColourField* field;
-    TBrightnessScale* scale;
+    ColourField* field;
+    BrightnessScale* scale;
 
     Surfaces()
     {
         host.setFixedSize(584, 388);
-        field = new TColourField(&host, model, pointer);
+        field = new ColourField(&host, model, pointer);
         field->move(275, 13);
-        scale = new TBrightnessScale(&host, model, pointer);
+        scale = new BrightnessScale(&host, model, pointer);
         scale->move(543, 13);
         host.move(100, 50);
         host.show();
-        model.Show(Red);
+        model.open(Red);
     }
 
     static void send(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
@@ -68,12 +68,12 @@ int blackPixelsAround(const QImage& img, Point c)
 
 TEST_F(Surfaces, fieldPressConfinesThePointerThroughThePlatform)
 {
-    QSignalSpy changed(field, &TColourField::colourChanged);
+    QSignalSpy changed(field, &ColourField::colourChanged);
     press(field, {254, 0}, Qt::RightButton); // any button
-    EXPECT_EQ(model.CurHue, 359);
-    EXPECT_TRUE(model.FieldDrag);
+    EXPECT_EQ(model.currentHue, 359);
+    EXPECT_TRUE(model.fieldDragging);
     ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.at(0).at(0).toUInt(), model.sColor);
+    EXPECT_EQ(changed.at(0).at(0).toUInt(), model.currentColour);
     EXPECT_EQ(host.focusWidget(), field);
     ASSERT_TRUE(pointer.confinement.has_value());
     EXPECT_EQ(*pointer.confinement, fieldOnScreen());
@@ -81,16 +81,16 @@ TEST_F(Surfaces, fieldPressConfinesThePointerThroughThePlatform)
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr); // no grab of the pointer by Qt
 
     release(field, {254, 0});
-    EXPECT_FALSE(model.FieldDrag);
+    EXPECT_FALSE(model.fieldDragging);
     EXPECT_EQ(pointer.confinements, (std::vector<std::optional<Rect>>{fieldOnScreen(), std::nullopt}));
 }
 
 TEST_F(Surfaces, fieldDragTruncatesTheHueAndSkipsRepeats)
 {
-    QSignalSpy changed(field, &TColourField::colourChanged);
+    QSignalSpy changed(field, &ColourField::colourChanged);
     press(field, {100, 50});
     drag(field, {254, 0});
-    EXPECT_EQ(model.CurHue, 358);
+    EXPECT_EQ(model.currentHue, 358);
     drag(field, {254, 0});
     drag(field, {300, -20}); // past the edge: the edge
     EXPECT_EQ(changed.count(), 2);
@@ -106,36 +106,36 @@ TEST_F(Surfaces, hidingDuringADragSetsThePointerFree)
     ASSERT_TRUE(pointer.confinement.has_value());
     host.hide(); // closed by a key while the button is still down
     EXPECT_FALSE(pointer.confinement.has_value());
-    EXPECT_FALSE(model.FieldDrag);
+    EXPECT_FALSE(model.fieldDragging);
 }
 
 TEST_F(Surfaces, fieldPaintsItsImageAndTheCursorOnlyWhenNotDragging)
 {
-    model.SetCurrentColor(0x80FF80u); // (128, 255, 128): cursor at (85, 128)
-    ASSERT_EQ(model.CursorPoint, (Point{85, 128}));
+    model.setCurrentColour(0x80FF80u); // (128, 255, 128): cursor at (85, 128)
+    ASSERT_EQ(model.cursorPoint, (Point{85, 128}));
     QImage shown = field->grab().toImage();
-    EXPECT_EQ(shown.pixel(200, 200) & 0xFFFFFFu, model.ExtBmp.pixels[200 * 255 + 200]);
-    EXPECT_EQ(shown.pixel(85, 128) & 0xFFFFFFu, model.ExtBmp.pixels[128 * 255 + 85]); // the ring is hollow
-    EXPECT_GE(blackPixelsAround(shown, model.CursorPoint), 20);
+    EXPECT_EQ(shown.pixel(200, 200) & 0xFFFFFFu, model.fieldImage.pixels[200 * 255 + 200]);
+    EXPECT_EQ(shown.pixel(85, 128) & 0xFFFFFFu, model.fieldImage.pixels[128 * 255 + 85]); // the ring is hollow
+    EXPECT_GE(blackPixelsAround(shown, model.cursorPoint), 20);
 
-    model.FieldDrag = true;
+    model.fieldDragging = true;
     shown = field->grab().toImage();
-    EXPECT_EQ(blackPixelsAround(shown, model.CursorPoint), 0);
+    EXPECT_EQ(blackPixelsAround(shown, model.cursorPoint), 0);
 }
 
 TEST_F(Surfaces, scaleAndMarkerArePainted)
 {
-    ASSERT_EQ(model.MarkerRow, 167);
+    ASSERT_EQ(model.markerRow, 167);
     const QImage grad = scale->grab().toImage();
     EXPECT_EQ(grad.pixel(10, 169) & 0xFFFFFFu, 0xFF0000u);
     EXPECT_EQ(grad.pixel(0, 0) & 0xFFFFFFu, 0xFFFEFEu);
     EXPECT_EQ(grad.pixel(19, 254) & 0xFFFFFFu, 0u);
 
-    TMarkerStrip* strip = scale->markerStrip();
+    MarkerStrip* strip = scale->markerStrip();
     ASSERT_NE(strip, nullptr);
     EXPECT_EQ(strip->geometry(), QRect(563, 6, 21, 269));
     const QImage marker = strip->grab().toImage();
-    const int y = TMarkerStrip::Overhang + 167; // the marker's row in the strip
+    const int y = MarkerStrip::Overhang + 167; // the marker's row in the strip
     auto black = [&](int x, int row) { return (marker.pixel(x, row) & 0xFFFFFFu) == 0; };
     EXPECT_TRUE(black(1, y));      // the tip, next to the scale
     EXPECT_FALSE(black(0, y));
@@ -151,43 +151,42 @@ TEST_F(Surfaces, scaleAndMarkerArePainted)
 
 TEST_F(Surfaces, scaleDragGivesWhiteAboveAndBlackBelowWithoutConfining)
 {
-    QSignalSpy changed(scale, &TBrightnessScale::colourChanged);
+    QSignalSpy changed(scale, &BrightnessScale::colourChanged);
     press(scale, {10, 60});
-    EXPECT_TRUE(model.ScaleDrag);
-    EXPECT_EQ(model.sColor, 0xA4A4FFu); // (255, 164, 164)
+    EXPECT_TRUE(model.scaleDragging);
+    EXPECT_EQ(model.currentColour, 0xA4A4FFu); // (255, 164, 164)
     EXPECT_EQ(host.focusWidget(), scale);
     EXPECT_TRUE(pointer.confinements.empty());
     drag(scale, {10, -20});
-    EXPECT_EQ(model.sColor, White);
+    EXPECT_EQ(model.currentColour, White);
     drag(scale, {10, 300});
-    EXPECT_EQ(model.sColor, 0u);
+    EXPECT_EQ(model.currentColour, 0u);
     EXPECT_EQ(changed.count(), 3);
-    EXPECT_EQ(model.ScaleBase, Red); // the field's choice stays
+    EXPECT_EQ(model.scaleBase, Red); // the field's choice stays
     release(scale, {10, 300});
-    EXPECT_FALSE(model.ScaleDrag);
+    EXPECT_FALSE(model.scaleDragging);
     EXPECT_EQ(pointer.confinements, (std::vector<std::optional<Rect>>{std::nullopt}));
 }
 
 TEST_F(Surfaces, markerStripHandsRowsBesideTheScaleOn)
 {
-    TMarkerStrip* strip = scale->markerStrip();
-    QSignalSpy changed(scale, &TBrightnessScale::colourChanged);
-    press(strip, {5, TMarkerStrip::Overhang - 3}); // above the scale's top
-    EXPECT_FALSE(model.ScaleDrag);
+    MarkerStrip* strip = scale->markerStrip();
+    QSignalSpy changed(scale, &BrightnessScale::colourChanged);
+    press(strip, {5, MarkerStrip::Overhang - 3}); // above the scale's top
+    EXPECT_FALSE(model.scaleDragging);
     EXPECT_EQ(changed.count(), 0);
 
-    const ColourValue row200 = model.GradToColor(200);
-    press(strip, {15, TMarkerStrip::Overhang + 200});
-    EXPECT_TRUE(model.ScaleDrag);
-    EXPECT_EQ(model.sColor, row200);
+    press(strip, {15, MarkerStrip::Overhang + 200});
+    EXPECT_TRUE(model.scaleDragging);
+    EXPECT_EQ(model.currentColour, 0x0000A2u); // (162, 0, 0), row 200 of the red scale
     EXPECT_EQ(host.focusWidget(), scale);
-    drag(strip, {15, TMarkerStrip::Overhang + 100});
-    EXPECT_EQ(model.sColor, model.GradToColor(100));
+    drag(strip, {15, MarkerStrip::Overhang + 100});
+    EXPECT_EQ(model.currentColour, 0x6868FFu); // (255, 104, 104), row 100
     drag(strip, {15, -40}); // outside the rows beside the scale: not handed on
-    EXPECT_EQ(model.sColor, model.GradToColor(100));
+    EXPECT_EQ(model.currentColour, 0x6868FFu);
     EXPECT_EQ(changed.count(), 2);
     release(strip, {15, -40}); // ends the drag all the same
-    EXPECT_FALSE(model.ScaleDrag);
+    EXPECT_FALSE(model.scaleDragging);
 }
 
 } // namespace

@@ -1,11 +1,10 @@
-#include "colourdialog/colour_edits.h"
+#include "colourdialog/hex_edit.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QPointer>
-#include <QSignalBlocker>
 #include <QTimer>
 
 #include "colourdialog/colour_entry.h"
@@ -13,20 +12,20 @@
 
 using namespace tintora;
 
-THexEdit::THexEdit(QWidget* parent) : QLineEdit(parent)
+HexEdit::HexEdit(QWidget* parent) : QLineEdit(parent)
 {
     // Six letters or digits, upper case, "_" for an unfilled position.
     setInputMask(QStringLiteral(">NNNNNN;_"));
     qApp->installEventFilter(this);
 }
 
-ColourValue THexEdit::colour() const { return hexFieldColour(displayText().toStdString()); }
+ColourValue HexEdit::colour() const { return hexFieldColour(displayText().toStdString()); }
 
-bool THexEdit::complete() const { return hexFieldComplete(displayText().toStdString()); }
+bool HexEdit::complete() const { return hexFieldComplete(displayText().toStdString()); }
 
-bool THexEdit::mustStay() const { return isModified() && !complete(); }
+bool HexEdit::mustStay() const { return isModified() && !complete(); }
 
-bool THexEdit::letsThrough(const QKeyEvent& event)
+bool HexEdit::letsThrough(const QKeyEvent& event)
 {
     char32_t c = 0;
     if (event.matches(QKeySequence::Copy))
@@ -48,7 +47,7 @@ bool THexEdit::letsThrough(const QKeyEvent& event)
     return hexFieldLetsThrough(c);
 }
 
-void THexEdit::keyPressEvent(QKeyEvent* event)
+void HexEdit::keyPressEvent(QKeyEvent* event)
 {
     if (!letsThrough(*event)) {
         event->accept();
@@ -57,7 +56,7 @@ void THexEdit::keyPressEvent(QKeyEvent* event)
     QLineEdit::keyPressEvent(event);
 }
 
-bool THexEdit::focusNextPrevChild(bool next)
+bool HexEdit::focusNextPrevChild(bool next)
 {
     if (mustStay()) {
         refuse();
@@ -66,7 +65,7 @@ bool THexEdit::focusNextPrevChild(bool next)
     return QLineEdit::focusNextPrevChild(next);
 }
 
-void THexEdit::focusOutEvent(QFocusEvent* event)
+void HexEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
     // The focus went to another control of the window: it comes back, and
@@ -75,7 +74,7 @@ void THexEdit::focusOutEvent(QFocusEvent* event)
     const bool within = now && now != this && now->window() == window();
     if (within && mustStay() && event->reason() != Qt::PopupFocusReason && !m_leaving) {
         m_leaving = true;
-        QPointer<THexEdit> self(this);
+        QPointer<HexEdit> self(this);
         QTimer::singleShot(0, this, [self] {
             if (!self) return;
             self->m_leaving = false;
@@ -84,7 +83,7 @@ void THexEdit::focusOutEvent(QFocusEvent* event)
     }
 }
 
-bool THexEdit::eventFilter(QObject* watched, QEvent* event)
+bool HexEdit::eventFilter(QObject* watched, QEvent* event)
 {
     // A press moves the focus before it is delivered: the press that took
     // the focus away is dropped here.
@@ -96,24 +95,10 @@ bool THexEdit::eventFilter(QObject* watched, QEvent* event)
     return QLineEdit::eventFilter(watched, event);
 }
 
-void THexEdit::refuse()
+void HexEdit::refuse()
 {
     QApplication::beep();
-    showErrorBox(window(), InvalidInput);
+    showErrorBox(window(), InvalidInputMessage);
     window()->activateWindow();
     setFocus(Qt::OtherFocusReason);
-}
-
-TDecimalEdit::TDecimalEdit(QWidget* parent) : QLineEdit(parent) {}
-
-ColourValue TDecimalEdit::colour() const { return decimalFieldColour(text().toStdString()); }
-
-void TDecimalEdit::focusOutEvent(QFocusEvent* event)
-{
-    if (isModified()) {
-        // The number as the colour value it gave: nothing new to apply.
-        const QSignalBlocker block(this);
-        setText(QString::fromStdString(decimalFieldText(colour())));
-    }
-    QLineEdit::focusOutEvent(event);
 }

@@ -18,20 +18,21 @@ QCursor cursor();
 QPixmap glyph();
 } // namespace pipette
 
-// The picking window: borderless over the whole monitor, showing a copy of
-// that monitor taken before it opened, with the pipette pointer. The swatch
-// PickPanel stands where the dialog's new-colour swatch is on the screen and
+// The pipette's picking window: borderless over the whole monitor, showing a
+// copy of that monitor taken before it opened, with the pipette pointer. Its
+// swatch stands where the dialog's new-colour swatch is on the screen and
 // shows the colour under the eyedropper's tip (one right of and two above
 // the hot spot) as the mouse moves. A press of any button picks that colour;
 // Esc closes without one.
-class TPickForm : public QWidget {
+class PipetteWindow : public QWidget {
     Q_OBJECT
 public:
-    // image is a copy of monitor; swatch is a screen rectangle.
-    TPickForm(tintora::Platform& platform, tintora::ScreenImage image, QRect monitor, QRect swatch,
-              tintora::ColourValue current);
+    // image is a copy of monitor; swatchOnScreen is a screen rectangle;
+    // current is the colour the swatch shows until the mouse moves.
+    PipetteWindow(tintora::Platform& platform, tintora::ScreenImage image, QRect monitor, QRect swatchOnScreen,
+                  tintora::ColourValue current);
 
-    QFrame* PickPanel;
+    QFrame* swatch;
 
     // Shows the window modally; the colour picked, or nothing after Esc.
     std::optional<tintora::ColourValue> pick();
@@ -53,7 +54,7 @@ private:
     tintora::Platform& m_platform;
     tintora::ScreenImage m_image;
     QImage m_view; // m_image's pixels, not copied
-    QRect m_swatch;
+    QRect m_swatchOnScreen;
     std::optional<tintora::ColourValue> m_picked;
     bool m_closed = false;
 

@@ -1,4 +1,4 @@
-#include "colourdialog/pipette.h"
+#include "colourdialog/pipette_window.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -72,9 +72,10 @@ QPixmap glyph() { return QPixmap::fromImage(pictureImage().copy(9, 2, 20, 20)); 
 
 } // namespace pipette
 
-TPickForm::TPickForm(Platform& platform, ScreenImage image, QRect monitor, QRect swatch, ColourValue current)
+PipetteWindow::PipetteWindow(Platform& platform, ScreenImage image, QRect monitor, QRect swatchOnScreen,
+                             ColourValue current)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_platform(platform), m_image(std::move(image)),
-      m_swatch(swatch)
+      m_swatchOnScreen(swatchOnScreen)
 {
     setWindowModality(Qt::ApplicationModal);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -86,22 +87,22 @@ TPickForm::TPickForm(Platform& platform, ScreenImage image, QRect monitor, QRect
         m_image.pixels.size() == static_cast<std::size_t>(m_image.width) * m_image.height)
         m_view = QImage(reinterpret_cast<const uchar*>(m_image.pixels.data()), m_image.width, m_image.height,
                         m_image.width * 4, QImage::Format_RGB32);
-    PickPanel = new QFrame(this);
-    PickPanel->setFrameShape(QFrame::Box);
-    PickPanel->setAutoFillBackground(true);
-    PickPanel->setAttribute(Qt::WA_TransparentForMouseEvents);
-    PickPanel->setCursor(pipette::cursor());
-    PickPanel->setGeometry(swatch.translated(-monitor.topLeft()));
+    swatch = new QFrame(this);
+    swatch->setFrameShape(QFrame::Box);
+    swatch->setAutoFillBackground(true);
+    swatch->setAttribute(Qt::WA_TransparentForMouseEvents);
+    swatch->setCursor(pipette::cursor());
+    swatch->setGeometry(swatchOnScreen.translated(-monitor.topLeft()));
     showColour(current);
 }
 
-std::optional<ColourValue> TPickForm::pick()
+std::optional<ColourValue> PipetteWindow::pick()
 {
     QEventLoop loop;
-    connect(this, &TPickForm::closed, &loop, &QEventLoop::quit);
+    connect(this, &PipetteWindow::closed, &loop, &QEventLoop::quit);
     showFullScreen();
     // Where the swatch is seen on the screen, whatever place the window got.
-    PickPanel->setGeometry(QRect(mapFromGlobal(m_swatch.topLeft()), m_swatch.size()));
+    swatch->setGeometry(QRect(mapFromGlobal(m_swatchOnScreen.topLeft()), m_swatchOnScreen.size()));
     raise();
     activateWindow();
     setFocus();
@@ -110,7 +111,7 @@ std::optional<ColourValue> TPickForm::pick()
     return m_picked;
 }
 
-std::optional<ColourValue> TPickForm::colourUnderTip(QPoint p) const
+std::optional<ColourValue> PipetteWindow::colourUnderTip(QPoint p) const
 {
     if (m_view.isNull()) return std::nullopt;
     const QPoint tip = p + (pipette::Tip - pipette::HotSpot);
@@ -121,33 +122,33 @@ std::optional<ColourValue> TPickForm::colourUnderTip(QPoint p) const
     return ((px >> 16) & 0xFFu) | (px & 0xFF00u) | ((px & 0xFFu) << 16);
 }
 
-void TPickForm::showColour(ColourValue colour)
+void PipetteWindow::showColour(ColourValue colour)
 {
-    QPalette p = PickPanel->palette();
+    QPalette p = swatch->palette();
     p.setColor(QPalette::Window, QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
-    PickPanel->setPalette(p);
+    swatch->setPalette(p);
 }
 
-void TPickForm::paintEvent(QPaintEvent*)
+void PipetteWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
     if (!m_view.isNull()) p.drawImage(0, 0, m_view);
 }
 
-void TPickForm::mouseMoveEvent(QMouseEvent* event)
+void PipetteWindow::mouseMoveEvent(QMouseEvent* event)
 {
     if (const auto c = colourUnderTip(event->position().toPoint())) showColour(*c);
 }
 
-void TPickForm::mousePressEvent(QMouseEvent* event)
+void PipetteWindow::mousePressEvent(QMouseEvent* event)
 {
     m_picked = colourUnderTip(event->position().toPoint());
     event->accept();
     close();
 }
 
-void TPickForm::keyPressEvent(QKeyEvent* event)
+void PipetteWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
         m_picked.reset();
@@ -157,7 +158,7 @@ void TPickForm::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void TPickForm::closeEvent(QCloseEvent* event)
+void PipetteWindow::closeEvent(QCloseEvent* event)
 {
     m_closed = true;
     event->accept();

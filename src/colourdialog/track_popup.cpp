@@ -1,0 +1,35 @@
+#include "colourdialog/track_popup.h"
+
+#include <QKeyEvent>
+#include <QSlider>
+#include <cmath>
+
+#include "colourdialog/track_edit.h"
+
+TrackPopup::TrackPopup(TrackEdit& field) : QFrame(&field, Qt::Popup)
+{
+    // A press outside closes the slider and nothing else: the dialog's
+    // buttons are out of reach while it is open.
+    setAttribute(Qt::WA_NoMouseReplay);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFrameShape(QFrame::Box);
+    setFixedSize(Width, Height);
+    slider = new QSlider(Qt::Horizontal, this);
+    slider->setGeometry(4, 3, Width - 8, Height - 6);
+    slider->setRange(static_cast<int>(std::ceil(field.minValue)), static_cast<int>(std::floor(field.maxValue)));
+    slider->setValue(field.roundedValue());
+    slider->installEventFilter(this);
+    connect(slider, &QSlider::valueChanged, &field, [&field](int v) { field.setValue(v); });
+}
+
+bool TrackPopup::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == slider && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            close();
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
