@@ -16,13 +16,15 @@ Point snapToWorkArea(Point proposed, int width, int height, const Rect& workArea
     return p;
 }
 
-Point centreInWorkArea(int width, int height, const Rect& workArea)
+Point centreOver(const Rect& over, int width, int height, const Rect& workArea)
 {
-    int left = workArea.left() + (workArea.width - width) / 2;
-    int top = workArea.top() + (workArea.height - height) / 2;
+    int left = over.left() + (over.width - width) / 2;
+    int top = over.top() + (over.height - height) / 2;
     if (left < workArea.left()) left = workArea.left();
     if (top < workArea.top()) top = workArea.top();
     return {left, top};
 }
+
+Point centreInWorkArea(int width, int height, const Rect& workArea) { return centreOver(workArea, width, height, workArea); }
 
 } // namespace tintora

@@ -12,6 +12,10 @@ constexpr int SnapDistance = 10;
 // is left alone.
 Point snapToWorkArea(Point proposed, int width, int height, const Rect& workArea);
 
+// Top-left corner that centres a window of the given size over the rectangle
+// over, halves rounded toward zero, never left of or above workArea.
+Point centreOver(const Rect& over, int width, int height, const Rect& workArea);
+
 // Top-left corner that centres a window of the given size in workArea, halves
 // rounded toward zero, never left of or above the work area.
 Point centreInWorkArea(int width, int height, const Rect& workArea);

@@ -10,6 +10,7 @@
 #include "help/help_navigation.h"
 #include "pointer/pointer_aids.h"
 #include "core/program_state.h"
+#include "core/screen_snapping.h"
 #include "widgets/topmost_band.h"
 
 using namespace tintora;
@@ -120,8 +121,8 @@ void HelpWindow::showHelp()
         const QRect main = m_mainWindow.mainWindowFrame();
         const Point near{main.x() + main.width() / 2, main.y() + main.height() / 2};
         const Rect area = m_platform.screen->workAreaAt(near);
-        move(std::max(area.left(), area.left() + (area.width - width()) / 2),
-             std::max(area.top(), area.top() + (area.height - height()) / 2));
+        const Point p = centreInWorkArea(width(), height(), area);
+        move(p.x, p.y);
     }
     show();
     raise();

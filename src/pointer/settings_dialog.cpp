@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 
 #include "core/program_state.h"
+#include "core/screen_snapping.h"
 #include "pointer/pointer_aids.h"
 #include "widgets/topmost_band.h"
 
@@ -44,12 +45,9 @@ void SettingsDialog::placeOverMainWindow()
     // Kept inside the work area's left and top edges.
     const QRect main = m_mainWindow.mainWindowFrame();
     const QRect frame = frameGeometry();
-    int x = main.x() + (main.width() - frame.width()) / 2;
-    int y = main.y() + (main.height() - frame.height()) / 2;
     const Rect area = m_platform.screen->workAreaAt({main.x() + main.width() / 2, main.y() + main.height() / 2});
-    if (x < area.left()) x = area.left();
-    if (y < area.top()) y = area.top();
-    move(x, y);
+    const Point p = centreOver({main.x(), main.y(), main.width(), main.height()}, frame.width(), frame.height(), area);
+    move(p.x, p.y);
 }
 
 void SettingsDialog::showEvent(QShowEvent* event)
