@@ -2,15 +2,12 @@
 
 #include <string>
 
+#include "platform/interface.h"
+
 namespace tintora {
 
-class Clipboard {
+class Clipboard : public Interface {
 public:
-    Clipboard() = default;
-    Clipboard(const Clipboard&) = delete;
-    Clipboard& operator=(const Clipboard&) = delete;
-    virtual ~Clipboard() = default;
-
     // Replaces the clipboard's contents with text (UTF-8). Returns empty on
     // success, otherwise the system's description of what went wrong. Text
     // that was set stays pasteable after the program ends (see keepAfterExit).

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/geometry.h"
+#include "platform/interface.h"
 
 namespace tintora {
 
@@ -12,13 +13,8 @@ constexpr int MinPointerSpeed = 1;
 constexpr int MaxPointerSpeed = 20;
 constexpr int UserSpeed = 10;
 
-class Pointer {
+class Pointer : public Interface {
 public:
-    Pointer() = default;
-    Pointer(const Pointer&) = delete;
-    Pointer& operator=(const Pointer&) = delete;
-    virtual ~Pointer() = default;
-
     // Pointer position in physical pixels, or nothing when it cannot be read.
     virtual std::optional<Point> position() = 0;
 

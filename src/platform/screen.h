@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/geometry.h"
+#include "platform/interface.h"
 
 namespace tintora {
 
@@ -24,13 +25,8 @@ struct ScreenImage {
     std::vector<std::uint32_t> pixels;
 };
 
-class Screen {
+class Screen : public Interface {
 public:
-    Screen() = default;
-    Screen(const Screen&) = delete;
-    Screen& operator=(const Screen&) = delete;
-    virtual ~Screen() = default;
-
     // Colour value of the pixel at p, or InvalidColour when it cannot be read
     // (a point no monitor shows, say).
     virtual ColourValue pixel(Point p) = 0;

@@ -7,9 +7,6 @@
 // implements it; the others know the main window only through it.
 class MainWindowLink {
 public:
-    MainWindowLink() = default;
-    MainWindowLink(const MainWindowLink&) = delete;
-    MainWindowLink& operator=(const MainWindowLink&) = delete;
     virtual ~MainWindowLink() = default;
 
     // The main window's place on the screen: the magnifier docks on it, the
