@@ -256,7 +256,7 @@ void MainWindow::saveSettings(const std::string& path)
     // saving at that key, the keys before it being written.
     auto write = [&](const char* section, const std::pair<const char*, std::string>& kv) {
         ini.setValue(section, kv.first, kv.second);
-        return writeFileAtomically(path, ini.text(), error);
+        return replaceFile(path, ini.text(), error);
     };
     for (const auto& kv : general)
         if (!write("GENERAL", kv)) return showError(failure);
