@@ -251,6 +251,13 @@ void MainWindow::showError(const std::string& message)
 void MainWindow::closeQuietly()
 {
     m_quiet = true;
+    if (m_closed) {
+        // The close sequence already runs and waits on the user (a box about
+        // a failed save): the pointer is the user's again, so the program
+        // ends here, the file staying as it is.
+        QApplication::exit(0);
+        return;
+    }
     close();
 }
 
@@ -267,13 +274,15 @@ void MainWindow::finishRun()
     if (m_closed) return;
     m_closed = true;
     probeTimer->stop();
-    saveSettings(settingsFilePathFor(m_state.programDir));
+    // The pointer is given back before anything that can wait on the user.
     m_platform.pointer->setSpeed(m_state.userPointerSpeed);
     // The axis locks end with the program, whatever keys are still down.
     m_platform.pointer->release();
     rowLocked = columnLocked = false;
     // A colour copied last stays pasteable after the program has gone.
     m_platform.clipboard->keepAfterExit();
+    // Last: a failure is reported in a box that waits for an answer.
+    saveSettings(settingsFilePathFor(m_state.programDir));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -346,6 +355,8 @@ void MainWindow::releaseAxisLocks()
 
 void MainWindow::liftPointerAids()
 {
+    // Once the close has given the pointer back, nothing takes it again.
+    if (m_closed) return;
     // Keys released in another program never reach us: a user who switches
     // away with Alt, Shift or Ctrl down must not be left with a pointer stuck
     // on a line or at the inverted speed.
@@ -394,7 +405,10 @@ void MainWindow::keyUp(const KeyChord& key)
     m_state.ctrlHeld = key.ctrl;
 }
 
-void MainWindow::applySlowPointer() { tintora::applySlowPointer(m_state, *m_platform.pointer); }
+void MainWindow::applySlowPointer()
+{
+    if (!m_closed) tintora::applySlowPointer(m_state, *m_platform.pointer);
+}
 
 void MainWindow::showOptions()
 {

@@ -197,6 +197,35 @@ TEST(saveSettings, readOnlyFileReportsAndTheCloseStillRestores)
     EXPECT_FALSE(p.form->isVisible());
 }
 
+// Nothing that waits on the user comes before the pointer is the user's
+// again: a box about a failed save comes up with the speed given back and
+// the axis lock lifted, and stays so while it waits, whatever the focus does.
+TEST(saveSettings, pointerIsGivenBackBeforeAFailedSaveIsReported)
+{
+    Started p("[GENERAL]\nonTop=0\n");
+    ASSERT_EQ(::chmod(p.settingsPath().c_str(), 0444), 0);
+    p.state.slowPointer = true;
+    p.form->applySlowPointer();
+    KeyChord shift;
+    shift.shift = true;
+    p.form->keyDown(shift);
+    ASSERT_TRUE(p.fake.pointer.confinement.has_value());
+    std::optional<int> speedWhileUp;
+    bool confinedWhileUp = true;
+    ErrorBoxWatch box([&] {
+        speedWhileUp = p.fake.pointer.currentSpeed;
+        confinedWhileUp = p.fake.pointer.confinement.has_value();
+        // The user turns to another program before answering.
+        p.form->applicationDeactivated();
+    });
+    p.form->close();
+    EXPECT_EQ(box.message(), "Unable to write to " + p.settingsPath() + ".");
+    EXPECT_EQ(speedWhileUp, 10);
+    EXPECT_FALSE(confinedWhileUp);
+    EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
+    EXPECT_FALSE(p.fake.pointer.confinement.has_value());
+}
+
 // A close that changes no value leaves the file alone: not replaced, and a
 // file the user made read-only to pin the settings is no error.
 TEST(saveSettings, unchangedValuesAreNotWritten)
