@@ -242,10 +242,14 @@ void MainWindow::saveSettings(const std::string& path)
 
 void MainWindow::showError(const std::string& message)
 {
-    if (m_quiet)
+    if (m_quiet) {
         std::cerr << "tintora: " << errorBoxText(message) << '\n';
-    else
-        showErrorBox(this, message);
+        return;
+    }
+    // The box takes the keys, and with them the releases that would end a
+    // line lock or the Ctrl speed.
+    liftPointerAids();
+    showErrorBox(this, message);
 }
 
 void MainWindow::closeQuietly()

@@ -294,3 +294,27 @@ TEST(saveSettings, utf16FileIsReadAndWrittenAsUtf16)
         EXPECT_EQ(readText(p.settingsPath()), utf16Bytes(after, bigEndian)) << "big endian: " << bigEndian;
     }
 }
+
+// Any error box takes the keys: the releases of Alt, Shift and Ctrl go to
+// it, so the line lock and the Ctrl speed end before it comes up, not
+// whenever the main window next sees a key.
+TEST(errorBox, axisLocksAndTheCtrlSpeedEndBeforeABoxWaits)
+{
+    Started p("[MAGNIFIER]\nSlowMouse=1\n");
+    ASSERT_EQ(p.fake.pointer.currentSpeed, 1);
+    KeyChord altCtrl;
+    altCtrl.alt = altCtrl.ctrl = true;
+    p.form->keyDown(altCtrl);
+    ASSERT_TRUE(p.fake.pointer.confinement.has_value());
+    ASSERT_EQ(p.fake.pointer.currentSpeed, 10);
+    std::optional<int> speedWhileUp;
+    bool confinedWhileUp = true;
+    ErrorBoxWatch box([&] {
+        speedWhileUp = p.fake.pointer.currentSpeed;
+        confinedWhileUp = p.fake.pointer.confinement.has_value();
+    });
+    p.form->showError("Cannot open clipboard: busy");
+    EXPECT_EQ(box.message(), "Cannot open clipboard: busy.");
+    EXPECT_EQ(speedWhileUp, 1) << "the slow pointer, as the option asks";
+    EXPECT_FALSE(confinedWhileUp);
+}
