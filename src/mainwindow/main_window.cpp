@@ -17,7 +17,7 @@
 #include "probe/probe_tick.h"
 #include "probe/readout_text.h"
 #include "settings/ini_file.h"
-#include "settings/ini_storage.h"
+#include "settings/settings_file.h"
 #include "settings/settings_location.h"
 #include "settings/settings_values.h"
 #include "widgets/error_box.h"
@@ -212,8 +212,13 @@ void MainWindow::showMainWindow()
 void MainWindow::loadSettings(const std::string& path)
 {
     std::string error;
-    // An unreadable file reads like a missing one: every key its default.
-    const IniDocument ini = IniDocument::parse(readFile(path, error).value_or(""));
+    // An unreadable file reads like a missing one, every key its default;
+    // the close will not write over it.
+    const std::optional<SettingsDocument> file = readSettingsFile(path, error);
+    if (!file)
+        std::cerr << "tintora: the settings file cannot be used (" << error
+                  << "); the program starts with the defaults and will not write the file.\n";
+    const IniDocument ini = file ? file->ini : IniDocument();
     auto flag = [&](const char* section, const char* key) {
         return readBool(ini.value(section, key)).value_or(false);
     };
@@ -229,52 +234,34 @@ void MainWindow::loadSettings(const std::string& path)
 
 void MainWindow::saveSettings(const std::string& path)
 {
-    const std::string failure = "Unable to write to " + path;
     std::string error;
-    const std::optional<std::string> bytes = readFile(path, error);
-    if (!bytes) {
-        // Never overwrite a file whose contents could not be read.
-        showError(failure);
-        return;
-    }
-    if (!makeParentDirectories(path)) {
-        showError(failure);
-        return;
-    }
-    IniDocument ini = IniDocument::parse(*bytes);
-    const std::pair<const char*, std::string> general[] = {
-        {"onTop", writeBool(m_state.alwaysOnTop)},
-        {"HexMode", writeBool(m_state.hexadecimal)},
-        {"DecMode", writeBool(m_state.fractions)},
-    };
-    const std::pair<const char*, std::string> magnifier[] = {
-        {"ShowMag", writeBool(m_state.magnifierShown)},
-        {"Zoom", writeZoom(m_state.zoom, m_setup.decimalSeparator)},
-        {"SlowMouse", writeBool(m_state.slowPointer)},
-    };
-    // One write per key, each replacing the file whole: a failure stops the
-    // saving at that key, the keys before it being written.
-    auto write = [&](const char* section, const std::pair<const char*, std::string>& kv) {
-        ini.setValue(section, kv.first, kv.second);
-        return writeFileAtomically(path, ini.text(), error);
-    };
-    for (const auto& kv : general)
-        if (!write("GENERAL", kv)) return showError(failure);
-    for (const auto& kv : magnifier)
-        if (!write("MAGNIFIER", kv)) return showError(failure);
+    if (saveSettingsFile(path, m_state, m_setup.decimalSeparator, error) != SaveOutcome::Failed) return;
+    std::cerr << "tintora: the settings were not saved: " << error << '\n';
+    showError("Unable to write to " + path);
 }
 
 void MainWindow::showError(const std::string& message)
 {
-    if (m_quiet)
+    if (m_quiet) {
         std::cerr << "tintora: " << errorBoxText(message) << '\n';
-    else
-        showErrorBox(this, message);
+        return;
+    }
+    // The box takes the keys, and with them the releases that would end a
+    // line lock or the Ctrl speed.
+    liftPointerAids();
+    showErrorBox(this, message);
 }
 
 void MainWindow::closeQuietly()
 {
     m_quiet = true;
+    if (m_closed) {
+        // The close sequence already runs and waits on the user (a box about
+        // a failed save): the pointer is the user's again, so the program
+        // ends here, the file staying as it is.
+        QApplication::exit(0);
+        return;
+    }
     close();
 }
 
@@ -291,13 +278,15 @@ void MainWindow::finishRun()
     if (m_closed) return;
     m_closed = true;
     probeTimer->stop();
-    saveSettings(settingsFilePathFor(m_state.programDir));
+    // The pointer is given back before anything that can wait on the user.
     m_platform.pointer->setSpeed(m_state.userPointerSpeed);
     // The axis locks end with the program, whatever keys are still down.
     m_platform.pointer->release();
     rowLocked = columnLocked = false;
     // A colour copied last stays pasteable after the program has gone.
     m_platform.clipboard->keepAfterExit();
+    // Last: a failure is reported in a box that waits for an answer.
+    saveSettings(settingsFilePathFor(m_state.programDir));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -370,6 +359,8 @@ void MainWindow::releaseAxisLocks()
 
 void MainWindow::liftPointerAids()
 {
+    // Once the close has given the pointer back, nothing takes it again.
+    if (m_closed) return;
     // Keys released in another program never reach us: a user who switches
     // away with Alt, Shift or Ctrl down must not be left with a pointer stuck
     // on a line or at the inverted speed.
@@ -418,7 +409,10 @@ void MainWindow::keyUp(const KeyChord& key)
     m_state.ctrlHeld = key.ctrl;
 }
 
-void MainWindow::applySlowPointer() { tintora::applySlowPointer(m_state, *m_platform.pointer); }
+void MainWindow::applySlowPointer()
+{
+    if (!m_closed) tintora::applySlowPointer(m_state, *m_platform.pointer);
+}
 
 void MainWindow::showOptions()
 {

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,7 +16,35 @@ namespace {
 
 std::string withReason(const std::string& what, int err) { return what + ": " + std::strerror(err); }
 
-// Closes the descriptor and removes the temporary file unless released.
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// No write bit at all counts as read-only for everyone, root included, so
+// that protecting a file or a folder works the same for every user.
+bool hasWriteBits(const struct stat& st) { return (st.st_mode & 0222) != 0; }
+
+// Closes the descriptor at the end of its scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now: false with errno set when the last writes failed.
+    bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
+
+private:
+    int fd_;
+};
+
+// Closes the descriptor and removes the temporary file unless kept.
 class TempFile {
 public:
     TempFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
@@ -23,158 +52,256 @@ public:
     TempFile& operator=(const TempFile&) = delete;
     ~TempFile()
     {
-        if (fd_ >= 0) ::close(fd_);
         if (!path_.empty()) ::unlink(path_.c_str());
     }
-    int fd() const { return fd_; }
+    Descriptor& descriptor() { return fd_; }
     const std::string& path() const { return path_; }
-    // Closes the descriptor: false with errno set when the last writes failed.
-    bool close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
     void keep() { path_.clear(); }
 
 private:
-    int fd_;
+    Descriptor fd_;
     std::string path_;
 };
 
-std::optional<TempFile> createTempBeside(const std::string& target, std::string& error)
+// The whole of contents written from the descriptor's offset; false with
+// errno set otherwise.
+bool writeAll(int fd, std::string_view contents)
 {
+    for (std::size_t done = 0; done < contents.size();) {
+        const ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The file a write to path replaces: through a symbolic link, the file it
+// points to; the link stays as it is.
+std::string resolvedTarget(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string target = real;
+            std::free(real);
+            return target;
+        }
+    }
+    return path;
+}
+
+// Whether target may be written: it is missing (existing stays empty), or
+// a regular file the user may write (existing is its status).
+bool mayWrite(const std::string& target, std::optional<struct stat>& existing, std::string& error)
+{
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0) {
+        if (errno == ENOENT) return true;
+        error = withReason(target, errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = target + ": not a regular file";
+        return false;
+    }
+    if (::access(target.c_str(), W_OK) != 0) {
+        error = withReason(target, errno);
+        return false;
+    }
+    if (!hasWriteBits(st)) {
+        error = withReason(target, EACCES);
+        return false;
+    }
+    existing = st;
+    return true;
+}
+
+// A new file beside target under a name of its own; its descriptor, or -1
+// with the reason in error.
+int createFileBeside(const std::string& target, std::string& name, std::string& error)
+{
+    const std::string dir = directoryOf(target);
+    struct stat dirSt {};
+    if (::stat(dir.c_str(), &dirSt) == 0 && !hasWriteBits(dirSt)) {
+        error = withReason("cannot create a file in " + dir, EACCES);
+        return -1;
+    }
     static std::atomic<unsigned> counter{0};
     const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    const std::string prefix = slash == std::string::npos ? "." + target
+                                                          : target.substr(0, slash + 1) + "." + target.substr(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = dir + "." + base + "." + std::to_string(::getpid()) + "." +
-                                 std::to_string(counter.fetch_add(1)) + ".tmp";
+        name = prefix + "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1)) + ".tmp";
         // 0666 so that the umask decides a new file's permissions, as for any new file.
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return std::optional<TempFile>(std::in_place, fd, name);
+        if (fd >= 0) return fd;
         if (errno != EEXIST) {
-            error = withReason("cannot create a file in " + (dir.empty() ? std::string(".") : dir), errno);
+            error = withReason("cannot create a file in " + dir, errno);
+            return -1;
+        }
+    }
+    error = "cannot create a file in " + dir + ": too many names taken";
+    return -1;
+}
+
+// The temporary file that is to replace target, with the owner (where
+// allowed) and the permission bits of the file it replaces.
+std::optional<TempFile> createTempBeside(const std::string& target, const std::optional<struct stat>& existing,
+                                         std::string& error)
+{
+    std::string name;
+    const int fd = createFileBeside(target, name, error);
+    if (fd < 0) return std::nullopt;
+    if (existing) {
+        // The owner and group differ only when someone else's file is saved,
+        // say by root.
+        [[maybe_unused]] const int owned = ::fchown(fd, existing->st_uid, existing->st_gid);
+        if (::fchmod(fd, existing->st_mode & 07777) != 0) {
+            error = withReason(name, errno);
+            ::close(fd);
+            ::unlink(name.c_str());
             return std::nullopt;
         }
     }
-    error = "cannot create a file in " + (dir.empty() ? std::string(".") : dir) + ": too many names taken";
-    return std::nullopt;
+    return std::optional<TempFile>(std::in_place, fd, std::move(name));
+}
+
+// Writes contents to the temporary file, flushes it to the disk and renames
+// it over target.
+bool replaceThroughTemp(TempFile& temp, const std::string& target, std::string_view contents, std::string& error)
+{
+    if (!writeAll(temp.descriptor().get(), contents) || ::fsync(temp.descriptor().get()) != 0 ||
+        !temp.descriptor().close()) {
+        error = withReason(temp.path(), errno);
+        return false;
+    }
+    if (::rename(temp.path().c_str(), target.c_str()) != 0) {
+        error = withReason(target, errno);
+        return false;
+    }
+    temp.keep();
+    // Make the rename itself durable; the file is in place either way.
+    const Descriptor dir(::open(directoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+    return true;
+}
+
+// Writes contents over the file's own bytes in one write, cuts off what is
+// left of the old ones and flushes it to the disk. Room for a longer text is
+// taken first, so that a full disk fails before anything is changed.
+bool rewriteInPlace(const std::string& target, std::string_view contents, std::string& error)
+{
+    Descriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0) {
+        error = withReason(target, errno);
+        return false;
+    }
+    const auto size = static_cast<off_t>(contents.size());
+    // Where the file system cannot reserve room, the write finds out.
+    if (size > st.st_size && ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
+        (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
+        error = withReason(target, errno);
+        return false;
+    }
+    if (!writeAll(file.get(), contents) || ::ftruncate(file.get(), size) != 0 || ::fsync(file.get()) != 0 ||
+        !file.close()) {
+        error = withReason(target, errno) + " (the file was being rewritten in place and may be damaged)";
+        return false;
+    }
+    return true;
+}
+
+std::string tooLarge(const std::string& path, std::size_t limit)
+{
+    return path + ": larger than " + std::to_string(limit >> 20) + " MB, which no settings file is";
+}
+
+// The file opened for reading when it is a regular file; -1 otherwise, with
+// missing set when there is none and the reason in error when there is
+// another.
+int openRegularFile(const std::string& path, bool& missing, std::string& error)
+{
+    const auto failed = [&] {
+        missing = errno == ENOENT;
+        if (!missing) error = withReason(path, errno);
+        return -1;
+    };
+    // Looked at before it is opened: opening a device or a pipe can wait or
+    // have effects of its own.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return failed();
+    if (!S_ISREG(st.st_mode)) {
+        error = path + ": not a regular file";
+        return -1;
+    }
+    // Non-blocking, should a pipe have taken the file's place since.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return failed();
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        error = path + ": not a regular file";
+        return -1;
+    }
+    return fd;
+}
+
+// The rest of the file's bytes, unless there are more than limit: never
+// more is read, even from a file that grows meanwhile.
+std::optional<std::string> readAtMost(int fd, const std::string& path, std::size_t limit, std::string& error)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > static_cast<off_t>(limit)) {
+        error = tooLarge(path, limit);
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = withReason(path, errno);
+            return std::nullopt;
+        }
+        if (n == 0) return bytes;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > limit) {
+            error = tooLarge(path, limit);
+            return std::nullopt;
+        }
+    }
 }
 
 } // namespace
 
 std::optional<std::string> readFile(const std::string& path, std::string& error)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return std::string();
-        error = withReason(path, errno);
-        return std::nullopt;
-    }
-    std::string bytes;
-    char buf[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0) {
-            bytes.append(buf, static_cast<std::size_t>(n));
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            error = withReason(path, errno);
-            ::close(fd);
-            return std::nullopt;
-        }
-    }
-    ::close(fd);
-    return bytes;
+    bool missing = false;
+    const Descriptor file(openRegularFile(path, missing, error));
+    if (missing) return std::string();
+    if (file.get() < 0) return std::nullopt;
+    return readAtMost(file.get(), path, kMaxSettingsFileBytes, error);
 }
 
-bool writeFileAtomically(const std::string& path, std::string_view contents, std::string& error)
+bool replaceFile(const std::string& path, std::string_view contents, std::string& error)
 {
-    // A link is left in place and the file it points to is replaced.
-    std::string target = path;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (!exists && errno != ENOENT) {
-        error = withReason(target, errno);
+    const std::string target = resolvedTarget(path);
+    std::optional<struct stat> existing;
+    if (!mayWrite(target, existing, error)) return false;
+    std::string tempError;
+    if (std::optional<TempFile> temp = createTempBeside(target, existing, tempError))
+        return replaceThroughTemp(*temp, target, contents, error);
+    // No new file can be made beside it (a read-only folder holding a
+    // writable file): the file itself is rewritten.
+    if (!existing) {
+        error = tempError;
         return false;
     }
-    if (exists) {
-        if (!S_ISREG(st.st_mode)) {
-            error = target + ": not a regular file";
-            return false;
-        }
-        // The rename below would replace a file the user made read-only.
-        // No write bit at all counts as read-only for everyone, root included,
-        // so that protecting the file works the same for every user.
-        if (::access(target.c_str(), W_OK) != 0) {
-            error = withReason(target, errno);
-            return false;
-        }
-        if ((st.st_mode & 0222) == 0) {
-            error = withReason(target, EACCES);
-            return false;
-        }
-    }
-    {
-        const std::size_t slash = target.rfind('/');
-        const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-        struct stat dirSt {};
-        if (::stat(dir.c_str(), &dirSt) == 0 && (dirSt.st_mode & 0222) == 0) {
-            error = withReason(target, EACCES);
-            return false;
-        }
-    }
-
-    std::optional<TempFile> temp = createTempBeside(target, error);
-    if (!temp) return false;
-    if (exists) {
-        // Owner and group as before where allowed (they differ only when
-        // someone else's file is saved, say by root); the permission bits always.
-        [[maybe_unused]] const int owned = ::fchown(temp->fd(), st.st_uid, st.st_gid);
-        if (::fchmod(temp->fd(), st.st_mode & 07777) != 0) {
-            error = withReason(temp->path(), errno);
-            return false;
-        }
-    }
-
-    for (std::size_t done = 0; done < contents.size();) {
-        const ssize_t n = ::write(temp->fd(), contents.data() + done, contents.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            error = withReason(temp->path(), errno);
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(temp->fd()) != 0 || !temp->close()) {
-        error = withReason(temp->path(), errno);
-        return false;
-    }
-    if (::rename(temp->path().c_str(), target.c_str()) != 0) {
-        error = withReason(target, errno);
-        return false;
-    }
-    temp->keep();
-
-    // Make the rename itself durable; the file is in place either way.
-    const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    return rewriteInPlace(target, contents, error);
 }
 
 } // namespace tintora

@@ -1,24 +1,39 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tintora {
 
+// No settings file comes near this size; a larger file is not one.
+constexpr std::size_t kMaxSettingsFileBytes = std::size_t{4} << 20;
+
 // The file's bytes. A file that does not exist reads as the empty text, the
-// same as an empty file; nothing when the file exists but cannot be read, and
-// then error says why.
+// same as an empty file. Nothing, with the reason in error, when the file
+// exists but cannot be read, is not a regular file (a directory, a device
+// such as /dev/zero, a pipe, through a link or not) or holds more than
+// kMaxSettingsFileBytes; such a file is never read to its end.
 std::optional<std::string> readFile(const std::string& path, std::string& error);
 
-// Replaces the file's bytes with contents, or creates the file: the contents go
-// to a new file in the same directory, which is flushed to the disk and then
-// renamed over the old one, so a crash leaves either the old or the new file.
-// The old file's permission bits are kept; a new file gets those of any new
-// file (0666 less the umask). Through a symbolic link, the file it points to
-// is replaced. False with the reason in error when the file is read-only for
-// the user, the directory cannot take the new file, or any step fails; the old
-// file is then as it was, and no temporary file is left behind.
-bool writeFileAtomically(const std::string& path, std::string_view contents, std::string& error);
+// Replaces the file's bytes with contents, or creates the file. The contents
+// go to a new file in the same directory, which is flushed to the disk and
+// then renamed over the old one, so a crash leaves either the old or the new
+// file. The old file's permission bits are kept; a new file gets those of
+// any new file (0666 less the umask). Through a symbolic link, the file it
+// points to is replaced.
+//
+// Where no new file can be made beside it (a folder without write
+// permission), an existing file the user may write is rewritten in place:
+// one write of the whole contents over its bytes, the rest cut off, flushed
+// to the disk.
+//
+// False with the reason in error when the file is read-only for the user
+// (no write bit at all counts as read-only for everyone, root included), is
+// not a regular file, does not exist and cannot be created, or any step
+// fails; the old file is then as it was (but for a write in place that
+// failed half-way, which error says), and no temporary file is left behind.
+bool replaceFile(const std::string& path, std::string_view contents, std::string& error);
 
 } // namespace tintora

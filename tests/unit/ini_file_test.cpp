@@ -278,7 +278,7 @@ mode_t modeOf(const std::string& path)
 bool writeBytes(const std::string& path, const std::string& bytes)
 {
     std::string error;
-    return writeFileAtomically(path, bytes, error);
+    return replaceFile(path, bytes, error);
 }
 
 std::string readBytes(const std::string& path)
@@ -304,14 +304,14 @@ TEST(IniStorage, writesNewAndExistingFilesWithTheirPermissions)
 
     {
         UmaskScope umask(022);
-        ASSERT_TRUE(writeFileAtomically(path, "[A]\nx=1\n", error)) << error;
+        ASSERT_TRUE(replaceFile(path, "[A]\nx=1\n", error)) << error;
     }
     EXPECT_EQ(readBytes(path), "[A]\nx=1\n");
     EXPECT_EQ(modeOf(path), 0644u);
     EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
 
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    ASSERT_TRUE(writeFileAtomically(path, "[A]\r\nx=2\r\n", error)) << error;
+    ASSERT_TRUE(replaceFile(path, "[A]\r\nx=2\r\n", error)) << error;
     EXPECT_EQ(readBytes(path), "[A]\r\nx=2\r\n");
     EXPECT_EQ(modeOf(path), 0640u);
     EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
@@ -339,7 +339,7 @@ TEST(IniStorage, directoryInThePlaceOfTheFile)
     EXPECT_FALSE(readFile(dir.file("Tintora.ini"), error).has_value());
     EXPECT_NE(error, "");
     error.clear();
-    EXPECT_FALSE(writeFileAtomically(dir.file("Tintora.ini"), "x", error));
+    EXPECT_FALSE(replaceFile(dir.file("Tintora.ini"), "x", error));
     EXPECT_NE(error, "");
     EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
 }
@@ -374,7 +374,7 @@ TEST(IniStorage, failedWriteLeavesTheOldFileAndNoTemporaryFile)
     std::string error;
     {
         Limit limit;
-        EXPECT_FALSE(writeFileAtomically(path, std::string(4096, 'x'), error));
+        EXPECT_FALSE(replaceFile(path, std::string(4096, 'x'), error));
     }
     EXPECT_NE(error, "");
     EXPECT_EQ(readBytes(path), "[A]\nx=1\n");
@@ -390,7 +390,7 @@ TEST(IniStorage, readOnlyFileOrDirectoryIsLeftAsItWas)
         mode_t dirMode;
     } cases[] = {
         {"read-only file", true, 0444, 0755},
-        {"writable file in a read-only directory", true, 0644, 0555},
+        {"read-only file in a read-only directory", true, 0444, 0555},
         {"no file, read-only directory", false, 0644, 0555},
     };
     for (const auto& c : cases) {
@@ -405,12 +405,72 @@ TEST(IniStorage, readOnlyFileOrDirectoryIsLeftAsItWas)
         {
             ModeScope readOnly(dir.path(), c.dirMode);
             std::string error;
-            EXPECT_FALSE(writeFileAtomically(path, "[A]\nx=2\n", error)) << c.name;
+            EXPECT_FALSE(replaceFile(path, "[A]\nx=2\n", error)) << c.name;
             EXPECT_NE(error, "") << c.name;
         }
         EXPECT_EQ(dir.names(), before) << c.name;
         if (c.fileExists) {
             EXPECT_EQ(readBytes(path), "[A]\nx=1\n") << c.name;
         }
+    }
+}
+
+// A shared install or a stick mounted that way: no temporary file can be made
+// beside the file, but the file itself can be written, so it is rewritten in
+// place, the same file (links to it, its owner and mode stay) with nothing of
+// the old bytes left behind.
+TEST(IniStorage, writableFileInAReadOnlyDirectoryIsRewrittenInPlace)
+{
+    const char* const before = "[A]\nx=1\ny=22\n";
+    for (const std::string after : {"[A]\r\nx=1\r\ny=22\r\nz=333\r\n", "[A]\nx=0\n", ""}) {
+        ScratchDir dir;
+        ASSERT_TRUE(dir.ok());
+        const std::string path = dir.file("Tintora.ini");
+        ASSERT_TRUE(writeBytes(path, before));
+        ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+        struct stat old {};
+        ASSERT_EQ(::stat(path.c_str(), &old), 0);
+        {
+            ModeScope readOnly(dir.path(), 0555);
+            std::string error;
+            EXPECT_TRUE(replaceFile(path, after, error)) << error;
+        }
+        EXPECT_EQ(readBytes(path), after);
+        struct stat now {};
+        ASSERT_EQ(::stat(path.c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino, old.st_ino) << "replaced instead of rewritten";
+        EXPECT_EQ(modeOf(path), 0640u);
+        EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
+    }
+}
+
+// Only a regular file of a size settings files have is read: a device (a
+// link to /dev/null or /dev/zero, which would never end) or a huge file
+// reads as unreadable, with the reason.
+TEST(IniStorage, onlyRegularFilesOfSettingsSizeAreRead)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    ASSERT_EQ(::symlink("/dev/null", dir.file("device.ini").c_str()), 0);
+    const auto sized = [&](const char* name, off_t size) {
+        const std::string path = dir.file(name);
+        EXPECT_TRUE(writeBytes(path, "[A]\nx=1\n"));
+        EXPECT_EQ(::truncate(path.c_str(), size), 0);
+        return path;
+    };
+    const struct {
+        std::string path;
+        bool readable;
+    } cases[] = {
+        {dir.file("device.ini"), false},
+        {sized("large.ini", 1 << 20), true},
+        {sized("huge.ini", 64 << 20), false},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const auto bytes = readFile(c.path, error);
+        EXPECT_EQ(bytes.has_value(), c.readable) << c.path;
+        if (bytes) EXPECT_EQ(bytes->substr(0, 8), "[A]\nx=1\n") << c.path;
+        else EXPECT_NE(error.find(c.path), std::string::npos) << c.path << ": " << error;
     }
 }

@@ -4,6 +4,10 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 
 #include "main_window_fixture.h"
@@ -37,6 +41,49 @@ struct Started : MainWindowFixture {
         form->showMainWindow();
     }
 };
+
+// Answers the error box that comes up while it lives, noting its text and
+// letting whileUp look at things while the box waits for the user.
+class ErrorBoxWatch {
+public:
+    explicit ErrorBoxWatch(std::function<void()> whileUp = {})
+    {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, whileUp] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            m_message = box->text().toStdString();
+            if (whileUp) whileUp();
+            box->accept();
+        });
+        m_timer.start(0);
+    }
+    const std::string& message() const { return m_message; }
+
+private:
+    QTimer m_timer;
+    std::string m_message;
+};
+
+ino_t inodeOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_ino;
+}
+
+// The text as UTF-16 in the given byte order.
+std::string utf16Bytes(std::u16string_view text, bool bigEndian)
+{
+    std::string bytes;
+    for (const char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
 
 } // namespace
 
@@ -148,4 +195,126 @@ TEST(saveSettings, readOnlyFileReportsAndTheCloseStillRestores)
     EXPECT_EQ(readText(p.settingsPath()), "[GENERAL]\nonTop=0\n");
     EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
     EXPECT_FALSE(p.form->isVisible());
+}
+
+// Nothing that waits on the user comes before the pointer is the user's
+// again: a box about a failed save comes up with the speed given back and
+// the axis lock lifted, and stays so while it waits, whatever the focus does.
+TEST(saveSettings, pointerIsGivenBackBeforeAFailedSaveIsReported)
+{
+    Started p("[GENERAL]\nonTop=0\n");
+    ASSERT_EQ(::chmod(p.settingsPath().c_str(), 0444), 0);
+    p.state.slowPointer = true;
+    p.form->applySlowPointer();
+    KeyChord shift;
+    shift.shift = true;
+    p.form->keyDown(shift);
+    ASSERT_TRUE(p.fake.pointer.confinement.has_value());
+    std::optional<int> speedWhileUp;
+    bool confinedWhileUp = true;
+    ErrorBoxWatch box([&] {
+        speedWhileUp = p.fake.pointer.currentSpeed;
+        confinedWhileUp = p.fake.pointer.confinement.has_value();
+        // The user turns to another program before answering.
+        p.form->applicationDeactivated();
+    });
+    p.form->close();
+    EXPECT_EQ(box.message(), "Unable to write to " + p.settingsPath() + ".");
+    EXPECT_EQ(speedWhileUp, 10);
+    EXPECT_FALSE(confinedWhileUp);
+    EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
+    EXPECT_FALSE(p.fake.pointer.confinement.has_value());
+}
+
+// A close that changes no value leaves the file alone: not replaced, and a
+// file the user made read-only to pin the settings is no error.
+TEST(saveSettings, unchangedValuesAreNotWritten)
+{
+    const std::string pinned = "[GENERAL]\r\nonTop=0\r\nHexMode=1\r\nDecMode=0\r\n"
+                               "[MAGNIFIER]\r\nShowMag=0\r\nZoom=8\r\nSlowMouse=0\r\n";
+    for (const mode_t mode : {0644, 0444}) {
+        Started p(pinned);
+        ASSERT_EQ(::chmod(p.settingsPath().c_str(), mode), 0);
+        const ino_t before = inodeOf(p.settingsPath());
+        ErrorBoxWatch box;
+        p.form->close();
+        EXPECT_EQ(box.message(), "") << std::oct << mode;
+        EXPECT_EQ(readText(p.settingsPath()), pinned) << std::oct << mode;
+        EXPECT_EQ(inodeOf(p.settingsPath()), before) << std::oct << mode;
+    }
+}
+
+// A shared install: the folder cannot take a new file, the settings file
+// itself can be written, and the close saves into it without a word.
+TEST(saveSettings, writableFileInAReadOnlyFolderIsSaved)
+{
+    Started p("[GENERAL]\nHexMode=0\n");
+    p.form->toggleHexadecimal();
+    const std::string dir = p.programDir.path().toStdString();
+    ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
+    ErrorBoxWatch box;
+    p.form->close();
+    ::chmod(dir.c_str(), 0700);
+    EXPECT_EQ(box.message(), "");
+    EXPECT_EQ(IniDocument::parse(readText(p.settingsPath())).value("GENERAL", "HexMode"), "1");
+}
+
+// A file far larger than any settings file (a mistake, or a link to an
+// endless device) is not used: the defaults apply, standard error says why,
+// and the close does not write over it.
+TEST(loadSettings, oversizedFileIsNotUsedAndSaidSo)
+{
+    const std::string huge = "[GENERAL]\nHexMode=1\n;" + std::string(16 << 20, 'x') + "\n";
+    std::ostringstream errors;
+    std::streambuf* const stderrBuffer = std::cerr.rdbuf(errors.rdbuf());
+    std::optional<Started> p;
+    p.emplace(huge);
+    std::cerr.rdbuf(stderrBuffer);
+    EXPECT_FALSE(p->state.hexadecimal);
+    EXPECT_NE(errors.str().find(p->settingsPath()), std::string::npos) << errors.str();
+    ErrorBoxWatch box;
+    p->form->close();
+    EXPECT_EQ(box.message(), "Unable to write to " + p->settingsPath() + ".");
+    EXPECT_TRUE(readText(p->settingsPath()) == huge) << "the file was written over";
+}
+
+// A file a Windows editor saved as UTF-16 stays UTF-16, in its byte order,
+// with its BOM and line ends, every unit of the lines the program does not
+// own kept (letters beyond 16 bits, even a lone surrogate).
+TEST(saveSettings, utf16FileIsReadAndWrittenAsUtf16)
+{
+    const std::u16string before = u"\uFEFF; Цвет \U0001F3A8 \xD800 end\r\n[GENERAL]\r\nHexMode=1\r\n";
+    const std::u16string after = u"\uFEFF; Цвет \U0001F3A8 \xD800 end\r\n[GENERAL]\r\nHexMode=0\r\nonTop=0\r\n"
+                                 u"DecMode=1\r\n\r\n[MAGNIFIER]\r\nShowMag=0\r\nZoom=2\r\nSlowMouse=0\r\n";
+    for (const bool bigEndian : {false, true}) {
+        Started p(utf16Bytes(before, bigEndian));
+        EXPECT_TRUE(p.state.hexadecimal) << "big endian: " << bigEndian;
+        p.form->toggleFractions();
+        p.form->close();
+        EXPECT_EQ(readText(p.settingsPath()), utf16Bytes(after, bigEndian)) << "big endian: " << bigEndian;
+    }
+}
+
+// Any error box takes the keys: the releases of Alt, Shift and Ctrl go to
+// it, so the line lock and the Ctrl speed end before it comes up, not
+// whenever the main window next sees a key.
+TEST(errorBox, axisLocksAndTheCtrlSpeedEndBeforeABoxWaits)
+{
+    Started p("[MAGNIFIER]\nSlowMouse=1\n");
+    ASSERT_EQ(p.fake.pointer.currentSpeed, 1);
+    KeyChord altCtrl;
+    altCtrl.alt = altCtrl.ctrl = true;
+    p.form->keyDown(altCtrl);
+    ASSERT_TRUE(p.fake.pointer.confinement.has_value());
+    ASSERT_EQ(p.fake.pointer.currentSpeed, 10);
+    std::optional<int> speedWhileUp;
+    bool confinedWhileUp = true;
+    ErrorBoxWatch box([&] {
+        speedWhileUp = p.fake.pointer.currentSpeed;
+        confinedWhileUp = p.fake.pointer.confinement.has_value();
+    });
+    p.form->showError("Cannot open clipboard: busy");
+    EXPECT_EQ(box.message(), "Cannot open clipboard: busy.");
+    EXPECT_EQ(speedWhileUp, 1) << "the slow pointer, as the option asks";
+    EXPECT_FALSE(confinedWhileUp);
 }

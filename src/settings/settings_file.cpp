@@ -1,0 +1,47 @@
+#include "settings/settings_file.h"
+
+#include "settings/ini_storage.h"
+#include "settings/settings_location.h"
+#include "settings/settings_values.h"
+
+namespace tintora {
+
+std::optional<SettingsDocument> readSettingsFile(const std::string& path, std::string& error)
+{
+    const std::optional<std::string> bytes = readFile(path, error);
+    if (!bytes) return std::nullopt;
+    SettingsDocument document;
+    document.text = decodeSettingsText(*bytes);
+    document.ini = IniDocument::parse(document.text.text);
+    return document;
+}
+
+std::string bytesWithSettings(std::string_view bytes, const ProgramState& state, std::string_view decimalSeparator)
+{
+    SettingsText text = decodeSettingsText(bytes);
+    IniDocument ini = IniDocument::parse(text.text);
+    ini.setValue("GENERAL", "onTop", writeBool(state.alwaysOnTop));
+    ini.setValue("GENERAL", "HexMode", writeBool(state.hexadecimal));
+    ini.setValue("GENERAL", "DecMode", writeBool(state.fractions));
+    ini.setValue("MAGNIFIER", "ShowMag", writeBool(state.magnifierShown));
+    ini.setValue("MAGNIFIER", "Zoom", writeZoom(state.zoom, decimalSeparator));
+    ini.setValue("MAGNIFIER", "SlowMouse", writeBool(state.slowPointer));
+    text.text = ini.text();
+    return encodeSettingsText(text);
+}
+
+SaveOutcome saveSettingsFile(const std::string& path, const ProgramState& state, std::string_view decimalSeparator,
+                             std::string& error)
+{
+    const std::optional<std::string> bytes = readFile(path, error);
+    if (!bytes) return SaveOutcome::Failed;
+    const std::string updated = bytesWithSettings(*bytes, state, decimalSeparator);
+    if (updated == *bytes) return SaveOutcome::Unchanged;
+    if (!makeParentDirectories(path)) {
+        error = "cannot make the folder of " + path;
+        return SaveOutcome::Failed;
+    }
+    return replaceFile(path, updated, error) ? SaveOutcome::Written : SaveOutcome::Failed;
+}
+
+} // namespace tintora

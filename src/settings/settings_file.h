@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/program_state.h"
+#include "settings/ini_file.h"
+#include "settings/settings_text.h"
+
+namespace tintora {
+
+// The settings file as the program reads it: its INI text, decoded from
+// UTF-16 where the file is UTF-16.
+struct SettingsDocument {
+    IniDocument ini;
+    SettingsText text; // the file's text and how it is stored
+};
+
+// The file at path; an empty document when it does not exist; nothing when
+// it exists but cannot be used (readFile says which files those are), and
+// then error says why.
+std::optional<SettingsDocument> readSettingsFile(const std::string& path, std::string& error);
+
+// The file's new bytes: bytes with the options of state written in place,
+// in the order the keys are written ("onTop", "HexMode", "DecMode" in
+// "GENERAL", then "ShowMag", "Zoom", "SlowMouse" in "MAGNIFIER"), in the
+// file's own encoding.
+std::string bytesWithSettings(std::string_view bytes, const ProgramState& state, std::string_view decimalSeparator);
+
+enum class SaveOutcome {
+    Unchanged, // the file already holds these values: nothing was written
+    Written,
+    Failed,    // error says why; the file is as it was
+};
+
+// Saves the options of state into the file at path: the file is read, the
+// new bytes made once, and written in one step (replaceFile) only when they
+// differ from the file's. A file that cannot be read is never written over.
+SaveOutcome saveSettingsFile(const std::string& path, const ProgramState& state, std::string_view decimalSeparator,
+                             std::string& error);
+
+} // namespace tintora

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "settings/ini_storage.h"
+#include "settings/settings_file.h"
+
+using namespace tintora;
+
+namespace {
+
+// A fresh directory, removed with everything in it.
+class ScratchDir {
+public:
+    ScratchDir()
+    {
+        std::string pattern = testing::TempDir() + "tintora-settings-XXXXXX";
+        if (::mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    ~ScratchDir()
+    {
+        std::error_code ec;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+    }
+    bool ok() const { return !path_.empty(); }
+    std::string file(const char* name) const { return path_ + "/" + name; }
+    std::size_t entries() const
+    {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_), {}));
+    }
+
+private:
+    std::string path_;
+};
+
+void put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+std::string get(const std::string& path)
+{
+    std::ostringstream out;
+    out << std::ifstream(path, std::ios::binary).rdbuf();
+    return out.str();
+}
+
+ino_t inodeOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_ino;
+}
+
+const std::string Saved = "[GENERAL]\nonTop=0\nHexMode=1\nDecMode=0\n\n[MAGNIFIER]\nShowMag=0\nZoom=0,5\nSlowMouse=1\n";
+
+ProgramState savedState()
+{
+    ProgramState state;
+    state.hexadecimal = true;
+    state.zoom = 0.5;
+    state.slowPointer = true;
+    return state;
+}
+
+} // namespace
+
+// The file is written once, whole, and only when a value differs from it.
+TEST(SettingsFile, writtenOnlyWhenAValueChanges)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.file("Tintora.ini");
+    std::string error;
+
+    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Written) << error;
+    EXPECT_EQ(get(path), Saved);
+
+    const ino_t first = inodeOf(path);
+    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Unchanged) << error;
+    EXPECT_EQ(inodeOf(path), first);
+
+    // Pinned by the user: the same values are no error, other values are.
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Unchanged) << error;
+    ProgramState changed = savedState();
+    changed.fractions = true;
+    error.clear();
+    EXPECT_EQ(saveSettingsFile(path, changed, ",", error), SaveOutcome::Failed);
+    EXPECT_NE(error, "");
+    EXPECT_EQ(get(path), Saved);
+    EXPECT_EQ(dir.entries(), 1u);
+}
+
+// What cannot be read is not written over, however its values compare.
+TEST(SettingsFile, fileThatCannotBeReadIsNotWrittenOver)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.file("Tintora.ini");
+    const std::string huge = Saved + ";" + std::string(kMaxSettingsFileBytes, 'x') + "\n";
+    put(path, huge);
+    std::string error;
+    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Failed);
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_TRUE(get(path) == huge) << "written over";
+    EXPECT_FALSE(readSettingsFile(path, error).has_value());
+}
+
+// A UTF-16 file is updated in UTF-16; whether anything changed is judged on
+// what the file holds, not on a UTF-8 copy of it.
+TEST(SettingsFile, utf16FileKeepsItsEncoding)
+{
+    ScratchDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.file("Tintora.ini");
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : Saved) utf16 += std::string{c, '\0'};
+    put(path, utf16);
+    std::string error;
+    const auto read = readSettingsFile(path, error);
+    ASSERT_TRUE(read) << error;
+    EXPECT_EQ(read->ini.value("MAGNIFIER", "Zoom"), "0,5");
+    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Unchanged) << error;
+    ProgramState changed = savedState();
+    changed.zoom = 8;
+    EXPECT_EQ(saveSettingsFile(path, changed, ",", error), SaveOutcome::Written) << error;
+    const std::string after = get(path);
+    std::string expected = "\xFF\xFE";
+    std::string text = Saved;
+    text.replace(text.find("0,5"), 3, "8");
+    for (const char c : text) expected += std::string{c, '\0'};
+    EXPECT_EQ(after, expected);
+}
