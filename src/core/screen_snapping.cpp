@@ -1,5 +1,6 @@
 #include "core/screen_snapping.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tintora {
@@ -13,6 +14,8 @@ Point snapToWorkArea(Point proposed, int width, int height, const Rect& workArea
     if (near(p.y, workArea.top())) p.y = workArea.top();
     if (near(static_cast<long long>(p.x) + width, workArea.right())) p.x = workArea.right() - width;
     if (near(static_cast<long long>(p.y) + height, workArea.bottom())) p.y = workArea.bottom() - height;
+    p.x = std::clamp(p.x, MinWindowCoordinate, MaxWindowCoordinate);
+    p.y = std::clamp(p.y, MinWindowCoordinate, MaxWindowCoordinate);
     return p;
 }
 

@@ -35,6 +35,29 @@ TEST(ScreenSnapping, laterEdgeWinsInANarrowArea)
     EXPECT_EQ(snapToWorkArea({3, 300}, 203, 110, {0, 0, 210, 1000}), (Point{7, 300}));
 }
 
+// Beyond the 16 bits of an X11 window position a value would wrap around
+// (65636 would land at 100): it is held at the end of the range instead, and
+// stays off the screen.
+TEST(ScreenSnapping, positionsBeyondTheWindowRangeAreHeldAtItsEnds)
+{
+    const Rect area{0, 0, 1920, 1040};
+    const struct {
+        Point proposed, expected;
+    } cases[] = {
+        {{65636, 300}, {32767, 300}},
+        {{400, 65636}, {400, 32767}},
+        {{-65636, 300}, {-32768, 300}},
+        {{400, -98204}, {400, -32768}},
+        {{2147483647, -2147483647 - 1}, {32767, -32768}},
+        {{32767, -32768}, {32767, -32768}},
+        {{32768, -32769}, {32767, -32768}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.proposed.x << ", " << c.proposed.y);
+        EXPECT_EQ(snapToWorkArea(c.proposed, 203, 110, area), c.expected);
+    }
+}
+
 TEST(Centring, inPrimaryWorkArea)
 {
     EXPECT_EQ(centreInWorkArea(203, 110, {0, 0, 1920, 1040}), (Point{858, 465}));
