@@ -194,6 +194,43 @@ bool InputDevices::moveRelative(int dx, int dy)
     return sent;
 }
 
+bool InputDevices::moveAbsolute(Point p)
+{
+    Display* d = dpy(m_server);
+    const bool sent = XTestFakeMotionEvent(d, DefaultScreen(d), p.x, p.y, CurrentTime);
+    XSync(d, False);
+    return sent;
+}
+
+bool InputDevices::floatSlave(int id)
+{
+    Display* d = dpy(m_server);
+    XIDetachSlaveInfo detach{};
+    detach.type = XIDetachSlave;
+    detach.deviceid = id;
+    XIChangeHierarchy(d, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&detach), 1);
+    XSync(d, False);
+    int count = 0;
+    std::unique_ptr<XIDeviceInfo, DeviceInfoDeleter> info(XIQueryDevice(d, id, &count));
+    return info && count == 1 && info->use == XIFloatingSlave;
+}
+
+bool InputDevices::attachSlave(int id, const std::string& master)
+{
+    Display* d = dpy(m_server);
+    const auto masterId = idOf(master);
+    if (!masterId) return false;
+    XIAttachSlaveInfo attach{};
+    attach.type = XIAttachSlave;
+    attach.deviceid = id;
+    attach.new_master = *masterId;
+    XIChangeHierarchy(d, reinterpret_cast<XIAnyHierarchyChangeInfo*>(&attach), 1);
+    XSync(d, False);
+    int count = 0;
+    std::unique_ptr<XIDeviceInfo, DeviceInfoDeleter> info(XIQueryDevice(d, id, &count));
+    return info && count == 1 && info->use == XISlavePointer && info->attachment == *masterId;
+}
+
 std::optional<Point> InputDevices::pointer()
 {
     Display* d = dpy(m_server);

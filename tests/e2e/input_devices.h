@@ -58,7 +58,15 @@ public:
     // Relative motion through the XTEST pointer, as a mouse would make it
     // (barriers and the device's matrix apply; a warp would skip both).
     bool moveRelative(int dx, int dy);
+    // Absolute motion through the XTEST pointer, as remote desktops, VNC
+    // servers and xdotool send it (the device's matrix applies).
+    bool moveAbsolute(Point p);
     std::optional<Point> pointer();
+
+    // Takes a slave device off its master (a "float") and puts it back on
+    // the master pointer named master, as unplugging and plugging it would.
+    bool floatSlave(int id);
+    bool attachSlave(int id, const std::string& master);
 
 private:
     Xvfb& m_server;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <csignal>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -20,6 +21,7 @@
 #include "e2e/input_devices.h"
 #include "e2e/running_program.h"
 #include "support/printers.h"
+#include "support/processes.h"
 #include "support/xvfb.h"
 
 using namespace tintora;
@@ -47,6 +49,19 @@ std::vector<std::string> sectionLines(const std::string& text, const std::string
 bool contains(const std::vector<std::string>& lines, const std::string& line)
 {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The pointer watchdog the program started: a child of it called so.
+std::optional<pid_t> watchdogOf(pid_t program)
+{
+    std::optional<pid_t> found;
+    for (const std::string& entry : ProgramDirectory::entries("/proc")) {
+        const pid_t pid = static_cast<pid_t>(std::atol(entry.c_str()));
+        if (pid <= 0 || parentOf(pid) != program) continue;
+        const std::string cmdline = readAll("/proc/" + entry + "/cmdline");
+        if (cmdline.substr(0, cmdline.find('\0')) == "tintora-pointer-watchdog") found = pid;
+    }
+    return found;
 }
 
 class ProgramSettings : public ::testing::Test {
@@ -93,8 +108,11 @@ protected:
 };
 
 // Awkward values so that any rounding on the way back shows; on the mouse,
-// which the tests never move.
+// which the tests never move. The slow pointer puts the first two columns at
+// a 32nd.
 const MatrixBits OddMatrix = matrixOf({1.1f, 0.2f, 0.0001f, -0.3f, 0.7f, 3.5e-5f, -0.0f, 0.0f, 1.0f});
+const MatrixBits SlowOddMatrix =
+    matrixOf({1.1f / 32, 0.2f / 32, 0.0001f, -0.3f / 32, 0.7f / 32, 3.5e-5f, -0.0f, 0.0f, 1.0f});
 
 // A 3 x 3 grid of 9-pixel squares centred on the pointer: at zoom 8 the
 // magnifier's source block is exactly the grid (27 x 27 pixels, about 7.44
@@ -233,7 +251,7 @@ TEST_F(ProgramSettings, closeThatCannotSaveReportsItAndStillEndsCleanly)
     const auto before = m_devices.properties();
 
     ASSERT_NO_FATAL_FAILURE(start({"-x", "100", "-y", "200"}));
-    ASSERT_EQ(waitForMatrix(m_xtest, scaleMatrix(1.0f / 32)), scaleMatrix(1.0f / 32)) << "SlowMouse=1 not applied";
+    ASSERT_EQ(waitForMatrix(m_mouse, SlowOddMatrix), SlowOddMatrix) << "SlowMouse=1 not applied";
 
     ASSERT_TRUE(m_keyboard.tap({"i"}));
     std::optional<TopLevel> box;
@@ -256,8 +274,9 @@ TEST_F(ProgramSettings, closeThatCannotSaveReportsItAndStillEndsCleanly)
     EXPECT_TRUE(ProgramDirectory::entries(m_directory.configDir()).empty()) << "saved somewhere else instead";
 }
 
-// A run killed while the slow pointer is on cannot give the devices back; the
-// next start does, from the state file the killed run left, exactly.
+// A run killed while the slow pointer is on cannot give the devices back,
+// and here its watchdog is killed first; the next start does, from the state
+// file the killed run left, exactly.
 TEST_F(ProgramSettings, nextStartAfterAKillGivesThePointerDevicesBack)
 {
     ASSERT_TRUE(m_directory.writeSettings("[MAGNIFIER]\nSlowMouse=1\n"));
@@ -265,7 +284,16 @@ TEST_F(ProgramSettings, nextStartAfterAKillGivesThePointerDevicesBack)
     const auto before = m_devices.properties();
 
     ASSERT_NO_FATAL_FAILURE(start());
-    ASSERT_EQ(waitForMatrix(m_xtest, scaleMatrix(1.0f / 32)), scaleMatrix(1.0f / 32)) << "SlowMouse=1 not applied";
+    ASSERT_EQ(waitForMatrix(m_mouse, SlowOddMatrix), SlowOddMatrix) << "SlowMouse=1 not applied";
+    const auto watchdog = watchdogOf(m_program->process().pid());
+    ASSERT_TRUE(watchdog) << "no watchdog";
+    ASSERT_EQ(::kill(*watchdog, SIGKILL), 0);
+    // Gone, or a zombie the killed program will never reap.
+    ASSERT_TRUE(waitUntil(ProgramExitTimeout, [&] {
+        const std::string stat = readAll("/proc/" + std::to_string(*watchdog) + "/stat");
+        const auto close = stat.rfind(')');
+        return close == std::string::npos || stat.substr(close + 2, 1) == "Z";
+    }));
     ASSERT_TRUE(m_program->process().signal(SIGKILL));
     ASSERT_TRUE(m_program->process().waitForExit(ProgramExitTimeout));
     m_program.reset();

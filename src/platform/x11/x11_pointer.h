@@ -23,6 +23,11 @@ public:
     void confine(Rect rect) override;
     void release() override;
 
+    // A watchdog process gives the devices back should the program die
+    // without doing it. Only for the program itself: the watchdog is its
+    // binary started again.
+    void watchOverCrashes() { m_speed.watchOverCrashes(); }
+
 private:
     std::shared_ptr<Connection> m_connection;
     DeviceSpeed m_speed;

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/pointer.h"
+#include "platform/x11/x11_pointer_watchdog.h"
 
 namespace tintora::x11 {
 
@@ -80,8 +82,9 @@ double speedFactor(int speed)
     return 1.0 + (speed - 10) * 0.25;                // 1.25 ... 3.5
 }
 
-DeviceSpeed::DeviceSpeed(std::shared_ptr<Connection> connection)
-    : m_connection(std::move(connection)), m_file(DisplayString(m_connection->display())), m_speed(UserSpeed)
+// --- the devices ----------------------------------------------------------------
+
+PointerDevices::PointerDevices(std::shared_ptr<Connection> connection) : m_connection(std::move(connection))
 {
     Display* display = m_connection->display();
     int opcode = 0, firstEvent = 0, firstError = 0;
@@ -91,9 +94,130 @@ DeviceSpeed::DeviceSpeed(std::shared_ptr<Connection> connection)
         int major = 2, minor = 2;
         if (XIQueryVersion(display, &major, &minor) != Success || trap.failed()) return;
     }
-    m_xiOpcode = opcode;
+    m_available = true;
     m_matrixAtom = m_connection->atom("Coordinate Transformation Matrix");
     m_floatAtom = m_connection->atom("FLOAT");
+    // The server marks the devices XTest events come through with it.
+    m_xtestAtom = XInternAtom(display, "XTEST Device", True);
+}
+
+std::vector<PointerDevices::Device> PointerDevices::slavePointers()
+{
+    std::vector<Device> devices;
+    if (!m_available) return devices;
+    Display* display = m_connection->display();
+    ErrorTrap trap(display);
+    int count = 0;
+    DeviceInfoPtr info(XIQueryDevice(display, XIAllDevices, &count));
+    if (!info || trap.failed()) return devices;
+    for (int i = 0; i < count; ++i)
+        if (info.get()[i].use == XISlavePointer) devices.push_back({info.get()[i].deviceid, info.get()[i].name});
+    return devices;
+}
+
+std::vector<PointerDevices::Device> PointerDevices::physicalRelativePointers(const std::vector<int>* ids)
+{
+    std::vector<Device> devices;
+    if (!m_available) return devices;
+    Display* display = m_connection->display();
+    {
+        ErrorTrap trap(display);
+        int count = 0;
+        DeviceInfoPtr info(XIQueryDevice(display, XIAllDevices, &count));
+        if (!info || trap.failed()) return devices;
+        for (int i = 0; i < count; ++i) {
+            const XIDeviceInfo& d = info.get()[i];
+            if (d.use != XISlavePointer || !hasRelativeMotion(d)) continue;
+            if (ids && std::find(ids->begin(), ids->end(), d.deviceid) == ids->end()) continue;
+            devices.push_back({d.deviceid, d.name});
+        }
+    }
+    std::erase_if(devices, [this](const Device& d) { return isXTestDevice(d.id); });
+    return devices;
+}
+
+bool PointerDevices::isXTestDevice(int id)
+{
+    if (m_xtestAtom == None) return false;
+    Display* display = m_connection->display();
+    ErrorTrap trap(display);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* raw = nullptr;
+    const Status status =
+        XIGetProperty(display, id, m_xtestAtom, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &raw);
+    XPtr<unsigned char> data(raw);
+    return status == Success && !trap.failed() && type != None;
+}
+
+std::optional<MatrixBits> PointerDevices::readMatrix(int id)
+{
+    if (!m_available) return std::nullopt;
+    Display* display = m_connection->display();
+    ErrorTrap trap(display);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* raw = nullptr;
+    const Status status =
+        XIGetProperty(display, id, m_matrixAtom, 0, 9, False, AnyPropertyType, &type, &format, &count, &after, &raw);
+    XPtr<unsigned char> data(raw);
+    if (status != Success || trap.failed() || !data || type != m_floatAtom || format != 32 || count != 9 || after)
+        return std::nullopt;
+    // XI2 hands out format-32 data as 32-bit items, not as longs.
+    MatrixBits m{};
+    std::memcpy(m.data(), data.get(), sizeof m);
+    return m;
+}
+
+bool PointerDevices::writeMatrix(int id, const MatrixBits& value)
+{
+    if (!m_available) return false;
+    Display* display = m_connection->display();
+    MatrixBits items = value;
+    ErrorTrap trap(display);
+    XIChangeProperty(display, id, m_matrixAtom, m_floatAtom, 32, PropModeReplace,
+                     reinterpret_cast<unsigned char*>(items.data()), static_cast<int>(items.size()));
+    return !trap.failedAfterSync();
+}
+
+void PointerDevices::giveBack(const std::vector<SavedDevice>& saved, const std::vector<OtherCopy>& others)
+{
+    if (saved.empty() || !m_available) return;
+    const std::vector<Device> present = slavePointers();
+    for (const SavedDevice& s : saved) {
+        const bool same = std::any_of(present.begin(), present.end(),
+                                      [&](const Device& d) { return d.id == s.id && d.name == s.name; });
+        if (!same) continue;
+        const auto current = readMatrix(s.id);
+        if (!current || !s.wrote(*current)) continue;
+        MatrixBits target = s.original;
+        for (const OtherCopy& other : others) {
+            if (!other.running) continue;
+            const auto held = std::find_if(other.devices.begin(), other.devices.end(), [&](const SavedDevice& o) {
+                return o.id == s.id && o.name == s.name && o.original == s.original && !o.written.empty();
+            });
+            if (held == other.devices.end()) continue;
+            // The value it set last (a second one is one it was writing).
+            target = held->written.front();
+            break;
+        }
+        if (target != *current) writeMatrix(s.id, target);
+    }
+}
+
+// --- the speed ------------------------------------------------------------------
+
+DeviceSpeed::DeviceSpeed(std::shared_ptr<Connection> connection)
+    : m_connection(std::move(connection)), m_devices(m_connection), m_file(DisplayString(m_connection->display())),
+      m_speed(UserSpeed)
+{
+    if (!m_devices.available()) return;
+    Display* display = m_connection->display();
+    int opcode = 0, firstEvent = 0, firstError = 0;
+    if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError)) return;
+    m_xiOpcode = opcode;
 
     restoreOrphans();
 
@@ -119,7 +243,11 @@ DeviceSpeed::~DeviceSpeed()
         XISelectEvents(display, m_connection->root(), &none, 1);
         trap.failedAfterSync();
     }
+    // What copies that died meanwhile left, then this one's own.
+    restoreOrphans();
     setSpeed(UserSpeed);
+    // Nothing is left for the watchdog to do: it ends with the channel.
+    m_watchdog.reset();
 }
 
 void DeviceSpeed::setSpeed(int speed)
@@ -128,93 +256,48 @@ void DeviceSpeed::setSpeed(int speed)
     m_speed = speed;
     if (m_xiOpcode < 0) return;
     if (speed == UserSpeed) {
-        restore(m_saved);
+        if (!m_saved.empty()) m_devices.giveBack(m_saved, m_file.others());
         m_saved.clear();
         m_file.remove();
     } else {
-        apply(relativePointers());
+        apply(m_devices.physicalRelativePointers());
     }
 }
 
-std::vector<DeviceSpeed::Device> DeviceSpeed::slavePointers()
-{
-    std::vector<Device> devices;
-    Display* display = m_connection->display();
-    ErrorTrap trap(display);
-    int count = 0;
-    DeviceInfoPtr info(XIQueryDevice(display, XIAllDevices, &count));
-    if (!info || trap.failed()) return devices;
-    for (int i = 0; i < count; ++i)
-        if (info.get()[i].use == XISlavePointer) devices.push_back({info.get()[i].deviceid, info.get()[i].name});
-    return devices;
-}
-
-std::vector<DeviceSpeed::Device> DeviceSpeed::relativePointers(const std::vector<int>* ids)
-{
-    std::vector<Device> devices;
-    Display* display = m_connection->display();
-    ErrorTrap trap(display);
-    int count = 0;
-    DeviceInfoPtr info(XIQueryDevice(display, XIAllDevices, &count));
-    if (!info || trap.failed()) return devices;
-    for (int i = 0; i < count; ++i) {
-        const XIDeviceInfo& d = info.get()[i];
-        if (d.use != XISlavePointer || !hasRelativeMotion(d)) continue;
-        if (ids && std::find(ids->begin(), ids->end(), d.deviceid) == ids->end()) continue;
-        devices.push_back({d.deviceid, d.name});
-    }
-    return devices;
-}
-
-std::optional<MatrixBits> DeviceSpeed::readMatrix(int id)
-{
-    Display* display = m_connection->display();
-    ErrorTrap trap(display);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* raw = nullptr;
-    const Status status =
-        XIGetProperty(display, id, m_matrixAtom, 0, 9, False, AnyPropertyType, &type, &format, &count, &after, &raw);
-    XPtr<unsigned char> data(raw);
-    if (status != Success || trap.failed() || !data || type != m_floatAtom || format != 32 || count != 9 || after)
-        return std::nullopt;
-    // XI2 hands out format-32 data as 32-bit items, not as longs.
-    MatrixBits m{};
-    std::memcpy(m.data(), data.get(), sizeof m);
-    return m;
-}
-
-bool DeviceSpeed::writeMatrix(int id, const MatrixBits& value)
-{
-    Display* display = m_connection->display();
-    MatrixBits items = value;
-    ErrorTrap trap(display);
-    XIChangeProperty(display, id, m_matrixAtom, m_floatAtom, 32, PropModeReplace,
-                     reinterpret_cast<unsigned char*>(items.data()), static_cast<int>(items.size()));
-    return !trap.failedAfterSync();
-}
-
-void DeviceSpeed::apply(const std::vector<Device>& devices)
+void DeviceSpeed::apply(const std::vector<PointerDevices::Device>& devices)
 {
     const double factor = speedFactor(m_speed);
     std::vector<std::pair<int, MatrixBits>> changes;
     bool changed = false;
-    for (const Device& device : devices) {
-        const auto current = readMatrix(device.id);
+    std::optional<std::vector<OtherCopy>> others;
+    for (const PointerDevices::Device& device : devices) {
+        const auto current = m_devices.readMatrix(device.id);
         if (!current) continue;
         // Saved under this id with another name: a device that is gone.
         const auto gone = [&](const SavedDevice& s) { return s.id == device.id && s.name != device.name; };
         changed |= std::erase_if(m_saved, gone) > 0;
         auto saved =
             std::find_if(m_saved.begin(), m_saved.end(), [&](const SavedDevice& s) { return s.id == device.id; });
-        if (saved == m_saved.end()) {
-            m_saved.push_back({device.id, device.name, *current, {}});
-            saved = std::prev(m_saved.end());
-        } else if (!saved->wrote(*current)) {
-            // The user has set the device since: that is now their own value.
-            saved->original = *current;
-            saved->written.clear();
+        const bool ours = saved != m_saved.end() && saved->wrote(*current);
+        if (!ours) {
+            // Not a value of ours: one another copy of the program set (its
+            // state file has the original), or else the user's own.
+            if (!others) others = m_file.others();
+            MatrixBits original = *current;
+            for (const OtherCopy& other : *others)
+                for (const SavedDevice& o : other.devices)
+                    if (o.id == device.id && o.name == device.name && o.wrote(*current)) original = o.original;
+            if (saved == m_saved.end()) {
+                m_saved.push_back({device.id, device.name, original, {*current}});
+                saved = std::prev(m_saved.end());
+            } else {
+                saved->original = original;
+                saved->written = {*current};
+            }
+            // The value on the device counts as written only when it is not
+            // the user's: giving back must leave the user's own value alone,
+            // and it is the original then anyway.
+            if (original == *current) saved->written.clear();
             changed = true;
         } else {
             saved->written = {*current};
@@ -231,10 +314,11 @@ void DeviceSpeed::apply(const std::vector<Device>& devices)
     }
     // On disk before the devices change, so a crash from here on still
     // finds the originals (and both values the device may show).
-    m_file.save(m_saved);
+    const bool recorded = m_file.save(m_saved);
+    if (recorded && m_watchOverCrashes && !m_watchdog) startWatchdog();
     for (const auto& [id, value] : changes) {
         auto saved = std::find_if(m_saved.begin(), m_saved.end(), [id](const SavedDevice& s) { return s.id == id; });
-        if (writeMatrix(id, value))
+        if (m_devices.writeMatrix(id, value))
             saved->written = {value};
         else
             saved->written.pop_back();
@@ -243,23 +327,26 @@ void DeviceSpeed::apply(const std::vector<Device>& devices)
     m_file.save(m_saved);
 }
 
-void DeviceSpeed::restore(const std::vector<SavedDevice>& saved)
+void DeviceSpeed::startWatchdog()
 {
-    if (saved.empty()) return;
-    const std::vector<Device> present = slavePointers();
-    for (const SavedDevice& s : saved) {
-        const bool same = std::any_of(present.begin(), present.end(),
-                                      [&](const Device& d) { return d.id == s.id && d.name == s.name; });
-        if (!same) continue;
-        const auto current = readMatrix(s.id);
-        if (current && s.wrote(*current)) writeMatrix(s.id, s.original);
-    }
+    auto watchdog = std::make_unique<PointerWatchdog>();
+    std::string error;
+    if (watchdog->start(DisplayString(m_connection->display()), error))
+        m_watchdog = std::move(watchdog);
+    else
+        std::fprintf(stderr, "tintora: %s; after a crash the next start gives the pointer speed back.\n",
+                     error.c_str());
+    // Not tried again: the next start's check still covers a crash.
+    m_watchOverCrashes = false;
 }
 
 void DeviceSpeed::restoreOrphans()
 {
-    for (const std::string& path : m_file.orphans()) {
-        if (const auto saved = PointerStateFile::load(path)) restore(*saved);
+    const std::vector<std::string> orphans = m_file.orphans();
+    if (orphans.empty()) return;
+    const std::vector<OtherCopy> others = m_file.others();
+    for (const std::string& path : orphans) {
+        if (const auto saved = PointerStateFile::load(path)) m_devices.giveBack(*saved, others);
         ::unlink(path.c_str());
     }
 }
@@ -285,7 +372,7 @@ bool DeviceSpeed::handleEvent(XEvent& event)
         }) > 0)
         m_file.save(m_saved);
     if (m_speed != UserSpeed && !added.empty()) {
-        const auto devices = relativePointers(&added);
+        const auto devices = m_devices.physicalRelativePointers(&added);
         if (!devices.empty()) apply(devices);
     }
     return true;

@@ -14,13 +14,59 @@ namespace tintora::x11 {
 // 1 for UserSpeed; 0 outside the scale.
 double speedFactor(int speed);
 
-// The pointer speed of every relative pointing device (mice, touchpads, the
-// XTEST pointer), set through each slave pointer's "Coordinate Transformation
-// Matrix": the device's own matrix times diag(f, f, 1). Tablets and touch
-// screens (absolute devices) and devices without that property keep their
-// settings. The devices' own matrices are saved the first time one is changed
-// and written back at UserSpeed and at destruction, each only where the
-// device still shows the value the program set.
+class PointerWatchdog;
+
+// The slave pointer devices of a display and their "Coordinate
+// Transformation Matrix", through XInput 2.
+class PointerDevices {
+public:
+    struct Device {
+        int id = 0;
+        std::string name;
+    };
+
+    explicit PointerDevices(std::shared_ptr<Connection> connection);
+    // Whether the server has XInput 2; without it nothing can be done.
+    bool available() const { return m_available; }
+
+    // Every slave pointer, enabled or not.
+    std::vector<Device> slavePointers();
+    // The physical pointers with relative motion (mice, touchpads): not the
+    // XTest devices, through which remote desktops, VNC servers and
+    // automation inject absolute motion that a scaled matrix would move, nor
+    // tablets and touch screens. With ids given, only those among them.
+    std::vector<Device> physicalRelativePointers(const std::vector<int>* ids = nullptr);
+    std::optional<MatrixBits> readMatrix(int id);
+    bool writeMatrix(int id, const MatrixBits& value);
+
+    // Gives each device of saved (from this copy of the program or an ended
+    // one) its own matrix back, only where it still shows a value that copy
+    // wrote: a value the user set since stays. Where another running copy has
+    // changed the same device from the same original, its value is put back
+    // instead, so that the last copy to end leaves the original.
+    void giveBack(const std::vector<SavedDevice>& saved, const std::vector<OtherCopy>& others);
+
+    Connection& connection() { return *m_connection; }
+
+private:
+    bool isXTestDevice(int id);
+
+    std::shared_ptr<Connection> m_connection;
+    bool m_available = false;
+    Atom m_matrixAtom = None;
+    Atom m_floatAtom = None;
+    Atom m_xtestAtom = None; // None: no device has the property
+};
+
+// The pointer speed of every physical relative pointing device, set through
+// each one's "Coordinate Transformation Matrix": the device's own matrix
+// times diag(f, f, 1). XTest devices, tablets and touch screens (absolute
+// devices) and devices without that property keep their settings. The
+// devices' own matrices are saved the first time one is changed and written
+// back at UserSpeed and at destruction, each only where the device still
+// shows the value the program set. Another copy of the program running on
+// the same display, or one that ended without cleaning up, is found through
+// its state file: its recorded originals are what the speed scales.
 class DeviceSpeed {
 public:
     explicit DeviceSpeed(std::shared_ptr<Connection> connection);
@@ -33,34 +79,26 @@ public:
     // Values outside the scale are ignored.
     void setSpeed(int speed);
 
-private:
-    struct Device {
-        int id = 0;
-        std::string name;
-    };
-    // Enabled or not, the slave pointers with relative motion; with ids given,
-    // only those among them.
-    std::vector<Device> relativePointers(const std::vector<int>* ids = nullptr);
-    // Every slave pointer's name, by id.
-    std::vector<Device> slavePointers();
-    std::optional<MatrixBits> readMatrix(int id);
-    bool writeMatrix(int id, const MatrixBits& value);
+    // From the first change of a device on, a watchdog process gives the
+    // devices back should this process die without doing it.
+    void watchOverCrashes() { m_watchOverCrashes = true; }
 
+private:
     // Brings devices to the current speed.
-    void apply(const std::vector<Device>& devices);
-    // Writes back the saved matrices that still show a written value.
-    void restore(const std::vector<SavedDevice>& saved);
+    void apply(const std::vector<PointerDevices::Device>& devices);
     void restoreOrphans();
     bool handleEvent(XEvent& event);
+    void startWatchdog();
 
     std::shared_ptr<Connection> m_connection;
+    PointerDevices m_devices;
     PointerStateFile m_file;
     int m_xiOpcode = -1; // -1: no XInput 2 on this server
     int m_listener = 0;
-    Atom m_matrixAtom = None;
-    Atom m_floatAtom = None;
     int m_speed;
     std::vector<SavedDevice> m_saved;
+    bool m_watchOverCrashes = false;
+    std::unique_ptr<PointerWatchdog> m_watchdog;
 };
 
 } // namespace tintora::x11

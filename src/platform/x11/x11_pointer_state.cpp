@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -124,7 +125,56 @@ std::optional<SavedDevice> deviceOf(const std::string& line)
     return d;
 }
 
-bool processRuns(pid_t pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
+// The private folder under the temporary directory.
+std::string privateDirectory()
+{
+    std::string temporary = "/tmp";
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && tmpdir[0] == '/') temporary = tmpdir;
+    while (temporary.size() > 1 && temporary.back() == '/') temporary.pop_back();
+    return (temporary == "/" ? "" : temporary) + "/tintora-" + std::to_string(::getuid());
+}
+
+// Our own directory, not a name anyone else could have put there or linked
+// elsewhere: a directory (not a link) owned by this user, which nobody else
+// may enter.
+bool isPrivateDirectory(const std::string& dir)
+{
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
+    if ((st.st_mode & 077) != 0 && ::chmod(dir.c_str(), 0700) != 0) return false;
+    return true;
+}
+
+bool writeStateFile(const std::string& path, const std::vector<SavedDevice>& devices, int& error)
+{
+    const std::string temporary = path + ".new";
+    {
+        errno = 0;
+        std::ofstream out(temporary, std::ios::trunc);
+        if (!out) {
+            error = errno ? errno : EACCES;
+            return false;
+        }
+        out << Header << '\n';
+        for (const SavedDevice& d : devices) {
+            out << "device " << d.id << ' ' << hexOf(d.name) << ' ' << matrixText(d.original);
+            for (const MatrixBits& w : d.written) out << ' ' << matrixText(w);
+            out << '\n';
+        }
+        out.flush();
+        if (!out) {
+            error = errno ? errno : EIO;
+            ::unlink(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        error = errno;
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -133,22 +183,36 @@ bool SavedDevice::wrote(const MatrixBits& value) const
     return std::find(written.begin(), written.end(), value) != written.end();
 }
 
-std::string PointerStateFile::directory(bool create)
+bool PointerStateFile::processEnded(pid_t pid)
 {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        struct stat st {};
-        if (::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) return runtime;
-    }
-    // Our own directory, not a name anyone could have put a link at.
-    const std::string dir = "/tmp/tintora-" + std::to_string(::getuid());
-    if (create) ::mkdir(dir.c_str(), 0700);
-    struct stat st {};
-    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return {};
-    return dir;
+    if (pid <= 0) return true;
+    if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
+    // kill() reaches a zombie too; its state says it has ended.
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    if (!std::getline(in, stat)) return false;
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos || close + 2 >= stat.size()) return false;
+    const char state = stat[close + 2];
+    return state == 'Z' || state == 'X' || state == 'x';
 }
 
-PointerStateFile::PointerStateFile(const std::string& displayName)
-    : m_name("tintora-pointer-" + fileKey(displayName) + "-" + std::to_string(::getpid()) + Suffix),
+std::vector<std::string> PointerStateFile::directories(bool create)
+{
+    std::vector<std::string> found;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
+        struct stat st {};
+        if (::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) found.push_back(runtime);
+    }
+    const std::string own = privateDirectory();
+    if (create) ::mkdir(own.c_str(), 0700);
+    if (isPrivateDirectory(own) && std::find(found.begin(), found.end(), own) == found.end()) found.push_back(own);
+    return found;
+}
+
+PointerStateFile::PointerStateFile(const std::string& displayName, pid_t pid)
+    : m_pid(pid > 0 ? pid : ::getpid()),
+      m_name("tintora-pointer-" + fileKey(displayName) + "-" + std::to_string(m_pid) + Suffix),
       m_prefix("tintora-pointer-" + fileKey(displayName) + "-")
 {
 }
@@ -159,31 +223,33 @@ bool PointerStateFile::save(const std::vector<SavedDevice>& devices)
         remove();
         return true;
     }
-    if (m_path.empty()) {
-        const std::string dir = directory(true);
-        if (dir.empty()) return false;
-        m_path = dir + "/" + m_name;
+    int error = 0;
+    if (!m_path.empty()) {
+        if (writeStateFile(m_path, devices, error)) return true;
+        // The place has gone bad since: another one is tried.
+        ::unlink(m_path.c_str());
+        m_path.clear();
     }
-    const std::string temporary = m_path + ".new";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << Header << '\n';
-        for (const SavedDevice& d : devices) {
-            out << "device " << d.id << ' ' << hexOf(d.name) << ' ' << matrixText(d.original);
-            for (const MatrixBits& w : d.written) out << ' ' << matrixText(w);
-            out << '\n';
+    std::string tried;
+    for (const std::string& dir : directories(true)) {
+        const std::string path = dir + "/" + m_name;
+        if (writeStateFile(path, devices, error)) {
+            m_path = path;
+            return true;
         }
-        out.flush();
-        if (!out) {
-            ::unlink(temporary.c_str());
-            return false;
-        }
+        tried += (tried.empty() ? "" : "; ") + dir + ": " + std::strerror(error);
     }
-    if (std::rename(temporary.c_str(), m_path.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
+    if (!m_toldNoPlace) {
+        m_toldNoPlace = true;
+        const std::string own = privateDirectory();
+        if (tried.find(own + ":") == std::string::npos)
+            tried += (tried.empty() ? "" : "; ") + own + ": not a private folder of this user";
+        std::fprintf(stderr,
+                     "tintora: no place to keep the pointer's own settings (%s); if the program crashes, the pointer "
+                     "speed stays changed.\n",
+                     tried.c_str());
     }
-    return true;
+    return false;
 }
 
 void PointerStateFile::remove() const
@@ -191,25 +257,55 @@ void PointerStateFile::remove() const
     if (!m_path.empty()) ::unlink(m_path.c_str());
 }
 
+std::string PointerStateFile::existingPath() const
+{
+    if (!m_path.empty()) return m_path;
+    for (const auto& [path, pid] : displayFiles())
+        if (pid == m_pid) return path;
+    return {};
+}
+
+std::vector<std::pair<std::string, pid_t>> PointerStateFile::displayFiles() const
+{
+    std::vector<std::pair<std::string, pid_t>> found;
+    const std::string suffix = Suffix;
+    for (const std::string& dir : directories(false)) {
+        std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(dir.c_str()), ::closedir);
+        if (!listing) continue;
+        while (const dirent* entry = ::readdir(listing.get())) {
+            const std::string name = entry->d_name;
+            if (name.size() <= m_prefix.size() + suffix.size() || !name.starts_with(m_prefix) ||
+                !name.ends_with(suffix))
+                continue;
+            const std::string digits = name.substr(m_prefix.size(), name.size() - m_prefix.size() - suffix.size());
+            const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+            if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), isDigit)) continue;
+            found.emplace_back(dir + "/" + name, static_cast<pid_t>(std::stol(digits)));
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 std::vector<std::string> PointerStateFile::orphans() const
 {
     std::vector<std::string> found;
-    const std::string dir = directory(false);
-    if (dir.empty()) return found;
-    std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(dir.c_str()), ::closedir);
-    if (!listing) return found;
-    const std::string suffix = Suffix;
-    while (const dirent* entry = ::readdir(listing.get())) {
-        const std::string name = entry->d_name;
-        if (name.size() <= m_prefix.size() + suffix.size() || !name.starts_with(m_prefix) || !name.ends_with(suffix))
-            continue;
-        const std::string digits = name.substr(m_prefix.size(), name.size() - m_prefix.size() - suffix.size());
-        const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-        if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), isDigit)) continue;
-        const pid_t pid = static_cast<pid_t>(std::stol(digits));
-        if (pid == ::getpid() || !processRuns(pid)) found.push_back(dir + "/" + name);
+    for (const auto& [path, pid] : displayFiles())
+        if (path != m_path && (pid == m_pid || processEnded(pid))) found.push_back(path);
+    return found;
+}
+
+std::vector<OtherCopy> PointerStateFile::others() const
+{
+    std::vector<OtherCopy> found;
+    for (const auto& [path, pid] : displayFiles()) {
+        if (path == m_path || pid == m_pid) continue;
+        OtherCopy copy;
+        copy.path = path;
+        copy.running = !processEnded(pid);
+        if (auto devices = load(path)) copy.devices = std::move(*devices);
+        found.push_back(std::move(copy));
     }
-    std::sort(found.begin(), found.end());
     return found;
 }
 

@@ -1,0 +1,196 @@
+#include "platform/x11/x11_pointer_watchdog.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_pointer_speed.h"
+#include "platform/x11/x11_pointer_state.h"
+
+extern char** environ;
+
+namespace tintora::x11 {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long a normal end waits for the watchdog to go (it goes at once).
+constexpr auto WatchdogEndTimeout = std::chrono::milliseconds(1000);
+
+void closeInheritedFiles()
+{
+    if (::close_range(WatchdogChannel + 1, ~0u, 0) == 0) return;
+    const long limit = ::sysconf(_SC_OPEN_MAX);
+    for (int fd = WatchdogChannel + 1; fd < (limit > 0 && limit < 65536 ? limit : 65536); ++fd) ::close(fd);
+}
+
+// Waits until the program's end of the pipe closes; false when the display
+// connection broke first (nothing can be given back then).
+bool waitForProgramEnd(Display* display)
+{
+    const int server = ConnectionNumber(display);
+    for (;;) {
+        pollfd p[2] = {{WatchdogChannel, POLLIN, 0}, {server, POLLIN, 0}};
+        if (::poll(p, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (p[0].revents) {
+            char buffer[64];
+            const ssize_t n = ::read(WatchdogChannel, buffer, sizeof buffer);
+            if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) return true;
+        }
+        if (p[1].revents) {
+            // Nothing is asked for, but the server may still send something;
+            // reading it also notices a connection that has gone.
+            while (XPending(display) > 0) {
+                XEvent event;
+                XNextEvent(display, &event);
+            }
+        }
+    }
+}
+
+} // namespace
+
+PointerWatchdog::~PointerWatchdog()
+{
+    if (m_channel >= 0) ::close(m_channel);
+    if (m_pid <= 0) return;
+    const auto deadline = Clock::now() + WatchdogEndTimeout;
+    for (;;) {
+        const pid_t done = ::waitpid(m_pid, nullptr, WNOHANG);
+        if (done == m_pid || (done < 0 && errno != EINTR)) return;
+        if (Clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    // It has nothing left to do; one that hangs is not left behind.
+    ::kill(m_pid, SIGKILL);
+    while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+bool PointerWatchdog::start(const std::string& displayName, std::string& error)
+{
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        error = std::string("cannot start the pointer watchdog: ") + std::strerror(errno);
+        return false;
+    }
+    int theirs = ends[0];
+    // dup2 onto itself would leave close-on-exec set on the watchdog's end.
+    if (theirs == WatchdogChannel) {
+        theirs = ::fcntl(WatchdogChannel, F_DUPFD_CLOEXEC, WatchdogChannel + 1);
+        ::close(ends[0]);
+    }
+    if (theirs < 0) {
+        error = std::string("cannot start the pointer watchdog: ") + std::strerror(errno);
+        ::close(ends[1]);
+        return false;
+    }
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, theirs, WatchdogChannel);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+
+    // A session of its own: a Ctrl+C in the program's terminal, or a signal
+    // to its process group, must not take the watchdog with it.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t noSignals, allSignals;
+    sigemptyset(&noSignals);
+    sigfillset(&allSignals);
+    posix_spawnattr_setsigmask(&attributes, &noSignals);
+    posix_spawnattr_setsigdefault(&attributes, &allSignals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    const std::string marker = std::string(WatchdogEnvironment) + "=";
+    std::vector<std::string> environment;
+    for (char** e = environ; e && *e; ++e) {
+        const std::string entry = *e;
+        if (!entry.starts_with(marker) && !entry.starts_with("DISPLAY=")) environment.push_back(entry);
+    }
+    environment.push_back(marker + std::to_string(::getpid()));
+    environment.push_back("DISPLAY=" + displayName);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string name = WatchdogName;
+    char* argv[] = {name.data(), nullptr};
+
+    pid_t pid = 0;
+    const int spawned = ::posix_spawn(&pid, "/proc/self/exe", &actions, &attributes, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(theirs);
+    if (spawned != 0) {
+        ::close(ends[1]);
+        error = std::string("cannot start the pointer watchdog: ") + std::strerror(spawned);
+        return false;
+    }
+    m_channel = ends[1];
+    m_pid = pid;
+    return true;
+}
+
+bool startedAsPointerWatchdog()
+{
+    const char* value = std::getenv(WatchdogEnvironment);
+    return value && *value;
+}
+
+int runPointerWatchdog()
+{
+    const char* value = std::getenv(WatchdogEnvironment);
+    char* end = nullptr;
+    const long program = value ? std::strtol(value, &end, 10) : 0;
+    struct stat channel {};
+    if (program <= 0 || *end || ::fstat(WatchdogChannel, &channel) != 0 || !S_ISFIFO(channel.st_mode)) {
+        std::fprintf(stderr, "tintora: %s is set by the program for its own use only.\n", WatchdogEnvironment);
+        return 2;
+    }
+    ::unsetenv(WatchdogEnvironment);
+    // Started through /proc/self/exe, it would be called "exe" in ps and top.
+    ::prctl(PR_SET_NAME, "tintora-watch");
+    closeInheritedFiles();
+    [[maybe_unused]] const int cd = ::chdir("/");
+
+    std::string error;
+    auto connection = Connection::open(error);
+    if (!connection) {
+        std::fprintf(stderr, "tintora: pointer watchdog: %s\n", error.c_str());
+        return 1;
+    }
+    if (!waitForProgramEnd(connection->display())) return 1;
+
+    // The program is gone. A normal end has removed its state file; after
+    // a crash the file says what to give back.
+    const PointerStateFile file(DisplayString(connection->display()), static_cast<pid_t>(program));
+    const std::string path = file.existingPath();
+    if (path.empty()) return 0;
+    const auto saved = PointerStateFile::load(path);
+    if (!saved) return 0; // not a state file: not ours to touch
+    PointerDevices devices(connection);
+    devices.giveBack(*saved, file.others());
+    ::unlink(path.c_str());
+    return 0;
+}
+
+} // namespace tintora::x11
