@@ -91,6 +91,9 @@ TEST_F(Program, startPosition)
         {{"-x", "5", "-y", "5"}, {0, 0}},
         // Not an option, but any argument prevents centring.
         {{"-Xpos", "100"}, {0, 0}},
+        // Beyond the 16 bits of an X11 position: held at the range's ends,
+        // off the screen, not wrapped around onto it (to 100 and -100).
+        {{"-x", "65636", "-y", "-65636"}, {32767, -32768}},
     };
     for (const Case& c : cases) {
         std::string line;
@@ -184,6 +187,27 @@ TEST_F(Program, withoutDisplayExitsWithAMessage)
     ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
     EXPECT_NE(WEXITSTATUS(*status), 0);
     EXPECT_NE(run->errors.contents().find("X11"), std::string::npos) << "stderr: " << run->errors.contents();
+}
+
+// A display whose pixels are colour-map entries (8-bit PseudoColor) cannot
+// be read: the program says so and ends, as it does for Wayland.
+TEST_F(Program, colourMappedDisplayIsRefusedWithAMessage)
+{
+    Xvfb::Options options;
+    options.width = 1024;
+    options.height = 768;
+    options.depth = 8;
+    Xvfb pseudoColour(options);
+    ASSERT_TRUE(pseudoColour.running()) << pseudoColour.error();
+    auto run = launch({"-x", "100", "-y", "200"}, {{"DISPLAY", pseudoColour.displayName()}});
+    const auto status = run->process->waitForExit(StartTimeout);
+    ASSERT_TRUE(status) << "still running on a PseudoColor display";
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_EQ(WEXITSTATUS(*status), 1);
+    const std::string errors = run->errors.contents();
+    EXPECT_NE(errors.find("8-bit PseudoColor"), std::string::npos) << "stderr: " << errors;
+    EXPECT_NE(errors.find("TrueColor"), std::string::npos) << "stderr: " << errors;
+    EXPECT_FALSE(pseudoColour.findTopLevel(Title)) << "a window was shown";
 }
 
 // Each of these signals runs the normal close and ends the program with 0.

@@ -5,6 +5,7 @@
 #include "platform/x11/x11_clipboard.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_pointer.h"
+#include "platform/x11/x11_pointer_watchdog.h"
 #include "platform/x11/x11_screen.h"
 #include "platform/x11/x11_shell.h"
 #include "platform/x11/x11_windows.h"
@@ -23,9 +24,13 @@ std::variant<Platform, std::string> openPlatform()
     std::string error;
     auto connection = x11::Connection::open(error);
     if (!connection) return error;
+    error = x11::unreadableDisplayReason(connection->display(), connection->screen());
+    if (!error.empty()) return error;
     Platform p;
     p.screen = std::make_unique<x11::X11Screen>(connection);
-    p.pointer = std::make_unique<x11::X11Pointer>(connection);
+    auto pointer = std::make_unique<x11::X11Pointer>(connection);
+    pointer->watchOverCrashes();
+    p.pointer = std::move(pointer);
     p.windows = std::make_unique<x11::X11Windows>(connection);
     p.clipboard = std::make_unique<x11::X11Clipboard>(connection);
     p.shell = std::make_unique<x11::X11Shell>();
@@ -35,6 +40,7 @@ std::variant<Platform, std::string> openPlatform()
 std::optional<int> runPlatformHelper(int, char**)
 {
     if (x11::startedAsClipboardKeeper()) return x11::runClipboardKeeper();
+    if (x11::startedAsPointerWatchdog()) return x11::runPointerWatchdog();
     return std::nullopt;
 }
 

@@ -461,4 +461,23 @@ Rect X11Screen::workAreaAt(Point p)
     return workAreaOfMonitor(*nearest);
 }
 
+std::string unreadableDisplayReason(Display* display, int screen)
+{
+    const Visual* visual = DefaultVisual(display, screen);
+    const int depth = DefaultDepth(display, screen);
+    const int visualClass = visual->c_class;
+    if ((visualClass == TrueColor || visualClass == DirectColor) && visual->red_mask && visual->green_mask &&
+        visual->blue_mask)
+        return {};
+    const char* kind = visualClass == PseudoColor ? "PseudoColor"
+                       : visualClass == StaticColor ? "StaticColor"
+                       : visualClass == GrayScale   ? "GrayScale"
+                       : visualClass == StaticGray  ? "StaticGray"
+                                                    : "colour-mapped";
+    return "The display \"" + std::string(DisplayString(display)) + "\" shows " + std::to_string(depth) + "-bit " +
+           kind +
+           " colour: its pixels are colour-map entries, not colours, so Tintora would read nothing but wrong "
+           "values. Run the X server in TrueColor, at depth 24 (for Xvfb: -screen 0 1920x1080x24).";
+}
+
 } // namespace tintora::x11

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <X11/Xlib.h>
@@ -68,5 +69,10 @@ private:
     std::size_t m_shmBytes = 0;
     XImage* m_shmImage = nullptr; // its data is the segment's, not its own
 };
+
+// Why the pixels of the screen's default visual cannot be read as colours
+// (a visual with a colour map, such as 8-bit PseudoColor), as a message for
+// the user; empty when they can.
+std::string unreadableDisplayReason(Display* display, int screen);
 
 } // namespace tintora::x11
