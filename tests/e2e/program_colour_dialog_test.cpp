@@ -37,18 +37,18 @@ protected:
         ASSERT_TRUE(m_server.running()) << m_server.error();
         ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
         ASSERT_TRUE(loadIdentityRamp(m_server));
-        const auto xtest = m_devices.idOf("Virtual core XTEST pointer");
-        ASSERT_TRUE(xtest) << "Xvfb is expected to have an XTEST pointer";
-        m_xtest = *xtest;
+        const auto mouse = m_devices.idOf("Xvfb mouse");
+        ASSERT_TRUE(mouse) << "Xvfb is expected to have a mouse";
+        m_mouse = *mouse;
     }
 
     // Keys are handled in order: once Ctrl's press and release have come and
-    // gone in the pointer's matrix (the slow option is off), every key sent
+    // gone in the mouse's matrix (the slow option is off), every key sent
     // before has been handled.
     void waitUntilKeysHandled()
     {
         auto matrixBecomes = [&](const MatrixBits& m) {
-            return waitUntil(StepTimeout, [&] { return m_devices.matrix(m_xtest) == m; });
+            return waitUntil(StepTimeout, [&] { return m_devices.matrix(m_mouse) == m; });
         };
         ASSERT_TRUE(m_keyboard.press("Control_L"));
         ASSERT_TRUE(matrixBecomes(scaleMatrix(1.0f / 32))) << "Ctrl did not slow the pointer";
@@ -68,7 +68,7 @@ protected:
     InputDevices m_devices{m_server};
     Keyboard m_keyboard{m_server};
     ProgramDirectory m_directory;
-    int m_xtest = 0;
+    int m_mouse = 0;
 };
 
 TEST_F(ProgramColourDialog, swatchClickWhileFrozenOpensItPipettePicksEscResumesProbing)
