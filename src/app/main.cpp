@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "core/program_options.h"
 #include "core/program_state.h"
 #include "app/program_windows.h"
 
@@ -96,6 +97,11 @@ int main(int argc, char** argv)
 
     // The command line as given: QApplication removes the arguments it knows.
     std::vector<std::string> args(argv + 1, argv + argc);
+    // --help and --version answer without a display.
+    if (const auto information = tintora::requestedInformation(args)) {
+        std::cout << *information;
+        return 0;
+    }
 
     auto opened = tintora::openPlatform();
     if (auto* error = std::get_if<std::string>(&opened)) {
