@@ -1,10 +1,15 @@
-# What `cmake --install` puts where (the GNU layout).
+# What `cmake --install` puts where (the GNU layout), and the Debian package
+# made from it (debian_package.cmake, used by scripts/package).
 
 include(GNUInstallDirs)
 
 # The application's id: the desktop entry, the icon and the AppStream
 # metadata are named after it.
 set(TINTORA_APP_ID io.github.tintora.Tintora)
+
+option(TINTORA_DEBIAN_LAYOUT
+    "Lay the documentation out as a Debian package has it: the manual page compressed, the copyright file and the changelog"
+    OFF)
 
 install(TARGETS tintora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES data/${TINTORA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -33,7 +38,33 @@ endforeach()
 # The manual page, with the project's version.
 configure_file(data/tintora.1.in ${PROJECT_BINARY_DIR}/man/tintora.1 @ONLY)
 
-install(FILES ${PROJECT_BINARY_DIR}/man/tintora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES LICENSE README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tintora)
+set(doc_dir ${CMAKE_INSTALL_DATADIR}/doc/tintora)
+set(packaged_docs)
+if(TINTORA_DEBIAN_LAYOUT)
+    # gzip -9n: the best compression, and no name or time stamp in the
+    # header, so the package is the same whenever it is built.
+    find_program(TINTORA_GZIP gzip REQUIRED)
+    foreach(pair "man/tintora.1|${PROJECT_BINARY_DIR}/man/tintora.1"
+                 "debian/changelog|${PROJECT_SOURCE_DIR}/packaging/debian/changelog")
+        string(REPLACE "|" ";" pair "${pair}")
+        list(GET pair 0 name)
+        list(GET pair 1 source)
+        set(plain ${PROJECT_BINARY_DIR}/compressed/${name})
+        add_custom_command(OUTPUT ${plain}.gz
+            COMMAND ${CMAKE_COMMAND} -E copy ${source} ${plain}
+            COMMAND ${TINTORA_GZIP} -9nf ${plain}
+            DEPENDS ${source}
+            VERBATIM)
+        list(APPEND packaged_docs ${plain}.gz)
+    endforeach()
+    install(FILES ${PROJECT_BINARY_DIR}/compressed/man/tintora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${PROJECT_BINARY_DIR}/compressed/debian/changelog.gz packaging/debian/copyright README.md
+        DESTINATION ${doc_dir})
+else()
+    install(FILES ${PROJECT_BINARY_DIR}/man/tintora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES LICENSE README.md DESTINATION ${doc_dir})
+endif()
 
-add_custom_target(tintora_data ALL DEPENDS ${icon_pngs})
+add_custom_target(tintora_data ALL DEPENDS ${icon_pngs} ${packaged_docs})
+
+include(${CMAKE_CURRENT_LIST_DIR}/debian_package.cmake)
