@@ -14,10 +14,15 @@ struct SettingsPlace {
     bool fileInProgramDir;      // Tintora.ini already lies there
     std::string xdgConfigHome;  // $XDG_CONFIG_HOME, may be empty
     std::string home;           // $HOME, may be empty
+    // The executable is the copy installed in the system's program directory
+    // (/usr/bin for the package): that directory is never written to, not
+    // even by root, who could.
+    bool installedCopy = false;
 };
 
 // The settings file: beside the executable, unless that directory cannot be
-// written and holds no settings file (an installed package), in which case
+// written and holds no settings file, or is where the program was installed
+// to (an installed package), in which case
 // the user's configuration directory: $XDG_CONFIG_HOME/tintora/Tintora.ini,
 // ~/.config/tintora/Tintora.ini without it. A relative $XDG_CONFIG_HOME is
 // ignored, as the base-directory rules ask.

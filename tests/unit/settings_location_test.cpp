@@ -29,3 +29,25 @@ TEST(SettingsLocation, besideTheProgramUnlessThatCannotBeWritten)
         EXPECT_EQ(settingsFilePath(place), c.expected) << c.writable << c.fileThere << c.xdg;
     }
 }
+
+TEST(SettingsLocation, installedCopyKeepsItsSettingsWithTheUser)
+{
+    // Even where the program's directory can be written (root running
+    // /usr/bin/tintora), or a settings file lies there.
+    const struct {
+        bool writable, fileThere;
+        const char* xdg;
+        const char* home;
+        const char* expected;
+    } cases[] = {
+        {true, false, "/x/cfg", "/root", "/x/cfg/tintora/Tintora.ini"},
+        {true, true, "", "/root", "/root/.config/tintora/Tintora.ini"},
+        {false, false, "/x/cfg", "/home/u", "/x/cfg/tintora/Tintora.ini"},
+        {false, false, "", "", "/usr/bin/Tintora.ini"},
+    };
+    for (const auto& c : cases) {
+        SettingsPlace place{"/usr/bin/", c.writable, c.fileThere, c.xdg, c.home};
+        place.installedCopy = true;
+        EXPECT_EQ(settingsFilePath(place), c.expected) << c.writable << c.fileThere << c.xdg;
+    }
+}
