@@ -97,10 +97,11 @@ int main(int argc, char** argv)
 
     // The command line as given: QApplication removes the arguments it knows.
     std::vector<std::string> args(argv + 1, argv + argc);
-    // --help and --version answer without a display.
+    // --help and --version answer without a display (and fail when the
+    // answer cannot be written).
     if (const auto information = tintora::requestedInformation(args)) {
-        std::cout << *information;
-        return 0;
+        std::cout << *information << std::flush;
+        return std::cout ? 0 : 1;
     }
 
     auto opened = tintora::openPlatform();

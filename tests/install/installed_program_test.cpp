@@ -274,6 +274,13 @@ TEST_F(Installed, versionAndUsageWithoutDisplayAgreeWithMetadataAndManualPage)
     const std::string released = xmlFirst(readAll(metainfoFile()), "release", "version");
     EXPECT_EQ(version.output, "Tintora " + released + "\n");
 
+    // An answer that cannot be written is a failure, not a silent success.
+    ChildProcess toFullDisk(binary(), {"--version"}, environmentWith(noDisplay), {}, "/dev/full");
+    ASSERT_TRUE(toFullDisk.pid()) << toFullDisk.error();
+    const auto fullDiskStatus = toFullDisk.waitForExit(ToolTimeout);
+    ASSERT_TRUE(fullDiskStatus);
+    EXPECT_TRUE(WIFEXITED(*fullDiskStatus) && WEXITSTATUS(*fullDiskStatus) != 0) << "status " << *fullDiskStatus;
+
     const Outcome help = run(binary(), {"--help"}, noDisplay);
     EXPECT_EQ(help.status, 0) << help.errors;
     EXPECT_EQ(help.errors, "");
