@@ -38,6 +38,9 @@ void SettingsDialog::showModal()
     raise();
     activateWindow();
     loop.exec();
+    // However it was closed, the keys go back to the main window; without a
+    // window manager nobody else would give them to it.
+    m_mainWindow.focusMainWindow();
 }
 
 void SettingsDialog::placeOverMainWindow()
