@@ -3,6 +3,7 @@
 #include <QApplication>
 
 ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup)
+    : m_dispatcher(platform.keyboard.get())
 {
     const std::string executablePath = setup.executablePath;
     main = std::make_unique<MainWindow>(state, platform, std::move(setup));

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "platform/clipboard.h"
+#include "platform/keyboard.h"
 #include "platform/pointer.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
@@ -20,6 +21,7 @@ struct Platform {
     std::unique_ptr<Windows> windows;
     std::unique_ptr<Clipboard> clipboard;
     std::unique_ptr<Shell> shell;
+    std::unique_ptr<Keyboard> keyboard;
 };
 
 // Opens the platform of this build (X11 on Linux). On failure the result holds

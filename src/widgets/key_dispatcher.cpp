@@ -34,28 +34,65 @@ int keyCodeOf(const QKeyEvent& e)
 
 } // namespace
 
-KeyChord keyChordOf(const QKeyEvent& event)
+namespace {
+
+bool isLetter(int key) { return key >= 'A' && key <= 'Z'; }
+
+ModifierKey modifierKeyOf(const QKeyEvent& event, Keyboard* keyboard, const PhysicalKey& physical)
+{
+    // The symbol of a modifier key depends on the modifiers already held
+    // (Alt after Shift is Meta on X11): the keyboard knows the key itself.
+    const ModifierKey known = keyboard ? keyboard->modifierOf(physical) : ModifierKey::Other;
+    if (known != ModifierKey::Other) return known;
+    switch (event.key()) {
+    case Qt::Key_Shift: return ModifierKey::Shift;
+    case Qt::Key_Control: return ModifierKey::Control;
+    case Qt::Key_Alt: return ModifierKey::Alt;
+    default: return ModifierKey::Other;
+    }
+}
+
+} // namespace
+
+KeyChord keyChordOf(const QKeyEvent& event, Keyboard* keyboard)
 {
     const Qt::KeyboardModifiers m = event.modifiers();
+    const PhysicalKey physical{event.nativeScanCode(), event.nativeVirtualKey()};
     KeyChord k;
     k.key = keyCodeOf(event);
     k.shift = m & Qt::ShiftModifier;
     k.ctrl = m & Qt::ControlModifier;
     k.alt = m & Qt::AltModifier;
     k.altGr = (m & Qt::GroupSwitchModifier) || event.key() == Qt::Key_AltGr;
+    // Letters are the keys' Latin letters, whichever layout is active.
+    if (const std::optional<char> letter = keyboard ? keyboard->latinLetterOf(physical) : std::nullopt) {
+        if (*letter)
+            k.key = *letter;
+        else if (isLetter(k.key))
+            k.key = keys::Unknown; // a letter only in another layout
+    }
     // X reports the state before the event; a modifier key's own event
     // should see the state after it.
     const bool press = event.type() == QEvent::KeyPress;
-    switch (event.key()) {
-    case Qt::Key_Shift: k.shift = press; break;
-    case Qt::Key_Control: k.ctrl = press; break;
-    case Qt::Key_Alt: k.alt = press; break;
-    default: break;
+    switch (modifierKeyOf(event, keyboard, physical)) {
+    case ModifierKey::Shift:
+        k.key = keys::Shift;
+        k.shift = press;
+        break;
+    case ModifierKey::Control:
+        k.key = keys::Control;
+        k.ctrl = press;
+        break;
+    case ModifierKey::Alt:
+        k.key = keys::Alt;
+        k.alt = press;
+        break;
+    case ModifierKey::Other: break;
     }
     return k;
 }
 
-KeyDispatcher::KeyDispatcher(QObject* parent) : QObject(parent) {}
+KeyDispatcher::KeyDispatcher(Keyboard* keyboard, QObject* parent) : QObject(parent), m_keyboard(keyboard) {}
 
 void KeyDispatcher::setMainWindow(QWidget* window, WindowKeys keys) { m_main = {window, std::move(keys)}; }
 
@@ -104,7 +141,7 @@ bool KeyDispatcher::eventFilter(QObject* watched, QEvent* event)
     if (!entry) return false;
 
     auto* keyEvent = static_cast<QKeyEvent*>(event);
-    const KeyChord key = keyChordOf(*keyEvent);
+    const KeyChord key = keyChordOf(*keyEvent, m_keyboard);
     if (type == QEvent::KeyRelease) {
         // Auto-repeat sends releases between the repeated presses; only the
         // real release counts.

@@ -7,12 +7,17 @@
 #include <vector>
 
 #include "core/commands.h"
+#include "platform/keyboard.h"
 
 class QKeyEvent;
 
 // The key and modifiers of a Qt key event. For a modifier key's own press and
 // release the state is the one after the event (Shift pressed: Shift held).
-tintora::KeyChord keyChordOf(const QKeyEvent& event);
+// With a keyboard, keys are taken by what they are rather than by the symbol
+// the layout gives them now: a modifier key by the modifier it is (Alt after
+// Shift arrives as Meta), a letter by its Latin letter in the first Latin
+// layout (I in a Russian layout is Ш).
+tintora::KeyChord keyChordOf(const QKeyEvent& event, tintora::Keyboard* keyboard = nullptr);
 
 // Routes the keys of the program's windows. A key press goes to the key
 // bindings of the window that has the focus, then to the main window's (while
@@ -34,7 +39,8 @@ public:
         std::function<bool(const QKeyEvent&)> controlKeeps;
     };
 
-    explicit KeyDispatcher(QObject* parent = nullptr);
+    // keyboard, when given, tells which physical key each event is.
+    explicit KeyDispatcher(tintora::Keyboard* keyboard = nullptr, QObject* parent = nullptr);
 
     void setMainWindow(QWidget* window, WindowKeys keys);
     void addWindow(QWidget* window, WindowKeys keys);
@@ -50,6 +56,7 @@ private:
     const Entry* entryOf(const QWidget* window) const;
     bool mainWindowEnabled() const;
 
+    tintora::Keyboard* m_keyboard;
     Entry m_main;
     std::vector<Entry> m_windows;
 };

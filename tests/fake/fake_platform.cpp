@@ -38,12 +38,13 @@ bool FakeScreen::grab(Rect rect, ScreenImage& image)
 
 FakePlatform::FakePlatform()
     : platform{std::make_unique<FakeScreen>(), std::make_unique<FakePointer>(), std::make_unique<FakeWindows>(),
-               std::make_unique<FakeClipboard>(), std::make_unique<FakeShell>()},
+               std::make_unique<FakeClipboard>(), std::make_unique<FakeShell>(), std::make_unique<FakeKeyboard>()},
       screen(static_cast<FakeScreen&>(*platform.screen)),
       pointer(static_cast<FakePointer&>(*platform.pointer)),
       windows(static_cast<FakeWindows&>(*platform.windows)),
       clipboard(static_cast<FakeClipboard&>(*platform.clipboard)),
-      shell(static_cast<FakeShell&>(*platform.shell))
+      shell(static_cast<FakeShell&>(*platform.shell)),
+      keyboard(static_cast<FakeKeyboard&>(*platform.keyboard))
 {
 }
 

@@ -87,6 +87,25 @@ public:
     void openUrl(const std::string& address) override { opened.push_back(address); }
 };
 
+// A keyboard whose keys the test describes by scan code: the modifier each
+// is, and the Latin letter each stands for in the first Latin layout.
+class FakeKeyboard final : public Keyboard {
+public:
+    std::map<std::uint32_t, ModifierKey> modifiers;
+    std::map<std::uint32_t, char> letters; // 0: a key without a letter
+    ModifierKey modifierOf(PhysicalKey key) override
+    {
+        const auto it = modifiers.find(key.scanCode);
+        return it != modifiers.end() ? it->second : ModifierKey::Other;
+    }
+    std::optional<char> latinLetterOf(PhysicalKey key) override
+    {
+        const auto it = letters.find(key.scanCode);
+        if (it == letters.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
 // A platform made of the fakes above, with typed access to each.
 struct FakePlatform {
     FakePlatform();
@@ -96,6 +115,7 @@ struct FakePlatform {
     FakeWindows& windows;
     FakeClipboard& clipboard;
     FakeShell& shell;
+    FakeKeyboard& keyboard;
 };
 
 // Ramp whose three tables all read entry(i) at index i.

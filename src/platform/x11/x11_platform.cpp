@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "platform/x11/x11_clipboard.h"
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_keyboard.h"
 #include "platform/x11/x11_pointer.h"
 #include "platform/x11/x11_pointer_watchdog.h"
 #include "platform/x11/x11_screen.h"
@@ -34,6 +35,7 @@ std::variant<Platform, std::string> openPlatform()
     p.windows = std::make_unique<x11::X11Windows>(connection);
     p.clipboard = std::make_unique<x11::X11Clipboard>(connection);
     p.shell = std::make_unique<x11::X11Shell>();
+    p.keyboard = std::make_unique<x11::X11Keyboard>(connection);
     return p;
 }
 

@@ -1,0 +1,131 @@
+// The real program's keys on a private Xvfb as users press them: Alt after
+// Shift (which X reports as Meta), letters while a Cyrillic layout is active,
+// and the keys coming back to the main window after the settings dialog.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <optional>
+#include <string>
+
+#include "e2e/input_devices.h"
+#include "e2e/keyboard_layouts.h"
+#include "e2e/running_program.h"
+#include "support/printers.h"
+#include "support/xvfb.h"
+
+using namespace tintora::test;
+using tintora::Point;
+using tintora::Rect;
+
+namespace {
+
+constexpr auto StepTimeout = 5000ms;
+constexpr const char* SettingsTitle = "Настройки";
+
+int exitCode(std::optional<int> status) { return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1; }
+
+class ProgramKeyboard : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.running()) << m_server.error();
+        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
+    }
+
+    // Starts the program at (100, 200) and waits until it has the keyboard;
+    // the pointer then rests far from its window.
+    void start()
+    {
+        m_program.emplace(m_server, m_directory, std::vector<std::string>{"-x", "100", "-y", "200"});
+        std::string why;
+        m_window = m_program->waitUntilReady(why);
+        ASSERT_TRUE(m_window) << why;
+        ASSERT_TRUE(m_devices.warpTo({900, 600}));
+    }
+
+    Point pointer() { return m_devices.pointer().value_or(Point{-1, -1}); }
+
+    // Sends one-pixel diagonal steps, each up and down (or left and right)
+    // in turn, until one keeps to the row (or the column), when locked, or
+    // leaves it, when not; whether that came in time. Only the move along
+    // the line is awaited, which it always makes, so each step is known to
+    // be done.
+    bool waitForLock(bool row, bool locked)
+    {
+        int sign = 1;
+        return waitUntil(ProgramStartTimeout, [&] {
+            const Point before = pointer();
+            const int dx = row ? 1 : sign, dy = row ? sign : 1;
+            sign = -sign;
+            m_devices.moveRelative(dx, dy);
+            Point after = before;
+            waitUntil(StepTimeout, [&] {
+                after = pointer();
+                return row ? after.x != before.x : after.y != before.y;
+            });
+            const bool held = row ? after.y == before.y : after.x == before.x;
+            return held == locked;
+        });
+    }
+
+    bool waitForFocus(unsigned long window)
+    {
+        return waitUntil(StepTimeout, [&] { return hasFocus(m_server, window); });
+    }
+
+    Xvfb m_server;
+    InputDevices m_devices{m_server};
+    Keyboard m_keyboard{m_server};
+    ProgramDirectory m_directory;
+    std::optional<RunningProgram> m_program;
+    std::optional<TopLevel> m_window;
+};
+
+} // namespace
+
+// With Shift down the Alt key gives Meta_L; it is Alt all the same.
+TEST_F(ProgramKeyboard, altAfterShiftHoldsThePointerOnItsRow)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(m_keyboard.press("Shift_L"));
+    ASSERT_TRUE(waitForLock(false, true)) << "Shift did not hold the column";
+    ASSERT_TRUE(m_keyboard.press("Alt_L"));
+    ASSERT_TRUE(waitForLock(true, true)) << "Alt after Shift did not hold the row";
+    // Alt up, Shift still down: the row stays until Shift goes up too.
+    ASSERT_TRUE(m_keyboard.release("Alt_L"));
+    ASSERT_TRUE(m_keyboard.release("Shift_L"));
+    ASSERT_TRUE(waitForLock(true, false)) << "the row outlasted both keys";
+    ASSERT_TRUE(waitForLock(false, false));
+}
+
+// Russian active in a "us,ru" keyboard: I gives Ш, yet it is I.
+TEST_F(ProgramKeyboard, letterShortcutsWhileARussianLayoutIsActive)
+{
+    ASSERT_EQ(setKeyboardLayouts(m_server, "us,ru"), "");
+    ASSERT_TRUE(activateLayout(m_server, 1));
+    ASSERT_NO_FATAL_FAILURE(start());
+    ASSERT_TRUE(m_keyboard.tap({"i"}));
+    const auto status = m_program->process().waitForExit(ProgramExitTimeout);
+    ASSERT_TRUE(status) << "still running after I; " << m_program->transcript();
+    EXPECT_EQ(exitCode(status), 0);
+}
+
+// No window manager hands the keyboard back when the dialog goes: the
+// program does, whichever key closed it.
+TEST_F(ProgramKeyboard, keysGoBackToTheMainWindowWhenTheSettingsDialogCloses)
+{
+    ASSERT_NO_FATAL_FAILURE(start());
+    for (const auto& closing : {std::vector<std::string>{"Escape"}, std::vector<std::string>{"Control_L", "s"}}) {
+        SCOPED_TRACE(closing.back());
+        ASSERT_TRUE(m_keyboard.tap({"Control_L", "s"}));
+        const auto dialog = m_server.waitForTopLevel(SettingsTitle, StepTimeout);
+        ASSERT_TRUE(dialog) << m_program->transcript();
+        ASSERT_TRUE(waitForFocus(dialog->id));
+        ASSERT_TRUE(m_keyboard.tap(closing));
+        ASSERT_TRUE(waitUntil(StepTimeout, [&] { return topLevelsNamed(m_server, SettingsTitle).empty(); }));
+        EXPECT_TRUE(waitForFocus(m_window->id)) << "the main window did not get the keyboard back";
+    }
+    ASSERT_TRUE(m_keyboard.tap({"i"}));
+    EXPECT_EQ(exitCode(m_program->process().waitForExit(ProgramExitTimeout)), 0) << "I did not reach the main window";
+}
