@@ -58,11 +58,26 @@ void PaletteGrid::paintEvent(QPaintEvent*)
     p.drawRect(r.adjusted(-1, -1, 0, 0));
     p.setPen(Qt::black);
     p.drawRect(r.adjusted(-2, -2, 1, 1));
-    if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = r.adjusted(-4, -4, 4, 4);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+    // Whenever the palette has the focus, however it came (a click as well
+    // as the keyboard): styles draw theirs only after keyboard focus moves.
+    if (hasFocus()) drawFocusRect(p, r.adjusted(-4, -4, 4, 4));
+}
+
+void PaletteGrid::drawFocusRect(QPainter& p, const QRect& outline) const
+{
+    // Dotted: the outline's pixels in a chequer from its top-left corner.
+    p.setPen(palette().color(QPalette::WindowText));
+    const int left = outline.left(), top = outline.top(), right = outline.right(), bottom = outline.bottom();
+    auto dot = [&](int x, int y) {
+        if ((x - left + y - top) % 2 == 0) p.drawPoint(x, y);
+    };
+    for (int x = left; x <= right; ++x) {
+        dot(x, top);
+        dot(x, bottom);
+    }
+    for (int y = top + 1; y < bottom; ++y) {
+        dot(left, y);
+        dot(right, y);
     }
 }
 

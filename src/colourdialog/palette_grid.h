@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 #include "colourdialog/palettes.h"
 
 // A palette of the colour dialog (the main one and the custom one): cells of
@@ -37,6 +39,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void drawFocusRect(QPainter& p, const QRect& outline) const;
+
     tintora::ColourStrings m_colours;
     int m_selectedIndex = -1;
 };
