@@ -83,6 +83,9 @@ FloatingButton::FloatingButton(int glyph, std::function<void()> onClick)
       m_glyph(webGlyph(glyph)), m_onClick(std::move(onClick))
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // No background: what lies beneath shows through the glyph's
+    // half-transparent pixels, and through the whole glyph while held.
+    setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(Size, Size);
     setCursor(Qt::PointingHandCursor);
@@ -103,9 +106,8 @@ FloatingButton::FloatingButton(int glyph, std::function<void()> onClick)
 void FloatingButton::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    // Half opacity while held down.
+    // The glyph alone, at half opacity while held down: the only fade.
     p.setOpacity(m_pressed ? 127.0 / 255.0 : 1.0);
-    p.fillRect(rect(), palette().color(QPalette::Window));
     p.drawPixmap(5, 5, m_glyph);
 }
 
@@ -113,7 +115,6 @@ void FloatingButton::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) return;
     m_pressed = true;
-    setWindowOpacity(127.0 / 255.0);
     update();
 }
 
@@ -121,7 +122,6 @@ void FloatingButton::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || !m_pressed) return;
     m_pressed = false;
-    setWindowOpacity(1.0);
     update();
     if (rect().contains(event->position().toPoint()) && m_onClick) m_onClick();
 }

@@ -4,13 +4,14 @@
 
 namespace tintora {
 
-std::string helpAddress(std::string_view executablePath)
+std::string helpPagePath(std::string_view executablePath)
 {
-    std::string address = "res://";
-    address += executablePath;
-    address += "/HELP";
-    return address;
+    std::string path(executablePath);
+    path += "/HELP";
+    return path;
 }
+
+std::string helpAddress(std::string_view executablePath) { return "res://" + helpPagePath(executablePath); }
 
 Navigation navigationFor(std::string_view address)
 {

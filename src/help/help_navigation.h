@@ -8,6 +8,8 @@ namespace tintora {
 // The help page's address: "res://" + the executable's full path, as it is,
 // + "/HELP".
 std::string helpAddress(std::string_view executablePath);
+// The path part of that address: the executable's full path + "/HELP".
+std::string helpPagePath(std::string_view executablePath);
 
 enum class Navigation {
     InsideTheView,  // the view loads the address itself

@@ -1,6 +1,11 @@
 #include "help/help_window.h"
 
 #include <QCloseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFrame>
+#include <QWindow>
 #include <QKeyEvent>
 #include <QFile>
 #include <QTimer>
@@ -8,6 +13,8 @@
 
 #include "help/floating_buttons.h"
 #include "help/help_navigation.h"
+#include "help/help_style.h"
+#include "help/page_scroll_bar_style.h"
 #include "pointer/pointer_aids.h"
 #include "core/program_state.h"
 #include "core/screen_snapping.h"
@@ -19,6 +26,9 @@ static void initHelpResources() { Q_INIT_RESOURCE(resources); }
 
 HelpBrowser::HelpBrowser(QWidget* parent) : QTextBrowser(parent)
 {
+    // The body's own margin is the page's only one (a document margin
+    // would come on top of it).
+    document()->setDocumentMargin(0);
     // Links pass the before-navigate rule instead of being followed here.
     setOpenLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this, &HelpBrowser::linkClicked);
@@ -28,7 +38,15 @@ std::string HelpBrowser::navigate(const std::string& address)
 {
     if (beforeNavigate && beforeNavigate(address)) return {};
     m_loadError.clear();
-    setSource(QUrl(QString::fromStdString(address), QUrl::TolerantMode), QTextDocument::HtmlResource);
+    QUrl url;
+    if (!executablePath.empty() && address == helpAddress(executablePath)) {
+        // Built from its parts: the path goes in as it is.
+        url.setScheme(QStringLiteral("res"));
+        url.setPath(QString::fromStdString(helpPagePath(executablePath)), QUrl::DecodedMode);
+    } else {
+        url = QUrl(QString::fromStdString(address), QUrl::TolerantMode);
+    }
+    setSource(url, QTextDocument::HtmlResource);
     if (!m_loadError.empty()) return m_loadError;
     m_hasDocument = true;
     return {};
@@ -47,6 +65,32 @@ void HelpBrowser::linkClicked(const QUrl& link)
     navigate(address);
 }
 
+void HelpBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type)
+{
+    QTextBrowser::doSetSource(name, type);
+    // Qt's headings carry a size step of their own that overrides any size
+    // the style sheet gives them: where the sheet gave one, it counts.
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            QTextCharFormat format = fragment.fragment().charFormat();
+            if (!format.hasProperty(QTextFormat::FontSizeAdjustment) || !format.hasProperty(QTextFormat::FontPixelSize))
+                continue;
+            format.clearProperty(QTextFormat::FontSizeAdjustment);
+            QTextCursor cursor(document());
+            cursor.setPosition(fragment.fragment().position());
+            cursor.setPosition(fragment.fragment().position() + fragment.fragment().length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
+    }
+    // The body's margin comes into the first and last blocks, whose outer
+    // margins Qt's layout leaves out (it keeps only those between blocks):
+    // the page's own frame gives them.
+    QTextFrameFormat page = document()->rootFrame()->frameFormat();
+    page.setTopMargin(document()->firstBlock().blockFormat().topMargin());
+    page.setBottomMargin(document()->lastBlock().blockFormat().bottomMargin());
+    document()->rootFrame()->setFrameFormat(page);
+}
+
 QVariant HelpBrowser::loadResource(int type, const QUrl& name)
 {
     if (type == QTextDocument::HtmlResource && name.scheme() == QLatin1String("res")) {
@@ -60,7 +104,8 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
             return {};
         }
         const QByteArray bytes = page.readAll();
-        return QString::fromStdString(windows1251ToUtf8(std::string_view(bytes.constData(), bytes.size())));
+        const std::string html = windows1251ToUtf8(std::string_view(bytes.constData(), bytes.size()));
+        return QString::fromStdString(withPixelFontSizes(html, BrowserMediumPixels));
     }
     return QTextBrowser::loadResource(type, name);
 }
@@ -72,7 +117,7 @@ HelpWindow::HelpWindow(ProgramState& state, Platform& platform, MainWindowLink& 
     initHelpResources();
     setWindowTitle(QStringLiteral("Справка"));
     resize(ClientWidth, ClientHeight);
-    setMinimumSize(520, 306);
+    fitMinimumSizeToFrame();
     browser = new HelpBrowser(this);
     // The view fills the window at every size.
     auto* layout = new QVBoxLayout(this);
@@ -84,10 +129,16 @@ HelpWindow::HelpWindow(ProgramState& state, Platform& platform, MainWindowLink& 
     page.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xDD));
     page.setColor(QPalette::Text, Qt::black);
     browser->setPalette(page);
+    // The page's scroll bars in its own colours.
+    auto* scrollBarStyle = new PageScrollBarStyle;
+    scrollBarStyle->setParent(browser);
+    browser->verticalScrollBar()->setStyle(scrollBarStyle);
+    browser->horizontalScrollBar()->setStyle(scrollBarStyle);
     QFont font(QStringLiteral("Verdana"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     browser->setFont(font);
+    browser->executablePath = m_executablePath;
     browser->beforeNavigate = [this](const std::string& a) { return divertToSystemBrowser(a); };
     setFocusProxy(browser);
 
@@ -103,9 +154,35 @@ void HelpWindow::runCommand(Command command)
 
 HelpWindow::~HelpWindow() = default;
 
+void HelpWindow::fitMinimumSizeToFrame()
+{
+    // The least size is that of the whole window, frame included; without a
+    // window manager there is no frame.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize least(std::max(0, MinimumWidth - frame.left() - frame.right()),
+                      std::max(0, MinimumHeight - frame.top() - frame.bottom()));
+    if (minimumSize() != least) setMinimumSize(least);
+}
+
+bool HelpWindow::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        // The window manager's frame arrives after the window is shown.
+        fitMinimumSizeToFrame();
+        break;
+    default: break;
+    }
+    return QWidget::event(event);
+}
+
 void HelpWindow::toggle()
 {
-    if (isVisible()) {
+    // A minimised window is not showing: F1 brings it back.
+    if (isVisible() && !isMinimized()) {
         close();
         return;
     }
@@ -124,6 +201,8 @@ void HelpWindow::showHelp()
         const Point p = centreInWorkArea(width(), height(), area);
         move(p.x, p.y);
     }
+    // Shown restored, as large as it was (maximised stays maximised).
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

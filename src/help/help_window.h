@@ -24,6 +24,10 @@ public:
 
     // Where the page at a "res://" address comes from (":/HELP" normally).
     QString helpResource = QStringLiteral(":/HELP");
+    // The running executable: its help address is known before any URL
+    // parsing, so that no character of its path ("#", "?", "%") is taken
+    // for a part of a URL.
+    std::string executablePath;
 
     // Asks the before-navigate hook, then loads the address here. Returns
     // an error text when the page cannot be loaded, empty otherwise.
@@ -35,6 +39,7 @@ public:
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;
+    void doSetSource(const QUrl& name, QTextDocument::ResourceType type) override;
 
 private:
     void linkClicked(const QUrl& link);
@@ -49,6 +54,9 @@ class HelpWindow : public QWidget {
 public:
     static constexpr int ClientWidth = 614;
     static constexpr int ClientHeight = 522;
+    // The least size of the whole window, frame included.
+    static constexpr int MinimumWidth = 520;
+    static constexpr int MinimumHeight = 306;
 
     HelpWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow,
                std::string executablePath);
@@ -78,10 +86,12 @@ public:
     bool viewKeeps(const QKeyEvent& event) const;
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void fitMinimumSizeToFrame();
     void loadHelpPage();
     void activateView();
 
