@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <QTextFrame>
 #include <QWindow>
+#include <vector>
 #include <QKeyEvent>
 #include <QFile>
 #include <QTimer>
@@ -69,18 +70,28 @@ void HelpBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type
 {
     QTextBrowser::doSetSource(name, type);
     // Qt's headings carry a size step of their own that overrides any size
-    // the style sheet gives them: where the sheet gave one, it counts.
+    // the style sheet gives them: where the sheet gave one, it counts. The
+    // runs are collected first: changing a format may merge runs.
+    struct Run {
+        int position, length;
+        QTextCharFormat format;
+    };
+    std::vector<Run> runs;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
-            QTextCharFormat format = fragment.fragment().charFormat();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextCharFormat format = fragment.charFormat();
             if (!format.hasProperty(QTextFormat::FontSizeAdjustment) || !format.hasProperty(QTextFormat::FontPixelSize))
                 continue;
             format.clearProperty(QTextFormat::FontSizeAdjustment);
-            QTextCursor cursor(document());
-            cursor.setPosition(fragment.fragment().position());
-            cursor.setPosition(fragment.fragment().position() + fragment.fragment().length(), QTextCursor::KeepAnchor);
-            cursor.setCharFormat(format);
+            runs.push_back({fragment.position(), fragment.length(), format});
         }
+    }
+    for (const Run& run : runs) {
+        QTextCursor cursor(document());
+        cursor.setPosition(run.position);
+        cursor.setPosition(run.position + run.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(run.format);
     }
     // The body's margin comes into the first and last blocks, whose outer
     // margins Qt's layout leaves out (it keeps only those between blocks):
