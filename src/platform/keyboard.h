@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/interface.h"
+
 namespace tintora {
 
 // A key as the system names it in a key event, whatever the layout makes of
@@ -20,13 +22,8 @@ enum class ModifierKey { Other, Shift, Control, Alt };
 // physical key is which, since the symbol a layout gives a key changes with
 // the modifiers held (Alt after Shift is Meta on X11) and with the active
 // layout (I is a Cyrillic letter in a Russian one).
-class Keyboard {
+class Keyboard : public Interface {
 public:
-    Keyboard() = default;
-    Keyboard(const Keyboard&) = delete;
-    Keyboard& operator=(const Keyboard&) = delete;
-    virtual ~Keyboard() = default;
-
     // Which of Shift, Ctrl and Alt the key is, by the key itself and not by
     // the symbol it has at the level in force; Other for every other key and
     // for keys the keyboard does not know. A right Alt that the layout uses
