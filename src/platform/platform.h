@@ -28,6 +28,11 @@ struct Platform {
 // a message for the user saying why the program cannot run.
 std::variant<Platform, std::string> openPlatform();
 
+// Opens only the screen of this build's platform, for reading pixels and
+// ramps without a window: nothing else of the system is touched (the pointer
+// and its state files stay as they are). The same refusal as openPlatform().
+std::variant<std::unique_ptr<Screen>, std::string> openScreen();
+
 // When this process was started as one of the platform's helper processes
 // (one that keeps the clipboard's text after the program ends, say), runs it
 // and returns its exit status; otherwise returns nothing at once. Called

@@ -18,6 +18,10 @@ public:
     // Pointer position in physical pixels, or nothing when it cannot be read.
     virtual std::optional<Point> position() = 0;
 
+    // Puts the pointer at p at once (a warp: no motion, so neither the speed
+    // nor a confinement changes where it lands).
+    virtual void moveTo(Point p) = 0;
+
     // The system-wide pointer speed, 1-20, or 0 when it cannot be read.
     virtual int speed() = 0;
 

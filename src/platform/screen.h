@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/geometry.h"
@@ -16,6 +17,13 @@ constexpr ColourValue InvalidColour = 0xFFFFFFFFu;
 
 // The adapter's gamma ramp: red table (0-255), green (256-511), blue (512-767).
 using GammaTable = std::array<std::uint16_t, 768>;
+
+// The ramp of one output, with where it came from.
+struct RampReading {
+    GammaTable ramp{};  // 256 entries per channel, resampled where the output's own size differs
+    std::string output; // the output's name ("HDMI-1"; on Windows the monitor's device name)
+    int size = 0;       // entries per channel of the output's own ramp, before resampling
+};
 
 // A block of screen pixels, row by row, each 0x00RRGGBB (blue in the low byte,
 // as image libraries store 32-bit pixels).
@@ -34,6 +42,15 @@ public:
     // Fills ramp with the ramp of the display that shows p (the first display
     // otherwise); false, ramp untouched, when no ramp can be read.
     virtual bool gammaRamp(Point p, GammaTable& ramp) = 0;
+
+    // The same, with the name of the output whose ramp it is and that ramp's
+    // own size. Reuses reading's storage, so a reading kept from tick to tick
+    // costs no allocation. False, reading untouched, when no ramp can be read.
+    virtual bool rampAt(Point p, RampReading& reading) = 0;
+
+    // The ramps of every output that shows something, in the system's order;
+    // outputs whose ramp cannot be read are left out.
+    virtual std::vector<RampReading> allRamps() = 0;
 
     // Whether this system offers a gamma ramp at all.
     virtual bool canReadGammaRamp() = 0;

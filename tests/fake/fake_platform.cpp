@@ -21,6 +21,22 @@ bool FakeScreen::gammaRamp(Point p, GammaTable& out)
     return true;
 }
 
+bool FakeScreen::rampAt(Point p, RampReading& reading)
+{
+    if (!gammaRamp(p, reading.ramp)) return false;
+    reading.output = rampOutput;
+    reading.size = rampSize;
+    return true;
+}
+
+std::vector<RampReading> FakeScreen::allRamps()
+{
+    std::vector<RampReading> all;
+    if (ramp) all.push_back({*ramp, rampOutput, rampSize});
+    all.insert(all.end(), otherOutputs.begin(), otherOutputs.end());
+    return all;
+}
+
 bool FakeScreen::grab(Rect rect, ScreenImage& image)
 {
     image.width = rect.width;

@@ -15,6 +15,9 @@ public:
     std::map<std::pair<int, int>, ColourValue> pixels; // per-point overrides
     bool pixelFails = false;                  // every read gives InvalidColour
     std::optional<GammaTable> ramp;           // nothing: the ramp cannot be read
+    std::string rampOutput = "FAKE-1";        // the output rampAt names
+    int rampSize = 256;                       // its own ramp size
+    std::vector<RampReading> otherOutputs;    // allRamps lists these after ramp's output
     Rect workArea{0, 0, 1920, 1040};
     Rect desktop{0, 0, 1920, 1080};
     int pixelReads = 0;
@@ -23,6 +26,8 @@ public:
 
     ColourValue pixel(Point p) override;
     bool gammaRamp(Point p, GammaTable& out) override;
+    bool rampAt(Point p, RampReading& reading) override;
+    std::vector<RampReading> allRamps() override;
     bool canReadGammaRamp() override { return ramp.has_value(); }
     bool grab(Rect rect, ScreenImage& image) override;
     Rect virtualDesktop() override { return desktop; }
@@ -39,7 +44,14 @@ public:
     std::optional<Rect> confinement;         // nothing: the pointer is free
     std::vector<std::optional<Rect>> confinements; // every confine/release
 
+    std::vector<Point> moves;                // every moveTo, in order
+
     std::optional<Point> position() override { return where; }
+    void moveTo(Point p) override
+    {
+        moves.push_back(p);
+        where = p;
+    }
     int speed() override { return currentSpeed; }
     void setSpeed(int s) override
     {

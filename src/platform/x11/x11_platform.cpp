@@ -13,7 +13,10 @@
 
 namespace tintora {
 
-std::variant<Platform, std::string> openPlatform()
+namespace {
+
+// Why this session cannot be used, or nothing.
+std::optional<std::string> refusal()
 {
     const char* session = std::getenv("XDG_SESSION_TYPE");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -22,6 +25,14 @@ std::variant<Platform, std::string> openPlatform()
                            "pixels or the display's gamma ramp, so Tintora would only show zeros. "
                            "Log in to an X11 session (\"GNOME on Xorg\", \"Plasma (X11)\") to use it.");
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::variant<Platform, std::string> openPlatform()
+{
+    if (auto why = refusal()) return *why;
     std::string error;
     auto connection = x11::Connection::open(error);
     if (!connection) return error;
@@ -37,6 +48,15 @@ std::variant<Platform, std::string> openPlatform()
     p.shell = std::make_unique<x11::X11Shell>();
     p.keyboard = std::make_unique<x11::X11Keyboard>(connection);
     return p;
+}
+
+std::variant<std::unique_ptr<Screen>, std::string> openScreen()
+{
+    if (auto why = refusal()) return *why;
+    std::string error;
+    auto connection = x11::Connection::open(error);
+    if (!connection) return error;
+    return std::unique_ptr<Screen>(std::make_unique<x11::X11Screen>(connection));
 }
 
 std::optional<int> runPlatformHelper(int, char**)

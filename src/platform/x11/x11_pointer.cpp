@@ -27,6 +27,14 @@ std::optional<Point> X11Pointer::position()
     return Point{rootX, rootY};
 }
 
+void X11Pointer::moveTo(Point p)
+{
+    Display* display = m_connection->display();
+    ErrorTrap trap(display);
+    XWarpPointer(display, None, m_connection->root(), 0, 0, 0, 0, p.x, p.y);
+    XFlush(display);
+}
+
 int X11Pointer::speed() { return m_speed.speed(); }
 
 void X11Pointer::setSpeed(int speed) { m_speed.setSpeed(speed); }

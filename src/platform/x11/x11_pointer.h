@@ -17,6 +17,7 @@ public:
     explicit X11Pointer(std::shared_ptr<Connection> connection);
     ~X11Pointer() override;
     std::optional<Point> position() override;
+    void moveTo(Point p) override;
     int speed() override;
     void setSpeed(int speed) override;
     bool canConfinePointer() override;

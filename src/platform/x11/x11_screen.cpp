@@ -71,6 +71,12 @@ struct GammaDeleter {
         if (g) XRRFreeGamma(g);
     }
 };
+struct OutputInfoDeleter {
+    void operator()(XRROutputInfo* o) const
+    {
+        if (o) XRRFreeOutputInfo(o);
+    }
+};
 struct MonitorsDeleter {
     void operator()(XRRMonitorInfo* m) const
     {
@@ -173,6 +179,11 @@ void X11Screen::readLayout()
                 crtc.id = res->crtcs[i];
                 crtc.rect = {info->x, info->y, static_cast<int>(info->width), static_cast<int>(info->height)};
                 crtc.gammaSize = XRRGetCrtcGammaSize(m_display, crtc.id);
+                if (info->noutput > 0) {
+                    std::unique_ptr<XRROutputInfo, OutputInfoDeleter> output(
+                        XRRGetOutputInfo(m_display, res.get(), info->outputs[0]));
+                    if (output && output->name) crtc.output.assign(output->name, static_cast<std::size_t>(output->nameLen));
+                }
                 m_crtcs.push_back(crtc);
             }
         }
@@ -233,14 +244,16 @@ bool X11Screen::canReadGammaRamp()
     return std::any_of(m_crtcs.begin(), m_crtcs.end(), [](const Crtc& c) { return c.gammaSize >= 2; });
 }
 
-bool X11Screen::gammaRamp(Point p, GammaTable& ramp)
+const X11Screen::Crtc* X11Screen::crtcAt(Point p) const
 {
-    refreshLayoutIfChanged();
-    if (m_crtcs.empty()) return false;
+    if (m_crtcs.empty()) return nullptr;
     auto it = std::find_if(m_crtcs.begin(), m_crtcs.end(), [p](const Crtc& c) { return c.rect.contains(p); });
-    const Crtc& crtc = it != m_crtcs.end() ? *it : m_crtcs.front();
-    if (crtc.gammaSize < 2) return false;
+    return it != m_crtcs.end() ? &*it : &m_crtcs.front();
+}
 
+bool X11Screen::readRamp(const Crtc& crtc, GammaTable& ramp)
+{
+    if (crtc.gammaSize < 2) return false;
     ErrorTrap trap(m_display);
     std::unique_ptr<XRRCrtcGamma, GammaDeleter> gamma(XRRGetCrtcGamma(m_display, crtc.id));
     if (!gamma || trap.failed() || gamma->size < 2) {
@@ -256,6 +269,40 @@ bool X11Screen::gammaRamp(Point p, GammaTable& ramp)
         resampleRamp(gamma->red, gamma->green, gamma->blue, gamma->size, ramp);
     }
     return true;
+}
+
+bool X11Screen::gammaRamp(Point p, GammaTable& ramp)
+{
+    refreshLayoutIfChanged();
+    const Crtc* crtc = crtcAt(p);
+    return crtc && readRamp(*crtc, ramp);
+}
+
+bool X11Screen::rampAt(Point p, RampReading& reading)
+{
+    refreshLayoutIfChanged();
+    const Crtc* crtc = crtcAt(p);
+    if (!crtc || !readRamp(*crtc, reading.ramp)) return false;
+    // The layout is kept between its changes: the name costs no request.
+    reading.output = crtc->output;
+    reading.size = crtc->gammaSize;
+    return true;
+}
+
+std::vector<RampReading> X11Screen::allRamps()
+{
+    refreshLayoutIfChanged();
+    std::vector<RampReading> ramps;
+    // readRamp may find the layout gone; the CRTCs read so far are kept.
+    const std::vector<Crtc> crtcs = m_crtcs;
+    for (const Crtc& crtc : crtcs) {
+        RampReading reading;
+        if (!readRamp(crtc, reading.ramp)) continue;
+        reading.output = crtc.output;
+        reading.size = crtc.gammaSize;
+        ramps.push_back(std::move(reading));
+    }
+    return ramps;
 }
 
 bool X11Screen::ensureShmSegment(std::size_t bytes)

@@ -20,6 +20,8 @@ public:
 
     ColourValue pixel(Point p) override;
     bool gammaRamp(Point p, GammaTable& ramp) override;
+    bool rampAt(Point p, RampReading& reading) override;
+    std::vector<RampReading> allRamps() override;
     bool canReadGammaRamp() override;
     bool grab(Rect rect, ScreenImage& image) override;
     Rect virtualDesktop() override;
@@ -32,6 +34,7 @@ private:
         RRCrtc id = 0;
         Rect rect;
         int gammaSize = 0;
+        std::string output; // name of its first output
     };
     struct ChannelFormat {
         int shift = 0; // lowest bit of the channel's mask
@@ -39,6 +42,10 @@ private:
     };
 
     void refreshLayoutIfChanged();
+    // The CRTC that shows p, the first one otherwise; none when there is none.
+    const Crtc* crtcAt(Point p) const;
+    // Reads crtc's ramp into ramp, resampled to 256 entries.
+    bool readRamp(const Crtc& crtc, GammaTable& ramp);
     void readLayout();
     Rect rootRect() const;
     Rect workAreaOfMonitor(const Rect& monitor);
