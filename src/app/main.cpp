@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "core/program_options.h"
 #include "core/program_state.h"
+#include "probe/probe_report.h"
 #include "app/program_windows.h"
 
 namespace {
@@ -103,6 +104,23 @@ int main(int argc, char** argv)
         std::cout << *information << std::flush;
         return std::cout ? 0 : 1;
     }
+    auto parsed = tintora::parseProgramOptions(args);
+    if (auto* error = std::get_if<tintora::OptionError>(&parsed)) {
+        std::cerr << "tintora: " << error->message << "\n" << tintora::usageText();
+        return 2;
+    }
+    tintora::ProgramOptions& options = std::get<tintora::ProgramOptions>(parsed);
+
+    // The probe reads and prints: no window, the pointer and the settings
+    // file left alone.
+    if (options.probing()) {
+        auto screen = tintora::openScreen();
+        if (auto* error = std::get_if<std::string>(&screen)) {
+            std::cerr << "tintora: " << *error << '\n';
+            return 1;
+        }
+        return tintora::runProbe(options, *std::get<std::unique_ptr<tintora::Screen>>(screen), std::cout, std::cerr);
+    }
 
     auto opened = tintora::openPlatform();
     if (auto* error = std::get_if<std::string>(&opened)) {
@@ -127,7 +145,7 @@ int main(int argc, char** argv)
     applySkin(app);
 
     MainWindowSetup setup;
-    setup.args = std::move(args);
+    setup.args = std::move(options.positionArgs);
     setup.programDir = QCoreApplication::applicationDirPath().toStdString() + "/";
     setup.executablePath = QCoreApplication::applicationFilePath().toStdString();
     setup.decimalSeparator = QLocale::system().decimalPoint().toStdString();

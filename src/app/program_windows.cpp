@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "pointer/pointer_aids.h"
+
 ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup)
     : m_dispatcher(platform.keyboard.get())
 {
@@ -10,7 +12,8 @@ ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& 
     help = std::make_unique<HelpWindow>(state, platform, *main, executablePath);
     magnifier = std::make_unique<MagnifierWindow>(state, platform, *main);
     settings = std::make_unique<SettingsDialog>(state, platform, *main);
-    main->attach({help.get(), magnifier.get(), settings.get()});
+    lutCurves = std::make_unique<LutWindow>(state, platform, *main);
+    main->attach({help.get(), magnifier.get(), settings.get(), lutCurves.get()});
 
     MainWindow* m = main.get();
     QObject::connect(magnifier.get(), &MagnifierWindow::shownChanged, m, &MainWindow::showOptions);
@@ -26,6 +29,13 @@ ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& 
     SettingsDialog* s = settings.get();
     m_dispatcher.addWindow(s, {&tintora::settingsDialogBindings(), [s](tintora::Command c) { s->runCommand(c); },
                                [s](const auto& k) { s->keyDown(k); }, [s](const auto& k) { s->keyUp(k); }, {}});
+    // The LUT window: Esc and Ctrl+L hide it, the main window's commands work
+    // in it, and Ctrl inverts the slow pointer there as in the help window.
+    LutWindow* l = lutCurves.get();
+    tintora::Pointer& pointer = *platform.pointer;
+    m_dispatcher.addWindow(l, {&tintora::lutWindowBindings(), [l](tintora::Command c) { l->runCommand(c); },
+                               [&state, &pointer](const auto& k) { tintora::inversionKeyDown(state, pointer, k.ctrl); },
+                               [&state, &pointer](const auto&) { tintora::inversionKeyUp(state, pointer); }, {}});
     qApp->installEventFilter(&m_dispatcher);
 
     QObject::connect(qApp, &QGuiApplication::applicationStateChanged, m, [m](Qt::ApplicationState s) {
@@ -40,6 +50,7 @@ ProgramWindows::~ProgramWindows()
 {
     qApp->removeEventFilter(&m_dispatcher);
     // Windows go in the reverse order of their creation.
+    lutCurves.reset();
     settings.reset();
     magnifier.reset();
     help.reset();

@@ -3,14 +3,15 @@
 #include <memory>
 
 #include "help/help_window.h"
+#include "lutview/lut_window.h"
 #include "magnifier/magnifier_window.h"
 #include "platform/platform.h"
 #include "pointer/settings_dialog.h"
 #include "mainwindow/main_window.h"
 #include "widgets/key_dispatcher.h"
 
-// The program's four windows, created in start-up order (main, help,
-// magnifier, settings) and connected to each other, with the key routing and
+// The program's windows, created in start-up order (main, help, magnifier,
+// settings, then the LUT window) and connected to each other, with the key routing and
 // the activation events wired. Needs a QApplication.
 class ProgramWindows {
 public:
@@ -21,6 +22,7 @@ public:
     std::unique_ptr<HelpWindow> help;
     std::unique_ptr<MagnifierWindow> magnifier;
     std::unique_ptr<SettingsDialog> settings;
+    std::unique_ptr<LutWindow> lutCurves;
 
 private:
     KeyDispatcher m_dispatcher;

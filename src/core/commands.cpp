@@ -19,7 +19,14 @@ const KeyBindings& mainWindowBindings()
         {Command::ToggleFractions, CtrlBit | 'D', {}},
         {Command::CloseProgram, 'I', {CtrlBit | 'I'}},
         {Command::ShowSettings, CtrlBit | 'S', {}},
+        {Command::ToggleLutCurves, CtrlBit | 'L', {}},
     };
+    return bindings;
+}
+
+const KeyBindings& lutWindowBindings()
+{
+    static const KeyBindings bindings = {{Command::CloseWindow, keys::Escape, {CtrlBit | 'L'}}};
     return bindings;
 }
 

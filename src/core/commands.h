@@ -22,6 +22,10 @@ constexpr int Control = 17;
 constexpr int Alt = 18;
 constexpr int Escape = 27;
 constexpr int Space = 32;
+constexpr int Left = 37;
+constexpr int Up = 38;
+constexpr int Right = 39;
+constexpr int Down = 40;
 constexpr int F1 = 112;
 constexpr int KeypadAdd = 0x6B;
 constexpr int KeypadSubtract = 0x6D;
@@ -58,6 +62,7 @@ enum class Command {
     ToggleFractions,
     CloseProgram,
     ShowSettings,
+    ToggleLutCurves,    // show or hide the window of the ramp's curves
 };
 
 // A command and the shortcuts that run it.
@@ -72,6 +77,8 @@ using KeyBindings = std::vector<KeyBinding>;
 
 // The main window's shortcuts. Order matters: the first match wins.
 const KeyBindings& mainWindowBindings();
+// The LUT window's: Esc and Ctrl+L hide it.
+const KeyBindings& lutWindowBindings();
 // The help window's: Esc and F1 close it.
 const KeyBindings& helpWindowBindings();
 // The settings dialog's: Esc and Ctrl+S close it.

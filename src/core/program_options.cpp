@@ -1,10 +1,90 @@
 #include "core/program_options.h"
 
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+
 #ifndef TINTORA_VERSION
 #error "TINTORA_VERSION must be defined by the build (CMake's project version)"
 #endif
 
 namespace tintora {
+
+namespace {
+
+// A whole decimal number with an optional minus sign, within int.
+std::optional<int> wholeNumber(std::string_view text)
+{
+    if (text.empty() || text.front() == '+') return std::nullopt;
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+std::optional<Point> pointOf(std::string_view text)
+{
+    const auto comma = text.find(',');
+    if (comma == std::string_view::npos) return std::nullopt;
+    const auto x = wholeNumber(text.substr(0, comma));
+    const auto y = wholeNumber(text.substr(comma + 1));
+    if (!x || !y) return std::nullopt;
+    return Point{*x, *y};
+}
+
+using Apply = std::optional<std::string> (*)(ProgramOptions& options, std::string_view value);
+
+// One "--" option: its name, the name of its value (none for a switch), its
+// lines in the usage, and how it changes the options (an error message, or
+// nothing). The usage lists them in this order.
+struct OptionSpec {
+    std::string_view name;
+    std::string_view valueName;
+    std::string_view help; // lines after the first are indented by the usage
+    Apply apply;
+};
+
+std::optional<std::string> answeredBefore(ProgramOptions&, std::string_view) { return std::nullopt; }
+
+const OptionSpec Options[] = {
+    {"--at", "X,Y",
+     "print the colour at root-window pixel (X, Y) as drawn and after the\n"
+     "gamma ramp, with the three ramp entries and the output's name, one\n"
+     "line per point; X and Y are whole numbers; repeatable",
+     [](ProgramOptions& o, std::string_view value) -> std::optional<std::string> {
+         const auto p = pointOf(value);
+         if (!p)
+             return "--at needs X,Y, two whole numbers such as 300,300, not \"" + std::string(value) + "\"";
+         o.probePoints.push_back(*p);
+         return std::nullopt;
+     }},
+    {"--json", "",
+     "print each --at point as one JSON object instead, with the size of\n"
+     "the output's own ramp and whether the ramp is the identity",
+     [](ProgramOptions& o, std::string_view) -> std::optional<std::string> {
+         o.json = true;
+         return std::nullopt;
+     }},
+    {"--lut", "",
+     "print the gamma ramp of every output as CSV: output,level,red,green,blue,\n"
+     "levels 0 to 255",
+     [](ProgramOptions& o, std::string_view) -> std::optional<std::string> {
+         o.lutTable = true;
+         return std::nullopt;
+     }},
+    {"--help", "", "print this help and exit", answeredBefore},
+    {"--version", "", "print the version and exit", answeredBefore},
+};
+
+const OptionSpec* specNamed(std::string_view name)
+{
+    for (const OptionSpec& spec : Options)
+        if (spec.name == name) return &spec;
+    return nullptr;
+}
+
+} // namespace
 
 std::string versionLine()
 {
@@ -13,24 +93,38 @@ std::string versionLine()
 
 std::string usageText()
 {
-    return "Usage: tintora [-x LEFT] [-y TOP]\n"
-           "       tintora --help | --version\n"
-           "\n"
-           "Shows the colour of the pixel under the mouse pointer twice: as applications\n"
-           "drew it (Bitmap) and as it leaves the display adapter after the adapter's\n"
-           "gamma ramp (LUT). Needs an X11 session.\n"
-           "\n"
-           "Options:\n"
-           "  -x LEFT     put the main window's left edge at LEFT (screen pixels)\n"
-           "  -y TOP      put the main window's top edge at TOP (screen pixels)\n"
-           "              LEFT and TOP are whole numbers, decimal or hexadecimal after\n"
-           "              \"$\" or \"0x\"; the options may be written in capitals. With\n"
-           "              no argument at all the window opens centred on the primary\n"
-           "              monitor.\n"
-           "  --help      print this help and exit\n"
-           "  --version   print the version and exit\n"
-           "\n"
-           "In the program, F1 shows the help window with every key. See tintora(1).\n";
+    constexpr std::size_t HelpColumn = 14;
+    std::string text = "Usage: tintora [-x LEFT] [-y TOP]\n"
+                       "       tintora --at X,Y [--at X,Y ...] [--json]\n"
+                       "       tintora --lut\n"
+                       "       tintora --help | --version\n"
+                       "\n"
+                       "Shows the colour of the pixel under the mouse pointer twice: as applications\n"
+                       "drew it (Bitmap) and as it leaves the display adapter after the adapter's\n"
+                       "gamma ramp (LUT). Needs an X11 session. --at and --lut print instead,\n"
+                       "without a window.\n"
+                       "\n"
+                       "Options:\n"
+                       "  -x LEFT     put the main window's left edge at LEFT (screen pixels)\n"
+                       "  -y TOP      put the main window's top edge at TOP (screen pixels)\n"
+                       "              LEFT and TOP are whole numbers, decimal or hexadecimal after\n"
+                       "              \"$\" or \"0x\"; the options may be written in capitals. With\n"
+                       "              no argument at all the window opens centred on the primary\n"
+                       "              monitor.\n";
+    for (const OptionSpec& spec : Options) {
+        std::string left = "  " + std::string(spec.name);
+        if (!spec.valueName.empty()) left += " " + std::string(spec.valueName);
+        left.resize(std::max(left.size() + 2, HelpColumn), ' ');
+        text += left;
+        for (const char c : spec.help) {
+            text += c;
+            if (c == '\n') text += std::string(HelpColumn, ' ');
+        }
+        text += '\n';
+    }
+    text += "\n"
+            "In the program, F1 shows the help window with every key. See tintora(1).\n";
+    return text;
 }
 
 std::optional<std::string> requestedInformation(const std::vector<std::string>& args)
@@ -40,6 +134,36 @@ std::optional<std::string> requestedInformation(const std::vector<std::string>& 
         if (arg == "--version") return versionLine();
     }
     return std::nullopt;
+}
+
+std::variant<ProgramOptions, OptionError> parseProgramOptions(const std::vector<std::string>& args)
+{
+    ProgramOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.rfind("--", 0) != 0) {
+            options.positionArgs.push_back(arg);
+            continue;
+        }
+        const auto equals = arg.find('=');
+        const std::string_view name = std::string_view(arg).substr(0, equals);
+        const OptionSpec* spec = specNamed(name);
+        if (!spec) return OptionError{"unknown option " + std::string(name)};
+        std::string_view value;
+        if (spec->valueName.empty()) {
+            if (equals != std::string::npos) return OptionError{std::string(name) + " takes no value"};
+        } else if (equals != std::string::npos) {
+            value = std::string_view(arg).substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return OptionError{std::string(name) + " needs " + std::string(spec->valueName)};
+        }
+        if (auto error = spec->apply(options, value)) return OptionError{std::move(*error)};
+    }
+    if (options.json && options.probePoints.empty()) return OptionError{"--json goes with --at"};
+    if (options.lutTable && !options.probePoints.empty()) return OptionError{"--lut and --at cannot be combined"};
+    return options;
 }
 
 } // namespace tintora

@@ -1,11 +1,15 @@
 #pragma once
 
-// What the program answers on its command line without opening a display:
-// its version and its usage.
+// The program's command line: what it answers without opening a display (its
+// version and usage), the probe's options, and what is left for the start
+// position.
 
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
+
+#include "platform/geometry.h"
 
 namespace tintora {
 
@@ -19,5 +23,30 @@ std::string usageText();
 // first in args (program path excluded); nothing when neither is there and
 // the program is to start.
 std::optional<std::string> requestedInformation(const std::vector<std::string>& args);
+
+// What the command line asks for. Every argument that starts with "--" is one
+// of the options of the usage; all other arguments ("-x 100", anything else)
+// are left, in order, for the start-position parser.
+struct ProgramOptions {
+    std::vector<Point> probePoints; // --at X,Y, in the order given
+    bool json = false;              // --json: the probe's lines as JSON objects
+    bool lutTable = false;          // --lut: every output's ramp as CSV
+    std::vector<std::string> positionArgs;
+
+    // Whether the program reads and prints instead of opening its windows.
+    bool probing() const { return !probePoints.empty() || lutTable; }
+};
+
+// A command line that cannot be obeyed: one line saying why.
+struct OptionError {
+    std::string message;
+};
+
+// Reads the "--" options ("--at X,Y" or "--at=X,Y"; X and Y whole decimal
+// numbers, either may be negative). Unknown options, a missing or malformed
+// value, and combinations that mean nothing (--json without --at, --lut with
+// --at) are errors. --help and --version are answered before this
+// (requestedInformation) and read here as known options without a value.
+std::variant<ProgramOptions, OptionError> parseProgramOptions(const std::vector<std::string>& args);
 
 } // namespace tintora

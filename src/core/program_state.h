@@ -24,6 +24,7 @@ struct ProgramState {
     bool magnifierShown = false; // the magnifier stands above the main window
     double zoom = 2.0;           // magnifier zoom factor
     bool slowPointer = true;     // the pointer runs at the slowest speed
+    bool lutCurvesShown = false; // the LUT window with the ramp's curves is shown
 
     // The run.
     std::int32_t userPointerSpeed = 0; // pointer speed found at start, given back at the end

@@ -8,6 +8,7 @@
 
 #include "core/screen_snapping.h"
 #include "help/help_window.h"
+#include "lutview/lut_window.h"
 #include "magnifier/magnifier_window.h"
 #include "magnifier/magnifier_geometry.h"
 #include "magnifier/zoom_ladder.h"
@@ -182,6 +183,7 @@ void MainWindow::runCommand(Command command)
     case Command::ToggleFractions: return toggleFractions();
     case Command::CloseProgram: return closeProgram();
     case Command::ShowSettings: return showSettings();
+    case Command::ToggleLutCurves: return toggleLutCurves();
     }
 }
 
@@ -207,6 +209,8 @@ void MainWindow::showMainWindow()
     activateWindow();
     // Into the topmost band whatever the settings say.
     putInTopmostBandWhenShown(this, *m_platform.windows);
+    // Placed beside the main window where it now stands.
+    if (m_state.lutCurvesShown) showLutCurves(true);
 }
 
 void MainWindow::loadSettings(const std::string& path)
@@ -228,6 +232,8 @@ void MainWindow::loadSettings(const std::string& path)
     if (flag("MAGNIFIER", "ShowMag")) showMagnifier(true);
     m_state.zoom = zoomFromFile(readZoom(ini.value("MAGNIFIER", "Zoom"), m_setup.decimalSeparator));
     m_state.slowPointer = flag("MAGNIFIER", "SlowMouse");
+    m_state.lutCurvesShown = flag("LUT", "ShowCurves");
+    if (isVisible()) showLutCurves(m_state.lutCurvesShown);
     showOptions();
     zoomChanged();
 }
@@ -385,11 +391,23 @@ void MainWindow::keyDown(const KeyChord& key)
         columnLocked = true;
     }
     if (key.ctrl) pointer.setSpeed(invertedSpeed(m_state));
+    if (key.key >= keys::Left && key.key <= keys::Down) nudgePointer(key.key);
     // Zoom steps: exactly Ctrl with the plus or minus key of the main keyboard.
     if (key.ctrl && !key.alt && !key.shift && (key.key == keys::Plus || key.key == keys::Minus)) {
         m_state.zoom = key.key == keys::Plus ? zoomStepUp(m_state.zoom) : zoomStepDown(m_state.zoom);
         zoomChanged();
     }
+}
+
+void MainWindow::nudgePointer(int key)
+{
+    // A warp lands exactly, whatever the pointer's speed; relative motion
+    // would be scaled by it.
+    Pointer& pointer = *m_platform.pointer;
+    const std::optional<Point> from = pointer.position();
+    if (!from) return;
+    if (const auto to = nudgeTarget(*from, key, rowLocked, columnLocked, m_platform.screen->virtualDesktop()))
+        pointer.moveTo(*to);
 }
 
 void MainWindow::zoomChanged()
@@ -443,6 +461,19 @@ void MainWindow::toggleMagnifier()
     showMagnifier(!m_state.magnifierShown);
     applySlowPointer();
 }
+
+void MainWindow::showLutCurves(bool shown)
+{
+    LutWindow* lut = m_windows.lutCurves;
+    if (!lut) return;
+    lut->showCurves(shown);
+    if (!shown) return;
+    lut->follow(rampReading, m_state.bitmapColour);
+    // The keys stay here: nudging and the commands.
+    focusMainWindow();
+}
+
+void MainWindow::toggleLutCurves() { showLutCurves(!m_state.lutCurvesShown); }
 
 void MainWindow::toggleHelp() { m_windows.help->toggle(); }
 
@@ -528,11 +559,19 @@ void MainWindow::probeTick()
         const Point p = m_platform.pointer->position().value_or(Point{0, 0});
         updateMagnifier(p);
         magnifier->setCoordinates(p);
-        sampleAt(m_state, *m_platform.screen, p);
+        sampleAt(m_state, *m_platform.screen, p, rampReading);
     } else {
-        samplePointer(m_state, *m_platform.screen, *m_platform.pointer);
+        samplePointer(m_state, *m_platform.screen, *m_platform.pointer, rampReading);
     }
     showReadouts();
+    showRamp();
+}
+
+void MainWindow::showRamp()
+{
+    if (m_rampStatus.follow(rampReading)) lutCaption->setToolTip(QString::fromStdString(m_rampStatus.text()));
+    LutWindow* lut = m_windows.lutCurves;
+    if (lut && lut->isVisible()) lut->follow(rampReading, m_state.bitmapColour);
 }
 
 void MainWindow::updateMagnifier(Point p)

@@ -16,11 +16,13 @@
 #include "core/program_state.h"
 #include "mainwindow/title_button.h"
 #include "platform/platform.h"
+#include "probe/ramp_summary.h"
 #include "probe/readout_text.h"
 #include "widgets/main_window_link.h"
 #include "widgets/topmost_band.h"
 
 class HelpWindow;
+class LutWindow;
 class MagnifierWindow;
 class SettingsDialog;
 
@@ -65,6 +67,7 @@ struct SecondaryWindows {
     HelpWindow* help = nullptr;
     MagnifierWindow* magnifier = nullptr;
     SettingsDialog* settings = nullptr;
+    LutWindow* lutCurves = nullptr;
 };
 
 // The main window: borderless 203 x 110, a title strip of buttons and the
@@ -98,6 +101,7 @@ public:
     void toggleAlwaysOnTop();
     void closeProgram();
     void showSettings();
+    void toggleLutCurves();
     void showHelpFromButton();
     // Draws the options' state on the title-strip buttons.
     void showOptions();
@@ -131,6 +135,10 @@ public:
     // Captures the block around p into the magnifier's picture.
     void updateMagnifier(tintora::Point p);
     void showReadouts();
+    // The ramp read at the latest tick: the "LUT:" caption's tooltip and the
+    // LUT window, when shown, follow it.
+    void showRamp();
+    tintora::RampReading rampReading;
 
     // The program became active or inactive.
     void applicationActivated();
@@ -195,6 +203,9 @@ private:
     void applyCommandLine();
     void finishRun();
     void showMagnifier(bool shown);
+    void showLutCurves(bool shown);
+    // Moves the pointer one pixel for an arrow key, as the locks allow.
+    void nudgePointer(int key);
     void dockMagnifier();
     void setAlwaysOnTop(bool on);
     void releaseAxisLocks();
@@ -214,6 +225,7 @@ private:
     bool m_closed = false;
     bool m_quiet = false;
     std::string m_lastTrace;
+    tintora::RampStatus m_rampStatus;    // the "LUT:" caption's tooltip
     tintora::ScreenImage m_grab;         // the magnifier's source block, reused
     tintora::ScreenImage m_previousGrab; // the one before
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "platform/geometry.h"
 #include "platform/pointer.h"
 #include "core/program_state.h"
@@ -17,6 +19,13 @@ constexpr Rect rowThrough(Point p, const Rect& desktop) { return {desktop.left()
 
 // The one-pixel column through p across the desktop.
 constexpr Rect columnThrough(Point p, const Rect& desktop) { return {p.x, desktop.top(), 1, desktop.height}; }
+
+// Where an arrow key (keys::Left, Up, Right, Down) moves the pointer from p:
+// exactly one pixel, along an axis the locks leave free (the row lock holds
+// the row, so Up and Down do nothing under it; the column lock likewise Left
+// and Right). Nothing for other keys, a held axis, or a target outside the
+// desktop.
+std::optional<Point> nudgeTarget(Point p, int key, bool rowLocked, bool columnLocked, const Rect& desktop);
 
 // Re-applies the slow speed when the option is on; otherwise does nothing.
 void applySlowPointer(const ProgramState& state, Pointer& pointer);

@@ -19,4 +19,23 @@ void sampleAt(ProgramState& state, Screen& screen, Point p)
     state.lutColour = mapThroughRamp(state.gammaRamp, state.bitmapColour);
 }
 
+Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer, RampReading& reading)
+{
+    const Point p = pointer.position().value_or(Point{0, 0});
+    sampleAt(state, screen, p, reading);
+    return p;
+}
+
+void sampleAt(ProgramState& state, Screen& screen, Point p, RampReading& reading)
+{
+    state.bitmapColour = rgbFromColourValue(screen.pixel(p));
+    if (screen.rampAt(p, reading)) {
+        state.gammaRamp = reading.ramp;
+    } else {
+        reading.size = 0;
+        reading.output.clear();
+    }
+    state.lutColour = mapThroughRamp(state.gammaRamp, state.bitmapColour);
+}
+
 } // namespace tintora

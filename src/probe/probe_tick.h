@@ -15,4 +15,10 @@ Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer);
 // The same for a position already read in this tick.
 void sampleAt(ProgramState& state, Screen& screen, Point p);
 
+// The same, the ramp read with the name and size of its output into reading,
+// which the tick keeps (so its storage is reused): reading.size is 0 after a
+// tick that could read no ramp, the state's ramp then kept as it was.
+Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer, RampReading& reading);
+void sampleAt(ProgramState& state, Screen& screen, Point p, RampReading& reading);
+
 } // namespace tintora

@@ -26,6 +26,7 @@ std::string bytesWithSettings(std::string_view bytes, const ProgramState& state,
     ini.setValue("MAGNIFIER", "ShowMag", writeBool(state.magnifierShown));
     ini.setValue("MAGNIFIER", "Zoom", writeZoom(state.zoom, decimalSeparator));
     ini.setValue("MAGNIFIER", "SlowMouse", writeBool(state.slowPointer));
+    ini.setValue("LUT", "ShowCurves", writeBool(state.lutCurvesShown));
     text.text = ini.text();
     return encodeSettingsText(text);
 }

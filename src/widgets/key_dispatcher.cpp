@@ -24,6 +24,10 @@ int keyCodeOf(const QKeyEvent& e)
     case Qt::Key_Alt: return keys::Alt;
     case Qt::Key_Escape: return keys::Escape;
     case Qt::Key_Space: return keys::Space;
+    case Qt::Key_Left: return keys::Left;
+    case Qt::Key_Up: return keys::Up;
+    case Qt::Key_Right: return keys::Right;
+    case Qt::Key_Down: return keys::Down;
     case Qt::Key_Plus:
     case Qt::Key_Equal: return keypad ? keys::KeypadAdd : keys::Plus;
     case Qt::Key_Minus:

@@ -12,8 +12,13 @@ TEST(ProgramOptions, versionIsTheProjectVersion)
 TEST(ProgramOptions, usageNamesEveryOption)
 {
     const std::string usage = usageText();
-    for (const char* option : {"-x LEFT", "-y TOP", "--help", "--version"})
+    for (const char* option : {"\n  -x LEFT ", "\n  -y TOP ", "\n  --at X,Y ", "\n  --json ", "\n  --lut ",
+                               "\n  --help ", "\n  --version "})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
+    // Every line fits a terminal of 80 columns.
+    std::size_t start = 0;
+    for (std::size_t end; (end = usage.find('\n', start)) != std::string::npos; start = end + 1)
+        EXPECT_LE(end - start, 80u) << usage.substr(start, end - start);
     EXPECT_EQ(usage.rfind("Usage: tintora ", 0), 0u);
     EXPECT_EQ(usage.back(), '\n');
 }
@@ -49,5 +54,83 @@ TEST(ProgramOptions, helpAndVersionAnswerBeforeAnythingStarts)
         case Help: EXPECT_EQ(text, usageText()); break;
         case Version: EXPECT_EQ(text, versionLine()); break;
         }
+    }
+}
+
+namespace {
+
+struct Parsed {
+    std::vector<Point> points;
+    bool json = false;
+    bool lut = false;
+    std::vector<std::string> positionArgs;
+};
+
+} // namespace
+
+TEST(ProgramOptions, acceptedCommandLines)
+{
+    const struct {
+        std::vector<std::string> args;
+        Parsed expected;
+    } cases[] = {
+        {{}, {}},
+        {{"-x", "100", "-y", "200"}, {{}, false, false, {"-x", "100", "-y", "200"}}},
+        // A single dash is never ours, whatever follows it.
+        {{"-at", "1,2", "-Xpos"}, {{}, false, false, {"-at", "1,2", "-Xpos"}}},
+        {{"--at", "300,300"}, {{{300, 300}}, false, false, {}}},
+        {{"--at=-5,-1080", "--at", "0,0"}, {{{-5, -1080}, {0, 0}}, false, false, {}}},
+        {{"--json", "--at", "1,2", "--at", "3,4"}, {{{1, 2}, {3, 4}}, true, false, {}}},
+        {{"--lut"}, {{}, false, true, {}}},
+        // Answered before the parsing, but options like the others.
+        {{"--help", "--version"}, {}},
+        {{"-x", "7", "--at", "2147483647,-2147483648", "-y"},
+         {{{2147483647, -2147483647 - 1}}, false, false, {"-x", "7", "-y"}}},
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        for (const auto& a : c.args) line += " " + a;
+        SCOPED_TRACE("tintora" + line);
+        const auto parsed = parseProgramOptions(c.args);
+        ASSERT_TRUE(std::holds_alternative<ProgramOptions>(parsed)) << std::get<OptionError>(parsed).message;
+        const ProgramOptions& o = std::get<ProgramOptions>(parsed);
+        EXPECT_EQ(o.probePoints, c.expected.points);
+        EXPECT_EQ(o.json, c.expected.json);
+        EXPECT_EQ(o.lutTable, c.expected.lut);
+        EXPECT_EQ(o.positionArgs, c.expected.positionArgs);
+        EXPECT_EQ(o.probing(), !c.expected.points.empty() || c.expected.lut);
+    }
+}
+
+TEST(ProgramOptions, malformedCommandLinesSayWhy)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"--at", "300"}, "--at needs X,Y, two whole numbers such as 300,300, not \"300\""},
+        {{"--at", "x,y"}, "--at needs X,Y, two whole numbers such as 300,300, not \"x,y\""},
+        {{"--at", "1,2,3"}, "--at needs X,Y, two whole numbers such as 300,300, not \"1,2,3\""},
+        {{"--at", "+1,2"}, "--at needs X,Y, two whole numbers such as 300,300, not \"+1,2\""},
+        {{"--at", "1.5,2"}, "--at needs X,Y, two whole numbers such as 300,300, not \"1.5,2\""},
+        {{"--at", " 1,2"}, "--at needs X,Y, two whole numbers such as 300,300, not \" 1,2\""},
+        {{"--at", "2147483648,0"}, "--at needs X,Y, two whole numbers such as 300,300, not \"2147483648,0\""},
+        {{"--at="}, "--at needs X,Y, two whole numbers such as 300,300, not \"\""},
+        {{"--at"}, "--at needs X,Y"},
+        {{"--colour"}, "unknown option --colour"},
+        {{"--"}, "unknown option --"},
+        {{"--AT", "1,2"}, "unknown option --AT"},
+        {{"--json=1", "--at", "1,2"}, "--json takes no value"},
+        {{"--help=all"}, "--help takes no value"},
+        {{"--json"}, "--json goes with --at"},
+        {{"--lut", "--at", "1,2"}, "--lut and --at cannot be combined"},
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        for (const auto& a : c.args) line += " " + a;
+        SCOPED_TRACE("tintora" + line);
+        const auto parsed = parseProgramOptions(c.args);
+        ASSERT_TRUE(std::holds_alternative<OptionError>(parsed));
+        EXPECT_EQ(std::get<OptionError>(parsed).message, c.message);
     }
 }

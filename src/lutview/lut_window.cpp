@@ -1,0 +1,83 @@
+#include "lutview/lut_window.h"
+
+#include <QCloseEvent>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "widgets/program_font.h"
+#include "widgets/topmost_band.h"
+
+using namespace tintora;
+
+namespace {
+
+constexpr int Gap = 8; // between the main window and this one, when first placed
+
+} // namespace
+
+LutWindow::LutWindow(ProgramState& state, Platform& platform, MainWindowLink& mainWindow)
+    : QWidget(nullptr, Qt::Window), m_state(state), m_platform(platform), m_mainWindow(mainWindow)
+{
+    setWindowTitle(QStringLiteral("LUT"));
+    setFont(programFont());
+    curves = new LutCurves(this);
+    statusLabel = new QLabel(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(3);
+    layout->addWidget(curves, 1);
+    layout->addWidget(statusLabel);
+    resize(320, 260);
+    follow(RampReading{}, Rgb{});
+}
+
+void LutWindow::placeBesideMainWindow()
+{
+    const QRect main = m_mainWindow.mainWindowFrame();
+    const Rect area = m_platform.screen->workAreaAt({main.center().x(), main.center().y()});
+    // Right of the main window, tops aligned; left of it where the right
+    // side has no room; always within the work area.
+    int left = main.x() + main.width() + Gap;
+    if (left + width() > area.right()) left = main.x() - Gap - width();
+    left = std::max(area.left(), std::min(left, area.right() - width()));
+    const int top = std::max(area.top(), std::min(main.y(), area.bottom() - height()));
+    move(left, top);
+}
+
+void LutWindow::showCurves(bool shown)
+{
+    if (shown) {
+        if (!m_placed) {
+            placeBesideMainWindow();
+            m_placed = true;
+        }
+        // The keys stay with the main window (nudging, the commands).
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        show();
+        putInTopmostBandWhenShown(this, *m_platform.windows);
+    } else {
+        hide();
+    }
+    m_state.lutCurvesShown = shown;
+}
+
+void LutWindow::runCommand(Command command)
+{
+    if (command != Command::CloseWindow) return;
+    showCurves(false);
+    m_mainWindow.focusMainWindow();
+}
+
+void LutWindow::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close hides it, as Esc does.
+    event->ignore();
+    runCommand(Command::CloseWindow);
+}
+
+void LutWindow::follow(const RampReading& reading, Rgb bitmap)
+{
+    const bool hasRamp = reading.size > 0;
+    curves->plot(hasRamp ? &reading.ramp : nullptr, bitmap);
+    if (m_status.follow(reading)) statusLabel->setText(QString::fromStdString(m_status.text()));
+}

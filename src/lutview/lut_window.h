@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+
+#include "core/commands.h"
+#include "core/program_state.h"
+#include "lutview/lut_curves.h"
+#include "platform/platform.h"
+#include "probe/ramp_summary.h"
+#include "widgets/main_window_link.h"
+
+// A small resizable window titled "LUT": the curves of the ramp of the output
+// under the pointer and, under them, one line of status (output, ramp size,
+// identity or the distinct levels per channel). It follows the probe tick but
+// repaints only when the ramp, the output or the levels change. Whether it is
+// shown is kept in the program state; it keeps its place while hidden.
+class LutWindow : public QWidget {
+    Q_OBJECT
+public:
+    LutWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow);
+
+    LutCurves* curves;
+    QLabel* statusLabel;
+
+    // Shows the window (beside the main window the first time, without taking
+    // the focus) or hides it; the program state follows.
+    void showCurves(bool shown);
+
+    // The commands its keys run: CloseWindow hides it and gives the focus
+    // back to the main window.
+    void runCommand(tintora::Command command);
+
+    // The tick's reading (its size 0 when no ramp could be read) and the
+    // Bitmap levels the markers stand on.
+    void follow(const tintora::RampReading& reading, tintora::Rgb bitmap);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void placeBesideMainWindow();
+
+    tintora::ProgramState& m_state;
+    tintora::Platform& m_platform;
+    MainWindowLink& m_mainWindow;
+    tintora::RampStatus m_status;
+    bool m_placed = false;
+};

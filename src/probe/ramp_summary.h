@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "platform/screen.h"
+
+namespace tintora {
+
+// Whether the ramp is the straight line a display has when no correction is
+// loaded: every entry within one 8-bit step (256 of 65535) of level * 257.
+// The straight ramps drivers load differ from level * 257 only by their
+// rounding (level * 256, say); any correction a user would load differs by
+// more somewhere.
+bool isIdentityRamp(const GammaTable& ramp);
+
+// How many distinct 8-bit output levels each channel's 256 entries give
+// (entry * 255 / 65535, rounded), red, green, blue: 256 for a straight line,
+// fewer where inputs merge, which shows as bands in gradients on an 8-bit
+// link.
+std::array<int, 3> distinctLevels(const GammaTable& ramp);
+
+// The one-line status of a reading: "HDMI-1, 256 entries, identity", or
+// "HDMI-1, 1024 entries, distinct levels R 256 G 241 B 220". A reading of
+// size 0 (none could be read) gives "No gamma ramp".
+std::string rampStatusText(const RampReading& reading);
+
+// The status text of the latest reading, worked out again only when the
+// reading changes: a tick under a resting pointer costs one comparison.
+class RampStatus {
+public:
+    // Takes the tick's reading; true when the text changed.
+    bool follow(const RampReading& reading);
+    const std::string& text() const { return m_text; }
+
+private:
+    RampReading m_last;
+    std::string m_text;
+    bool m_known = false;
+};
+
+} // namespace tintora

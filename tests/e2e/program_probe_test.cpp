@@ -1,0 +1,193 @@
+// The scriptable probe of the real program on a private Xvfb: a ramp loaded
+// through RandR, windows of known colours, the program's standard streams and
+// exit status read back.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <map>
+#include <sstream>
+
+#include "e2e/running_program.h"
+#include "support/xvfb.h"
+
+using namespace tintora;
+using namespace tintora::test;
+
+namespace {
+
+constexpr auto ExitTimeout = 15000ms;
+
+// What one run printed and how it ended.
+struct Outcome {
+    std::optional<int> status; // the exit code; nothing when it did not end normally in time
+    std::string out;
+    std::string err;
+};
+
+// A ramp that is not the identity: red i * 257, green halved, blue a
+// gamma-like curve with the dark levels merged to 0.
+RampTable redTable()
+{
+    RampTable t{};
+    for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i * 257);
+    return t;
+}
+RampTable greenTable()
+{
+    RampTable t{};
+    for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i * 257 / 2);
+    return t;
+}
+RampTable blueTable()
+{
+    RampTable t{};
+    for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i < 16 ? 0 : i * 256);
+    return t;
+}
+
+class Probe : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.running()) << m_server.error();
+        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
+        ASSERT_TRUE(m_server.setGammaRamp(redTable(), greenTable(), blueTable()));
+    }
+
+    Outcome run(const std::vector<std::string>& args, std::map<std::string, std::optional<std::string>> extra = {})
+    {
+        std::map<std::string, std::optional<std::string>> changes{
+            {"DISPLAY", m_server.displayName()},
+            {"WAYLAND_DISPLAY", std::nullopt},
+            {"XDG_SESSION_TYPE", std::nullopt},
+            {"XDG_RUNTIME_DIR", m_directory.runtimeDir()},
+            {"XDG_CONFIG_HOME", m_directory.configDir()},
+        };
+        for (auto& [name, value] : extra) changes[name] = value;
+        TempFile out, err;
+        ChildProcess process(m_directory.binary(), args, environmentWith(changes), err.path(), out.path());
+        EXPECT_TRUE(process.pid()) << process.error();
+        Outcome outcome;
+        const auto status = process.waitForExit(ExitTimeout);
+        if (status && WIFEXITED(*status)) outcome.status = WEXITSTATUS(*status);
+        outcome.out = out.contents();
+        outcome.err = err.contents();
+        return outcome;
+    }
+
+    // Nothing of the program's state was written: no settings file beside
+    // it, no pointer state in the runtime folder, nothing in the config one.
+    void expectNothingWritten()
+    {
+        EXPECT_EQ(ProgramDirectory::entries(m_directory.programDir()), std::vector<std::string>{"tintora"});
+        EXPECT_TRUE(ProgramDirectory::entries(m_directory.runtimeDir()).empty());
+        EXPECT_TRUE(ProgramDirectory::entries(m_directory.configDir()).empty());
+    }
+
+    Xvfb m_server;
+    ProgramDirectory m_directory;
+};
+
+} // namespace
+
+TEST_F(Probe, linesAndJsonForEachPoint)
+{
+    SolidWindow orange(m_server, {200, 200, 200, 200}, {200, 100, 0});
+    SolidWindow grey(m_server, {600, 200, 100, 100}, {8, 128, 255});
+    ASSERT_TRUE(orange.shown() && grey.shown());
+    ASSERT_TRUE(m_server.warpPointer({1000, 900}));
+
+    // red 200 * 257 = 51400 reads 201 (C9); green 100 * 257 / 2 = 12850
+    // reads 50 (32); blue 0 reads 0. Blue 255 * 256 = 65280 reads 255.
+    const Outcome lines = run({"--at", "300,300", "--at=650,250"});
+    EXPECT_EQ(lines.status, 0) << lines.err;
+    EXPECT_EQ(lines.out, "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n"
+                         "650 250 bitmap 0880FF lut 0840FF ramp 2056 16448 65280 output screen\n");
+    EXPECT_EQ(lines.err, "");
+
+    const Outcome json = run({"--json", "--at", "300,300"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out, R"({"x":300,"y":300,"bitmap":"C86400","lut":"C93200","ramp":[51400,12850,0],)"
+                        R"("output":"screen","rampSize":256,"identity":false})"
+                        "\n");
+
+    // A point no monitor shows still gets its line, and a warning.
+    const Outcome off = run({"--at", "-5,10", "--at", "300,300"});
+    EXPECT_EQ(off.status, 0);
+    EXPECT_EQ(off.out, "-5 10 bitmap none lut none\n"
+                       "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n");
+    EXPECT_EQ(off.err, "tintora: no monitor shows the point -5,10.\n");
+
+    expectNothingWritten();
+    EXPECT_FALSE(m_server.findTopLevel("Tintora")) << "the probe showed a window";
+}
+
+TEST_F(Probe, identityRampIsReportedAsSuch)
+{
+    ASSERT_TRUE(loadIdentityRamp(m_server));
+    const Outcome json = run({"--json", "--at", "10,10"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find(R"("rampSize":256,"identity":true})"), std::string::npos) << json.out;
+}
+
+TEST_F(Probe, lutPrintsEveryLevelOfTheRamp)
+{
+    const Outcome csv = run({"--lut"});
+    EXPECT_EQ(csv.status, 0) << csv.err;
+    std::istringstream in(csv.out);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 257u) << csv.out.substr(0, 200);
+    EXPECT_EQ(lines[0], "output,level,red,green,blue");
+    const RampTable r = redTable(), g = greenTable(), b = blueTable();
+    for (std::size_t level = 0; level < 256; ++level)
+        ASSERT_EQ(lines[level + 1], "screen," + std::to_string(level) + "," + std::to_string(r[level]) + "," +
+                                        std::to_string(g[level]) + "," + std::to_string(b[level]));
+    expectNothingWritten();
+}
+
+TEST_F(Probe, malformedOptionsExitTwoWithTheUsage)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* firstLine;
+    } cases[] = {
+        {{"--at", "300"}, "tintora: --at needs X,Y, two whole numbers such as 300,300, not \"300\""},
+        {{"--at", "x,y"}, "tintora: --at needs X,Y, two whole numbers such as 300,300, not \"x,y\""},
+        {{"--frobnicate"}, "tintora: unknown option --frobnicate"},
+        // Checked before the display is opened: a GUI start would not end.
+        {{"-x", "100", "--lut=1"}, "tintora: --lut takes no value"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.firstLine);
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.status, 2);
+        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(o.err.substr(0, o.err.find('\n')), c.firstLine);
+        EXPECT_NE(o.err.find("\nUsage: tintora [-x LEFT] [-y TOP]\n"), std::string::npos) << o.err;
+    }
+    expectNothingWritten();
+}
+
+TEST_F(Probe, withoutAnXDisplayExitOne)
+{
+    const struct {
+        std::map<std::string, std::optional<std::string>> env;
+        const char* says;
+    } cases[] = {
+        {{{"DISPLAY", std::nullopt}}, "$DISPLAY is not set"},
+        {{{"DISPLAY", ":98765"}}, "Cannot open the X11 display \":98765\""},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}}, "This is a Wayland session"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        for (const auto& args : {std::vector<std::string>{"--at", "1,1"}, std::vector<std::string>{"--lut"}}) {
+            const Outcome o = run(args, c.env);
+            EXPECT_EQ(o.status, 1);
+            EXPECT_EQ(o.out, "");
+            EXPECT_EQ(o.err.rfind("tintora: ", 0), 0u) << o.err;
+            EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
+        }
+    }
+}

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fake/fake_platform.h"
+#include "probe/probe_report.h"
+
+using namespace tintora;
+using tintora::fake::rampOf;
+
+namespace {
+
+const GammaTable Straight = rampOf([](int i) { return i * 257; });
+
+} // namespace
+
+TEST(ProbeReport, lineAndJsonOfOnePoint)
+{
+    GammaTable corrected = Straight;
+    corrected[200] = 51000;      // red 200
+    corrected[256 + 100] = 0;    // green 100
+    const struct {
+        const char* name;
+        PointReading reading;
+        const char* line;
+        const char* json;
+    } cases[] = {
+        {"straight ramp", {{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}},
+         "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1",
+         R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"HDMI-1","rampSize":256,"identity":true})"},
+        {"corrected ramp of another size", {{-20, 7}, Rgb{200, 100, 0}, RampReading{corrected, "DP-1", 1024}},
+         "-20 7 bitmap C86400 lut C70000 ramp 51000 0 0 output DP-1",
+         R"({"x":-20,"y":7,"bitmap":"C86400","lut":"C70000","ramp":[51000,0,0],"output":"DP-1","rampSize":1024,"identity":false})"},
+        {"no ramp", {{1, 2}, Rgb{0, 0x0A, 0xFF}, std::nullopt}, "1 2 bitmap 000AFF lut none",
+         R"({"x":1,"y":2,"bitmap":"000AFF","lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null})"},
+        {"no pixel", {{5000, 0}, std::nullopt, std::nullopt}, "5000 0 bitmap none lut none",
+         R"({"x":5000,"y":0,"bitmap":null,"lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null})"},
+        {"output name needing escapes", {{0, 0}, Rgb{0, 0, 0}, RampReading{Straight, "a\"b\\c\x01", 256}},
+         "0 0 bitmap 000000 lut 000000 ramp 0 0 0 output a\"b\\c\x01",
+         R"({"x":0,"y":0,"bitmap":"000000","lut":"000000","ramp":[0,0,0],"output":"a\"b\\c\u0001","rampSize":256,"identity":true})"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(probeLine(c.reading), c.line);
+        EXPECT_EQ(probeJson(c.reading), c.json);
+    }
+}
+
+TEST(ProbeReport, csvHasEveryLevelOfEveryOutput)
+{
+    GammaTable second = Straight;
+    second[255] = 60000;
+    second[256 + 0] = 17;
+    const std::string csv = rampCsv({{Straight, "HDMI-1", 256}, {second, "DP,1", 1024}});
+    std::istringstream in(csv);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 1u + 2 * 256);
+    EXPECT_EQ(lines[0], "output,level,red,green,blue");
+    EXPECT_EQ(lines[1], "HDMI-1,0,0,0,0");
+    EXPECT_EQ(lines[201], "HDMI-1,200,51400,51400,51400");
+    EXPECT_EQ(lines[256], "HDMI-1,255,65535,65535,65535");
+    EXPECT_EQ(lines[257], "\"DP,1\",0,0,17,0");
+    EXPECT_EQ(lines[512], "\"DP,1\",255,60000,65535,65535");
+    EXPECT_EQ(csv.back(), '\n');
+    EXPECT_EQ(rampCsv({}), "output,level,red,green,blue\n");
+}
+
+// The whole run over a fake screen: what goes to each stream.
+TEST(ProbeReport, runWritesLinesAndWarnsOnce)
+{
+    fake::FakePlatform fake;
+    fake.screen.pixelValue = 0x000064C8;
+    fake.screen.pixels[{9, 9}] = InvalidColour;
+    ProgramOptions options;
+    options.probePoints = {{300, 300}, {9, 9}, {10, 10}};
+
+    struct Case {
+        const char* name;
+        std::optional<GammaTable> ramp;
+        bool json;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"lines", Straight, false,
+         "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output FAKE-1\n"
+         "9 9 bitmap none lut none\n"
+         "10 10 bitmap C86400 lut C96400 ramp 51400 25700 0 output FAKE-1\n",
+         "tintora: no monitor shows the point 9,9.\n"},
+        {"no ramp: one warning for all points", std::nullopt, false,
+         "300 300 bitmap C86400 lut none\n9 9 bitmap none lut none\n10 10 bitmap C86400 lut none\n",
+         "tintora: no gamma ramp can be read on this display; the LUT colours are left out.\n"
+         "tintora: no monitor shows the point 9,9.\n"},
+        {"json", Straight, true,
+         R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"FAKE-1","rampSize":256,"identity":true})"
+         "\n"
+         R"({"x":9,"y":9,"bitmap":null,"lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null})"
+         "\n"
+         R"({"x":10,"y":10,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"FAKE-1","rampSize":256,"identity":true})"
+         "\n",
+         "tintora: no monitor shows the point 9,9.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.screen.ramp = c.ramp;
+        options.json = c.json;
+        std::ostringstream out, err;
+        EXPECT_EQ(runProbe(options, fake.screen, out, err), 0);
+        EXPECT_EQ(out.str(), c.out);
+        EXPECT_EQ(err.str(), c.err);
+    }
+    EXPECT_TRUE(fake.pointer.moves.empty());
+}
+
+TEST(ProbeReport, lutTableWithoutRampsWarns)
+{
+    fake::FakePlatform fake;
+    ProgramOptions options;
+    options.lutTable = true;
+    std::ostringstream out, err;
+    EXPECT_EQ(runProbe(options, fake.screen, out, err), 0);
+    EXPECT_EQ(out.str(), "output,level,red,green,blue\n");
+    EXPECT_EQ(err.str(), "tintora: no output offers a gamma ramp that can be read.\n");
+}

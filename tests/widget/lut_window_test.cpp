@@ -1,0 +1,240 @@
+// The LUT window over the fake platform, and the arrow keys' nudging.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTest>
+
+#include "main_window_fixture.h"
+#include "settings/ini_file.h"
+
+using namespace tintora;
+using tintora::fake::rampOf;
+
+namespace {
+
+// Every table i * 257 but green, which is halved.
+const GammaTable HalvedGreen = [] {
+    GammaTable t = rampOf([](int i) { return i * 257; });
+    for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(256 + i)] = static_cast<std::uint16_t>(i * 257 / 2);
+    return t;
+}();
+
+std::string readText(const std::string& path)
+{
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return f.readAll().toStdString();
+}
+
+void writeText(const std::string& path, const std::string& text)
+{
+    QFile f(QString::fromStdString(path));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+// A shown program with the probe timer stopped: each test takes its ticks.
+struct Program : MainWindowFixture {
+    explicit Program(const std::string& ini = "")
+    {
+        form->probeTimer->stop();
+        fake.screen.pixelValue = 0x000064C8; // (200, 100, 0)
+        fake.screen.ramp = HalvedGreen;
+        fake.screen.rampOutput = "HDMI-1";
+        fake.pointer.where = Point{500, 400};
+        if (!ini.empty()) writeText(settingsPath(), ini);
+        form->showMainWindow();
+        form->probeTick();
+    }
+    ~Program() { form->probeTimer->stop(); }
+
+    LutWindow* lut() { return windows->lutCurves.get(); }
+    // One key event to w, through the program's key routing.
+    static void send(QWidget* w, QEvent::Type type, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier,
+                     bool autoRepeat = false)
+    {
+        QKeyEvent e(type, k, m, QString(), autoRepeat);
+        QApplication::sendEvent(w, &e);
+    }
+    // Lets queued paint requests run.
+    static void settle()
+    {
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST(LutWindow, ctrlLShowsAndHidesEscAndCtrlLInItHide)
+{
+    Program p;
+    EXPECT_FALSE(p.lut()->isVisible());
+    p.send(p.form, QEvent::KeyPress, Qt::Key_L, Qt::ControlModifier);
+    ASSERT_TRUE(p.lut()->isVisible());
+    EXPECT_TRUE(p.state.lutCurvesShown);
+    EXPECT_EQ(p.lut()->windowTitle(), "LUT");
+    // First shown beside the main window, tops aligned, inside the work area.
+    const QRect main = p.form->geometry();
+    EXPECT_EQ(p.lut()->x(), main.x() + main.width() + 8);
+    EXPECT_EQ(p.lut()->y(), main.y());
+    p.send(p.form, QEvent::KeyPress, Qt::Key_L, Qt::ControlModifier);
+    EXPECT_FALSE(p.lut()->isVisible());
+    EXPECT_FALSE(p.state.lutCurvesShown);
+
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    } hiding[] = {{Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_L, Qt::ControlModifier}};
+    for (const auto& h : hiding) {
+        p.form->toggleLutCurves();
+        ASSERT_TRUE(p.lut()->isVisible());
+        p.lut()->move(40, 700); // the user's place for it
+        p.send(p.lut(), QEvent::KeyPress, h.key, h.mods);
+        EXPECT_FALSE(p.lut()->isVisible()) << h.key;
+        EXPECT_FALSE(p.state.lutCurvesShown);
+        EXPECT_TRUE(p.form->isVisible()) << "Esc in the LUT window must not reach the main window";
+        p.form->toggleLutCurves();
+        EXPECT_EQ(p.lut()->pos(), QPoint(40, 700)) << "it keeps its place during the run";
+        p.form->toggleLutCurves();
+    }
+    // The main window's commands still work from it.
+    p.form->toggleLutCurves();
+    p.send(p.lut(), QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(p.fake.clipboard.text, "C86400");
+}
+
+TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
+{
+    Program p;
+    p.form->toggleLutCurves();
+    const char* halved = "HDMI-1, 256 entries, distinct levels R 256 G 128 B 256";
+    EXPECT_EQ(p.lut()->statusLabel->text(), halved);
+    EXPECT_EQ(p.form->lutCaption->toolTip(), halved);
+
+    const struct {
+        std::optional<GammaTable> ramp;
+        const char* output;
+        int size;
+        const char* status;
+    } cases[] = {
+        {rampOf([](int i) { return i * 257; }), "DP-2", 1024, "DP-2, 1024 entries, identity"},
+        {std::nullopt, "DP-2", 1024, "No gamma ramp"},
+        {HalvedGreen, "HDMI-1", 256, halved},
+    };
+    for (const auto& c : cases) {
+        p.fake.screen.ramp = c.ramp;
+        p.fake.screen.rampOutput = c.output;
+        p.fake.screen.rampSize = c.size;
+        p.form->probeTick();
+        EXPECT_EQ(p.lut()->statusLabel->text(), c.status);
+        EXPECT_EQ(p.form->lutCaption->toolTip(), c.status) << "the \"LUT:\" caption's tooltip";
+    }
+    // Hidden, the window no longer follows; the tooltip does.
+    p.form->toggleLutCurves();
+    p.fake.screen.rampOutput = "HDMI-2";
+    p.form->probeTick();
+    EXPECT_EQ(p.form->lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256");
+    EXPECT_EQ(p.lut()->statusLabel->text(), halved);
+    p.form->toggleLutCurves();
+    EXPECT_EQ(p.lut()->statusLabel->text(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256")
+        << "shown again, it shows the latest tick at once";
+}
+
+TEST(LutWindow, repaintsOnlyWhenTheRampOrLevelsChange)
+{
+    Program p;
+    p.form->toggleLutCurves();
+    p.settle();
+    const int painted = p.lut()->curves->paints;
+    ASSERT_GT(painted, 0);
+    for (int i = 0; i < 5; ++i) p.form->probeTick();
+    p.settle();
+    EXPECT_EQ(p.lut()->curves->paints, painted) << "ticks that changed nothing repainted";
+
+    // Each change is one repaint: a level, a ramp entry, no ramp at all.
+    const std::function<void()> changes[] = {
+        [&] { p.fake.screen.pixelValue = 0x000064C9; },
+        [&] { (*p.fake.screen.ramp)[512 + 0] = 3; },
+        [&] { p.fake.screen.ramp.reset(); },
+    };
+    int expected = painted;
+    for (const auto& change : changes) {
+        change();
+        p.form->probeTick();
+        p.form->probeTick();
+        p.settle();
+        EXPECT_EQ(p.lut()->curves->paints, ++expected);
+    }
+}
+
+TEST(LutWindow, shownStateIsSavedInItsOwnSection)
+{
+    // An older file without the section: read as hidden, the rest kept.
+    const std::string older = "; mine\r\n[GENERAL]\r\nonTop=0\r\nHexMode=0\r\nDecMode=0\r\n[MAGNIFIER]\r\n"
+                              "ShowMag=0\r\nZoom=2\r\nSlowMouse=0\r\n";
+    {
+        Program p(older);
+        EXPECT_FALSE(p.lut()->isVisible());
+        p.form->toggleLutCurves();
+        p.form->close();
+        EXPECT_EQ(readText(p.settingsPath()), older + "\r\n[LUT]\r\nShowCurves=1\r\n");
+    }
+    // Shown at start from the file; hidden, the one value is rewritten in place.
+    const std::string shown = "[lut]\nShowCurves = 1 \n; after\n[GENERAL]\nonTop=0\nHexMode=0\nDecMode=0\n"
+                              "[MAGNIFIER]\nShowMag=0\nZoom=2\nSlowMouse=0\n";
+    Program p(shown);
+    EXPECT_TRUE(p.lut()->isVisible());
+    EXPECT_TRUE(p.state.lutCurvesShown);
+    EXPECT_EQ(p.lut()->x(), p.form->x() + p.form->width() + 8) << "placed beside the main window where it stands";
+    p.send(p.lut(), QEvent::KeyPress, Qt::Key_Escape);
+    p.form->close();
+    EXPECT_EQ(readText(p.settingsPath()),
+              "[lut]\nShowCurves = 0 \n; after\n[GENERAL]\nonTop=0\nHexMode=0\nDecMode=0\n"
+              "[MAGNIFIER]\nShowMag=0\nZoom=2\nSlowMouse=0\n");
+}
+
+TEST(Nudge, arrowsMoveThePointerOnePixelAsTheLocksAllow)
+{
+    Program p;
+    p.fake.pointer.where = Point{100, 200};
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        Point after;
+    } steps[] = {
+        {Qt::Key_Right, Qt::NoModifier, {101, 200}},
+        {Qt::Key_Down, Qt::NoModifier, {101, 201}},
+        {Qt::Key_Left, Qt::KeypadModifier, {100, 201}},
+        {Qt::Key_Up, Qt::ControlModifier, {100, 200}},
+        // Alt holds the row: Up and Down do nothing, Left and Right move.
+        {Qt::Key_Up, Qt::AltModifier, {100, 200}},
+        {Qt::Key_Left, Qt::AltModifier, {99, 200}},
+        // Shift holds the column.
+        {Qt::Key_Left, Qt::ShiftModifier, {99, 200}},
+        {Qt::Key_Down, Qt::ShiftModifier, {99, 201}},
+    };
+    for (const auto& s : steps) {
+        p.send(p.form, QEvent::KeyPress, s.key, s.mods);
+        EXPECT_EQ(p.fake.pointer.where, s.after) << s.key << " " << s.mods.toInt();
+        p.send(p.form, QEvent::KeyRelease, s.key, s.mods);
+        p.send(p.form, QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier); // every lock lifted
+    }
+    // Every move a warp to the exact pixel, none while a lock held the axis.
+    EXPECT_EQ(p.fake.pointer.moves.size(), 6u);
+}
+
+TEST(Nudge, autoRepeatKeepsNudging)
+{
+    Program p;
+    p.fake.pointer.where = Point{100, 200};
+    p.send(p.form, QEvent::KeyPress, Qt::Key_Right);
+    for (int i = 0; i < 9; ++i) {
+        // Auto-repeat sends a release before each repeated press.
+        p.send(p.form, QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, true);
+        p.send(p.form, QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, true);
+    }
+    p.send(p.form, QEvent::KeyRelease, Qt::Key_Right);
+    EXPECT_EQ(p.fake.pointer.where, (Point{110, 200}));
+}
