@@ -122,13 +122,15 @@ int main(int argc, char** argv)
     registerProbeBenchmarks();
     registerMagnifierBenchmarks();
     registerColourDialogBenchmarks();
+    registerLutBenchmarks();
 
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
     std::printf("\n");
-    for (const auto& rows : {probeRows(reporter.times), magnifierRows(reporter.times), colourDialogRows(reporter.times)})
+    for (const auto& rows : {probeRows(reporter.times), lutRows(reporter.times), magnifierRows(reporter.times),
+                             colourDialogRows(reporter.times)})
         for (const Row& row : rows) std::printf("%s\n", rowText(row).c_str());
     return 0;
 }

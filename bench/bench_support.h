@@ -62,5 +62,7 @@ void registerMagnifierBenchmarks();
 std::vector<Row> magnifierRows(const TimesByName& times);
 void registerColourDialogBenchmarks();
 std::vector<Row> colourDialogRows(const TimesByName& times);
+void registerLutBenchmarks();
+std::vector<Row> lutRows(const TimesByName& times);
 
 } // namespace tintora::bench
