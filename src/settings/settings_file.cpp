@@ -26,7 +26,11 @@ std::string bytesWithSettings(std::string_view bytes, const ProgramState& state,
     ini.setValue("MAGNIFIER", "ShowMag", writeBool(state.magnifierShown));
     ini.setValue("MAGNIFIER", "Zoom", writeZoom(state.zoom, decimalSeparator));
     ini.setValue("MAGNIFIER", "SlowMouse", writeBool(state.slowPointer));
-    ini.setValue("LUT", "ShowCurves", writeBool(state.lutCurvesShown));
+    // Written once the LUT window has been shown, or where the file names
+    // it: until then a file from before the window stays as it was (one the
+    // user made read-only included).
+    if (state.lutCurvesShown || !ini.value("LUT", "ShowCurves").empty())
+        ini.setValue("LUT", "ShowCurves", writeBool(state.lutCurvesShown));
     text.text = ini.text();
     return encodeSettingsText(text);
 }

@@ -25,7 +25,8 @@ std::optional<SettingsDocument> readSettingsFile(const std::string& path, std::s
 // The file's new bytes: bytes with the options of state written in place,
 // in the order the keys are written ("onTop", "HexMode", "DecMode" in
 // "GENERAL", then "ShowMag", "Zoom", "SlowMouse" in "MAGNIFIER", then
-// "ShowCurves" in "LUT"), in the file's own encoding.
+// "ShowCurves" in "LUT", that one only when the LUT window is shown or the
+// file already has a value for it), in the file's own encoding.
 std::string bytesWithSettings(std::string_view bytes, const ProgramState& state, std::string_view decimalSeparator);
 
 enum class SaveOutcome {

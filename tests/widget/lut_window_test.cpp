@@ -171,9 +171,16 @@ TEST(LutWindow, repaintsOnlyWhenTheRampOrLevelsChange)
 
 TEST(LutWindow, shownStateIsSavedInItsOwnSection)
 {
-    // An older file without the section: read as hidden, the rest kept.
+    // An older file without the section: read as hidden; the section is
+    // added once the window has been shown.
     const std::string older = "; mine\r\n[GENERAL]\r\nonTop=0\r\nHexMode=0\r\nDecMode=0\r\n[MAGNIFIER]\r\n"
                               "ShowMag=0\r\nZoom=2\r\nSlowMouse=0\r\n";
+    {
+        // Never shown: the file stays as it was, byte for byte.
+        Program p(older);
+        p.form->close();
+        EXPECT_EQ(readText(p.settingsPath()), older);
+    }
     {
         Program p(older);
         EXPECT_FALSE(p.lut()->isVisible());

@@ -173,8 +173,7 @@ TEST(saveSettings, keysWrittenInPlaceEveryOtherByteKept)
     p.form->close();
     const std::string after = readText(p.settingsPath());
     EXPECT_EQ(after, "; my notes\r\n[Other]\r\nx = 1\r\n\r\n[GENERAL]\r\nonTop=1\r\n"
-                     "; keep me\r\nHexMode = 0\r\nDecMode=0\r\n\r\n[MAGNIFIER]\r\nZoom=8\r\nShowMag=1\r\nSlowMouse=0\r\n"
-                     "\r\n[LUT]\r\nShowCurves=0\r\n");
+                     "; keep me\r\nHexMode = 0\r\nDecMode=0\r\n\r\n[MAGNIFIER]\r\nZoom=8\r\nShowMag=1\r\nSlowMouse=0\r\n");
 }
 
 TEST(saveSettings, readOnlyFileReportsAndTheCloseStillRestores)
