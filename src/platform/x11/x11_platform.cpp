@@ -56,6 +56,8 @@ std::variant<std::unique_ptr<Screen>, std::string> openScreen()
     std::string error;
     auto connection = x11::Connection::open(error);
     if (!connection) return error;
+    error = x11::unreadableDisplayReason(connection->display(), connection->screen());
+    if (!error.empty()) return error;
     return std::unique_ptr<Screen>(std::make_unique<x11::X11Screen>(connection));
 }
 
