@@ -49,9 +49,9 @@ std::optional<std::string> answeredBefore(ProgramOptions&, std::string_view) { r
 
 const OptionSpec Options[] = {
     {"--at", "X,Y",
-     "print the colour at root-window pixel (X, Y) as drawn and after the\n"
-     "gamma ramp, with the three ramp entries and the output's name, one\n"
-     "line per point; X and Y are whole numbers; repeatable",
+     "print the colour at root-window pixel (X, Y) as drawn and after\n"
+     "the gamma ramp, with the three ramp entries and the output's name,\n"
+     "one line per point; X and Y are whole numbers; repeatable",
      [](ProgramOptions& o, std::string_view value) -> std::optional<std::string> {
          const auto p = pointOf(value);
          if (!p)
@@ -67,8 +67,8 @@ const OptionSpec Options[] = {
          return std::nullopt;
      }},
     {"--lut", "",
-     "print the gamma ramp of every output as CSV: output,level,red,green,blue,\n"
-     "levels 0 to 255",
+     "print the gamma ramp of every output as CSV\n"
+     "(output,level,red,green,blue; levels 0 to 255)",
      [](ProgramOptions& o, std::string_view) -> std::optional<std::string> {
          o.lutTable = true;
          return std::nullopt;
