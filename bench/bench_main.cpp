@@ -78,9 +78,7 @@ int main(int argc, char** argv)
         std::cerr << "tintora_bench: " << server.error() << '\n';
         return 1;
     }
-    RampTable ramp{};
-    for (int i = 0; i < 256; ++i) ramp[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i * 257);
-    if (!server.setGammaRamp(ramp, ramp, ramp)) {
+    if (!loadIdentityRamp(server)) {
         std::cerr << "tintora_bench: cannot load a gamma ramp into Xvfb\n";
         return 1;
     }
@@ -96,9 +94,7 @@ int main(int argc, char** argv)
 
     std::optional<Platform> platform;
     {
-        const ScopedEnv display = server.useAsDisplay();
-        const ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
-        const ScopedEnv session("XDG_SESSION_TYPE", std::nullopt);
+        const DisplaySession session = server.useAsDisplay();
         auto opened = openPlatform();
         if (auto* error = std::get_if<std::string>(&opened)) {
             std::cerr << "tintora_bench: " << *error << '\n';

@@ -33,8 +33,8 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/running_program.h"
 #include "support/processes.h"
+#include "support/running_program.h"
 #include "support/xvfb.h"
 
 using namespace tintora;
@@ -116,14 +116,6 @@ int openDescriptors(pid_t pid)
     return static_cast<int>(ProgramDirectory::entries("/proc/" + std::to_string(pid) + "/fd").size());
 }
 
-// The server's pid, from the lock file it keeps for its display.
-pid_t serverPid(const Xvfb& server)
-{
-    std::ifstream lock("/tmp/.X" + server.displayName().substr(1) + "-lock");
-    long pid = 0;
-    return lock >> pid ? static_cast<pid_t>(pid) : 0;
-}
-
 // --- the program, its stdout read as it comes -----------------------------------
 
 // The program run from a fresh directory with its readouts traced; stdout is
@@ -151,23 +143,14 @@ public:
             m_error = std::string("open fifo: ") + std::strerror(errno);
             return;
         }
-        const auto environment = environmentWith({
-            {"DISPLAY", server.displayName()},
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"XDG_SESSION_TYPE", std::nullopt},
-            {"XDG_RUNTIME_DIR", m_directory.runtimeDir()},
-            {"XDG_CONFIG_HOME", m_directory.configDir()},
-            {"TINTORA_TRACE_READOUTS", "1"},
-        });
         m_started = Clock::now();
-        m_process = std::make_unique<ChildProcess>(m_directory.binary(), std::vector<std::string>{}, environment,
-                                                   m_errors.path(), fifo);
-        if (!m_process->pid()) m_error = m_process->error();
+        m_program.emplace(server, m_directory, RunningProgram::Launch{{}, {}, fifo});
+        if (!m_program->process().pid()) m_error = m_program->process().error();
     }
 
     ~TracedProgram()
     {
-        if (m_process) m_process->stop(ProgramExitTimeout);
+        m_program.reset();
         if (m_fd >= 0) ::close(m_fd);
     }
 
@@ -176,10 +159,10 @@ public:
 
     bool started() const { return m_error.empty(); }
     const std::string& error() const { return m_error; }
-    pid_t pid() const { return m_process ? m_process->pid() : 0; }
-    bool running() { return m_process && m_process->running(); }
+    pid_t pid() { return m_program ? m_program->process().pid() : 0; }
+    bool running() { return m_program && m_program->process().running(); }
     Clock::time_point startedAt() const { return m_started; }
-    std::string errors() const { return m_errors.contents(); }
+    std::string errors() const { return m_program ? m_program->errors() : std::string(); }
 
     // Reads whatever arrives within timeout (waiting no longer once something
     // came), so the program never blocks on a full pipe.
@@ -221,11 +204,10 @@ public:
 
 private:
     ProgramDirectory m_directory;
-    TempFile m_errors;
     int m_fd = -1;
     std::string m_error;
     Clock::time_point m_started;
-    std::unique_ptr<ChildProcess> m_process;
+    std::optional<RunningProgram> m_program;
     std::optional<Clock::time_point> m_firstLineAt;
     std::string m_firstLine;
     std::string m_line;
@@ -315,7 +297,7 @@ public:
         }
         m_program = std::make_unique<TracedProgram>(m_scene.server, settings);
         if (!m_program->started()) m_error = m_program->error();
-        m_serverPid = serverPid(m_scene.server);
+        m_serverPid = m_scene.server.pid();
     }
 
     bool done() const { return !m_error.empty() || m_end; }

@@ -5,16 +5,12 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 
-#include <fstream>
 #include <optional>
 #include <string>
 
-#include "e2e/input_devices.h"
-#include "e2e/running_program.h"
 #include "support/printers.h"
-#include "support/xvfb.h"
+#include "support/program_fixture.h"
 
 using namespace tintora;
 using namespace tintora::test;
@@ -24,24 +20,15 @@ namespace {
 constexpr auto MoveTimeout = 2000ms;
 const std::string FirstTrace = "Bitmap 200 100 0 | LUT 201 (51400) 100 (25700) 0 (0) | #C96400";
 
-int exitCode(std::optional<int> status) { return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1; }
-
-class ProgramCommands : public ::testing::Test {
+class ProgramCommands : public ProgramFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_server.running()) << m_server.error();
-        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
-        ASSERT_TRUE(loadIdentityRamp(m_server));
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
         m_colour.emplace(m_server, Rect{800, 500, 400, 300}, Colour{200, 100, 0});
         ASSERT_TRUE(m_colour->shown());
         // A core warp is safe here: nothing has slowed the pointer yet.
         ASSERT_TRUE(m_server.warpPointer(m_colour->centre()));
-        const auto xtest = m_devices.idOf("Virtual core XTEST pointer");
-        const auto mouse = m_devices.idOf("Xvfb mouse");
-        ASSERT_TRUE(xtest && mouse) << "Xvfb is expected to have an XTEST pointer and a mouse";
-        m_xtest = *xtest;
-        m_mouse = *mouse;
     }
 
     // Starts the program (its window out of the pointer's way) and waits until
@@ -55,42 +42,9 @@ protected:
         ASSERT_TRUE(m_program->traceShows(FirstTrace)) << m_program->transcript();
     }
 
-    // The program handles keys in order, so once it has acted on a Ctrl press
-    // and release (the slow pointer comes and goes in the mouse's matrix) it
-    // has handled every key sent before. Only with the slow
-    // option off.
-    void waitUntilKeysHandled()
-    {
-        ASSERT_TRUE(m_keyboard.press("Control_L"));
-        ASSERT_EQ(waitForMatrix(scaleMatrix(1.0f / 32)), scaleMatrix(1.0f / 32)) << "Ctrl did not slow the pointer";
-        ASSERT_TRUE(m_keyboard.release("Control_L"));
-        ASSERT_EQ(waitForMatrix(scaleMatrix(1)), scaleMatrix(1)) << "Ctrl's release did not restore the speed";
-    }
-
-    std::optional<MatrixBits> waitForMatrix(const MatrixBits& expected)
-    {
-        std::optional<MatrixBits> last;
-        waitUntil(MoveTimeout, [&] {
-            last = m_devices.matrix(m_mouse);
-            return last == expected;
-        });
-        return last;
-    }
-
     Point pointer() { return m_devices.pointer().value_or(Point{-1, -1}); }
 
-    // One relative move through the XTEST pointer; where the pointer is once
-    // it has reached expected, or wherever it stopped.
-    Point moveBy(int dx, int dy, Point expected)
-    {
-        m_devices.moveRelative(dx, dy);
-        Point last{-1, -1};
-        waitUntil(MoveTimeout, [&] {
-            last = pointer();
-            return last == expected;
-        });
-        return last;
-    }
+    Point moveBy(int dx, int dy, Point expected) { return m_devices.moveBy(dx, dy, expected); }
 
     // Sends one-pixel diagonal steps, each up and down in turn, until one
     // leaves the row (or the column) as it was, when locked, or moves it,
@@ -117,15 +71,9 @@ protected:
         return found;
     }
 
-    Xvfb m_server;
-    InputDevices m_devices{m_server};
-    Keyboard m_keyboard{m_server};
-    ProgramDirectory m_directory;
     std::optional<SolidWindow> m_colour;
     std::optional<RunningProgram> m_program;
     std::optional<TopLevel> m_window;
-    int m_xtest = 0;
-    int m_mouse = 0;
 };
 
 // (200, 100, 0) through the ramp i * 257 leaves the adapter as (201, 100, 0).
@@ -141,9 +89,8 @@ TEST_F(ProgramCommands, copyCommandsPutTheColourOnTheClipboard)
     // With another program's text on the clipboard, an extra modifier must
     // keep either colour off it.
     TempFile text;
-    std::ofstream(text.path(), std::ios::binary) << "elsewhere";
-    ChildProcess xclip("xclip", {"-quiet", "-selection", "clipboard", text.path()},
-                       environmentWith({{"DISPLAY", m_server.displayName()}}));
+    ASSERT_TRUE(text.write("elsewhere"));
+    ChildProcess xclip("xclip", {"-quiet", "-selection", "clipboard", text.path()}, m_server.clientEnvironment());
     ASSERT_EQ(waitForClipboard(m_server, "elsewhere"), "elsewhere");
     ASSERT_TRUE(m_keyboard.tap({"Control_L", "Shift_L", "c"}));
     ASSERT_NO_FATAL_FAILURE(waitUntilKeysHandled());
@@ -219,7 +166,7 @@ TEST_F(ProgramCommands, ctrlSlowsThePointerWhileHeld)
     ASSERT_TRUE(m_devices.warpTo({900, 600}));
 
     ASSERT_TRUE(m_keyboard.press("Control_L"));
-    ASSERT_EQ(waitForMatrix(scaleMatrix(1.0f / 32)), scaleMatrix(1.0f / 32));
+    ASSERT_EQ(waitForMatrix(m_mouse, scaleMatrix(1.0f / 32)), scaleMatrix(1.0f / 32));
     EXPECT_EQ(m_devices.matrix(m_xtest), scaleMatrix(1));
     EXPECT_EQ(moveBy(64, 32, {964, 632}), (Point{964, 632}));
     ASSERT_TRUE(m_devices.moveAbsolute({600, 250}));
@@ -231,15 +178,8 @@ TEST_F(ProgramCommands, ctrlSlowsThePointerWhileHeld)
     EXPECT_EQ(landed, (Point{600, 250}));
 
     ASSERT_TRUE(m_keyboard.release("Control_L"));
-    ASSERT_EQ(waitForMatrix(scaleMatrix(1)), scaleMatrix(1));
+    ASSERT_EQ(waitForMatrix(m_mouse, scaleMatrix(1)), scaleMatrix(1));
 }
-
-// Awkward values so that any rounding on the way back shows; on the mouse,
-// which the tests never move. The slow pointer puts the first two columns at
-// a 32nd.
-const MatrixBits OddMatrix = matrixOf({1.1f, 0.2f, 0.0001f, -0.3f, 0.7f, 3.5e-5f, -0.0f, 0.0f, 1.0f});
-const MatrixBits SlowOddMatrix =
-    matrixOf({1.1f / 32, 0.2f / 32, 0.0001f, -0.3f / 32, 0.7f / 32, 3.5e-5f, -0.0f, 0.0f, 1.0f});
 
 TEST_F(ProgramCommands, iEndsTheProgramAndGivesTheDevicesTheirSettingsBack)
 {
@@ -248,7 +188,7 @@ TEST_F(ProgramCommands, iEndsTheProgramAndGivesTheDevicesTheirSettingsBack)
     // With the slow option on the devices are changed from the start.
     ASSERT_TRUE(m_directory.writeSettings("[MAGNIFIER]\nSlowMouse=1\n"));
     ASSERT_NO_FATAL_FAILURE(start());
-    ASSERT_EQ(waitForMatrix(SlowOddMatrix), SlowOddMatrix);
+    ASSERT_EQ(waitForMatrix(m_mouse, SlowOddMatrix), SlowOddMatrix);
     ASSERT_NE(m_devices.properties(), before);
 
     ASSERT_TRUE(m_keyboard.tap({"i"}));
@@ -270,7 +210,7 @@ TEST_F(ProgramCommands, sigtermWhileCtrlAndAltAreHeldRestoresSpeedAndFreesThePoi
     ASSERT_TRUE(m_keyboard.press("Alt_L"));
     ASSERT_TRUE(waitForLock(true, true)) << "Alt did not hold the pointer on its row";
     ASSERT_TRUE(m_keyboard.press("Control_L"));
-    ASSERT_EQ(waitForMatrix(SlowOddMatrix), SlowOddMatrix);
+    ASSERT_EQ(waitForMatrix(m_mouse, SlowOddMatrix), SlowOddMatrix);
 
     ASSERT_TRUE(m_program->process().signal(SIGTERM));
     const auto status = m_program->process().waitForExit(ProgramExitTimeout);

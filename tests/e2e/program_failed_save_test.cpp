@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "e2e/input_devices.h"
-#include "e2e/running_program.h"
+#include "support/input_devices.h"
 #include "support/printers.h"
+#include "support/running_program.h"
 #include "support/xvfb.h"
 
 using namespace tintora;

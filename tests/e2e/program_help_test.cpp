@@ -6,8 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "e2e/running_program.h"
+#include "support/input_devices.h"
 #include "support/printers.h"
+#include "support/running_program.h"
 #include "support/xvfb.h"
 
 using namespace tintora;
@@ -17,13 +18,6 @@ namespace {
 
 constexpr auto StepTimeout = 5000ms;
 constexpr const char* HelpTitle = "Справка";
-
-bool runTool(const Xvfb& server, const std::string& tool, const std::vector<std::string>& args)
-{
-    ChildProcess child(tool, args, environmentWith({{"DISPLAY", server.displayName()}}));
-    const auto status = child.waitForExit(StepTimeout);
-    return status && *status == 0;
-}
 
 bool helpHidden(Xvfb& server)
 {
@@ -75,14 +69,14 @@ TEST(ProgramHelp, f1ShowsEscHidesButtonReopensWhereItWasMoved)
     const auto shown = server.waitForTopLevel(HelpTitle, StepTimeout);
     ASSERT_TRUE(shown);
     // Moved as a user or window manager would move it.
-    ASSERT_TRUE(runTool(server, "xdotool", {"windowmove", std::to_string(shown->id), "300", "150"}));
+    ASSERT_TRUE(server.runClient("xdotool", {"windowmove", std::to_string(shown->id), "300", "150"}));
     ASSERT_TRUE(server.waitForTopLevel(HelpTitle, StepTimeout, [](const TopLevel& t) { return t.rect.x == 300; }));
     ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(server, shown->id); }));
     ASSERT_TRUE(keyboard.tap({"Escape"}));
     ASSERT_TRUE(helpHidden(server));
 
     ASSERT_TRUE(server.warpPointer({main->rect.x + 24 + 11, main->rect.y + 1 + 10}));
-    ASSERT_TRUE(runTool(server, "xdotool", {"click", "1"}));
+    ASSERT_TRUE(server.runClient("xdotool", {"click", "1"}));
     const auto again = server.waitForTopLevel(HelpTitle, StepTimeout);
     ASSERT_TRUE(again) << program.transcript();
     EXPECT_EQ((Point{again->rect.x, again->rect.y}), (Point{300, 150}));

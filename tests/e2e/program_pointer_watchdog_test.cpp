@@ -5,62 +5,28 @@
 // watchdog goes with the program.
 
 #include <gtest/gtest.h>
-#include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "e2e/input_devices.h"
-#include "e2e/running_program.h"
 #include "support/printers.h"
-#include "support/processes.h"
-#include "support/xvfb.h"
+#include "support/program_fixture.h"
 
 using namespace tintora;
 using namespace tintora::test;
 
 namespace {
 
-constexpr const char* WatchdogName = "tintora-pointer-watchdog";
-
-// Awkward values, so that any rounding on the way back shows, and the same
-// with the first two columns at a 32nd: the slow pointer.
-const MatrixBits OddMatrix = matrixOf({1.1f, 0.2f, 0.0001f, -0.3f, 0.7f, 3.5e-5f, -0.0f, 0.0f, 1.0f});
-const MatrixBits SlowOddMatrix =
-    matrixOf({1.1f / 32, 0.2f / 32, 0.0001f, -0.3f / 32, 0.7f / 32, 3.5e-5f, -0.0f, 0.0f, 1.0f});
-
-// The watchdog the program started: a child of it called so.
-std::optional<pid_t> watchdogOf(pid_t program)
-{
-    std::optional<pid_t> found;
-    DIR* proc = ::opendir("/proc");
-    if (!proc) return found;
-    while (const dirent* entry = ::readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atol(entry->d_name));
-        if (pid <= 0 || parentOf(pid) != program) continue;
-        const std::string cmdline = readAll("/proc/" + std::to_string(pid) + "/cmdline");
-        if (cmdline.substr(0, cmdline.find('\0')) == WatchdogName) found = pid;
-    }
-    ::closedir(proc);
-    return found;
-}
-
-class ProgramPointerWatchdog : public ::testing::Test {
+class ProgramPointerWatchdog : public ProgramFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_server.running()) << m_server.error();
-        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
-        ASSERT_TRUE(loadIdentityRamp(m_server));
-        const auto mouse = m_devices.idOf("Xvfb mouse");
-        ASSERT_TRUE(mouse) << "Xvfb is expected to have a mouse";
-        m_mouse = *mouse;
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
         // Crashes of the program leave no core files behind.
         ::getrlimit(RLIMIT_CORE, &m_coreLimit);
         const rlimit none{0, m_coreLimit.rlim_max};
@@ -77,22 +43,12 @@ protected:
         m_program.emplace(m_server, m_directory, std::vector<std::string>{"-x", "100", "-y", "200"});
         std::string why;
         ASSERT_TRUE(m_program->waitUntilReady(why)) << why;
-        ASSERT_EQ(waitForMouse(SlowOddMatrix), SlowOddMatrix) << "SlowMouse=1 not applied";
+        ASSERT_EQ(waitForMatrix(m_mouse, SlowOddMatrix), SlowOddMatrix) << "SlowMouse=1 not applied";
         waitUntil(ProgramStartTimeout, [&] {
             m_watchdog = watchdogOf(m_program->process().pid());
             return m_watchdog.has_value();
         });
         ASSERT_TRUE(m_watchdog) << "no watchdog; " << m_program->transcript();
-    }
-
-    std::optional<MatrixBits> waitForMouse(const MatrixBits& expected)
-    {
-        std::optional<MatrixBits> last;
-        waitUntil(ProgramStartTimeout, [&] {
-            last = m_devices.matrix(m_mouse);
-            return last == expected;
-        });
-        return last;
     }
 
     // Whether the watchdog has ended: it comes to this process (the
@@ -105,13 +61,8 @@ protected:
         });
     }
 
-    Xvfb m_server;
-    InputDevices m_devices{m_server};
-    Keyboard m_keyboard{m_server};
-    ProgramDirectory m_directory;
     std::optional<RunningProgram> m_program;
     std::optional<pid_t> m_watchdog;
-    int m_mouse = 0;
     rlimit m_coreLimit{};
 };
 
@@ -125,7 +76,7 @@ TEST_F(ProgramPointerWatchdog, deathOfTheProgramGivesThePointerBackAtOnce)
         const auto status = m_program->process().waitForExit(ProgramExitTimeout);
         ASSERT_TRUE(status && WIFSIGNALED(*status)) << "did not die of the signal; " << m_program->transcript();
 
-        EXPECT_EQ(waitForMouse(OddMatrix), OddMatrix) << "the mouse is still slow";
+        EXPECT_EQ(waitForMatrix(m_mouse, OddMatrix), OddMatrix) << "the mouse is still slow";
         EXPECT_TRUE(watchdogEnded()) << "the watchdog is still there";
         EXPECT_TRUE(ProgramDirectory::entries(m_directory.runtimeDir()).empty()) << "the state file is still there";
         auto after = m_devices.properties();

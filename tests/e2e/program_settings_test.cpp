@@ -18,11 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "e2e/input_devices.h"
-#include "e2e/running_program.h"
 #include "support/printers.h"
-#include "support/processes.h"
-#include "support/xvfb.h"
+#include "support/program_fixture.h"
 
 using namespace tintora;
 using namespace tintora::test;
@@ -30,8 +27,6 @@ using namespace tintora::test;
 namespace {
 
 constexpr int MagnifierSize = 203;
-
-int exitCode(std::optional<int> status) { return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1; }
 
 // The lines of one section, from its header to the next one.
 std::vector<std::string> sectionLines(const std::string& text, const std::string& header)
@@ -51,33 +46,8 @@ bool contains(const std::vector<std::string>& lines, const std::string& line)
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// The pointer watchdog the program started: a child of it called so.
-std::optional<pid_t> watchdogOf(pid_t program)
-{
-    std::optional<pid_t> found;
-    for (const std::string& entry : ProgramDirectory::entries("/proc")) {
-        const pid_t pid = static_cast<pid_t>(std::atol(entry.c_str()));
-        if (pid <= 0 || parentOf(pid) != program) continue;
-        const std::string cmdline = readAll("/proc/" + entry + "/cmdline");
-        if (cmdline.substr(0, cmdline.find('\0')) == "tintora-pointer-watchdog") found = pid;
-    }
-    return found;
-}
-
-class ProgramSettings : public ::testing::Test {
+class ProgramSettings : public ProgramFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_server.running()) << m_server.error();
-        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
-        ASSERT_TRUE(loadIdentityRamp(m_server));
-        const auto xtest = m_devices.idOf("Virtual core XTEST pointer");
-        const auto mouse = m_devices.idOf("Xvfb mouse");
-        ASSERT_TRUE(xtest && mouse) << "Xvfb is expected to have an XTEST pointer and a mouse";
-        m_xtest = *xtest;
-        m_mouse = *mouse;
-    }
-
     // Starts the program with args and waits until its main window has the focus.
     void start(const std::vector<std::string>& args = {})
     {
@@ -87,32 +57,9 @@ protected:
         ASSERT_TRUE(m_window) << why;
     }
 
-    std::optional<MatrixBits> waitForMatrix(int id, const MatrixBits& expected)
-    {
-        std::optional<MatrixBits> last;
-        waitUntil(ProgramStartTimeout, [&] {
-            last = m_devices.matrix(id);
-            return last == expected;
-        });
-        return last;
-    }
-
-    Xvfb m_server;
-    InputDevices m_devices{m_server};
-    Keyboard m_keyboard{m_server};
-    ProgramDirectory m_directory;
     std::optional<RunningProgram> m_program;
     std::optional<TopLevel> m_window;
-    int m_xtest = 0;
-    int m_mouse = 0;
 };
-
-// Awkward values so that any rounding on the way back shows; on the mouse,
-// which the tests never move. The slow pointer puts the first two columns at
-// a 32nd.
-const MatrixBits OddMatrix = matrixOf({1.1f, 0.2f, 0.0001f, -0.3f, 0.7f, 3.5e-5f, -0.0f, 0.0f, 1.0f});
-const MatrixBits SlowOddMatrix =
-    matrixOf({1.1f / 32, 0.2f / 32, 0.0001f, -0.3f / 32, 0.7f / 32, 3.5e-5f, -0.0f, 0.0f, 1.0f});
 
 // A 3 x 3 grid of 9-pixel squares centred on the pointer: at zoom 8 the
 // magnifier's source block is exactly the grid (27 x 27 pixels, about 7.44

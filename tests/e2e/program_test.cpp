@@ -6,13 +6,12 @@
 #include <sys/wait.h>
 
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "support/printers.h"
-#include "e2e/running_program.h"
+#include "support/running_program.h"
 #include "support/xvfb.h"
 
 using namespace tintora;
@@ -23,17 +22,7 @@ namespace {
 constexpr const char* Title = "Tintora";
 constexpr int Width = 203;
 constexpr int Height = 110;
-// Generous: the machine may be busy building while the tests run.
-constexpr auto StartTimeout = 20000ms;
 constexpr auto ExitTimeout = 5000ms;
-
-// One run of the program; killed and reaped at the end of the test at the
-// latest.
-struct ProgramRun {
-    TempFile errors;
-    TempFile output;
-    std::unique_ptr<ChildProcess> process;
-};
 
 class Program : public ::testing::Test {
 protected:
@@ -43,33 +32,20 @@ protected:
         ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
     }
 
-    // Starts the program with args on the private server; extra changes the
-    // environment further (DISPLAY unset runs it without a display).
-    std::unique_ptr<ProgramRun> launch(const std::vector<std::string>& args,
-                                       std::map<std::string, std::optional<std::string>> extra = {})
+    // Starts the program with args on the private server; environment
+    // changes it further.
+    std::unique_ptr<RunningProgram> launch(const std::vector<std::string>& args, EnvironmentChanges environment = {})
     {
-        auto run = std::make_unique<ProgramRun>();
-        std::map<std::string, std::optional<std::string>> changes{
-            {"DISPLAY", m_server.displayName()},
-            // The program refuses a Wayland session; the test's own session
-            // has nothing to do with the private server.
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"XDG_SESSION_TYPE", std::nullopt},
-        };
-        for (auto& [name, value] : extra) changes[name] = value;
-        // A copy in a directory of its own: the settings file it writes
-        // beside itself never reaches the build tree or a later run.
-        changes["XDG_RUNTIME_DIR"] = m_directory.runtimeDir();
-        changes["XDG_CONFIG_HOME"] = m_directory.configDir();
-        run->process = std::make_unique<ChildProcess>(m_directory.binary(), args, environmentWith(changes),
-                                                      run->errors.path(), run->output.path());
+        auto run = std::make_unique<RunningProgram>(m_server, m_directory,
+                                                    RunningProgram::Launch{args, std::move(environment), {}});
+        EXPECT_TRUE(run->process().pid()) << run->process().error();
         return run;
     }
 
     // The program's window once it is mapped (and accepted, when given).
     std::optional<TopLevel> window(const std::function<bool(const TopLevel&)>& accept = {})
     {
-        return m_server.waitForTopLevel(Title, StartTimeout, accept);
+        return m_server.waitForTopLevel(Title, ProgramStartTimeout, accept);
     }
 
     Xvfb m_server;
@@ -100,13 +76,12 @@ TEST_F(Program, startPosition)
         for (const std::string& a : c.args) line += " " + a;
         SCOPED_TRACE("tintora" + line);
         auto run = launch(c.args);
-        ASSERT_TRUE(run->process->pid()) << run->process->error();
         const auto w = window([&](const TopLevel& t) { return Point{t.rect.x, t.rect.y} == c.topLeft; });
-        ASSERT_TRUE(w) << "no window; stderr: " << run->errors.contents();
+        ASSERT_TRUE(w) << "no window; stderr: " << run->errors();
         EXPECT_EQ((Point{w->rect.x, w->rect.y}), c.topLeft);
         EXPECT_EQ(w->rect.width, Width);
         EXPECT_EQ(w->rect.height, Height);
-        run->process->stop();
+        run->process().stop();
         // The next run must not find this one's window.
         ASSERT_TRUE(waitUntil(ExitTimeout, [&] { return !m_server.findTopLevel(Title); }));
     }
@@ -116,7 +91,7 @@ TEST_F(Program, windowIsTitledTintora)
 {
     auto run = launch({"-x", "100", "-y", "200"});
     const auto w = window();
-    ASSERT_TRUE(w) << "stderr: " << run->errors.contents();
+    ASSERT_TRUE(w) << "stderr: " << run->errors();
     EXPECT_EQ(w->netWmName, Title); // what task bars and switchers show
     EXPECT_EQ(w->wmName, Title);
 }
@@ -134,14 +109,14 @@ TEST_F(Program, swatchFollowsThePixelUnderThePointer)
 
     auto run = launch({"-x", "100", "-y", "200"});
     const auto w = window();
-    ASSERT_TRUE(w) << "stderr: " << run->errors.contents();
+    ASSERT_TRUE(w) << "stderr: " << run->errors();
     // swatch is 51 x 51 at (142, 47) of the window.
     const Point swatch{w->rect.x + 142 + 25, w->rect.y + 47 + 25};
 
     for (const auto& [target, colour] : {std::pair{&a, first}, std::pair{&b, second}}) {
         ASSERT_TRUE(m_server.warpPointer(target->centre()));
         std::optional<Colour> shown;
-        waitUntil(StartTimeout, [&] {
+        waitUntil(ProgramStartTimeout, [&] {
             shown = m_server.rootPixel(swatch);
             return shown == colour;
         });
@@ -167,26 +142,23 @@ TEST_F(Program, readoutsShowPixelAndRampUnderThePointer)
     ASSERT_TRUE(window.shown());
     ASSERT_TRUE(m_server.warpPointer(window.centre()));
 
-    auto run = launch({"-x", "100", "-y", "200"}, {{"TINTORA_TRACE_READOUTS", "1"}});
-    auto shows = [&](const std::string& line) {
-        return waitUntil(StartTimeout, [&] { return run->output.contents().find(line) != std::string::npos; });
-    };
-    EXPECT_TRUE(shows("Bitmap 200 100 0 | LUT 201 (51400) 100 (25700) 0 (0) | #C96400"))
-        << "trace: " << run->output.contents() << "stderr: " << run->errors.contents();
+    auto run = launch({"-x", "100", "-y", "200"});
+    EXPECT_TRUE(run->traceShows("Bitmap 200 100 0 | LUT 201 (51400) 100 (25700) 0 (0) | #C96400"))
+        << run->transcript();
 
     ASSERT_TRUE(m_server.setGammaRamp(times256, zeros, full));
-    EXPECT_TRUE(shows("Bitmap 200 100 0 | LUT 200 (51200) 0 (0) 255 (65535) | #C800FF"))
-        << "trace: " << run->output.contents();
+    EXPECT_TRUE(run->traceShows("Bitmap 200 100 0 | LUT 200 (51200) 0 (0) 255 (65535) | #C800FF"))
+        << run->transcript();
 }
 
 TEST_F(Program, withoutDisplayExitsWithAMessage)
 {
     auto run = launch({}, {{"DISPLAY", std::nullopt}});
-    const auto status = run->process->waitForExit(ExitTimeout);
+    const auto status = run->process().waitForExit(ExitTimeout);
     ASSERT_TRUE(status) << "still running without a display";
     ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
     EXPECT_NE(WEXITSTATUS(*status), 0);
-    EXPECT_NE(run->errors.contents().find("X11"), std::string::npos) << "stderr: " << run->errors.contents();
+    EXPECT_NE(run->errors().find("X11"), std::string::npos) << "stderr: " << run->errors();
 }
 
 // A display whose pixels are colour-map entries (8-bit PseudoColor) cannot
@@ -200,11 +172,11 @@ TEST_F(Program, colourMappedDisplayIsRefusedWithAMessage)
     Xvfb pseudoColour(options);
     ASSERT_TRUE(pseudoColour.running()) << pseudoColour.error();
     auto run = launch({"-x", "100", "-y", "200"}, {{"DISPLAY", pseudoColour.displayName()}});
-    const auto status = run->process->waitForExit(StartTimeout);
+    const auto status = run->process().waitForExit(ProgramStartTimeout);
     ASSERT_TRUE(status) << "still running on a PseudoColor display";
     ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
     EXPECT_EQ(WEXITSTATUS(*status), 1);
-    const std::string errors = run->errors.contents();
+    const std::string errors = run->errors();
     EXPECT_NE(errors.find("8-bit PseudoColor"), std::string::npos) << "stderr: " << errors;
     EXPECT_NE(errors.find("TrueColor"), std::string::npos) << "stderr: " << errors;
     EXPECT_FALSE(pseudoColour.findTopLevel(Title)) << "a window was shown";
@@ -217,12 +189,12 @@ TEST_F(Program, signalsCloseTheProgram)
         SCOPED_TRACE(strsignal(signo));
         auto run = launch({"-x", "100", "-y", "200"});
         // The window is mapped after the handlers are in place.
-        ASSERT_TRUE(window()) << "stderr: " << run->errors.contents();
-        ASSERT_TRUE(run->process->signal(signo));
-        const auto status = run->process->waitForExit(ExitTimeout);
+        ASSERT_TRUE(window()) << "stderr: " << run->errors();
+        ASSERT_TRUE(run->process().signal(signo));
+        const auto status = run->process().waitForExit(ExitTimeout);
         ASSERT_TRUE(status) << "still running " << ExitTimeout.count() << " ms after the signal";
         ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
-        EXPECT_EQ(WEXITSTATUS(*status), 0) << "stderr: " << run->errors.contents();
+        EXPECT_EQ(WEXITSTATUS(*status), 0) << "stderr: " << run->errors();
         ASSERT_TRUE(waitUntil(ExitTimeout, [&] { return !m_server.findTopLevel(Title); }));
     }
 }

@@ -8,10 +8,6 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 
-#include <dirent.h>
-
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -20,6 +16,7 @@
 #include <vector>
 
 #include "support/processes.h"
+#include "support/running_program.h"
 #include "support/xvfb.h"
 
 using namespace tintora::test;
@@ -28,21 +25,9 @@ namespace {
 
 constexpr const char* Helper = CLIPBOARD_HELPER;
 constexpr const char* KeeperName = "tintora-clipboard-keeper";
-// Generous: the machine may be busy building while the tests run.
-constexpr auto StartTimeout = 20000ms;
-constexpr auto ExitTimeout = 10000ms;
+constexpr auto StartTimeout = ProgramStartTimeout;
+constexpr auto ExitTimeout = ProgramExitTimeout;
 constexpr auto PasteTimeout = 5000ms;
-
-
-// The first NUL-terminated word of a process's command line: its argv[0].
-std::string argv0Of(pid_t pid)
-{
-    const std::string cmdline = readAll("/proc/" + std::to_string(pid) + "/cmdline");
-    return cmdline.substr(0, cmdline.find('\0'));
-}
-
-
-int exitCode(std::optional<int> status) { return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1; }
 
 // A process started here, with its stdout and stderr kept in files.
 struct Process {
@@ -85,15 +70,7 @@ protected:
         ::prctl(PR_SET_CHILD_SUBREAPER, 0);
     }
 
-    std::vector<std::string> environment() const
-    {
-        return environmentWith({
-            {"DISPLAY", m_server->displayName()},
-            {"QT_QPA_PLATFORM", "xcb"},
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"XDG_SESSION_TYPE", std::nullopt},
-        });
-    }
+    std::vector<std::string> environment() const { return m_server->clientEnvironment({{"QT_QPA_PLATFORM", "xcb"}}); }
 
     std::unique_ptr<Process> start(const std::string& program, const std::vector<std::string>& args)
     {
@@ -130,7 +107,7 @@ protected:
     std::unique_ptr<Process> copyElsewhere(const std::string& text)
     {
         auto file = std::make_unique<TempFile>();
-        std::ofstream(file->path(), std::ios::binary) << text;
+        EXPECT_TRUE(file->write(text));
         auto xclip = start("xclip", {"-quiet", "-selection", "clipboard", file->path()});
         EXPECT_TRUE(waitUntil(PasteTimeout, [&] { return paste() == text; })) << xclip->errors.contents();
         m_files.push_back(std::move(file));
@@ -140,14 +117,7 @@ protected:
     // Keepers running as children of this process (see SetUp).
     std::vector<pid_t> keepers()
     {
-        std::vector<pid_t> found;
-        DIR* proc = ::opendir("/proc");
-        if (!proc) return found;
-        while (const dirent* entry = ::readdir(proc)) {
-            const pid_t pid = static_cast<pid_t>(std::atol(entry->d_name));
-            if (pid > 0 && parentOf(pid) == ::getpid() && argv0Of(pid) == KeeperName) found.push_back(pid);
-        }
-        ::closedir(proc);
+        const std::vector<pid_t> found = childrenCalled(KeeperName);
         for (pid_t pid : found) m_keepers.insert(pid);
         return found;
     }
@@ -232,7 +202,7 @@ TEST_F(X11Clipboard, largeTextOutlivesTheProgram)
     std::string text;
     while (text.size() < 400 * 1024) text += "C86400 " + std::to_string(text.size()) + "\n";
     TempFile file;
-    std::ofstream(file.path(), std::ios::binary) << text;
+    ASSERT_TRUE(file.write(text));
 
     auto program = setText({"set-file", file.path()});
     ASSERT_TRUE(program);

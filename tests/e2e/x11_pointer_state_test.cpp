@@ -25,27 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A directory of its own under /tmp, removed afterwards.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        char name[] = "/tmp/tintora-state-test-XXXXXX";
-        if (::mkdtemp(name)) m_path = name;
-    }
-    ~ScratchDir()
-    {
-        std::error_code ignored;
-        if (!m_path.empty()) fs::remove_all(m_path, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
 // What this process writes to standard error while it lives.
 class StderrCapture {
 public:
@@ -101,7 +80,7 @@ TEST(PointerStateFile, goesToAPrivateFolderWhenTheRuntimeDirectoryCannotBeWritte
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchDir temporary;
+        TempDir temporary{"tintora-state"};
         ASSERT_FALSE(temporary.path().empty());
         ScopedEnv runtime("XDG_RUNTIME_DIR", c.runtimeDir);
         ScopedEnv tmpdir("TMPDIR", temporary.path());
@@ -135,7 +114,7 @@ TEST(PointerStateFile, goesToAPrivateFolderWhenTheRuntimeDirectoryCannotBeWritte
 // program says so on standard error, once.
 TEST(PointerStateFile, noPlaceToWriteIsReportedOnStandardError)
 {
-    ScratchDir temporary;
+    TempDir temporary{"tintora-state"};
     ASSERT_FALSE(temporary.path().empty());
     ScopedEnv runtime("XDG_RUNTIME_DIR", "/proc");
     {
@@ -172,7 +151,7 @@ TEST(PointerStateFile, noPlaceToWriteIsReportedOnStandardError)
 // has ended all the same, and its state file is left over.
 TEST(PointerStateFile, zombieCountsAsEnded)
 {
-    ScratchDir runtimeDir;
+    TempDir runtimeDir{"tintora-runtime"};
     ScopedEnv runtime("XDG_RUNTIME_DIR", runtimeDir.path());
     EXPECT_FALSE(PointerStateFile::processEnded(::getpid()));
 

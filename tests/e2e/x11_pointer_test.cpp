@@ -6,16 +6,13 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
-#include <memory>
 #include <optional>
 
-#include "e2e/input_devices.h"
+#include "support/input_devices.h"
 #include "support/printers.h"
 #include "support/xvfb.h"
 
@@ -24,68 +21,24 @@ using namespace tintora::test;
 
 namespace {
 
-// A directory of its own for the backend's state files, removed afterwards.
-class TempDir {
-public:
-    TempDir()
-    {
-        char name[] = "/tmp/tintora-pointer-test-XXXXXX";
-        if (::mkdtemp(name)) m_path = name;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::vector<std::string> files() const
-    {
-        std::vector<std::string> names;
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::directory_iterator(m_path, ignored))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
-
-private:
-    std::string m_path;
-};
-
-// Awkward values everywhere (and a negative zero) so that any rounding or
-// reordering on the way back shows.
-const MatrixBits OddMatrix = matrixOf({1.1f, 0.2f, 0.0001f, -0.3f, 0.7f, 3.5e-5f, -0.0f, 0.0f, 1.0f});
-const MatrixBits OtherOddMatrix = matrixOf({0.9f, -0.1f, 0.0f, 0.15f, 1.3f, 0.0f, 0.0f, 0.0f, 1.0f});
-
 class X11PointerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { s_server = std::make_unique<Xvfb>(); }
-    static void TearDownTestSuite() { s_server.reset(); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(s_server->running()) << s_server->error();
+        ASSERT_TRUE(m_server.running()) << m_server.error();
         ASSERT_FALSE(m_stateDir.path().empty());
-        m_display.emplace(s_server->useAsDisplay());
-        m_runtimeDir.emplace("XDG_RUNTIME_DIR", m_stateDir.path());
-        m_devices.emplace(*s_server);
         const auto xtest = devices().idOf("Virtual core XTEST pointer");
         const auto mouse = devices().idOf("Xvfb mouse");
         ASSERT_TRUE(xtest && mouse) << "Xvfb is expected to have an XTEST pointer and a mouse";
         m_xtest = *xtest;
         m_mouse = *mouse;
-        // Every test starts from the server's own state.
-        ASSERT_TRUE(devices().setMatrix(m_xtest, scaleMatrix(1)));
-        ASSERT_TRUE(devices().setMatrix(m_mouse, scaleMatrix(1)));
         openBackend();
     }
 
     void TearDown() override
     {
         m_backend.reset();
-        if (m_devices) devices().removeMaster("extra");
+        if (m_server.running()) devices().removeMaster("extra");
     }
 
     void openBackend()
@@ -97,41 +50,27 @@ protected:
     void closeBackend() { m_backend.reset(); }
 
     Pointer& pointer() { return *m_backend->pointer; }
-    InputDevices& devices() { return *m_devices; }
-    Xvfb& server() { return *s_server; }
+    InputDevices& devices() { return m_devices; }
+    Xvfb& server() { return m_server; }
 
-    // Sends one relative move and polls until the pointer is at expected;
-    // where it is in the end.
-    Point moveBy(int dx, int dy, Point expected)
-    {
-        devices().moveRelative(dx, dy);
-        Point last{-1, -1};
-        waitUntil(2000ms, [&] {
-            const auto p = devices().pointer();
-            if (p) last = *p;
-            return p == expected;
-        });
-        return last;
-    }
+    Point moveBy(int dx, int dy, Point expected) { return m_devices.moveBy(dx, dy, expected); }
 
     // Polls the device's matrix until it is expected, pumping the backend's
     // events meanwhile; the last matrix read.
     std::optional<MatrixBits> waitForMatrix(int id, const MatrixBits& expected)
     {
-        std::optional<MatrixBits> last;
-        waitUntil(2000ms, [&] {
+        return test::waitForMatrix(m_devices, id, expected, 2000ms, [this] {
             if (m_backend) m_backend->pumpEvents();
-            last = devices().matrix(id);
-            return last == expected;
         });
-        return last;
     }
 
-    static inline std::unique_ptr<Xvfb> s_server;
-    TempDir m_stateDir;
-    std::optional<ScopedEnv> m_display;
-    std::optional<ScopedEnv> m_runtimeDir;
-    std::optional<InputDevices> m_devices;
+    // Each test starts from a server of its own, its devices as Xvfb makes
+    // them, and a directory of its own for the backend's state files.
+    Xvfb m_server;
+    InputDevices m_devices{m_server};
+    TempDir m_stateDir{"tintora-pointer-state"};
+    DisplaySession m_session = m_server.useAsDisplay();
+    ScopedEnv m_runtimeDir{"XDG_RUNTIME_DIR", m_stateDir.path()};
     std::optional<PointerBackend> m_backend;
     int m_xtest = 0;
     int m_mouse = 0;
@@ -213,15 +152,15 @@ TEST_F(X11PointerTest, userSpeedAndClosingGiveEveryDeviceItsOwnStateBack)
 
     for (int speed : {1, 20, 6}) pointer().setSpeed(speed);
     EXPECT_NE(devices().properties(), before);
-    EXPECT_EQ(m_stateDir.files().size(), 1u) << "the originals are on disk while the speed is changed";
+    EXPECT_EQ(m_stateDir.entries().size(), 1u) << "the originals are on disk while the speed is changed";
     pointer().setSpeed(UserSpeed);
     EXPECT_EQ(devices().properties(), before);
-    EXPECT_TRUE(m_stateDir.files().empty());
+    EXPECT_TRUE(m_stateDir.entries().empty());
 
     pointer().setSpeed(1);
     closeBackend();
     EXPECT_EQ(devices().properties(), before);
-    EXPECT_TRUE(m_stateDir.files().empty());
+    EXPECT_TRUE(m_stateDir.entries().empty());
 }
 
 TEST_F(X11PointerTest, valueTheUserSetMeanwhileIsKept)
@@ -312,7 +251,7 @@ TEST_F(X11PointerTest, nextBackendUndoesWhatACrashedRunLeft)
         CrashedRun run(c.reaped);
         ASSERT_TRUE(run.died());
         ASSERT_NE(devices().matrix(m_mouse), OtherOddMatrix) << "the crashed run did not change the speed";
-        ASSERT_EQ(m_stateDir.files().size(), 1u);
+        ASSERT_EQ(m_stateDir.entries().size(), 1u);
         if (c.userSetsTheMouse) {
             ASSERT_TRUE(devices().setMatrix(m_mouse, users));
         }
@@ -321,7 +260,7 @@ TEST_F(X11PointerTest, nextBackendUndoesWhatACrashedRunLeft)
         EXPECT_EQ(pointer().speed(), UserSpeed);
         const MatrixBits expected = c.userSetsTheMouse ? users : OtherOddMatrix;
         EXPECT_EQ(devices().matrix(m_mouse), expected) << describe(devices().matrix(m_mouse).value_or(MatrixBits{}));
-        EXPECT_TRUE(m_stateDir.files().empty());
+        EXPECT_TRUE(m_stateDir.entries().empty());
         ASSERT_TRUE(devices().setMatrix(m_mouse, OtherOddMatrix));
         EXPECT_EQ(devices().properties(), before);
     }
@@ -422,7 +361,7 @@ TEST_F(X11PointerTest, overlappingCopiesScaleTheOriginalAndTheLastToEndGivesItBa
             closeBackend();
         }
         EXPECT_EQ(devices().properties(), before);
-        EXPECT_TRUE(m_stateDir.files().empty());
+        EXPECT_TRUE(m_stateDir.entries().empty());
         openBackend();
     }
 }
@@ -434,7 +373,7 @@ TEST_F(X11PointerTest, unreadableStateFileIsDroppedWithoutHarm)
     std::ofstream(name) << "tintora-pointer-state 1\ndevice 4 zz 0,0\ngarbage\n";
     const auto before = devices().properties();
     openBackend();
-    EXPECT_TRUE(m_stateDir.files().empty());
+    EXPECT_TRUE(m_stateDir.entries().empty());
     EXPECT_EQ(devices().properties(), before);
 }
 

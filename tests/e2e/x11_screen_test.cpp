@@ -21,9 +21,7 @@ namespace {
 // session would make it refuse.
 std::variant<Platform, std::string> openPlatformOn(const Xvfb& server)
 {
-    const ScopedEnv display = server.useAsDisplay();
-    const ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
-    const ScopedEnv session("XDG_SESSION_TYPE", std::nullopt);
+    const DisplaySession session = server.useAsDisplay();
     return openPlatform();
 }
 
@@ -36,22 +34,22 @@ RampTable rampOf(std::uint16_t (*entry)(int))
 
 class X11Backend : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { s_server = std::make_unique<Xvfb>(); }
-    static void TearDownTestSuite() { s_server.reset(); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(s_server->running()) << s_server->error();
-        auto opened = openPlatformOn(*s_server);
+        ASSERT_TRUE(m_server.running()) << m_server.error();
+        auto opened = openPlatformOn(m_server);
         ASSERT_TRUE(std::holds_alternative<Platform>(opened)) << std::get<std::string>(opened);
         m_platform = std::move(std::get<Platform>(opened));
     }
 
-    Xvfb& server() { return *s_server; }
+    Xvfb& server() { return m_server; }
     Screen& screen() { return *m_platform.screen; }
     Pointer& pointer() { return *m_platform.pointer; }
 
-    static inline std::unique_ptr<Xvfb> s_server;
+    Xvfb m_server;
+    // The pointer backend keeps its state files here, not in the session's.
+    TempDir m_runtimeDir{"tintora-runtime"};
+    ScopedEnv m_runtimeEnv{"XDG_RUNTIME_DIR", m_runtimeDir.path()};
     Platform m_platform;
 };
 

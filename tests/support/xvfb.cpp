@@ -5,216 +5,18 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
-
-extern char** environ;
 
 namespace tintora::test {
 
-// --- environment --------------------------------------------------------------
-
-ScopedEnv::ScopedEnv(std::string name, std::optional<std::string> value) : m_name(std::move(name))
-{
-    if (const char* old = std::getenv(m_name.c_str())) m_old = old;
-    if (value)
-        ::setenv(m_name.c_str(), value->c_str(), 1);
-    else
-        ::unsetenv(m_name.c_str());
-}
-
-ScopedEnv::ScopedEnv(ScopedEnv&& other) noexcept : m_name(std::move(other.m_name)), m_old(std::move(other.m_old))
-{
-    other.m_active = false;
-}
-
-ScopedEnv::~ScopedEnv()
-{
-    if (!m_active) return;
-    if (m_old)
-        ::setenv(m_name.c_str(), m_old->c_str(), 1);
-    else
-        ::unsetenv(m_name.c_str());
-}
-
-std::vector<std::string> environmentWith(const std::map<std::string, std::optional<std::string>>& changes)
-{
-    std::vector<std::string> env;
-    for (char** e = environ; e && *e; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        if (!changes.contains(name)) env.push_back(entry);
-    }
-    for (const auto& [name, value] : changes)
-        if (value) env.push_back(name + "=" + *value);
-    return env;
-}
-
-// --- child processes ----------------------------------------------------------
-
 namespace {
-
-std::string findInPath(const std::string& program)
-{
-    if (program.find('/') != std::string::npos) return program;
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "/usr/local/bin:/usr/bin:/bin");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        const std::string candidate = (dir.empty() ? "." : dir) + "/" + program;
-        if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    }
-    return {};
-}
-
-std::vector<char*> cStrings(std::vector<std::string>& strings)
-{
-    std::vector<char*> out;
-    for (std::string& s : strings) out.push_back(s.data());
-    out.push_back(nullptr);
-    return out;
-}
-
-} // namespace
-
-TempFile::TempFile()
-{
-    char name[] = "/tmp/tintora-test-XXXXXX";
-    const int fd = ::mkstemp(name);
-    if (fd >= 0) {
-        ::close(fd);
-        m_path = name;
-    }
-}
-
-TempFile::~TempFile()
-{
-    if (!m_path.empty()) ::unlink(m_path.c_str());
-}
-
-std::string TempFile::contents() const
-{
-    std::ifstream in(m_path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::vector<std::string>& environment, const std::string& errorPath,
-                           const std::string& outputPath)
-{
-    const std::string path = findInPath(program);
-    if (path.empty()) {
-        m_error = "cannot find " + program + " in $PATH";
-        return;
-    }
-    // Everything the child touches is prepared before fork: between fork and
-    // exec only async-signal-safe calls are allowed.
-    std::vector<std::string> argStrings{path};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<std::string> envStrings = environment;
-    std::vector<char*> argv = cStrings(argStrings);
-    std::vector<char*> envp = cStrings(envStrings);
-    const std::string errors = errorPath.empty() ? "/dev/null" : errorPath;
-    const std::string output = outputPath.empty() ? "/dev/null" : outputPath;
-    const pid_t parent = ::getpid();
-
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        m_error = std::string("fork: ") + std::strerror(errno);
-        return;
-    }
-    if (pid == 0) {
-        // A test that crashes must not leave the child behind.
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        if (::getppid() != parent) ::_exit(127);
-        ::setpgid(0, 0);
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        if (in < 0 || out < 0 || err < 0) ::_exit(127);
-        ::dup2(in, 0);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::execve(path.c_str(), argv.data(), envp.data());
-        ::_exit(127);
-    }
-    m_pid = pid;
-}
-
-ChildProcess::~ChildProcess() { stop(1000ms); }
-
-bool ChildProcess::running()
-{
-    if (m_pid == 0 || m_status) return false;
-    int status = 0;
-    const pid_t r = ::waitpid(m_pid, &status, WNOHANG);
-    if (r == m_pid || (r < 0 && errno == ECHILD)) {
-        m_status = r == m_pid ? status : -1;
-        return false;
-    }
-    return true;
-}
-
-std::optional<int> ChildProcess::waitForExit(std::chrono::milliseconds timeout)
-{
-    if (m_pid == 0) return std::nullopt;
-    waitUntil(timeout, [this] { return !running(); });
-    return m_status;
-}
-
-bool ChildProcess::signal(int signo) { return running() && ::kill(m_pid, signo) == 0; }
-
-void ChildProcess::stop(std::chrono::milliseconds grace)
-{
-    if (!running()) return;
-    ::kill(m_pid, SIGTERM);
-    if (waitForExit(grace)) return;
-    ::kill(m_pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    m_status = status;
-}
-
-// --- the server ---------------------------------------------------------------
-
-namespace {
-
-// While alive, X errors on any connection are counted instead of ending the
-// process (a window may vanish between listing and asking about it).
-class ErrorTrap {
-public:
-    explicit ErrorTrap(Display* display) : m_display(display), m_previous(XSetErrorHandler(record)) { s_errors = 0; }
-    ~ErrorTrap() { XSetErrorHandler(m_previous); }
-    bool failedAfterSync()
-    {
-        XSync(m_display, False);
-        return s_errors > 0;
-    }
-
-private:
-    static int record(Display*, XErrorEvent*)
-    {
-        ++s_errors;
-        return 0;
-    }
-    static inline int s_errors = 0;
-    Display* m_display;
-    int (*m_previous)(Display*, XErrorEvent*);
-};
 
 template <typename T, auto Free>
 struct Deleter {
@@ -267,13 +69,16 @@ unsigned long channelBits(std::uint8_t level, unsigned long mask)
 
 } // namespace
 
+// --- the server ---------------------------------------------------------------
+
 Xvfb::Xvfb() : Xvfb(Options{}) {}
 
 Xvfb::Xvfb(Options options) : m_options(options)
 {
-    // Start somewhere that depends on the process, so parallel test programs
-    // rarely try the same numbers; a number taken in the meantime makes the
-    // server fail, and the next one is tried.
+    // Start somewhere that depends on the process, so test programs running
+    // side by side (ctest -j) rarely try the same numbers. A number taken in
+    // the meantime makes the server fail, or (when the other one won the
+    // race) shows in the lock file; then the next one is tried.
     int number = 100 + static_cast<int>(::getpid() % 400) * 2;
     std::string why;
     for (int attempt = 0; attempt < 8 && !running(); ++attempt, ++number) {
@@ -345,10 +150,30 @@ void Xvfb::kill()
     if (m_server && m_server->signal(SIGKILL)) m_server->waitForExit(m_options.startTimeout);
 }
 
+std::vector<std::string> Xvfb::clientEnvironment(const EnvironmentChanges& changes) const
+{
+    EnvironmentChanges all{
+        {"DISPLAY", m_name},
+        // A program refuses a Wayland session; the test's own session has
+        // nothing to do with the private server.
+        {"WAYLAND_DISPLAY", std::nullopt},
+        {"XDG_SESSION_TYPE", std::nullopt},
+    };
+    for (const auto& [name, value] : changes) all[name] = value;
+    return environmentWith(all);
+}
+
+bool Xvfb::runClient(const std::string& tool, const std::vector<std::string>& args,
+                     std::chrono::milliseconds timeout) const
+{
+    ChildProcess child(tool, args, clientEnvironment());
+    return exitCode(child.waitForExit(timeout)) == 0;
+}
+
 int Xvfb::gammaSize()
 {
     if (!m_display) return 0;
-    ErrorTrap trap(m_display);
+    XErrorTrap trap(m_display);
     const RRCrtc crtc = firstActiveCrtc(m_display);
     const int size = crtc ? XRRGetCrtcGammaSize(m_display, crtc) : 0;
     return trap.failedAfterSync() ? 0 : size;
@@ -357,7 +182,7 @@ int Xvfb::gammaSize()
 bool Xvfb::setGammaRamp(const RampTable& red, const RampTable& green, const RampTable& blue)
 {
     if (!m_display) return false;
-    ErrorTrap trap(m_display);
+    XErrorTrap trap(m_display);
     const RRCrtc crtc = firstActiveCrtc(m_display);
     if (!crtc || XRRGetCrtcGammaSize(m_display, crtc) != 256) return false;
     GammaPtr gamma(XRRAllocGamma(256));
@@ -389,7 +214,7 @@ bool Xvfb::warpPointer(Point p)
 std::optional<Colour> Xvfb::rootPixel(Point p)
 {
     if (!m_display || !rootRect().contains(p)) return std::nullopt;
-    ErrorTrap trap(m_display);
+    XErrorTrap trap(m_display);
     ImagePtr image(XGetImage(m_display, DefaultRootWindow(m_display), p.x, p.y, 1, 1, AllPlanes, ZPixmap));
     if (!image || trap.failedAfterSync()) return std::nullopt;
     return colourOf(XGetPixel(image.get(), 0, 0), DefaultVisual(m_display, DefaultScreen(m_display)));
@@ -397,42 +222,9 @@ std::optional<Colour> Xvfb::rootPixel(Point p)
 
 std::optional<TopLevel> Xvfb::findTopLevel(const std::string& name)
 {
-    if (!m_display) return std::nullopt;
-    ErrorTrap trap(m_display);
-    const Window root = DefaultRootWindow(m_display);
-    const Atom netWmName = XInternAtom(m_display, "_NET_WM_NAME", False);
-    const Atom utf8 = XInternAtom(m_display, "UTF8_STRING", False);
-
-    auto children = [&](Window parent) {
-        Window r = None, p = None, *list = nullptr;
-        unsigned int count = 0;
-        std::vector<Window> out;
-        if (XQueryTree(m_display, parent, &r, &p, &list, &count) && list) out.assign(list, list + count);
-        if (list) XFree(list);
-        return out;
-    };
-    auto examine = [&](Window w) -> std::optional<TopLevel> {
-        TopLevel t;
-        t.id = w;
-        t.wmName = textProperty(m_display, w, XA_WM_NAME, AnyPropertyType);
-        t.netWmName = textProperty(m_display, w, netWmName, utf8);
-        if (t.wmName != name && t.netWmName != name) return std::nullopt;
-        XWindowAttributes a{};
-        if (!XGetWindowAttributes(m_display, w, &a) || a.map_state != IsViewable) return std::nullopt;
-        Window child = None;
-        if (!XTranslateCoordinates(m_display, w, root, 0, 0, &t.rect.x, &t.rect.y, &child)) return std::nullopt;
-        t.rect.width = a.width;
-        t.rect.height = a.height;
-        return t;
-    };
-    // Without a window manager the windows are children of the root; with
-    // one they sit one level down, in its frames.
-    for (Window top : children(root)) {
-        if (auto t = examine(top)) return t;
-        for (Window inner : children(top))
-            if (auto t = examine(inner)) return t;
-    }
-    return std::nullopt;
+    const std::vector<TopLevel> found = topLevelsNamed(*this, name);
+    if (found.empty()) return std::nullopt;
+    return found.front();
 }
 
 std::optional<TopLevel> Xvfb::waitForTopLevel(const std::string& name, std::chrono::milliseconds timeout,
@@ -442,6 +234,90 @@ std::optional<TopLevel> Xvfb::waitForTopLevel(const std::string& name, std::chro
     waitUntil(timeout, [&] {
         if (auto t = findTopLevel(name)) last = t;
         return last && (!accept || accept(*last));
+    });
+    return last;
+}
+
+// --- the server as a user meets it ----------------------------------------------
+
+RampTable identityRamp()
+{
+    RampTable ramp{};
+    for (std::size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<std::uint16_t>(i * 257);
+    return ramp;
+}
+
+bool loadIdentityRamp(Xvfb& server)
+{
+    const RampTable ramp = identityRamp();
+    return server.setGammaRamp(ramp, ramp, ramp);
+}
+
+std::vector<TopLevel> topLevelsNamed(Xvfb& server, const std::string& name)
+{
+    Display* d = server.display();
+    std::vector<TopLevel> found;
+    if (!d) return found;
+    XErrorTrap trap(d);
+    const Window root = DefaultRootWindow(d);
+    const Atom netWmName = XInternAtom(d, "_NET_WM_NAME", False);
+    const Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
+    auto examine = [&](Window w) {
+        TopLevel t;
+        t.id = w;
+        t.wmName = textProperty(d, w, XA_WM_NAME, AnyPropertyType);
+        t.netWmName = textProperty(d, w, netWmName, utf8);
+        if (t.wmName != name && t.netWmName != name) return;
+        XWindowAttributes a{};
+        if (!XGetWindowAttributes(d, w, &a) || a.map_state != IsViewable) return;
+        Window child = None;
+        if (!XTranslateCoordinates(d, w, root, 0, 0, &t.rect.x, &t.rect.y, &child)) return;
+        t.rect.width = a.width;
+        t.rect.height = a.height;
+        found.push_back(t);
+    };
+    for (Window top : childrenOf(d, root)) {
+        examine(top);
+        for (Window inner : childrenOf(d, top)) examine(inner);
+    }
+    return found;
+}
+
+bool hasFocus(Xvfb& server, unsigned long window)
+{
+    Display* d = server.display();
+    if (!d) return false;
+    XErrorTrap trap(d);
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(d, &focus, &revert);
+    const Window root = DefaultRootWindow(d);
+    for (Window w = focus; w != None && w != PointerRoot && w != root;) {
+        if (w == window) return true;
+        Window r = None, parent = None, *list = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(d, w, &r, &parent, &list, &count)) return false;
+        if (list) XFree(list);
+        w = parent;
+    }
+    return false;
+}
+
+std::optional<std::string> pasteClipboard(const Xvfb& server)
+{
+    TempFile output;
+    ChildProcess xclip("xclip", {"-o", "-selection", "clipboard"}, server.clientEnvironment(), {}, output.path());
+    if (exitCode(xclip.waitForExit(5000ms)) != 0) return std::nullopt;
+    return output.contents();
+}
+
+std::optional<std::string> waitForClipboard(const Xvfb& server, const std::string& expected,
+                                            std::chrono::milliseconds timeout)
+{
+    std::optional<std::string> last;
+    waitUntil(timeout, [&] {
+        last = pasteClipboard(server);
+        return last == expected;
     });
     return last;
 }
@@ -476,31 +352,43 @@ SolidWindow::~SolidWindow()
     XSync(d, False);
 }
 
-Colour colourOf(unsigned long pixel, const Visual* v)
+// --- screenshots --------------------------------------------------------------
+
+std::optional<Screenshot> Screenshot::take(Xvfb& server, Rect rect)
 {
-    auto level = [pixel](unsigned long mask) -> std::uint8_t {
-        if (mask == 0) return 0;
-        int shift = 0;
-        while (!((mask >> shift) & 1ul)) ++shift;
-        const unsigned long max = mask >> shift;
-        return static_cast<std::uint8_t>((((pixel & mask) >> shift) * 255 + max / 2) / max);
-    };
-    return {level(v->red_mask), level(v->green_mask), level(v->blue_mask)};
+    Display* d = server.display();
+    if (!d || rect.isEmpty() || intersected(rect, server.rootRect()) != rect) return std::nullopt;
+    XErrorTrap trap(d);
+    ImagePtr image(XGetImage(d, DefaultRootWindow(d), rect.x, rect.y, static_cast<unsigned>(rect.width),
+                             static_cast<unsigned>(rect.height), AllPlanes, ZPixmap));
+    if (!image) return std::nullopt;
+    const Visual* visual = DefaultVisual(d, DefaultScreen(d));
+    Screenshot shot;
+    shot.m_rect = rect;
+    shot.m_pixels.reserve(static_cast<std::size_t>(rect.width) * static_cast<std::size_t>(rect.height));
+    for (int y = 0; y < rect.height; ++y)
+        for (int x = 0; x < rect.width; ++x) shot.m_pixels.push_back(colourOf(XGetPixel(image.get(), x, y), visual));
+    return shot;
 }
 
-std::string textProperty(Display* d, Window w, Atom property, Atom type)
+std::string savePng(const Screenshot& shot, const std::string& png)
 {
-    Atom actual = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string text;
-    if (XGetWindowProperty(d, w, property, 0, 1024, False, type, &actual, &format, &count, &after, &data) ==
-            Success &&
-        data && format == 8)
-        text.assign(reinterpret_cast<const char*>(data), count);
-    if (data) XFree(data);
-    return text;
+    const std::string ppm = png.substr(0, png.size() - 4) + ".ppm";
+    {
+        std::ofstream out(ppm, std::ios::binary);
+        out << "P6\n" << shot.rect().width << ' ' << shot.rect().height << "\n255\n";
+        for (int y = 0; y < shot.rect().height; ++y)
+            for (int x = 0; x < shot.rect().width; ++x) {
+                const Colour c = shot.at({x, y});
+                out.put(static_cast<char>(c.r)).put(static_cast<char>(c.g)).put(static_cast<char>(c.b));
+            }
+        if (!out) return "cannot write " + ppm;
+    }
+    ChildProcess convert("convert", {ppm, png}, environmentWith({}));
+    const auto status = convert.waitForExit(20000ms);
+    std::filesystem::remove(ppm);
+    if (exitCode(status) != 0) return "convert failed for " + png;
+    return {};
 }
 
 } // namespace tintora::test

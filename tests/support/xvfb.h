@@ -1,109 +1,26 @@
 #pragma once
 
-// A private X server for tests and benchmarks, plus the few requests they
-// need to set the scene on it: a gamma ramp, solid windows, the pointer.
+// A private X server for tests and benchmarks, and the server as they meet
+// it: its gamma ramp, solid windows, the pointer, the top-level windows and
+// the keyboard focus, screenshots, the clipboard read through xclip, and
+// tools such as xdotool run against it.
 // Xlib itself stays out of this header (its macros clash with Qt and gtest).
 
 #include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 #include <sys/types.h>
 
 #include "platform/geometry.h"
+#include "support/processes.h"
 
 struct _XDisplay;
 
 namespace tintora::test {
-
-using Clock = std::chrono::steady_clock;
-using namespace std::chrono_literals;
-
-// Polls condition every few milliseconds until it holds or timeout passes;
-// true when it held. The condition is always tried at least once more after
-// the deadline, so a slow machine never fails a test that just made it.
-inline bool waitUntil(std::chrono::milliseconds timeout, const std::function<bool()>& condition)
-{
-    const auto deadline = Clock::now() + timeout;
-    for (;;) {
-        const bool late = Clock::now() >= deadline;
-        if (condition()) return true;
-        if (late) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-}
-
-// Sets (or with nullopt removes) an environment variable; the old state comes
-// back at destruction.
-class ScopedEnv {
-public:
-    ScopedEnv(std::string name, std::optional<std::string> value);
-    ~ScopedEnv();
-    ScopedEnv(ScopedEnv&& other) noexcept;
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(ScopedEnv&&) = delete;
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-    bool m_active = true;
-};
-
-// This process's environment with some variables replaced (a value) or
-// removed (nullopt), as "NAME=value" strings for a child.
-std::vector<std::string> environmentWith(const std::map<std::string, std::optional<std::string>>& changes);
-
-// A file under /tmp, removed at destruction.
-class TempFile {
-public:
-    TempFile();
-    ~TempFile();
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const std::string& path() const { return m_path; }
-    std::string contents() const;
-
-private:
-    std::string m_path;
-};
-
-// A child process started with fork + exec. It gets SIGTERM should this
-// process die first; the destructor kills and reaps it if it still runs.
-class ChildProcess {
-public:
-    // Starts program (a path, or a name looked up in $PATH). stdin is
-    // /dev/null; stderr goes to errorPath and stdout to outputPath, each
-    // /dev/null when empty.
-    ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                 const std::vector<std::string>& environment, const std::string& errorPath = {},
-                 const std::string& outputPath = {});
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    // 0 when the start failed (then error() says why).
-    pid_t pid() const { return m_pid; }
-    const std::string& error() const { return m_error; }
-
-    // Whether the child has not been reaped yet (reaps it if it has ended).
-    bool running();
-    // The wait status once the child has ended within timeout, else nothing.
-    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
-    bool signal(int signo);
-    // SIGTERM, a grace period, then SIGKILL; always reaps.
-    void stop(std::chrono::milliseconds grace = 3000ms);
-
-private:
-    pid_t m_pid = 0;
-    std::optional<int> m_status;
-    std::string m_error;
-};
 
 struct Colour {
     std::uint8_t r = 0;
@@ -121,6 +38,14 @@ struct TopLevel {
     Rect rect;               // position on the root, size
     std::string wmName;      // WM_NAME
     std::string netWmName;   // _NET_WM_NAME (UTF-8)
+};
+
+// $DISPLAY pointed at a server, and any Wayland session hidden (the X11
+// backend refuses one), while alive.
+struct DisplaySession {
+    ScopedEnv display;
+    ScopedEnv waylandDisplay{"WAYLAND_DISPLAY", std::nullopt};
+    ScopedEnv sessionType{"XDG_SESSION_TYPE", std::nullopt};
 };
 
 class Xvfb {
@@ -143,12 +68,20 @@ public:
     const std::string& error() const { return m_error; }
     // ":n"
     const std::string& displayName() const { return m_name; }
+    // The server process.
+    pid_t pid() const { return m_server ? m_server->pid() : 0; }
     // This object's own connection, for requests tests make directly.
     _XDisplay* display() const { return m_display; }
     Rect rootRect() const { return {0, 0, m_options.width, m_options.height}; }
 
-    // Points $DISPLAY at this server until the result goes away.
-    [[nodiscard]] ScopedEnv useAsDisplay() const { return ScopedEnv("DISPLAY", m_name); }
+    // This process as a client of the server until the result goes away.
+    [[nodiscard]] DisplaySession useAsDisplay() const { return DisplaySession{ScopedEnv("DISPLAY", m_name)}; }
+    // The environment of a program run on this server, with further changes.
+    std::vector<std::string> clientEnvironment(const EnvironmentChanges& changes = {}) const;
+    // Runs a tool such as xdotool on this server to its end; whether it
+    // ended with 0 in time.
+    bool runClient(const std::string& tool, const std::vector<std::string>& args,
+                   std::chrono::milliseconds timeout = 5000ms) const;
 
     // Ends the server at once, as a crash would (SIGKILL), and waits until it
     // is gone; this object's connection is closed first.
@@ -167,8 +100,8 @@ public:
     // The colour the root shows at p, read with a 1x1 GetImage.
     std::optional<Colour> rootPixel(Point p);
 
-    // Viewable top-level windows whose WM_NAME or _NET_WM_NAME is name, the
-    // first one found (frames of a window manager are looked through).
+    // The first viewable top-level window whose WM_NAME or _NET_WM_NAME is
+    // name (see topLevelsNamed).
     std::optional<TopLevel> findTopLevel(const std::string& name);
     // Polls findTopLevel until found and accepted (any found one when accept
     // is empty) or timeout; the last one found either way.
@@ -186,6 +119,25 @@ private:
     std::optional<ChildProcess> m_server;
     _XDisplay* m_display = nullptr;
 };
+
+// The ramp that maps level i to i * 257 (each 8-bit level to its 16-bit
+// equal), and that ramp loaded in all three tables.
+RampTable identityRamp();
+bool loadIdentityRamp(Xvfb& server);
+
+// Every viewable top-level window titled name, in stacking order. Without a
+// window manager the windows are children of the root; with one they sit
+// one level down, in its frames, which are looked through.
+std::vector<TopLevel> topLevelsNamed(Xvfb& server, const std::string& name);
+// Whether the keyboard focus is on window or on one of its descendants.
+bool hasFocus(Xvfb& server, unsigned long window);
+
+// What `xclip -o -selection clipboard` prints on the server; nothing when it
+// fails or does not end in time.
+std::optional<std::string> pasteClipboard(const Xvfb& server);
+// Polls the clipboard until it holds expected; the last text pasted.
+std::optional<std::string> waitForClipboard(const Xvfb& server, const std::string& expected,
+                                            std::chrono::milliseconds timeout = 20000ms);
 
 // A borderless, override-redirect window of one colour, mapped above the
 // others; destroyed with this object.
@@ -207,5 +159,23 @@ private:
     unsigned long m_window = 0;
     bool m_shown = false;
 };
+
+// The root's pixels over rect, read with one GetImage, so all from the same
+// moment.
+class Screenshot {
+public:
+    static std::optional<Screenshot> take(Xvfb& server, Rect rect);
+    // The pixel at p, relative to the rectangle's top-left corner.
+    Colour at(Point p) const { return m_pixels[static_cast<std::size_t>(p.y * m_rect.width + p.x)]; }
+    const Rect& rect() const { return m_rect; }
+
+private:
+    Rect m_rect;
+    std::vector<Colour> m_pixels;
+};
+
+// Writes the shot as a PNG through ImageMagick (a PPM beside it first); an
+// error text, or empty.
+std::string savePng(const Screenshot& shot, const std::string& png);
 
 } // namespace tintora::test

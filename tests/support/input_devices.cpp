@@ -1,9 +1,10 @@
-#include "e2e/input_devices.h"
+#include "support/input_devices.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -231,6 +232,17 @@ bool InputDevices::attachSlave(int id, const std::string& master)
     return info && count == 1 && info->use == XISlavePointer && info->attachment == *masterId;
 }
 
+Point InputDevices::moveBy(int dx, int dy, Point expected, std::chrono::milliseconds timeout)
+{
+    moveRelative(dx, dy);
+    Point last{-1, -1};
+    waitUntil(timeout, [&] {
+        last = pointer().value_or(Point{-1, -1});
+        return last == expected;
+    });
+    return last;
+}
+
 std::optional<Point> InputDevices::pointer()
 {
     Display* d = dpy(m_server);
@@ -240,6 +252,63 @@ std::optional<Point> InputDevices::pointer()
     if (!XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &wx, &wy, &mask)) return std::nullopt;
     return Point{x, y};
 }
+
+std::optional<MatrixBits> waitForMatrix(InputDevices& devices, int id, const MatrixBits& expected,
+                                        std::chrono::milliseconds timeout, const std::function<void()>& pump)
+{
+    std::optional<MatrixBits> last;
+    waitUntil(timeout, [&] {
+        if (pump) pump();
+        last = devices.matrix(id);
+        return last == expected;
+    });
+    return last;
+}
+
+// --- keyboard -------------------------------------------------------------------
+
+Keyboard::Keyboard(Xvfb& server) : m_server(server) {}
+
+Keyboard::~Keyboard()
+{
+    while (!m_held.empty()) release(m_held.back());
+}
+
+bool Keyboard::send(const std::string& keysym, bool down)
+{
+    Display* d = m_server.display();
+    if (!d) return false;
+    const KeySym sym = XStringToKeysym(keysym.c_str());
+    const KeyCode code = sym == NoSymbol ? 0 : XKeysymToKeycode(d, sym);
+    if (code == 0) return false;
+    const bool sent = XTestFakeKeyEvent(d, code, down ? True : False, CurrentTime);
+    XSync(d, False);
+    return sent;
+}
+
+bool Keyboard::press(const std::string& keysym)
+{
+    if (!send(keysym, true)) return false;
+    m_held.push_back(keysym);
+    return true;
+}
+
+bool Keyboard::release(const std::string& keysym)
+{
+    const auto held = std::find(m_held.rbegin(), m_held.rend(), keysym);
+    if (held != m_held.rend()) m_held.erase(std::next(held).base());
+    return send(keysym, false);
+}
+
+bool Keyboard::tap(const std::vector<std::string>& chord)
+{
+    bool ok = true;
+    for (const std::string& key : chord) ok = press(key) && ok;
+    for (auto key = chord.rbegin(); key != chord.rend(); ++key) ok = release(*key) && ok;
+    return ok;
+}
+
+// --- the backend ----------------------------------------------------------------
 
 std::optional<PointerBackend> openPointerBackend(std::string& error)
 {
