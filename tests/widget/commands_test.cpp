@@ -2,9 +2,11 @@
 
 #include <QMessageBox>
 #include <QTest>
-#include <QTimer>
+
+#include <algorithm>
 
 #include "main_window_fixture.h"
+#include "modal_answer.h"
 
 using namespace tintora;
 using tintora::fake::rampOf;
@@ -31,10 +33,6 @@ struct Running : MainWindowFixture {
     }
     void click(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(form, key, mods); }
 };
-
-// Runs body once the modal loop that follows has started, so that keys
-// reach a modal window the way a user's would.
-void whenModal(std::function<void()> body) { QTimer::singleShot(0, qApp, std::move(body)); }
 
 } // namespace
 
@@ -92,20 +90,14 @@ TEST(KeyDispatch, clipboardFailureShowsTheErrorBoxAndChangesNothing)
 {
     Running p;
     p.fake.clipboard.failure = "the clipboard is held by another program";
-    QString caption, message;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    whenModal([&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        caption = box->windowTitle();
-        message = box->text();
-        icon = box->icon();
-        box->accept();
-    });
-    p.click(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(caption, "Tintora");
-    EXPECT_EQ(message, "Cannot open clipboard: the clipboard is held by another program.");
-    EXPECT_EQ(icon, QMessageBox::Critical);
+    MessageBoxSeen box;
+    {
+        ModalAnswer answer(acceptMessageBox(box));
+        p.click(Qt::Key_C, Qt::ControlModifier);
+    }
+    EXPECT_EQ(box.caption, "Tintora");
+    EXPECT_EQ(box.text, "Cannot open clipboard: the clipboard is held by another program.");
+    EXPECT_EQ(box.icon, QMessageBox::Critical);
     EXPECT_EQ(p.fake.clipboard.writes, 0);
     EXPECT_TRUE(p.form->probing());
 }
@@ -125,15 +117,17 @@ TEST(KeyDispatch, settingsDialogBlocksTheMainCommands)
 {
     Running p;
     bool sawModal = false;
-    whenModal([&] {
-        sawModal = QApplication::activeModalWidget() == p.settings;
-        QWidget* target = p.settings->focusWidget() ? p.settings->focusWidget() : p.settings;
-        QTest::keyClick(target, Qt::Key_H, Qt::ControlModifier);
-        QTest::keyClick(target, Qt::Key_I);
-        // Ctrl+S in the dialog closes it.
-        QTest::keyClick(target, Qt::Key_S, Qt::ControlModifier);
-    });
-    p.click(Qt::Key_S, Qt::ControlModifier);
+    {
+        ModalAnswer answer([&](QWidget* modal) {
+            sawModal = modal == p.settings;
+            QWidget* target = p.settings->focusWidget() ? p.settings->focusWidget() : p.settings;
+            QTest::keyClick(target, Qt::Key_H, Qt::ControlModifier);
+            QTest::keyClick(target, Qt::Key_I);
+            // Ctrl+S in the dialog closes it.
+            QTest::keyClick(target, Qt::Key_S, Qt::ControlModifier);
+        });
+        p.click(Qt::Key_S, Qt::ControlModifier);
+    }
     EXPECT_TRUE(sawModal);
     EXPECT_FALSE(p.settings->isVisible());
     EXPECT_FALSE(p.state.hexadecimal);
@@ -205,7 +199,9 @@ TEST(Freeze, spaceFreezesAndResumes)
     // copying gives the frozen colour.
     p.fake.screen.pixelValue = 0x00FF0000; // blue
     p.click(Qt::Key_H, Qt::ControlModifier);
-    QTest::qWait(120);
+    // Nothing to wait for: the point is that nothing comes. Two probe
+    // intervals give a tick that should not happen the time to show.
+    QTest::qWait(2 * MainWindow::ProbeIntervalMs + 20);
     EXPECT_EQ(p.form->bitmapRedLabel->text(), "200");
     p.click(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(p.fake.clipboard.text, "C86400");
@@ -236,11 +232,11 @@ TEST(Freeze, swatchDragsOnlyWhileProbing)
     EXPECT_EQ(p.form->pos(), QPoint(330, 330));
     EXPECT_EQ(clicks, 0);
     p.form->toggleFreeze();
-    // The click opens the colour dialog; closed at once here.
-    whenModal([] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
-    });
-    dragSwatch();
+    {
+        // The click opens the colour dialog; closed at once here.
+        ModalAnswer answer([](QWidget* dialog) { dialog->close(); });
+        dragSwatch();
+    }
     EXPECT_EQ(p.form->pos(), QPoint(330, 330));
     EXPECT_EQ(clicks, 1);
 }
@@ -272,10 +268,16 @@ TEST(AlwaysOnTop, pinTogglesBothWindows)
 {
     Running p;
     p.form->toggleMagnifier();
-    QTest::qWait(1);
-    p.fake.windows.topmostCalls.clear();
     const auto mainId = static_cast<NativeWindow>(p.form->winId());
     const auto magId = static_cast<NativeWindow>(p.magnifier->winId());
+    // Each shown window enters the topmost band a moment after showing,
+    // whatever the option says; those calls are not the pin's.
+    auto entered = [&](NativeWindow id) {
+        const auto& calls = p.fake.windows.topmostCalls;
+        return std::find(calls.begin(), calls.end(), std::pair{id, true}) != calls.end();
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return entered(mainId) && entered(magId); }, 5000));
+    p.fake.windows.topmostCalls.clear();
 
     p.click(Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(p.form->pinButton->image(), ButtonImage::PinOn);

@@ -3,11 +3,11 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
 
 #include "help/floating_buttons.h"
 #include "main_window_fixture.h"
+#include "modal_answer.h"
 
 using namespace tintora;
 
@@ -112,17 +112,14 @@ TEST(HelpWindow, missingPageIsReportedAndTheWindowShownAllTheSame)
 {
     WithHelp w;
     w.help->browser->helpResource = QStringLiteral(":/no-such-page");
-    QString message;
-    QTimer::singleShot(50, qApp, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            message = box->text();
-            box->accept();
-        }
-    });
-    w.form->showHelpFromButton();
-    EXPECT_TRUE(w.help->isVisible());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !message.isEmpty(); }, 5000));
-    EXPECT_TRUE(message.startsWith("The help page cannot be loaded")) << message.toStdString();
+    MessageBoxSeen box;
+    {
+        // The report comes once the window is up.
+        ModalAnswer answer(acceptMessageBox(box));
+        w.form->showHelpFromButton();
+        EXPECT_TRUE(w.help->isVisible());
+    }
+    EXPECT_TRUE(box.text.startsWith("The help page cannot be loaded")) << box.text.toStdString();
 }
 
 TEST(HelpWindow, placeKeptAndButtonsFollowTheWindow)
@@ -141,7 +138,13 @@ TEST(HelpWindow, placeKeptAndButtonsFollowTheWindow)
             EXPECT_EQ(items[i]->size(), QSize(26, 26));
         }
     };
-    QTest::qWait(1); // the frame settles once the window is up
+    // The buttons follow the frame once the window is up.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QRect outer = w.help->frameGeometry();
+            return items[0]->isVisible() && items[0]->x() == outer.left() + (outer.width() - 26) / 2 + FloatingButtons::Offsets[0];
+        },
+        5000));
     expectOverTop();
     w.help->move(100, 120);
     w.help->resize(700, 400);

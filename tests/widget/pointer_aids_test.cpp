@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "main_window_fixture.h"
+#include "modal_answer.h"
 
 using namespace tintora;
 
@@ -149,11 +150,13 @@ TEST(PointerSpeed, settingsDialogAppliesTheBoxHoweverClosed)
     } cases[] = {{false, false, 10}, {false, true, 1}, {true, false, 1}, {true, true, 10}};
     for (const auto& c : cases) {
         Program p(c.slowBefore);
-        QTimer::singleShot(0, qApp, [&] {
-            if (c.tick) p.settings->slowPointerBox->toggle();
-            p.settings->close();
-        });
-        p.form->showSettings();
+        {
+            ModalAnswer answer([&](QWidget*) {
+                if (c.tick) p.settings->slowPointerBox->toggle();
+                p.settings->close();
+            });
+            p.form->showSettings();
+        }
         EXPECT_EQ(p.state.slowPointer, c.slowBefore != c.tick);
         EXPECT_EQ(p.fake.pointer.currentSpeed, c.speedAfter);
     }

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <iostream>
 #include <sstream>
@@ -11,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "main_window_fixture.h"
+#include "modal_answer.h"
 #include "settings/ini_file.h"
 
 using namespace tintora;
@@ -40,29 +40,6 @@ struct Started : MainWindowFixture {
         if (!ini.empty()) writeText(settingsPath(), ini);
         form->showMainWindow();
     }
-};
-
-// Answers the error box that comes up while it lives, noting its text and
-// letting whileUp look at things while the box waits for the user.
-class ErrorBoxWatch {
-public:
-    explicit ErrorBoxWatch(std::function<void()> whileUp = {})
-    {
-        m_timer.setSingleShot(true);
-        QObject::connect(&m_timer, &QTimer::timeout, [this, whileUp] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            m_message = box->text().toStdString();
-            if (whileUp) whileUp();
-            box->accept();
-        });
-        m_timer.start(0);
-    }
-    const std::string& message() const { return m_message; }
-
-private:
-    QTimer m_timer;
-    std::string m_message;
 };
 
 ino_t inodeOf(const std::string& path)
@@ -183,15 +160,12 @@ TEST(saveSettings, readOnlyFileReportsAndTheCloseStillRestores)
     p.state.slowPointer = true;
     p.form->applySlowPointer();
     ASSERT_EQ(p.fake.pointer.currentSpeed, 1);
-    QString message;
-    QTimer::singleShot(0, qApp, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            message = box->text();
-            box->accept();
-        }
-    });
-    p.form->close();
-    EXPECT_EQ(message.toStdString(), "Unable to write to " + p.settingsPath() + ".");
+    MessageBoxSeen box;
+    {
+        ModalAnswer answer(acceptMessageBox(box));
+        p.form->close();
+    }
+    EXPECT_EQ(box.text.toStdString(), "Unable to write to " + p.settingsPath() + ".");
     EXPECT_EQ(readText(p.settingsPath()), "[GENERAL]\nonTop=0\n");
     EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
     EXPECT_FALSE(p.form->isVisible());
@@ -212,14 +186,17 @@ TEST(saveSettings, pointerIsGivenBackBeforeAFailedSaveIsReported)
     ASSERT_TRUE(p.fake.pointer.confinement.has_value());
     std::optional<int> speedWhileUp;
     bool confinedWhileUp = true;
-    ErrorBoxWatch box([&] {
-        speedWhileUp = p.fake.pointer.currentSpeed;
-        confinedWhileUp = p.fake.pointer.confinement.has_value();
-        // The user turns to another program before answering.
-        p.form->applicationDeactivated();
-    });
-    p.form->close();
-    EXPECT_EQ(box.message(), "Unable to write to " + p.settingsPath() + ".");
+    MessageBoxSeen box;
+    {
+        ModalAnswer answer(acceptMessageBox(box, [&] {
+            speedWhileUp = p.fake.pointer.currentSpeed;
+            confinedWhileUp = p.fake.pointer.confinement.has_value();
+            // The user turns to another program before answering.
+            p.form->applicationDeactivated();
+        }));
+        p.form->close();
+    }
+    EXPECT_EQ(box.text.toStdString(), "Unable to write to " + p.settingsPath() + ".");
     EXPECT_EQ(speedWhileUp, 10);
     EXPECT_FALSE(confinedWhileUp);
     EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
@@ -236,9 +213,12 @@ TEST(saveSettings, unchangedValuesAreNotWritten)
         Started p(pinned);
         ASSERT_EQ(::chmod(p.settingsPath().c_str(), mode), 0);
         const ino_t before = inodeOf(p.settingsPath());
-        ErrorBoxWatch box;
-        p.form->close();
-        EXPECT_EQ(box.message(), "") << std::oct << mode;
+        MessageBoxSeen box;
+        {
+            auto guard = ModalAnswer::none(acceptMessageBox(box));
+            p.form->close();
+        }
+        EXPECT_EQ(box.text, "") << std::oct << mode;
         EXPECT_EQ(readText(p.settingsPath()), pinned) << std::oct << mode;
         EXPECT_EQ(inodeOf(p.settingsPath()), before) << std::oct << mode;
     }
@@ -252,10 +232,13 @@ TEST(saveSettings, writableFileInAReadOnlyFolderIsSaved)
     p.form->toggleHexadecimal();
     const std::string dir = p.programDir.path().toStdString();
     ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
-    ErrorBoxWatch box;
-    p.form->close();
+    MessageBoxSeen box;
+    {
+        auto guard = ModalAnswer::none(acceptMessageBox(box));
+        p.form->close();
+    }
     ::chmod(dir.c_str(), 0700);
-    EXPECT_EQ(box.message(), "");
+    EXPECT_EQ(box.text, "");
     EXPECT_EQ(IniDocument::parse(readText(p.settingsPath())).value("GENERAL", "HexMode"), "1");
 }
 
@@ -272,9 +255,12 @@ TEST(loadSettings, oversizedFileIsNotUsedAndSaidSo)
     std::cerr.rdbuf(stderrBuffer);
     EXPECT_FALSE(p->state.hexadecimal);
     EXPECT_NE(errors.str().find(p->settingsPath()), std::string::npos) << errors.str();
-    ErrorBoxWatch box;
-    p->form->close();
-    EXPECT_EQ(box.message(), "Unable to write to " + p->settingsPath() + ".");
+    MessageBoxSeen box;
+    {
+        ModalAnswer answer(acceptMessageBox(box));
+        p->form->close();
+    }
+    EXPECT_EQ(box.text.toStdString(), "Unable to write to " + p->settingsPath() + ".");
     EXPECT_TRUE(readText(p->settingsPath()) == huge) << "the file was written over";
 }
 
@@ -309,12 +295,15 @@ TEST(errorBox, axisLocksAndTheCtrlSpeedEndBeforeABoxWaits)
     ASSERT_EQ(p.fake.pointer.currentSpeed, 10);
     std::optional<int> speedWhileUp;
     bool confinedWhileUp = true;
-    ErrorBoxWatch box([&] {
-        speedWhileUp = p.fake.pointer.currentSpeed;
-        confinedWhileUp = p.fake.pointer.confinement.has_value();
-    });
-    p.form->showError("Cannot open clipboard: busy");
-    EXPECT_EQ(box.message(), "Cannot open clipboard: busy.");
+    MessageBoxSeen box;
+    {
+        ModalAnswer answer(acceptMessageBox(box, [&] {
+            speedWhileUp = p.fake.pointer.currentSpeed;
+            confinedWhileUp = p.fake.pointer.confinement.has_value();
+        }));
+        p.form->showError("Cannot open clipboard: busy");
+    }
+    EXPECT_EQ(box.text, "Cannot open clipboard: busy.");
     EXPECT_EQ(speedWhileUp, 1) << "the slow pointer, as the option asks";
     EXPECT_FALSE(confinedWhileUp);
 }
