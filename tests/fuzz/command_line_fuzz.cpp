@@ -1,9 +1,16 @@
 // The command line: the arguments (NUL-separated in the input) as "-X n" and
 // "-Y n" options, and every argument read as a position number.
+//
+// The expectations are properties, not a second parser: numbers printed by
+// the standard library read back as their value (or the nearest end of the
+// range), blanks around a number and the way hexadecimal is marked never
+// matter, and the last "-X" and "-Y" decide.
 
-#include <charconv>
+#include <cinttypes>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -20,107 +27,111 @@ namespace {
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
-bool isControl(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string_view trimmed(std::string_view s)
+// Up to 8 bytes of text as a number, so the fuzzer steers the values too.
+std::int64_t numberFrom(std::string_view text)
 {
-    while (!s.empty() && isControl(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isControl(s.back())) s.remove_suffix(1);
-    return s;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, text.data(), std::min(text.size(), sizeof bits));
+    // Small values, where most forms differ, as often as large ones.
+    const int shift = text.empty() ? 0 : static_cast<unsigned char>(text[0]) % 64;
+    return static_cast<std::int64_t>(bits) >> shift;
 }
 
-bool isDigitOf(char c, bool hex)
+std::string printed(const char* format, std::uint64_t value)
 {
-    return (c >= '0' && c <= '9') || (hex && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
 }
 
-// What positionNumber promises for text, worked out with from_chars: the exact
-// value, or nothing when only "one end of the range" is promised (digits past
-// the range followed by text that does not fit).
-struct Expected {
-    std::optional<std::int32_t> value;
-    bool clamped = false;
-};
-
-Expected expectedPosition(std::string_view text)
-{
-    const std::string_view s = trimmed(text);
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    bool hex = false;
-    if (s.substr(i, 1) == "$" || s.substr(i, 1) == "x" || s.substr(i, 1) == "X") {
-        hex = true;
-        i += 1;
-    } else if (s.substr(i, 2) == "0x" || s.substr(i, 2) == "0X") {
-        hex = true;
-        i += 2;
-    }
-    std::size_t end = i;
-    while (end < s.size() && isDigitOf(s[end], hex)) ++end;
-    const bool wellFormed = end > i && end == s.size();
-
-    std::uint64_t v = 0;
-    const auto [p, ec] = std::from_chars(s.data() + i, s.data() + end, v, hex ? 16 : 10);
-    const std::uint64_t limit = hex ? 0xFFFFFFFFu : (negative ? 0x80000000u : 0x7FFFFFFFu);
-    const bool overflow = ec == std::errc::result_out_of_range || (end > i && v > limit);
-    if (overflow) {
-        if (wellFormed) return {negative ? kMin : kMax, true};
-        return {std::nullopt, true};
-    }
-    if (!wellFormed) return {static_cast<std::int32_t>(static_cast<std::uint32_t>(v)), false};
-    const auto bits = static_cast<std::uint32_t>(negative ? 0u - static_cast<std::uint32_t>(v) : static_cast<std::uint32_t>(v));
-    return {static_cast<std::int32_t>(bits), false};
-}
-
-void checkPosition(std::string_view text)
+// Any text: blanks and control characters around it never count, and the
+// five ways to mark hexadecimal are one.
+void checkAnyText(std::string_view text)
 {
     const std::int32_t got = positionNumber(text);
-    const Expected e = expectedPosition(text);
-    if (e.value) FUZZ_CHECK(got == *e.value);
-    else FUZZ_CHECK(got == kMin || got == kMax);
-
-    // Blanks and control characters around the number never count.
     const std::string padded = " \t" + std::string(text) + "\r\n\x01";
     FUZZ_CHECK(positionNumber(padded) == got);
+
+    for (const char* sign : {"", "-", "+"}) {
+        const std::int32_t dollar = positionNumber(sign + std::string("$") + std::string(text));
+        for (const char* mark : {"x", "X", "0x", "0X"})
+            FUZZ_CHECK(positionNumber(sign + std::string(mark) + std::string(text)) == dollar);
+    }
 }
 
-std::string upperTrimmed(std::string_view s)
+// A number as the standard library prints it, decimal or hexadecimal, with
+// and without a sign, alone or followed by text that is no digit.
+void checkPrintedNumber(std::int64_t n, std::string_view tail)
 {
-    std::string out(trimmed(s));
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
+    const bool negative = n < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
+    const std::string sign = negative ? "-" : "";
+
+    // Decimal: the value within the signed 32-bit range, the nearest end
+    // beyond it.
+    const std::string decimal = sign + printed("%" PRIu64, magnitude);
+    const std::int32_t value = n < kMin ? kMin : n > kMax ? kMax : static_cast<std::int32_t>(n);
+    FUZZ_CHECK(positionNumber(decimal) == value);
+    if (!negative) FUZZ_CHECK(positionNumber("+" + decimal) == value);
+
+    // Hexadecimal: 32 bits as the two's complement they spell, the nearest
+    // end of the range beyond 32 bits.
+    const std::string hex = sign + printed("$%" PRIX64, magnitude);
+    const auto bits = static_cast<std::uint32_t>(negative ? 0 - magnitude : magnitude);
+    const std::int32_t hexValue =
+        magnitude > 0xFFFFFFFFu ? (negative ? kMin : kMax) : static_cast<std::int32_t>(bits);
+    FUZZ_CHECK(positionNumber(hex) == hexValue);
+    FUZZ_CHECK(positionNumber(sign + printed("0x%" PRIx64, magnitude)) == hexValue);
+
+    // Followed by something that is no digit: the digits before it, without
+    // the sign; past the range, one end of it.
+    const std::string junk = "g" + std::string(tail);
+    const std::int32_t decimalPrefix = positionNumber(decimal + junk);
+    if (magnitude <= static_cast<std::uint64_t>(kMax))
+        FUZZ_CHECK(decimalPrefix == static_cast<std::int32_t>(magnitude));
+    else if (magnitude > 0xFFFFFFFFu)
+        FUZZ_CHECK(decimalPrefix == kMin || decimalPrefix == kMax);
+    const std::int32_t hexPrefix = positionNumber(hex + junk);
+    if (magnitude <= 0xFFFFFFFFu)
+        FUZZ_CHECK(hexPrefix == static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude)));
+    else
+        FUZZ_CHECK(hexPrefix == kMin || hexPrefix == kMax);
 }
 
-void checkStartPosition(const std::vector<std::string>& args)
+// Whether an argument could be read as an option at all: it starts with '-'
+// once blanks are gone.
+bool looksLikeOption(std::string_view a)
+{
+    const std::string_view s = trimControl(a);
+    return !s.empty() && s.front() == '-';
+}
+
+void checkStartPosition(const std::vector<std::string>& args, std::int64_t left, std::int64_t top)
 {
     const std::optional<StartPosition> pos = parseStartPosition(args);
     FUZZ_CHECK(pos.has_value() == !args.empty());
     if (!pos) return;
 
-    // The value of an option is the argument after its last occurrence ("-X"
-    // exactly, any argument starting with "-Y"), 0 without one.
-    std::string_view left, top;
-    bool anyLeft = false, anyTop = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string a = upperTrimmed(args[i]);
-        const std::string_view next = i + 1 < args.size() ? std::string_view(args[i + 1]) : std::string_view();
-        if (a == "-X") {
-            left = next;
-            anyLeft = true;
-        } else if (a.rfind("-Y", 0) == 0) {
-            top = next;
-            anyTop = true;
-        }
-    }
-    FUZZ_CHECK(pos->left == (anyLeft ? positionNumber(left) : 0));
-    FUZZ_CHECK(pos->top == (anyTop ? positionNumber(top) : 0));
-
     // An argument in front that is not an option changes nothing.
     std::vector<std::string> withWord{"tintora"};
     withWord.insert(withWord.end(), args.begin(), args.end());
     FUZZ_CHECK(parseStartPosition(withWord) == pos);
+
+    // Without anything that looks like an option the window goes to (0, 0).
+    std::vector<std::string> words;
+    for (const std::string& a : args)
+        if (!looksLikeOption(a)) words.push_back(a);
+    if (!words.empty()) FUZZ_CHECK(parseStartPosition(words) == (StartPosition{0, 0}));
+
+    // The last "-X" and the last option starting with "-Y" decide, whatever
+    // came before, in either case and with blanks around.
+    const auto l = static_cast<std::int32_t>(left % 100000);
+    const auto t = static_cast<std::int32_t>(top % 100000);
+    std::vector<std::string> placed = args;
+    placed.insert(placed.end(), {" -x\t", std::to_string(l), "-y" + args.front(), std::to_string(t)});
+    FUZZ_CHECK(parseStartPosition(placed) == (StartPosition{l, t}));
+    placed.insert(placed.end(), {"-X", std::to_string(t)});
+    FUZZ_CHECK(parseStartPosition(placed) == (StartPosition{t, t}));
 }
 
 } // namespace
@@ -132,7 +143,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!input.empty())
         for (const std::string_view part : fuzz::splitAtNul(input)) args.emplace_back(part);
 
-    for (const std::string& a : args) checkPosition(a);
-    checkStartPosition(args);
+    for (const std::string& a : args) {
+        checkAnyText(a);
+        checkPrintedNumber(numberFrom(a), a);
+    }
+    const std::int64_t left = args.empty() ? 0 : numberFrom(args.front());
+    const std::int64_t top = args.empty() ? 0 : numberFrom(args.back());
+    checkStartPosition(args, left, top);
     return 0;
 }
