@@ -71,6 +71,8 @@ public:
 
     // Empty when the directory could not be made.
     const std::string& path() const { return m_path; }
+    // The path of an entry of the directory.
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
     // Names of the entries of a directory, sorted.
     static std::vector<std::string> entries(const std::string& dir);
     std::vector<std::string> entries() const { return entries(m_path); }

@@ -12,8 +12,10 @@
 
 #include "settings/ini_file.h"
 #include "settings/ini_storage.h"
+#include "support/processes.h"
 
 using namespace tintora;
+using tintora::test::TempDir;
 
 namespace {
 
@@ -209,38 +211,6 @@ TEST(IniWrite, severalKeysLikeTheFileReadAgain)
 
 namespace {
 
-// A fresh directory under the test temp dir, removed with everything in it.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        std::string pattern = testing::TempDir() + "tintora-ini-XXXXXX";
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    ~ScratchDir()
-    {
-        if (path_.empty()) return;
-        ::chmod(path_.c_str(), 0700);
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    bool ok() const { return !path_.empty(); }
-    const std::string& path() const { return path_; }
-    std::string file(const char* name) const { return path_ + "/" + name; }
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> out;
-        for (const auto& e : std::filesystem::directory_iterator(path_)) out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
-private:
-    std::string path_;
-};
-
 // Sets the process umask for the scope.
 class UmaskScope {
 public:
@@ -293,8 +263,8 @@ using Names = std::vector<std::string>;
 
 TEST(IniStorage, writesNewAndExistingFilesWithTheirPermissions)
 {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
     const std::string path = dir.file("Tintora.ini");
     std::string error;
 
@@ -308,32 +278,32 @@ TEST(IniStorage, writesNewAndExistingFilesWithTheirPermissions)
     }
     EXPECT_EQ(readBytes(path), "[A]\nx=1\n");
     EXPECT_EQ(modeOf(path), 0644u);
-    EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
+    EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
 
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     ASSERT_TRUE(replaceFile(path, "[A]\r\nx=2\r\n", error)) << error;
     EXPECT_EQ(readBytes(path), "[A]\r\nx=2\r\n");
     EXPECT_EQ(modeOf(path), 0640u);
-    EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
+    EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
 }
 
 TEST(IniStorage, writesThroughASymbolicLink)
 {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
     ASSERT_TRUE(writeBytes(dir.file("real.ini"), "old"));
     ASSERT_EQ(::symlink("real.ini", dir.file("Tintora.ini").c_str()), 0);
 
     ASSERT_TRUE(writeBytes(dir.file("Tintora.ini"), "new"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("Tintora.ini")));
     EXPECT_EQ(readBytes(dir.file("real.ini")), "new");
-    EXPECT_EQ(dir.names(), (Names{"Tintora.ini", "real.ini"}));
+    EXPECT_EQ(dir.entries(), (Names{"Tintora.ini", "real.ini"}));
 }
 
 TEST(IniStorage, directoryInThePlaceOfTheFile)
 {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
     ASSERT_EQ(::mkdir(dir.file("Tintora.ini").c_str(), 0755), 0);
     std::string error;
     EXPECT_FALSE(readFile(dir.file("Tintora.ini"), error).has_value());
@@ -341,13 +311,13 @@ TEST(IniStorage, directoryInThePlaceOfTheFile)
     error.clear();
     EXPECT_FALSE(replaceFile(dir.file("Tintora.ini"), "x", error));
     EXPECT_NE(error, "");
-    EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
+    EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
 }
 
 TEST(IniStorage, failedWriteLeavesTheOldFileAndNoTemporaryFile)
 {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
     const std::string path = dir.file("Tintora.ini");
     ASSERT_TRUE(writeBytes(path, "[A]\nx=1\n"));
 
@@ -378,7 +348,7 @@ TEST(IniStorage, failedWriteLeavesTheOldFileAndNoTemporaryFile)
     }
     EXPECT_NE(error, "");
     EXPECT_EQ(readBytes(path), "[A]\nx=1\n");
-    EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
+    EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
 }
 
 TEST(IniStorage, readOnlyFileOrDirectoryIsLeftAsItWas)
@@ -394,21 +364,21 @@ TEST(IniStorage, readOnlyFileOrDirectoryIsLeftAsItWas)
         {"no file, read-only directory", false, 0644, 0555},
     };
     for (const auto& c : cases) {
-        ScratchDir dir;
-        ASSERT_TRUE(dir.ok());
+        TempDir dir{"tintora-ini"};
+        ASSERT_FALSE(dir.path().empty());
         const std::string path = dir.file("Tintora.ini");
         if (c.fileExists) {
             ASSERT_TRUE(writeBytes(path, "[A]\nx=1\n"));
             ASSERT_EQ(::chmod(path.c_str(), c.fileMode), 0);
         }
-        const Names before = dir.names();
+        const Names before = dir.entries();
         {
             ModeScope readOnly(dir.path(), c.dirMode);
             std::string error;
             EXPECT_FALSE(replaceFile(path, "[A]\nx=2\n", error)) << c.name;
             EXPECT_NE(error, "") << c.name;
         }
-        EXPECT_EQ(dir.names(), before) << c.name;
+        EXPECT_EQ(dir.entries(), before) << c.name;
         if (c.fileExists) {
             EXPECT_EQ(readBytes(path), "[A]\nx=1\n") << c.name;
         }

@@ -43,7 +43,7 @@ TEST(HelpWindow, f1TogglesAndThePageIsShown)
           "Ctrl + Alt + C — копировать цвет LUT в виде RRGGBB", "I, Ctrl + I — закрыть приложение",
           "Alt + LMB-click на цвеовом квадрате — откроется диалог выбора цвета LUT", "С уважением,"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
-    EXPECT_EQ(w.help->browser->source().path().toStdString(), w.programDir.path().toStdString() + "/tintora/HELP");
+    EXPECT_EQ(w.help->browser->source().path().toStdString(), w.programDir.path() + "/tintora/HELP");
 
     w.mainKey(Qt::Key_F1);
     EXPECT_FALSE(w.help->isVisible());

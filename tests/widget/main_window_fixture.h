@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QTemporaryDir>
 #include <memory>
 
 #include "fake/fake_platform.h"
 #include "app/program_windows.h"
+#include "support/processes.h"
 
 // The program's four windows over the fake platform, created in start-up order.
 struct MainWindowFixture {
@@ -14,7 +14,7 @@ struct MainWindowFixture {
         setup.args = std::move(args);
         // The program's directory, where the settings file goes: a fresh
         // one for every fixture, removed with it.
-        setup.programDir = programDir.path().toStdString() + "/";
+        setup.programDir = programDir.path() + "/";
         setup.executablePath = setup.programDir + "tintora";
         setup.decimalSeparator = std::move(decimalSeparator);
         windows = std::make_unique<ProgramWindows>(state, fake.platform, std::move(setup));
@@ -24,7 +24,7 @@ struct MainWindowFixture {
         settings = windows->settings.get();
     }
 
-    QTemporaryDir programDir;
+    tintora::test::TempDir programDir{"tintora-widget"};
     tintora::fake::FakePlatform fake;
     tintora::ProgramState state;
     std::unique_ptr<ProgramWindows> windows;
@@ -33,5 +33,5 @@ struct MainWindowFixture {
     MagnifierWindow* magnifier;
     SettingsDialog* settings;
 
-    std::string settingsPath() const { return programDir.filePath("Tintora.ini").toStdString(); }
+    std::string settingsPath() const { return programDir.file("Tintora.ini"); }
 };

@@ -77,7 +77,7 @@ TEST(MainWindowLayout, componentsWhereTheyBelong)
     EXPECT_EQ(w.settings->windowTitle(), QStringLiteral("Настройки"));
     EXPECT_EQ(w.settings->size(), QSize(237, 147));
     EXPECT_FALSE(w.help->isVisible() || w.magnifier->isVisible() || w.settings->isVisible());
-    EXPECT_EQ(w.state.programDir, w.programDir.path().toStdString() + "/");
+    EXPECT_EQ(w.state.programDir, w.programDir.path() + "/");
 }
 
 // The texts of each number format are the readout tests' (unit); here one
