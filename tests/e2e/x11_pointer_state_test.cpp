@@ -119,9 +119,10 @@ TEST(PointerStateFile, noPlaceToWriteIsReportedOnStandardError)
     ScopedEnv runtime("XDG_RUNTIME_DIR", "/proc");
     {
         SCOPED_TRACE("temporary directory read-only");
+        // The capture's own file comes from the temporary directory too.
+        StderrCapture errors;
         ScopedEnv tmpdir("TMPDIR", "/proc");
         PointerStateFile file(":57");
-        StderrCapture errors;
         EXPECT_FALSE(file.save(Devices));
         EXPECT_FALSE(file.save(Devices));
         const std::string text = errors.text();

@@ -393,8 +393,8 @@ TEST(IniStorage, writableFileInAReadOnlyDirectoryIsRewrittenInPlace)
 {
     const char* const before = "[A]\nx=1\ny=22\n";
     for (const std::string after : {"[A]\r\nx=1\r\ny=22\r\nz=333\r\n", "[A]\nx=0\n", ""}) {
-        ScratchDir dir;
-        ASSERT_TRUE(dir.ok());
+        TempDir dir{"tintora-ini"};
+        ASSERT_FALSE(dir.path().empty());
         const std::string path = dir.file("Tintora.ini");
         ASSERT_TRUE(writeBytes(path, before));
         ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
@@ -410,7 +410,7 @@ TEST(IniStorage, writableFileInAReadOnlyDirectoryIsRewrittenInPlace)
         ASSERT_EQ(::stat(path.c_str(), &now), 0);
         EXPECT_EQ(now.st_ino, old.st_ino) << "replaced instead of rewritten";
         EXPECT_EQ(modeOf(path), 0640u);
-        EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
+        EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
     }
 }
 
@@ -419,8 +419,8 @@ TEST(IniStorage, writableFileInAReadOnlyDirectoryIsRewrittenInPlace)
 // reads as unreadable, with the reason.
 TEST(IniStorage, onlyRegularFilesOfSettingsSizeAreRead)
 {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
     ASSERT_EQ(::symlink("/dev/null", dir.file("device.ini").c_str()), 0);
     const auto sized = [&](const char* name, off_t size) {
         const std::string path = dir.file(name);

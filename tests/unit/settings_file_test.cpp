@@ -10,36 +10,12 @@
 
 #include "settings/ini_storage.h"
 #include "settings/settings_file.h"
+#include "support/processes.h"
 
 using namespace tintora;
+using tintora::test::TempDir;
 
 namespace {
-
-// A fresh directory, removed with everything in it.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        std::string pattern = testing::TempDir() + "tintora-settings-XXXXXX";
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    ~ScratchDir()
-    {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    bool ok() const { return !path_.empty(); }
-    std::string file(const char* name) const { return path_ + "/" + name; }
-    std::size_t entries() const
-    {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_), {}));
-    }
-
-private:
-    std::string path_;
-};
 
 void put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
@@ -73,8 +49,8 @@ ProgramState savedState()
 // The file is written once, whole, and only when a value differs from it.
 TEST(SettingsFile, writtenOnlyWhenAValueChanges)
 {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    TempDir dir{"tintora-settings"};
+    ASSERT_FALSE(dir.path().empty());
     const std::string path = dir.file("Tintora.ini");
     std::string error;
 
@@ -94,14 +70,14 @@ TEST(SettingsFile, writtenOnlyWhenAValueChanges)
     EXPECT_EQ(saveSettingsFile(path, changed, ",", error), SaveOutcome::Failed);
     EXPECT_NE(error, "");
     EXPECT_EQ(get(path), Saved);
-    EXPECT_EQ(dir.entries(), 1u);
+    EXPECT_EQ(dir.entries().size(), 1u);
 }
 
 // What cannot be read is not written over, however its values compare.
 TEST(SettingsFile, fileThatCannotBeReadIsNotWrittenOver)
 {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    TempDir dir{"tintora-settings"};
+    ASSERT_FALSE(dir.path().empty());
     const std::string path = dir.file("Tintora.ini");
     const std::string huge = Saved + ";" + std::string(kMaxSettingsFileBytes, 'x') + "\n";
     put(path, huge);
@@ -116,8 +92,8 @@ TEST(SettingsFile, fileThatCannotBeReadIsNotWrittenOver)
 // what the file holds, not on a UTF-8 copy of it.
 TEST(SettingsFile, utf16FileKeepsItsEncoding)
 {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.ok());
+    TempDir dir{"tintora-settings"};
+    ASSERT_FALSE(dir.path().empty());
     const std::string path = dir.file("Tintora.ini");
     std::string utf16 = "\xFF\xFE";
     for (const char c : Saved) utf16 += std::string{c, '\0'};

@@ -230,7 +230,7 @@ TEST(saveSettings, writableFileInAReadOnlyFolderIsSaved)
 {
     Started p("[GENERAL]\nHexMode=0\n");
     p.form->toggleHexadecimal();
-    const std::string dir = p.programDir.path().toStdString();
+    const std::string dir = p.programDir.path();
     ASSERT_EQ(::chmod(dir.c_str(), 0555), 0);
     MessageBoxSeen box;
     {
