@@ -51,12 +51,7 @@ TEST(ProgramFailedSave, pointerIsBackWhileTheBoxWaitsAndSignalsStillEndTheProgra
             << "SlowMouse=1 not applied";
 
         ASSERT_TRUE(keyboard.tap({"i"}));
-        std::optional<TopLevel> box;
-        waitUntil(ProgramStartTimeout, [&] {
-            for (const TopLevel& t : topLevelsNamed(server, "Tintora"))
-                if (t.id != window->id) box = t;
-            return box.has_value();
-        });
+        const auto box = program.waitForErrorBox(*window);
         ASSERT_TRUE(box) << "no error box; " << program.transcript();
         EXPECT_TRUE(waitUntil(ProgramExitTimeout, [&] { return devices.matrix(*mouse) == own; }))
             << "the pointer is still slow while the box waits";

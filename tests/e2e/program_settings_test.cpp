@@ -201,12 +201,7 @@ TEST_F(ProgramSettings, closeThatCannotSaveReportsItAndStillEndsCleanly)
     ASSERT_EQ(waitForMatrix(m_mouse, SlowOddMatrix), SlowOddMatrix) << "SlowMouse=1 not applied";
 
     ASSERT_TRUE(m_keyboard.tap({"i"}));
-    std::optional<TopLevel> box;
-    waitUntil(ProgramStartTimeout, [&] {
-        for (const TopLevel& t : topLevelsNamed(m_server, "Tintora"))
-            if (t.id != m_window->id) box = t;
-        return box.has_value();
-    });
+    const auto box = m_program->waitForErrorBox(*m_window);
     ASSERT_TRUE(box) << "no error box; " << m_program->transcript();
     EXPECT_TRUE(m_program->process().running()) << "ended without waiting for an answer";
 

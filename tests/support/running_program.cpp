@@ -102,6 +102,17 @@ std::optional<TopLevel> RunningProgram::waitUntilReady(std::string& why)
     return window;
 }
 
+std::optional<TopLevel> RunningProgram::waitForErrorBox(const TopLevel& mainWindow)
+{
+    std::optional<TopLevel> box;
+    waitUntil(ProgramStartTimeout, [&] {
+        for (const TopLevel& t : topLevelsNamed(m_server, mainWindow.wmName))
+            if (t.id != mainWindow.id) box = t;
+        return box.has_value();
+    });
+    return box;
+}
+
 bool RunningProgram::traceShows(const std::string& text, std::chrono::milliseconds timeout) const
 {
     return waitUntil(timeout, [&] { return trace().find(text) != std::string::npos; });

@@ -80,6 +80,9 @@ public:
     ChildProcess& process() { return *m_process; }
     std::string trace() const { return m_output.contents(); }
     std::string errors() const { return m_errors.contents(); }
+    // A second window titled as the main one (an error box) once it is
+    // mapped; nothing when none comes in time.
+    std::optional<TopLevel> waitForErrorBox(const TopLevel& mainWindow);
     // Whether the trace shows a line containing text within the timeout.
     bool traceShows(const std::string& text, std::chrono::milliseconds timeout = ProgramStartTimeout) const;
     // Text for failure messages: the trace and stderr so far.

@@ -42,6 +42,21 @@ struct Started : MainWindowFixture {
     }
 };
 
+// The fake pointer as it was while an error box waited for the user.
+struct PointerWhileUp {
+    std::optional<int> speed;
+    bool confined = true;
+};
+
+// Notes the pointer into seen, then does then (when given).
+std::function<void()> notePointer(Started& p, PointerWhileUp& seen, std::function<void()> then = {})
+{
+    return [&p, &seen, then] {
+        seen = {p.fake.pointer.currentSpeed, p.fake.pointer.confinement.has_value()};
+        if (then) then();
+    };
+}
+
 ino_t inodeOf(const std::string& path)
 {
     struct stat st {};
@@ -184,21 +199,16 @@ TEST(saveSettings, pointerIsGivenBackBeforeAFailedSaveIsReported)
     shift.shift = true;
     p.form->keyDown(shift);
     ASSERT_TRUE(p.fake.pointer.confinement.has_value());
-    std::optional<int> speedWhileUp;
-    bool confinedWhileUp = true;
+    PointerWhileUp whileUp;
     MessageBoxSeen box;
     {
-        ModalAnswer answer(acceptMessageBox(box, [&] {
-            speedWhileUp = p.fake.pointer.currentSpeed;
-            confinedWhileUp = p.fake.pointer.confinement.has_value();
-            // The user turns to another program before answering.
-            p.form->applicationDeactivated();
-        }));
+        // The user turns to another program before answering.
+        ModalAnswer answer(acceptMessageBox(box, notePointer(p, whileUp, [&] { p.form->applicationDeactivated(); })));
         p.form->close();
     }
     EXPECT_EQ(box.text.toStdString(), "Unable to write to " + p.settingsPath() + ".");
-    EXPECT_EQ(speedWhileUp, 10);
-    EXPECT_FALSE(confinedWhileUp);
+    EXPECT_EQ(whileUp.speed, 10);
+    EXPECT_FALSE(whileUp.confined);
     EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
 }
@@ -293,17 +303,13 @@ TEST(errorBox, axisLocksAndTheCtrlSpeedEndBeforeABoxWaits)
     p.form->keyDown(altCtrl);
     ASSERT_TRUE(p.fake.pointer.confinement.has_value());
     ASSERT_EQ(p.fake.pointer.currentSpeed, 10);
-    std::optional<int> speedWhileUp;
-    bool confinedWhileUp = true;
+    PointerWhileUp whileUp;
     MessageBoxSeen box;
     {
-        ModalAnswer answer(acceptMessageBox(box, [&] {
-            speedWhileUp = p.fake.pointer.currentSpeed;
-            confinedWhileUp = p.fake.pointer.confinement.has_value();
-        }));
+        ModalAnswer answer(acceptMessageBox(box, notePointer(p, whileUp)));
         p.form->showError("Cannot open clipboard: busy");
     }
     EXPECT_EQ(box.text, "Cannot open clipboard: busy.");
-    EXPECT_EQ(speedWhileUp, 1) << "the slow pointer, as the option asks";
-    EXPECT_FALSE(confinedWhileUp);
+    EXPECT_EQ(whileUp.speed, 1) << "the slow pointer, as the option asks";
+    EXPECT_FALSE(whileUp.confined);
 }
