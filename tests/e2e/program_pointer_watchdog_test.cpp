@@ -44,10 +44,7 @@ protected:
         std::string why;
         ASSERT_TRUE(m_program->waitUntilReady(why)) << why;
         ASSERT_EQ(waitForMatrix(m_mouse, SlowOddMatrix), SlowOddMatrix) << "SlowMouse=1 not applied";
-        waitUntil(ProgramStartTimeout, [&] {
-            m_watchdog = watchdogOf(m_program->process().pid());
-            return m_watchdog.has_value();
-        });
+        m_watchdog = waitForWatchdog(m_program->process().pid());
         ASSERT_TRUE(m_watchdog) << "no watchdog; " << m_program->transcript();
     }
 

@@ -228,9 +228,8 @@ TEST_F(ProgramSettings, nextStartAfterAKillGivesThePointerDevicesBack)
     ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_EQ(waitForMatrix(m_mouse, SlowOddMatrix), SlowOddMatrix) << "SlowMouse=1 not applied";
     // The watchdog starts just after the first change of speed.
-    std::optional<pid_t> watchdog;
-    ASSERT_TRUE(waitUntil(ProgramStartTimeout, [&] { return (watchdog = watchdogOf(m_program->process().pid())).has_value(); }))
-        << "no watchdog";
+    const auto watchdog = waitForWatchdog(m_program->process().pid());
+    ASSERT_TRUE(watchdog) << "no watchdog";
     ASSERT_EQ(::kill(*watchdog, SIGKILL), 0);
     // Gone, or a zombie the killed program will never reap.
     ASSERT_TRUE(waitUntil(ProgramExitTimeout, [&] {

@@ -118,11 +118,15 @@ bool RunningProgram::traceShows(const std::string& text, std::chrono::millisecon
     return waitUntil(timeout, [&] { return trace().find(text) != std::string::npos; });
 }
 
-std::optional<pid_t> watchdogOf(pid_t program)
+std::optional<pid_t> waitForWatchdog(pid_t program)
 {
-    const std::vector<pid_t> found = childrenCalled("tintora-pointer-watchdog", program);
-    if (found.empty()) return std::nullopt;
-    return found.front();
+    std::optional<pid_t> watchdog;
+    waitUntil(ProgramStartTimeout, [&] {
+        const std::vector<pid_t> found = childrenCalled("tintora-pointer-watchdog", program);
+        if (!found.empty()) watchdog = found.front();
+        return watchdog.has_value();
+    });
+    return watchdog;
 }
 
 std::string RunningProgram::transcript() const { return "trace:\n" + trace() + "stderr:\n" + errors(); }

@@ -96,7 +96,8 @@ private:
     bool m_subreaper = false;
 };
 
-// The pointer watchdog a running program started (a child of it called so).
-std::optional<pid_t> watchdogOf(pid_t program);
+// The pointer watchdog a running program starts (a child of it called so),
+// once it is there; nothing when none comes in time.
+std::optional<pid_t> waitForWatchdog(pid_t program);
 
 } // namespace tintora::test
