@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "e2e/input_devices.h"
-#include "e2e/keyboard_layouts.h"
-#include "e2e/running_program.h"
+#include "support/input_devices.h"
+#include "support/keyboard_layouts.h"
 #include "support/printers.h"
+#include "support/running_program.h"
 #include "support/xvfb.h"
 
 using namespace tintora::test;
@@ -22,8 +22,6 @@ namespace {
 
 constexpr auto StepTimeout = 5000ms;
 constexpr const char* SettingsTitle = "Настройки";
-
-int exitCode(std::optional<int> status) { return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1; }
 
 class ProgramKeyboard : public ::testing::Test {
 protected:

@@ -145,38 +145,12 @@ std::vector<std::string> manualEntries(const std::string& man)
     return tags;
 }
 
-// A fresh directory under the test framework's temporary directory, removed
-// with all it holds at the end.
-class TempDirectory {
-public:
-    TempDirectory()
-    {
-        std::string pattern = ::testing::TempDir() + "tintora-install-XXXXXX";
-        if (::mkdtemp(pattern.data())) m_path = pattern;
-    }
-    ~TempDirectory()
-    {
-        if (m_path.empty()) return;
-        std::error_code ignored;
-        // Read-only folders inside are made writable again first.
-        for (const auto& entry : fs::recursive_directory_iterator(m_path, ignored))
-            if (entry.is_directory(ignored)) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(m_path, ignored);
-    }
-    TempDirectory(const TempDirectory&) = delete;
-    TempDirectory& operator=(const TempDirectory&) = delete;
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
 // One installation for all the tests of the suite.
 class Installed : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_root = std::make_unique<TempDirectory>();
+        s_root = std::make_unique<TempDir>("tintora-install");
         if (s_root->path().empty()) {
             s_error = "no temporary directory";
             return;
@@ -196,7 +170,7 @@ protected:
     static std::string metainfoFile() { return file("share/metainfo/" + std::string(AppId) + ".metainfo.xml"); }
     static std::string manPage() { return file("share/man/man1/tintora.1"); }
 
-    static inline std::unique_ptr<TempDirectory> s_root;
+    static inline std::unique_ptr<TempDir> s_root;
     static inline std::string s_error;
 };
 

@@ -10,11 +10,11 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QTextBlock>
-#include <QTimer>
 #include <QWindow>
 
 #include "help/floating_buttons.h"
 #include "main_window_fixture.h"
+#include "modal_answer.h"
 
 using namespace tintora;
 
@@ -26,23 +26,6 @@ struct WithHelp : MainWindowFixture {
         form->probeTimer->stop();
         form->showMainWindow();
     }
-};
-
-// Answers every error box that comes up while it lives, keeping the texts.
-struct ErrorBoxes {
-    ErrorBoxes()
-    {
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts.push_back(box->text().toStdString());
-                box->accept();
-            }
-        });
-        timer.start();
-    }
-    QTimer timer;
-    std::vector<std::string> texts;
 };
 
 // The first block whose text is text.
@@ -88,18 +71,19 @@ TEST(HelpWindowPage, shownFromAProgramFolderOfAnyName)
     for (const char* name : folders) {
         SCOPED_TRACE(name);
         WithHelp w;
-        const QString folder = w.programDir.filePath(QString::fromUtf8(name));
+        const QString folder = QString::fromStdString(w.programDir.file(name));
         ASSERT_TRUE(QDir().mkpath(folder));
         const std::string executable = folder.toStdString() + "/tintora";
         HelpWindow help(w.state, w.fake.platform, *w.form, executable);
-        ErrorBoxes errors;
+        MessageBoxSeen box;
+        auto guard = ModalAnswer::none(acceptMessageBox(box));
         help.showHelp();
         help.goHome();
         QCoreApplication::processEvents();
         EXPECT_TRUE(help.browser->hasDocument());
         EXPECT_TRUE(help.browser->toPlainText().startsWith(QStringLiteral("Tintora 1.2")));
         EXPECT_EQ(help.browser->source().path(QUrl::FullyDecoded).toStdString(), executable + "/HELP");
-        EXPECT_EQ(errors.texts, std::vector<std::string>{});
+        EXPECT_EQ(box.text, "");
         EXPECT_TRUE(w.fake.shell.opened.empty());
     }
 }

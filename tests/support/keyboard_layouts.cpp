@@ -1,4 +1,4 @@
-#include "e2e/keyboard_layouts.h"
+#include "support/keyboard_layouts.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -8,8 +8,7 @@ namespace tintora::test {
 std::string setKeyboardLayouts(const Xvfb& server, const std::string& layouts)
 {
     TempFile errors;
-    ChildProcess tool("setxkbmap", {"-layout", layouts}, environmentWith({{"DISPLAY", server.displayName()}}),
-                      errors.path());
+    ChildProcess tool("setxkbmap", {"-layout", layouts}, server.clientEnvironment(), errors.path());
     if (!tool.error().empty()) return "setxkbmap: " + tool.error();
     const auto status = tool.waitForExit(10000ms);
     if (!status || *status != 0) return "setxkbmap -layout " + layouts + " failed: " + errors.contents();
