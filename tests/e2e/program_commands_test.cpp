@@ -46,30 +46,7 @@ protected:
 
     Point moveBy(int dx, int dy, Point expected) { return m_devices.moveBy(dx, dy, expected); }
 
-    // Sends one-pixel diagonal steps, each up and down in turn, until one
-    // leaves the row (or the column) as it was, when locked, or moves it,
-    // when not: the position then. Only the other axis's move is awaited,
-    // which it always makes, so each step is known to be done.
-    std::optional<Point> waitForLock(bool row, bool locked)
-    {
-        std::optional<Point> found;
-        int sign = 1;
-        waitUntil(ProgramStartTimeout, [&] {
-            const Point before = pointer();
-            const int dx = row ? 1 : sign, dy = row ? sign : 1;
-            sign = -sign;
-            m_devices.moveRelative(dx, dy);
-            Point after = before;
-            waitUntil(MoveTimeout, [&] {
-                after = pointer();
-                return row ? after.x != before.x : after.y != before.y;
-            });
-            const bool held = row ? after.y == before.y : after.x == before.x;
-            if (held == locked) found = after;
-            return found.has_value();
-        });
-        return found;
-    }
+    std::optional<Point> waitForLock(bool row, bool locked) { return m_devices.waitForLock(row, locked); }
 
     std::optional<SolidWindow> m_colour;
     std::optional<RunningProgram> m_program;

@@ -44,28 +44,7 @@ protected:
 
     Point pointer() { return m_devices.pointer().value_or(Point{-1, -1}); }
 
-    // Sends one-pixel diagonal steps, each up and down (or left and right)
-    // in turn, until one keeps to the row (or the column), when locked, or
-    // leaves it, when not; whether that came in time. Only the move along
-    // the line is awaited, which it always makes, so each step is known to
-    // be done.
-    bool waitForLock(bool row, bool locked)
-    {
-        int sign = 1;
-        return waitUntil(ProgramStartTimeout, [&] {
-            const Point before = pointer();
-            const int dx = row ? 1 : sign, dy = row ? sign : 1;
-            sign = -sign;
-            m_devices.moveRelative(dx, dy);
-            Point after = before;
-            waitUntil(StepTimeout, [&] {
-                after = pointer();
-                return row ? after.x != before.x : after.y != before.y;
-            });
-            const bool held = row ? after.y == before.y : after.x == before.x;
-            return held == locked;
-        });
-    }
+    bool waitForLock(bool row, bool locked) { return m_devices.waitForLock(row, locked).has_value(); }
 
     bool waitForFocus(unsigned long window)
     {

@@ -243,6 +243,27 @@ Point InputDevices::moveBy(int dx, int dy, Point expected, std::chrono::millisec
     return last;
 }
 
+std::optional<Point> InputDevices::waitForLock(bool row, bool locked, std::chrono::milliseconds timeout)
+{
+    std::optional<Point> found;
+    int sign = 1;
+    waitUntil(timeout, [&] {
+        const Point before = pointer().value_or(Point{-1, -1});
+        const int dx = row ? 1 : sign, dy = row ? sign : 1;
+        sign = -sign;
+        moveRelative(dx, dy);
+        Point after = before;
+        waitUntil(2000ms, [&] {
+            after = pointer().value_or(Point{-1, -1});
+            return row ? after.x != before.x : after.y != before.y;
+        });
+        const bool held = row ? after.y == before.y : after.x == before.x;
+        if (held == locked) found = after;
+        return found.has_value();
+    });
+    return found;
+}
+
 std::optional<Point> InputDevices::pointer()
 {
     Display* d = dpy(m_server);

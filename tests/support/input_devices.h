@@ -71,6 +71,13 @@ public:
     // One relative move, then a wait for the pointer to reach expected;
     // where it is then, or wherever it stopped ({-1, -1}: unknown).
     Point moveBy(int dx, int dy, Point expected, std::chrono::milliseconds timeout = 2000ms);
+    // Whether the pointer is held on its row (or column): sends one-pixel
+    // diagonal steps, each up and down (or left and right) in turn, until one
+    // keeps to the line, when locked, or leaves it, when not; the position
+    // then, or nothing when that did not come within timeout. Only the move
+    // along the line is awaited, which it always makes, so each step is
+    // known to be done.
+    std::optional<Point> waitForLock(bool row, bool locked, std::chrono::milliseconds timeout = 20000ms);
     // Absolute motion through the XTEST pointer, as remote desktops, VNC
     // servers and xdotool send it (the device's matrix applies).
     bool moveAbsolute(Point p);
