@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "e2e/input_devices.h"
-#include "e2e/running_program.h"
+#include "support/input_devices.h"
+#include "support/running_program.h"
 #include "support/xvfb.h"
 
 using namespace tintora;

@@ -8,7 +8,7 @@
 #include <map>
 #include <sstream>
 
-#include "e2e/running_program.h"
+#include "support/running_program.h"
 #include "support/xvfb.h"
 
 using namespace tintora;
@@ -55,24 +55,17 @@ protected:
         ASSERT_TRUE(m_server.setGammaRamp(redTable(), greenTable(), blueTable()));
     }
 
-    Outcome run(const std::vector<std::string>& args, std::map<std::string, std::optional<std::string>> extra = {})
+    Outcome run(const std::vector<std::string>& args, EnvironmentChanges extra = {})
     {
-        std::map<std::string, std::optional<std::string>> changes{
-            {"DISPLAY", m_server.displayName()},
-            {"WAYLAND_DISPLAY", std::nullopt},
-            {"XDG_SESSION_TYPE", std::nullopt},
-            {"XDG_RUNTIME_DIR", m_directory.runtimeDir()},
-            {"XDG_CONFIG_HOME", m_directory.configDir()},
-        };
-        for (auto& [name, value] : extra) changes[name] = value;
-        TempFile out, err;
-        ChildProcess process(m_directory.binary(), args, environmentWith(changes), err.path(), out.path());
-        EXPECT_TRUE(process.pid()) << process.error();
+        // Only what the probe itself prints on standard output.
+        extra.emplace("TINTORA_TRACE_READOUTS", std::nullopt);
+        RunningProgram program(m_server, m_directory, RunningProgram::Launch{args, std::move(extra), {}});
+        EXPECT_TRUE(program.process().pid()) << program.process().error();
         Outcome outcome;
-        const auto status = process.waitForExit(ExitTimeout);
+        const auto status = program.process().waitForExit(ExitTimeout);
         if (status && WIFEXITED(*status)) outcome.status = WEXITSTATUS(*status);
-        outcome.out = out.contents();
-        outcome.err = err.contents();
+        outcome.out = program.trace();
+        outcome.err = program.errors();
         return outcome;
     }
 
