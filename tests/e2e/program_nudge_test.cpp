@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/input_devices.h"
-#include "support/running_program.h"
-#include "support/xvfb.h"
+#include "support/program_fixture.h"
 
 using namespace tintora;
 using namespace tintora::test;
@@ -14,13 +12,11 @@ namespace {
 
 constexpr auto MoveTimeout = 10000ms;
 
-class ProgramNudge : public ::testing::Test {
+class ProgramNudge : public ProgramFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_server.running()) << m_server.error();
-        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
-        ASSERT_TRUE(loadIdentityRamp(m_server));
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
         // The slowest pointer: relative motion would be scaled to 1/32.
         ASSERT_TRUE(m_directory.writeSettings("[MAGNIFIER]\nSlowMouse=1\n"));
         ASSERT_TRUE(m_devices.warpTo({900, 600}));
@@ -40,10 +36,6 @@ protected:
         return last;
     }
 
-    Xvfb m_server;
-    ProgramDirectory m_directory;
-    InputDevices m_devices{m_server};
-    Keyboard m_keyboard{m_server};
     std::optional<RunningProgram> m_program;
 };
 
