@@ -9,10 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "e2e/input_devices.h"
-#include "e2e/running_program.h"
 #include "support/printers.h"
-#include "support/xvfb.h"
+#include "support/program_fixture.h"
 
 using namespace tintora;
 using namespace tintora::test;
@@ -30,45 +28,10 @@ std::string screenshotPath()
     return (std::filesystem::path(TINTORA_BINARY).parent_path() / "colour-dialog.png").string();
 }
 
-class ProgramColourDialog : public ::testing::Test {
+class ProgramColourDialog : public ProgramFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_server.running()) << m_server.error();
-        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
-        ASSERT_TRUE(loadIdentityRamp(m_server));
-        const auto mouse = m_devices.idOf("Xvfb mouse");
-        ASSERT_TRUE(mouse) << "Xvfb is expected to have a mouse";
-        m_mouse = *mouse;
-    }
-
-    // Keys are handled in order: once Ctrl's press and release have come and
-    // gone in the mouse's matrix (the slow option is off), every key sent
-    // before has been handled.
-    void waitUntilKeysHandled()
-    {
-        auto matrixBecomes = [&](const MatrixBits& m) {
-            return waitUntil(StepTimeout, [&] { return m_devices.matrix(m_mouse) == m; });
-        };
-        ASSERT_TRUE(m_keyboard.press("Control_L"));
-        ASSERT_TRUE(matrixBecomes(scaleMatrix(1.0f / 32))) << "Ctrl did not slow the pointer";
-        ASSERT_TRUE(m_keyboard.release("Control_L"));
-        ASSERT_TRUE(matrixBecomes(scaleMatrix(1))) << "Ctrl's release did not restore the speed";
-    }
-
     // A click of the first button through XTest where the pointer is.
-    bool click()
-    {
-        ChildProcess xdotool("xdotool", {"click", "1"}, environmentWith({{"DISPLAY", m_server.displayName()}}));
-        const auto status = xdotool.waitForExit(StepTimeout);
-        return status && *status == 0;
-    }
-
-    Xvfb m_server;
-    InputDevices m_devices{m_server};
-    Keyboard m_keyboard{m_server};
-    ProgramDirectory m_directory;
-    int m_mouse = 0;
+    bool click() { return m_server.runClient("xdotool", {"click", "1"}); }
 };
 
 TEST_F(ProgramColourDialog, swatchClickWhileFrozenOpensItPipettePicksEscResumesProbing)

@@ -15,6 +15,7 @@
 #include "colourdialog/pipette_window.h"
 #include "colourdialog/track_popup.h"
 #include "main_window_fixture.h"
+#include "modal_answer.h"
 
 using namespace tintora;
 using tintora::fake::rampOf;
@@ -24,7 +25,6 @@ namespace {
 constexpr ColourValue Red = 0x0000FFu, Green = 0x00FF00u, Blue = 0xFF0000u, White = 0xFFFFFFu;
 
 // Runs body once the modal loop that follows has started.
-void whenModal(std::function<void()> body) { QTimer::singleShot(0, qApp, std::move(body)); }
 
 // The program over the fake platform with the colour dialog's run-long
 // state as at start.
@@ -61,24 +61,26 @@ struct DialogFixture : MainWindowFixture {
     static void runModal(const std::function<void()>& start, const std::function<void(ColourDialog&)>& body)
     {
         bool ran = false;
-        whenModal([&] {
-            auto* dialog = qobject_cast<ColourDialog*>(QApplication::activeModalWidget());
-            if (!dialog) {
-                ADD_FAILURE() << "no colour dialog";
-                return;
-            }
-            ran = true;
-            EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
-            body(*dialog);
-            if (dialog->isVisible()) {
-                ADD_FAILURE() << "the dialog is still open";
-                for (TrackEdit* f : {dialog->hueField, dialog->saturationField, dialog->brightnessField, dialog->redField,
-                                       dialog->greenField, dialog->blueField})
-                    f->closeSlider();
-                QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
-            }
-        });
-        start();
+        {
+            ModalAnswer answer([&](QWidget* modal) {
+                auto* dialog = qobject_cast<ColourDialog*>(modal);
+                if (!dialog) {
+                    ADD_FAILURE() << "no colour dialog";
+                    return;
+                }
+                ran = true;
+                EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
+                body(*dialog);
+                if (dialog->isVisible()) {
+                    ADD_FAILURE() << "the dialog is still open";
+                    for (TrackEdit* f : {dialog->hueField, dialog->saturationField, dialog->brightnessField,
+                                         dialog->redField, dialog->greenField, dialog->blueField})
+                        f->closeSlider();
+                    dialog->reject();
+                }
+            });
+            start();
+        }
         EXPECT_TRUE(ran);
     }
 };
@@ -283,26 +285,28 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
         typeInto(d.hexField, "00");
         ASSERT_TRUE(d.hexField->hasFocus());
         QStringList boxes;
-        // Answers the next error box, whenever it comes.
-        std::function<void()> answerBox = [&] {
-            whenModal([&] {
-                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                    boxes << box->text();
-                    box->accept();
-                } else {
-                    answerBox();
-                }
+        // Answers the next error box over the dialog.
+        auto answerBox = [&] {
+            return ModalAnswer::over(&d, [&](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                ASSERT_NE(box, nullptr) << "the modal window is no message box";
+                boxes << box->text();
+                box->accept();
             });
         };
-        answerBox();
-        QTest::keyClick(d.hexField, Qt::Key_Tab);
+        {
+            const auto answer = answerBox();
+            QTest::keyClick(d.hexField, Qt::Key_Tab);
+        }
         // The dialog is active again once the box has gone.
         ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
         EXPECT_TRUE(d.hexField->hasFocus());
-        answerBox();
-        QTest::mouseClick(d.addButton, Qt::LeftButton);
-        // The refusal comes from the event loop after the press.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return boxes.size() == 2; })) << "no error box after the press";
+        {
+            // The refusal comes from the event loop after the press.
+            const auto answer = answerBox();
+            QTest::mouseClick(d.addButton, Qt::LeftButton);
+        }
+        ASSERT_EQ(boxes.size(), 2) << "no error box after the press";
         ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
         EXPECT_EQ(boxes, QStringList({"Invalid input value.  Use escape key to abandon changes.",
                                       "Invalid input value.  Use escape key to abandon changes."}));
@@ -496,8 +500,8 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
     auto pickWith = [&](const std::function<void(PipetteWindow&)>& inPicker) {
         return [&, inPicker](ColourDialog& d) {
             bool picked = false;
-            whenModal([&] {
-                auto* picker = qobject_cast<PipetteWindow*>(QApplication::activeModalWidget());
+            const auto answer = ModalAnswer::over(&d, [&](QWidget* modal) {
+                auto* picker = qobject_cast<PipetteWindow*>(modal);
                 if (!picker) return;
                 picked = true;
                 EXPECT_TRUE(picker->windowFlags() & Qt::FramelessWindowHint);

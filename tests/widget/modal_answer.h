@@ -49,6 +49,15 @@ public:
         m_timer->stop();
     }
 
+    // An answer for the next modal window that opens over current, a modal
+    // window already up (the error box of a dialog, say).
+    static std::unique_ptr<ModalAnswer> over(QWidget* current, std::function<void(QWidget*)> answer)
+    {
+        auto a = std::make_unique<ModalAnswer>(std::move(answer));
+        a->m_ignored = current;
+        return a;
+    }
+
     // A guard for a call that must bring up no modal window.
     static ModalAnswer none(std::function<void(QWidget*)> answer)
     {
@@ -66,6 +75,7 @@ private:
     void poll()
     {
         QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal == m_ignored) modal = nullptr;
         if (!m_answered) {
             if (modal) {
                 m_answered = true;
@@ -100,6 +110,7 @@ private:
     QElapsedTimer m_clock;
     std::unique_ptr<QTimer> m_timer;
     QPointer<QWidget> m_modal;
+    QPointer<QWidget> m_ignored; // a modal window that was up before
     bool m_answered = false;
     bool m_gaveUp = false;
 };

@@ -1,5 +1,0 @@
-#pragma once
-
-// Moved to tests/support; kept for the tests that still include it here.
-#include "support/input_devices.h"
-#include "support/running_program.h"
