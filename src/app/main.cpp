@@ -4,24 +4,20 @@
 #include <QFont>
 #include <QLocale>
 #include <QPalette>
-#include <QSocketNotifier>
 #include <QStyleFactory>
 
-#include <csignal>
 #include <cstdlib>
 #include <iostream>
-#include <unistd.h>
 #include <utility>
 
 #include "platform/platform.h"
 #include "core/program_options.h"
+#include "platform/process.h"
 #include "core/program_state.h"
 #include "probe/probe_report.h"
 #include "app/program_windows.h"
 
 namespace {
-
-int g_signalPipe[2] = {-1, -1};
 
 // Set while the event loop runs. The toolkit and the platform end the process
 // with exit() when the connection to the display breaks (the server ended or
@@ -36,35 +32,6 @@ void onExitWhileRunning()
     std::cerr << "tintora: the connection to the display server was lost; the settings are saved and the program "
                  "ends.\n";
     mainWindow->saveAfterDisplayLoss();
-}
-
-void onSignal(int)
-{
-    const char byte = 1;
-    // Only the write: the event loop does the closing.
-    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &byte, 1);
-}
-
-// SIGINT, SIGTERM and SIGHUP close the main window like any close request, so
-// the same close sequence runs.
-void routeSignalsTo(MainWindow* mainWindow)
-{
-    if (::pipe(g_signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, mainWindow);
-    QObject::connect(notifier, &QSocketNotifier::activated, mainWindow, [mainWindow] {
-        char buffer[16];
-        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], buffer, sizeof buffer);
-        mainWindow->closeQuietly();
-    });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
-    // A write to a connection whose other end has gone (the display server,
-    // a closed trace pipe) fails with an error instead of ending the process
-    // unannounced.
-    std::signal(SIGPIPE, SIG_IGN);
 }
 
 // The look of the program: a quiet dark skin on which the red and grey
@@ -129,14 +96,13 @@ int main(int argc, char** argv)
     }
     tintora::Platform platform = std::move(std::get<tintora::Platform>(opened));
     if (!platform.screen->canReadGammaRamp())
-        std::cerr << "tintora: this X server offers no gamma ramp; the LUT column will read 0.\n";
+        std::cerr << "tintora: this display offers no gamma ramp; the LUT column will read 0.\n";
 
-    // Every coordinate is a physical pixel: nothing may be rescaled. The
-    // program's platform is X11 whatever the session prefers.
+    // Every coordinate is a physical pixel: nothing may be rescaled.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     for (const char* scaling : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"})
         qunsetenv(scaling);
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    tintora::prepareToolkit();
     QApplication app(argc, argv);
     // Where Tahoma is missing, a sans-serif of much the same width keeps
     // every caption inside the place the layout gives it.
@@ -146,14 +112,17 @@ int main(int argc, char** argv)
 
     MainWindowSetup setup;
     setup.args = std::move(options.positionArgs);
-    setup.programDir = QCoreApplication::applicationDirPath().toStdString() + "/";
-    setup.executablePath = QCoreApplication::applicationFilePath().toStdString();
+    // The paths as the system reports them (on Windows with backslashes).
+    setup.executablePath = tintora::executablePath();
+    setup.programDir = setup.executablePath.substr(0, setup.executablePath.find_last_of("/\\") + 1);
     setup.decimalSeparator = QLocale::system().decimalPoint().toStdString();
 
     tintora::ProgramState state;
     ProgramWindows windows(state, platform, std::move(setup));
     MainWindow& mainWindow = *windows.main;
-    routeSignalsTo(&mainWindow);
+    // A termination signal or the end of the session closes the main window
+    // like any close request, so the same close sequence runs.
+    tintora::onEndRequest([&mainWindow] { mainWindow.closeQuietly(); });
     // A trace of what the readouts show, for demos and diagnosis.
     if (qEnvironmentVariableIsSet("TINTORA_TRACE_READOUTS")) {
         mainWindow.readoutsTrace = [](const tintora::ReadoutTexts& t) {
