@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include "settings/ini_storage.h"
+#include "platform/files.h"
 #include "settings/settings_location.h"
 #include "settings/settings_values.h"
 

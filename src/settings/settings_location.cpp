@@ -1,31 +1,23 @@
 #include "settings/settings_location.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string>
+
+#include "platform/files.h"
 
 namespace tintora {
 
 std::string settingsFilePath(const SettingsPlace& place)
 {
     const bool besideProgram = !place.installedCopy && (place.programDirWritable || place.fileInProgramDir);
-    if (besideProgram || (place.xdgConfigHome.empty() && place.home.empty()))
-        return place.programDir + SettingsFileName;
-    std::string base = place.xdgConfigHome;
-    if (base.empty() || base.front() != '/') base = place.home + "/.config";
-    if (base.back() != '/') base += '/';
-    return base + "tintora/" + SettingsFileName;
+    if (besideProgram || place.configHome.empty()) return place.programDir + SettingsFileName;
+    const char separator = place.configHome.find('\\') != std::string::npos ? '\\' : '/';
+    std::string base = place.configHome;
+    if (base.back() != separator) base += separator;
+    return base + "tintora" + separator + SettingsFileName;
 }
 
 namespace {
-
-bool writableDirectory(const std::string& dir)
-{
-    struct stat st {};
-    // No write bit at all is read-only for root too.
-    return ::access(dir.c_str(), W_OK) == 0 && ::stat(dir.c_str(), &st) == 0 && (st.st_mode & 0222) != 0;
-}
 
 // Whether dir is the directory the build installs the program to.
 bool isInstalledProgramDir([[maybe_unused]] const std::string& dir)
@@ -42,32 +34,16 @@ bool isInstalledProgramDir([[maybe_unused]] const std::string& dir)
 #endif
 }
 
-std::string environment(const char* name)
-{
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
 } // namespace
-
-bool makeParentDirectories(const std::string& filePath)
-{
-    for (std::size_t slash = filePath.find('/', 1); slash != std::string::npos; slash = filePath.find('/', slash + 1)) {
-        const std::string dir = filePath.substr(0, slash);
-        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    }
-    return true;
-}
 
 std::string settingsFilePathFor(const std::string& programDir)
 {
     SettingsPlace place;
     place.programDir = programDir;
     const std::string dir = programDir.empty() ? "." : programDir;
-    place.programDirWritable = writableDirectory(dir);
-    place.fileInProgramDir = ::access((programDir + SettingsFileName).c_str(), F_OK) == 0;
-    place.xdgConfigHome = environment("XDG_CONFIG_HOME");
-    place.home = environment("HOME");
+    place.programDirWritable = isWritableDirectory(dir);
+    place.fileInProgramDir = pathExists(programDir + SettingsFileName);
+    place.configHome = userConfigDirectory();
     place.installedCopy = isInstalledProgramDir(dir);
     return settingsFilePath(place);
 }

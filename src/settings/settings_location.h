@@ -12,8 +12,7 @@ struct SettingsPlace {
     std::string programDir;     // with the trailing separator
     bool programDirWritable;    // a file can be created or replaced there
     bool fileInProgramDir;      // Tintora.ini already lies there
-    std::string xdgConfigHome;  // $XDG_CONFIG_HOME, may be empty
-    std::string home;           // $HOME, may be empty
+    std::string configHome;     // the user's directory for settings, may be empty
     // The executable is the copy installed in the system's program directory
     // (/usr/bin for the package): that directory is never written to, not
     // even by root, who could.
@@ -21,16 +20,11 @@ struct SettingsPlace {
 };
 
 // The settings file: beside the executable, unless that directory cannot be
-// written and holds no settings file, or is where the program was installed
-// to (an installed package), in which case
-// the user's configuration directory: $XDG_CONFIG_HOME/tintora/Tintora.ini,
-// ~/.config/tintora/Tintora.ini without it. A relative $XDG_CONFIG_HOME is
-// ignored, as the base-directory rules ask.
+// written and holds no settings file (a program under "Program Files"), or
+// is where the program was installed to (an installed package), in which
+// case <configHome>/tintora/Tintora.ini, with the separator configHome itself
+// uses.
 std::string settingsFilePath(const SettingsPlace& place);
-
-// Creates the directories above filePath that are missing (mode 0700, as
-// configuration directories are); false when one cannot be made.
-bool makeParentDirectories(const std::string& filePath);
 
 // The settings file for this process, looked up on the file system.
 std::string settingsFilePathFor(const std::string& programDir);

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings/ini_storage.h"
+#include "platform/files.h"
 #include "settings/settings_file.h"
 #include "support/processes.h"
 

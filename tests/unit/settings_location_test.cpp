@@ -7,26 +7,27 @@ using namespace tintora;
 TEST(SettingsLocation, besideTheProgramUnlessThatCannotBeWritten)
 {
     const struct {
+        const char* programDir;
         bool writable, fileThere;
-        const char* xdg;
-        const char* home;
+        const char* configHome;
         const char* expected;
     } cases[] = {
-        {true, false, "/x/cfg", "/home/u", "/opt/t/Tintora.ini"},
-        {true, true, "", "/home/u", "/opt/t/Tintora.ini"},
+        {"/opt/t/", true, false, "/x/cfg", "/opt/t/Tintora.ini"},
+        {"/opt/t/", true, true, "", "/opt/t/Tintora.ini"},
         // A file the user keeps beside a read-only program is still used.
-        {false, true, "/x/cfg", "/home/u", "/opt/t/Tintora.ini"},
-        {false, false, "/x/cfg", "/home/u", "/x/cfg/tintora/Tintora.ini"},
-        {false, false, "/x/cfg/", "/home/u", "/x/cfg/tintora/Tintora.ini"},
-        {false, false, "", "/home/u", "/home/u/.config/tintora/Tintora.ini"},
-        {false, false, "relative/cfg", "/home/u", "/home/u/.config/tintora/Tintora.ini"},
+        {"/opt/t/", false, true, "/x/cfg", "/opt/t/Tintora.ini"},
+        {"/opt/t/", false, false, "/x/cfg", "/x/cfg/tintora/Tintora.ini"},
+        {"/opt/t/", false, false, "/x/cfg/", "/x/cfg/tintora/Tintora.ini"},
+        {"C:\\Program Files\\Tintora\\", false, false, "C:\\Users\\u\\AppData\\Roaming",
+         "C:\\Users\\u\\AppData\\Roaming\\tintora\\Tintora.ini"},
+        {"C:\\Tintora #2\\", true, false, "C:\\Users\\u\\AppData\\Roaming", "C:\\Tintora #2\\Tintora.ini"},
         // Nowhere else to go: beside the program, where saving will report
         // that it cannot write.
-        {false, false, "", "", "/opt/t/Tintora.ini"},
+        {"/opt/t/", false, false, "", "/opt/t/Tintora.ini"},
     };
     for (const auto& c : cases) {
-        const SettingsPlace place{"/opt/t/", c.writable, c.fileThere, c.xdg, c.home};
-        EXPECT_EQ(settingsFilePath(place), c.expected) << c.writable << c.fileThere << c.xdg;
+        const SettingsPlace place{c.programDir, c.writable, c.fileThere, c.configHome};
+        EXPECT_EQ(settingsFilePath(place), c.expected) << c.programDir << c.writable << c.fileThere << c.configHome;
     }
 }
 
@@ -36,18 +37,17 @@ TEST(SettingsLocation, installedCopyKeepsItsSettingsWithTheUser)
     // /usr/bin/tintora), or a settings file lies there.
     const struct {
         bool writable, fileThere;
-        const char* xdg;
-        const char* home;
+        const char* configHome;
         const char* expected;
     } cases[] = {
-        {true, false, "/x/cfg", "/root", "/x/cfg/tintora/Tintora.ini"},
-        {true, true, "", "/root", "/root/.config/tintora/Tintora.ini"},
-        {false, false, "/x/cfg", "/home/u", "/x/cfg/tintora/Tintora.ini"},
-        {false, false, "", "", "/usr/bin/Tintora.ini"},
+        {true, false, "/x/cfg", "/x/cfg/tintora/Tintora.ini"},
+        {true, true, "/root/.config", "/root/.config/tintora/Tintora.ini"},
+        {false, false, "/x/cfg", "/x/cfg/tintora/Tintora.ini"},
+        {false, false, "", "/usr/bin/Tintora.ini"},
     };
     for (const auto& c : cases) {
-        SettingsPlace place{"/usr/bin/", c.writable, c.fileThere, c.xdg, c.home};
+        SettingsPlace place{"/usr/bin/", c.writable, c.fileThere, c.configHome};
         place.installedCopy = true;
-        EXPECT_EQ(settingsFilePath(place), c.expected) << c.writable << c.fileThere << c.xdg;
+        EXPECT_EQ(settingsFilePath(place), c.expected) << c.writable << c.fileThere << c.configHome;
     }
 }

@@ -1,4 +1,4 @@
-#include "settings/ini_storage.h"
+#include "platform/files.h"
 
 #include <atomic>
 #include <cerrno>
@@ -302,6 +302,32 @@ bool replaceFile(const std::string& path, std::string_view contents, std::string
         return false;
     }
     return rewriteInPlace(target, contents, error);
+}
+
+bool isWritableDirectory(const std::string& dir)
+{
+    struct stat st {};
+    return ::access(dir.c_str(), W_OK) == 0 && ::stat(dir.c_str(), &st) == 0 && hasWriteBits(st);
+}
+
+bool pathExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+bool makeParentDirectories(const std::string& filePath)
+{
+    for (std::size_t slash = filePath.find('/', 1); slash != std::string::npos; slash = filePath.find('/', slash + 1)) {
+        const std::string dir = filePath.substr(0, slash);
+        if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+
+std::string userConfigDirectory()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    if (home && *home) return std::string(home) + "/.config";
+    return {};
 }
 
 } // namespace tintora

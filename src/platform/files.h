@@ -1,5 +1,9 @@
 #pragma once
 
+// Files through the system's own file API. Paths are UTF-8 and reach the
+// system unchanged (on Windows through its wide-character functions, so any
+// folder name works; either slash separates there).
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -35,5 +39,20 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
 // fails; the old file is then as it was (but for a write in place that
 // failed half-way, which error says), and no temporary file is left behind.
 bool replaceFile(const std::string& path, std::string_view contents, std::string& error);
+
+// Whether a file can be created or replaced in dir.
+bool isWritableDirectory(const std::string& dir);
+
+// Whether anything (a file, a directory) is at path.
+bool pathExists(const std::string& path);
+
+// Creates the directories above filePath that are missing (for the user
+// only, as configuration directories are); false when one cannot be made.
+bool makeParentDirectories(const std::string& filePath);
+
+// Where this user's programs keep their settings: $XDG_CONFIG_HOME, or
+// ~/.config without it (a relative $XDG_CONFIG_HOME is ignored, as the
+// base-directory rules ask); %APPDATA% on Windows. Empty when there is none.
+std::string userConfigDirectory();
 
 } // namespace tintora

@@ -1,0 +1,276 @@
+// The POSIX file functions the settings file is read and written with.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/files.h"
+#include "support/processes.h"
+
+using namespace tintora;
+using tintora::test::ScopedEnv;
+using tintora::test::TempDir;
+
+namespace {
+
+// Sets the process umask for the scope.
+class UmaskScope {
+public:
+    explicit UmaskScope(mode_t mask) : old_(::umask(mask)) {}
+    ~UmaskScope() { ::umask(old_); }
+
+private:
+    mode_t old_;
+};
+
+// Other permission bits on a path for the scope.
+class ModeScope {
+public:
+    ModeScope(std::string path, mode_t mode) : path_(std::move(path))
+    {
+        struct stat st {};
+        ::stat(path_.c_str(), &st);
+        old_ = st.st_mode & 07777;
+        ::chmod(path_.c_str(), mode);
+    }
+    ~ModeScope() { ::chmod(path_.c_str(), old_); }
+
+private:
+    std::string path_;
+    mode_t old_ = 0;
+};
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+bool writeBytes(const std::string& path, const std::string& bytes)
+{
+    std::string error;
+    return replaceFile(path, bytes, error);
+}
+
+std::string readBytes(const std::string& path)
+{
+    std::string error;
+    return readFile(path, error).value_or("<unreadable: " + error + ">");
+}
+
+using Names = std::vector<std::string>;
+
+} // namespace
+
+TEST(IniStorage, writesNewAndExistingFilesWithTheirPermissions)
+{
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
+    const std::string path = dir.file("Tintora.ini");
+    std::string error;
+
+    const auto missing = readFile(path, error);
+    ASSERT_TRUE(missing.has_value()) << error;
+    EXPECT_EQ(*missing, "");
+
+    {
+        UmaskScope umask(022);
+        ASSERT_TRUE(replaceFile(path, "[A]\nx=1\n", error)) << error;
+    }
+    EXPECT_EQ(readBytes(path), "[A]\nx=1\n");
+    EXPECT_EQ(modeOf(path), 0644u);
+    EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
+
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(replaceFile(path, "[A]\r\nx=2\r\n", error)) << error;
+    EXPECT_EQ(readBytes(path), "[A]\r\nx=2\r\n");
+    EXPECT_EQ(modeOf(path), 0640u);
+    EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
+}
+
+TEST(IniStorage, writesThroughASymbolicLink)
+{
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
+    ASSERT_TRUE(writeBytes(dir.file("real.ini"), "old"));
+    ASSERT_EQ(::symlink("real.ini", dir.file("Tintora.ini").c_str()), 0);
+
+    ASSERT_TRUE(writeBytes(dir.file("Tintora.ini"), "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("Tintora.ini")));
+    EXPECT_EQ(readBytes(dir.file("real.ini")), "new");
+    EXPECT_EQ(dir.entries(), (Names{"Tintora.ini", "real.ini"}));
+}
+
+TEST(IniStorage, directoryInThePlaceOfTheFile)
+{
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
+    ASSERT_EQ(::mkdir(dir.file("Tintora.ini").c_str(), 0755), 0);
+    std::string error;
+    EXPECT_FALSE(readFile(dir.file("Tintora.ini"), error).has_value());
+    EXPECT_NE(error, "");
+    error.clear();
+    EXPECT_FALSE(replaceFile(dir.file("Tintora.ini"), "x", error));
+    EXPECT_NE(error, "");
+    EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
+}
+
+TEST(IniStorage, failedWriteLeavesTheOldFileAndNoTemporaryFile)
+{
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
+    const std::string path = dir.file("Tintora.ini");
+    ASSERT_TRUE(writeBytes(path, "[A]\nx=1\n"));
+
+    // A file size limit makes the write fail half-way, as a full disk would.
+    struct Limit {
+        rlimit old{};
+        struct sigaction oldAction {};
+        Limit()
+        {
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            ::sigaction(SIGXFSZ, &ignore, &oldAction);
+            ::getrlimit(RLIMIT_FSIZE, &old);
+            rlimit small = old;
+            small.rlim_cur = 1024;
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ~Limit()
+        {
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            ::sigaction(SIGXFSZ, &oldAction, nullptr);
+        }
+    };
+    std::string error;
+    {
+        Limit limit;
+        EXPECT_FALSE(replaceFile(path, std::string(4096, 'x'), error));
+    }
+    EXPECT_NE(error, "");
+    EXPECT_EQ(readBytes(path), "[A]\nx=1\n");
+    EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
+}
+
+TEST(IniStorage, readOnlyFileOrDirectoryIsLeftAsItWas)
+{
+    const struct {
+        const char* name;
+        bool fileExists;
+        mode_t fileMode;
+        mode_t dirMode;
+    } cases[] = {
+        {"read-only file", true, 0444, 0755},
+        {"read-only file in a read-only directory", true, 0444, 0555},
+        {"no file, read-only directory", false, 0644, 0555},
+    };
+    for (const auto& c : cases) {
+        TempDir dir{"tintora-ini"};
+        ASSERT_FALSE(dir.path().empty());
+        const std::string path = dir.file("Tintora.ini");
+        if (c.fileExists) {
+            ASSERT_TRUE(writeBytes(path, "[A]\nx=1\n"));
+            ASSERT_EQ(::chmod(path.c_str(), c.fileMode), 0);
+        }
+        const Names before = dir.entries();
+        {
+            ModeScope readOnly(dir.path(), c.dirMode);
+            std::string error;
+            EXPECT_FALSE(replaceFile(path, "[A]\nx=2\n", error)) << c.name;
+            EXPECT_NE(error, "") << c.name;
+        }
+        EXPECT_EQ(dir.entries(), before) << c.name;
+        if (c.fileExists) {
+            EXPECT_EQ(readBytes(path), "[A]\nx=1\n") << c.name;
+        }
+    }
+}
+
+// A shared install or a stick mounted that way: no temporary file can be made
+// beside the file, but the file itself can be written, so it is rewritten in
+// place, the same file (links to it, its owner and mode stay) with nothing of
+// the old bytes left behind.
+TEST(IniStorage, writableFileInAReadOnlyDirectoryIsRewrittenInPlace)
+{
+    const char* const before = "[A]\nx=1\ny=22\n";
+    for (const std::string after : {"[A]\r\nx=1\r\ny=22\r\nz=333\r\n", "[A]\nx=0\n", ""}) {
+        TempDir dir{"tintora-ini"};
+        ASSERT_FALSE(dir.path().empty());
+        const std::string path = dir.file("Tintora.ini");
+        ASSERT_TRUE(writeBytes(path, before));
+        ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+        struct stat old {};
+        ASSERT_EQ(::stat(path.c_str(), &old), 0);
+        {
+            ModeScope readOnly(dir.path(), 0555);
+            std::string error;
+            EXPECT_TRUE(replaceFile(path, after, error)) << error;
+        }
+        EXPECT_EQ(readBytes(path), after);
+        struct stat now {};
+        ASSERT_EQ(::stat(path.c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino, old.st_ino) << "replaced instead of rewritten";
+        EXPECT_EQ(modeOf(path), 0640u);
+        EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
+    }
+}
+
+// Only a regular file of a size settings files have is read: a device (a
+// link to /dev/null or /dev/zero, which would never end) or a huge file
+// reads as unreadable, with the reason.
+TEST(IniStorage, onlyRegularFilesOfSettingsSizeAreRead)
+{
+    TempDir dir{"tintora-ini"};
+    ASSERT_FALSE(dir.path().empty());
+    ASSERT_EQ(::symlink("/dev/null", dir.file("device.ini").c_str()), 0);
+    const auto sized = [&](const char* name, off_t size) {
+        const std::string path = dir.file(name);
+        EXPECT_TRUE(writeBytes(path, "[A]\nx=1\n"));
+        EXPECT_EQ(::truncate(path.c_str(), size), 0);
+        return path;
+    };
+    const struct {
+        std::string path;
+        bool readable;
+    } cases[] = {
+        {dir.file("device.ini"), false},
+        {sized("large.ini", 1 << 20), true},
+        {sized("huge.ini", 64 << 20), false},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const auto bytes = readFile(c.path, error);
+        EXPECT_EQ(bytes.has_value(), c.readable) << c.path;
+        if (bytes) EXPECT_EQ(bytes->substr(0, 8), "[A]\nx=1\n") << c.path;
+        else EXPECT_NE(error.find(c.path), std::string::npos) << c.path << ": " << error;
+    }
+}
+
+TEST(UserConfigDirectory, followsTheBaseDirectoryRules)
+{
+    const struct {
+        std::optional<std::string> xdg, home;
+        const char* expected;
+    } cases[] = {
+        {"/x/cfg", "/home/u", "/x/cfg"},
+        {std::nullopt, "/home/u", "/home/u/.config"},
+        {"", "/home/u", "/home/u/.config"},
+        {"relative/cfg", "/home/u", "/home/u/.config"},
+        {std::nullopt, std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
+        ScopedEnv home("HOME", c.home);
+        EXPECT_EQ(userConfigDirectory(), c.expected) << c.xdg.value_or("(unset)") << ' ' << c.home.value_or("(unset)");
+    }
+}
