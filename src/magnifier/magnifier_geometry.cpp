@@ -52,8 +52,8 @@ private:
 
 // The loops of halving and doubling, where the magnifier spends its time at
 // zooms 0.5 and 2; built twice on x86-64, the wider vectors taken where the
-// processor has them.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+// processor has them (the loader picks one: an ELF feature, not on Windows).
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__ELF__)
 #define TINTORA_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define TINTORA_VECTOR_CLONES
