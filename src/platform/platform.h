@@ -24,7 +24,7 @@ struct Platform {
     std::unique_ptr<Keyboard> keyboard;
 };
 
-// Opens the platform of this build (X11 on Linux). On failure the result holds
+// Opens the platform of this build (X11 on Linux, Win32 on Windows). On failure the result holds
 // a message for the user saying why the program cannot run.
 std::variant<Platform, std::string> openPlatform();
 

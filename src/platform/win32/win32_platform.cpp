@@ -1,0 +1,34 @@
+#include "platform/platform.h"
+#include "platform/win32/win32_clipboard.h"
+#include "platform/win32/win32_keyboard.h"
+#include "platform/win32/win32_pointer.h"
+#include "platform/win32/win32_screen.h"
+#include "platform/win32/win32_shell.h"
+#include "platform/win32/win32_windows.h"
+
+namespace tintora {
+
+std::variant<Platform, std::string> openPlatform()
+{
+    Platform p;
+    p.screen = std::make_unique<win32::Win32Screen>();
+    p.pointer = std::make_unique<win32::Win32Pointer>();
+    p.windows = std::make_unique<win32::Win32Windows>();
+    p.clipboard = std::make_unique<win32::Win32Clipboard>();
+    p.shell = std::make_unique<win32::Win32Shell>();
+    p.keyboard = std::make_unique<win32::Win32Keyboard>();
+    return p;
+}
+
+std::variant<std::unique_ptr<Screen>, std::string> openScreen()
+{
+    return std::unique_ptr<Screen>(std::make_unique<win32::Win32Screen>());
+}
+
+std::optional<int> runPlatformHelper(int, char**)
+{
+    if (win32::startedAsWatchdog()) return win32::runWatchdog();
+    return std::nullopt;
+}
+
+} // namespace tintora

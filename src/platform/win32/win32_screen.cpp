@@ -1,0 +1,273 @@
+#include "platform/win32/win32_screen.h"
+
+#include "platform/win32/win32_text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+namespace tintora::win32 {
+
+namespace {
+
+Rect rectOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+struct MonitorEntry {
+    Rect rect;
+    bool primary = false;
+};
+
+BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        reinterpret_cast<std::vector<MonitorEntry>*>(data)->push_back(
+            {rectOf(info.rcMonitor), (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    return TRUE;
+}
+
+std::vector<MonitorEntry> monitorEntries()
+{
+    std::vector<MonitorEntry> entries;
+    EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&entries));
+    std::stable_partition(entries.begin(), entries.end(), [](const MonitorEntry& e) { return e.primary; });
+    return entries;
+}
+
+// The display devices of the monitors, in the system's order.
+std::vector<std::wstring> monitorDevices()
+{
+    std::vector<std::wstring> devices;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+            MONITORINFOEXW info{};
+            info.cbSize = sizeof info;
+            if (GetMonitorInfoW(monitor, &info)) reinterpret_cast<std::vector<std::wstring>*>(data)->push_back(info.szDevice);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&devices));
+    return devices;
+}
+
+std::optional<MONITORINFOEXW> monitorInfo(HMONITOR monitor)
+{
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    if (!monitor || !GetMonitorInfoW(monitor, &info)) return std::nullopt;
+    return info;
+}
+
+} // namespace
+
+Win32Screen::Win32Screen()
+{
+    GammaTable probe{};
+    m_canReadRamp = gammaRamp({0, 0}, probe);
+}
+
+Win32Screen::~Win32Screen()
+{
+    releaseBlock();
+    for (auto& [device, dc] : m_monitorDcs) DeleteDC(dc);
+}
+
+ColourValue Win32Screen::pixel(Point p)
+{
+    HDC desktop = GetDC(nullptr);
+    if (!desktop) return InvalidColour;
+    const COLORREF colour = GetPixel(desktop, p.x, p.y);
+    ReleaseDC(nullptr, desktop);
+    // COLORREF is 0x00BBGGRR, the layout of a colour value.
+    return colour == CLR_INVALID ? InvalidColour : static_cast<ColourValue>(colour & 0xFFFFFFu);
+}
+
+HDC Win32Screen::monitorDc(const std::wstring& device)
+{
+    for (const auto& [name, dc] : m_monitorDcs)
+        if (name == device) return dc;
+    HDC dc = CreateDCW(L"DISPLAY", device.c_str(), nullptr, nullptr);
+    if (dc) m_monitorDcs.emplace_back(device, dc);
+    return dc;
+}
+
+void Win32Screen::forgetMonitorDc(const std::wstring& device)
+{
+    const auto it = std::find_if(m_monitorDcs.begin(), m_monitorDcs.end(),
+                                 [&](const auto& entry) { return entry.first == device; });
+    if (it == m_monitorDcs.end()) return;
+    DeleteDC(it->second);
+    m_monitorDcs.erase(it);
+}
+
+bool Win32Screen::readRamp(const std::wstring& device, GammaTable& ramp)
+{
+    // The same layout: 3 tables of 256 WORDs, red, green, blue.
+    WORD read[3][256];
+    static_assert(sizeof read == sizeof(GammaTable));
+    HDC dc = monitorDc(device);
+    bool ok = dc && GetDeviceGammaRamp(dc, read);
+    if (!ok && dc) {
+        // The monitor may have been reconnected since the DC was made.
+        forgetMonitorDc(device);
+        dc = monitorDc(device);
+        ok = dc && GetDeviceGammaRamp(dc, read);
+    }
+    if (!dc) {
+        // No device context of the monitor's own: the desktop's, which has
+        // the primary display's ramp.
+        HDC desktop = GetDC(nullptr);
+        ok = desktop && GetDeviceGammaRamp(desktop, read);
+        if (desktop) ReleaseDC(nullptr, desktop);
+    }
+    if (ok) std::memcpy(ramp.data(), read, sizeof read);
+    return ok;
+}
+
+bool Win32Screen::rampAt(Point p, RampReading& reading)
+{
+    const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY));
+    if (!info || !readRamp(info->szDevice, reading.ramp)) return false;
+    reading.output = win32::utf8FromWide(info->szDevice);
+    reading.size = 256;
+    return true;
+}
+
+bool Win32Screen::gammaRamp(Point p, GammaTable& ramp)
+{
+    const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY));
+    return info && readRamp(info->szDevice, ramp);
+}
+
+std::vector<RampReading> Win32Screen::allRamps()
+{
+    std::vector<RampReading> readings;
+    for (const std::wstring& device : monitorDevices()) {
+        RampReading reading;
+        if (!readRamp(device, reading.ramp)) continue;
+        reading.output = win32::utf8FromWide(device);
+        reading.size = 256;
+        readings.push_back(std::move(reading));
+    }
+    return readings;
+}
+
+bool Win32Screen::canReadGammaRamp() { return m_canReadRamp; }
+
+bool Win32Screen::reserveBlock(int width, int height)
+{
+    if (m_block && width <= m_blockWidth && height <= m_blockHeight) return true;
+    releaseBlock();
+    const int w = std::max(width, m_blockWidth);
+    const int h = std::max(height, m_blockHeight);
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = w;
+    bmi.bmiHeader.biHeight = -h; // top-down rows
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    m_block = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    m_blockDc = CreateCompatibleDC(nullptr);
+    if (!m_block || !m_blockDc || !bits) {
+        releaseBlock();
+        return false;
+    }
+    m_blockDcDefault = SelectObject(m_blockDc, m_block);
+    m_blockBits = static_cast<std::uint32_t*>(bits);
+    m_blockWidth = w;
+    m_blockHeight = h;
+    return true;
+}
+
+void Win32Screen::releaseBlock()
+{
+    if (m_blockDc) {
+        if (m_blockDcDefault) SelectObject(m_blockDc, m_blockDcDefault);
+        DeleteDC(m_blockDc);
+    }
+    if (m_block) DeleteObject(m_block);
+    m_blockDc = nullptr;
+    m_block = nullptr;
+    m_blockDcDefault = nullptr;
+    m_blockBits = nullptr;
+    m_blockWidth = m_blockHeight = 0;
+}
+
+bool Win32Screen::grab(Rect rect, ScreenImage& image)
+{
+    const int w = std::max(rect.width, 0);
+    const int h = std::max(rect.height, 0);
+    if (image.width != w || image.height != h) {
+        image.width = w;
+        image.height = h;
+        image.pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    }
+    std::fill(image.pixels.begin(), image.pixels.end(), 0u);
+    if (w == 0 || h == 0 || !reserveBlock(w, h)) return false;
+
+    const std::vector<MonitorEntry> shown = monitorEntries();
+    bool copied = false;
+    HDC desktop = GetDC(nullptr);
+    if (desktop) {
+        GdiFlush();
+        const Rect part = intersected(rect, virtualDesktop());
+        for (int y = 0; y < h; ++y) std::memset(m_blockBits + static_cast<std::size_t>(y) * m_blockWidth, 0, w * 4u);
+        // One copy of the part of the block that lies on the desktop;
+        // CAPTUREBLT brings layered windows (menus, tooltips) along.
+        if (!part.isEmpty())
+            copied = BitBlt(m_blockDc, part.x - rect.x, part.y - rect.y, part.width, part.height, desktop, part.x,
+                            part.y, SRCCOPY | CAPTUREBLT);
+        ReleaseDC(nullptr, desktop);
+        GdiFlush();
+    }
+    if (!copied) return false;
+
+    // Monitors of different sizes leave corners of the desktop's bounding
+    // rectangle that no monitor shows: those stay black.
+    long long shownArea = 0;
+    for (const MonitorEntry& m : shown) shownArea += static_cast<long long>(m.rect.width) * m.rect.height;
+    const Rect desk = virtualDesktop();
+    const bool everyPixelShown = shownArea >= static_cast<long long>(desk.width) * desk.height;
+    for (int y = 0; y < h; ++y) {
+        const std::uint32_t* from = m_blockBits + static_cast<std::size_t>(y) * m_blockWidth;
+        std::uint32_t* to = image.pixels.data() + static_cast<std::size_t>(y) * w;
+        for (int x = 0; x < w; ++x) to[x] = from[x] & 0xFFFFFFu; // the copy leaves the top byte undefined
+        if (everyPixelShown) continue;
+        for (int x = 0; x < w; ++x) {
+            const Point p{rect.x + x, rect.y + y};
+            if (std::none_of(shown.begin(), shown.end(), [&](const MonitorEntry& m) { return m.rect.contains(p); }))
+                to[x] = 0;
+        }
+    }
+    return true;
+}
+
+Rect Win32Screen::virtualDesktop()
+{
+    return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+std::vector<Rect> Win32Screen::monitors()
+{
+    std::vector<Rect> rects;
+    for (const MonitorEntry& m : monitorEntries()) rects.push_back(m.rect);
+    return rects;
+}
+
+Rect Win32Screen::primaryWorkArea()
+{
+    const auto info = monitorInfo(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    return info ? rectOf(info->rcWork) : virtualDesktop();
+}
+
+Rect Win32Screen::workAreaAt(Point p)
+{
+    const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTONEAREST));
+    return info ? rectOf(info->rcWork) : primaryWorkArea();
+}
+
+} // namespace tintora::win32

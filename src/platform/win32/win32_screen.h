@@ -1,0 +1,54 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/screen.h"
+#include "platform/win32/win32_api.h"
+
+namespace tintora::win32 {
+
+// The screen through GDI: pixels from the desktop's device context, each
+// monitor's gamma ramp from a device context of that monitor, blocks copied
+// with one BitBlt into a DIB section kept for the program's life, monitors and
+// work areas from the monitor API.
+class Win32Screen final : public Screen {
+public:
+    Win32Screen();
+    ~Win32Screen() override;
+
+    ColourValue pixel(Point p) override;
+    bool gammaRamp(Point p, GammaTable& ramp) override;
+    bool rampAt(Point p, RampReading& reading) override;
+    std::vector<RampReading> allRamps() override;
+    bool canReadGammaRamp() override;
+    bool grab(Rect rect, ScreenImage& image) override;
+    Rect virtualDesktop() override;
+    std::vector<Rect> monitors() override;
+    Rect primaryWorkArea() override;
+    Rect workAreaAt(Point p) override;
+
+private:
+    // A device context of the display device named device ("\\.\DISPLAY1"),
+    // made the first time it is asked for and kept.
+    HDC monitorDc(const std::wstring& device);
+    void forgetMonitorDc(const std::wstring& device);
+    // The ramp of the display device (GetDeviceGammaRamp on its DC).
+    bool readRamp(const std::wstring& device, GammaTable& ramp);
+    // Makes the DIB section at least width x height.
+    bool reserveBlock(int width, int height);
+    void releaseBlock();
+
+    bool m_canReadRamp = false;
+    std::vector<std::pair<std::wstring, HDC>> m_monitorDcs;
+
+    HDC m_blockDc = nullptr;
+    HBITMAP m_block = nullptr;
+    HGDIOBJ m_blockDcDefault = nullptr; // what the memory DC held before the DIB
+    std::uint32_t* m_blockBits = nullptr;
+    int m_blockWidth = 0;
+    int m_blockHeight = 0;
+};
+
+} // namespace tintora::win32
