@@ -88,7 +88,7 @@ Xvfb::Xvfb(Options options) : m_options(options)
         if (start(number, why)) return;
         m_error += (m_error.empty() ? "" : "\n") + std::string(":") + std::to_string(number) + ": " + why;
     }
-    if (!running()) m_error = "no private Xvfb could be started:\n" + m_error;
+    if (!running()) m_error = "no private X server could be started:\n" + m_error;
 }
 
 bool Xvfb::start(int number, std::string& why)
@@ -97,8 +97,15 @@ bool Xvfb::start(int number, std::string& why)
     m_log.emplace();
     const std::string screen = std::to_string(m_options.width) + "x" + std::to_string(m_options.height) + "x" +
                                std::to_string(m_options.depth);
-    m_server.emplace("Xvfb", std::vector<std::string>{name, "-screen", "0", screen, "-noreset", "-nolisten", "tcp"},
-                     environmentWith({}), m_log->path());
+    const std::string program = m_options.xorgConfig.empty() ? "Xvfb" : "Xorg";
+    std::vector<std::string> args{name, "-noreset", "-nolisten", "tcp"};
+    if (m_options.xorgConfig.empty()) {
+        args.insert(args.end(), {"-screen", "0", screen});
+    } else {
+        m_xorgLog.emplace();
+        args.insert(args.end(), {"-config", m_options.xorgConfig, "-logfile", m_xorgLog->path()});
+    }
+    m_server.emplace(program, args, environmentWith({}), m_log->path());
     if (!m_server->pid()) {
         why = m_server->error();
         shutDown();
@@ -123,7 +130,7 @@ bool Xvfb::start(int number, std::string& why)
         m_name = name;
         return true;
     } else {
-        why = ended ? "Xvfb ended: " + m_log->contents() : "Xvfb did not answer in time";
+        why = ended ? program + " ended: " + m_log->contents() : program + " did not answer in time";
     }
     shutDown();
     return false;
@@ -137,6 +144,7 @@ void Xvfb::shutDown()
     }
     m_server.reset(); // stops and reaps
     m_log.reset();
+    m_xorgLog.reset();
 }
 
 Xvfb::~Xvfb() { shutDown(); }

@@ -55,6 +55,10 @@ public:
         int height = 1080;
         int depth = 24;
         std::chrono::milliseconds startTimeout = 15000ms;
+        // When set, Xorg runs with this configuration (the dummy video
+        // driver, whose XF86VidMode gamma ramp Wine reads) instead of Xvfb;
+        // width and height must then be the configuration's screen size.
+        std::string xorgConfig;
     };
 
     Xvfb();
@@ -116,6 +120,7 @@ private:
     std::string m_name;
     std::string m_error;
     std::optional<TempFile> m_log;
+    std::optional<TempFile> m_xorgLog;
     std::optional<ChildProcess> m_server;
     _XDisplay* m_display = nullptr;
 };

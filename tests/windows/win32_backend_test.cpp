@@ -1,0 +1,308 @@
+// The Win32 backend on Windows (under Wine): text at the API boundary, the
+// clipboard, and how the pointer's speed and confinement are recorded and
+// given back.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_clipboard.h"
+#include "platform/win32/win32_pointer.h"
+#include "platform/win32/win32_pointer_state.h"
+#include "platform/win32/win32_text.h"
+
+using namespace tintora;
+using namespace tintora::win32;
+
+namespace {
+
+int systemSpeed()
+{
+    int speed = 0;
+    SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &speed, 0);
+    return speed;
+}
+
+void setSystemSpeed(int speed)
+{
+    // Wine reads uiParam, Windows pvParam.
+    SystemParametersInfoW(SPI_SETMOUSESPEED, static_cast<UINT>(speed), reinterpret_cast<void*>(static_cast<INT_PTR>(speed)),
+                          0);
+}
+
+RECT clipRect()
+{
+    RECT r{};
+    GetClipCursor(&r);
+    return r;
+}
+
+RECT desktopRect()
+{
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+bool operator==(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::wstring clipboardText()
+{
+    if (!OpenClipboard(nullptr)) return L"<cannot open>";
+    std::wstring text = L"<no text>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// Whatever a test does to the session's pointer, the next test starts from
+// speed 10, no confinement and no state files.
+class PointerTest : public ::testing::Test {
+protected:
+    void SetUp() override { reset(); }
+    void TearDown() override { reset(); }
+    static void reset()
+    {
+        for (const PointerChanges& c : PointerStateFiles::all()) PointerStateFiles::remove(c.owner);
+        setSystemSpeed(10);
+        ClipCursor(nullptr);
+    }
+};
+
+// A process that surely runs for the test's length: a suspended copy of
+// this program, ended at destruction.
+class LiveProcess {
+public:
+    LiveProcess()
+    {
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        std::wstring commandLine = L"\"" + std::wstring(exe) + L"\" --gtest_list_tests";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                           &startup, &m_info)) {
+            FILETIME created{}, exited{}, kernel{}, user{};
+            GetProcessTimes(m_info.hProcess, &created, &exited, &kernel, &user);
+            m_identity = {m_info.dwProcessId, (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime};
+        }
+    }
+    ~LiveProcess()
+    {
+        if (!m_info.hProcess) return;
+        TerminateProcess(m_info.hProcess, 0);
+        WaitForSingleObject(m_info.hProcess, 5000);
+        CloseHandle(m_info.hThread);
+        CloseHandle(m_info.hProcess);
+    }
+    LiveProcess(const LiveProcess&) = delete;
+    LiveProcess& operator=(const LiveProcess&) = delete;
+    const ProcessIdentity& identity() const { return m_identity; }
+
+private:
+    PROCESS_INFORMATION m_info{};
+    ProcessIdentity m_identity;
+};
+
+} // namespace
+
+TEST(Win32Text, utf8AndWideCharactersBothWays)
+{
+    const struct {
+        std::string utf8;
+        std::wstring wide;
+    } cases[] = {
+        {"", L""},
+        {"Tintora.ini", L"Tintora.ini"},
+        {"C:\\Цвет #2\\tintora.exe", L"C:\\\u0426\u0432\u0435\u0442 #2\\tintora.exe"},
+        // Outside the basic plane: a surrogate pair in UTF-16.
+        {"\xF0\x9F\x8E\xA8", L"\xD83C\xDFA8"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(wideFromUtf8(c.utf8), c.wide) << c.utf8;
+        EXPECT_EQ(utf8FromWide(c.wide), c.utf8) << c.utf8;
+    }
+    // The system's own sentence, without the line end FormatMessage adds.
+    const std::string reason = systemErrorText(ERROR_ACCESS_DENIED);
+    ASSERT_FALSE(reason.empty());
+    EXPECT_NE(reason.back(), '\n');
+    EXPECT_NE(reason.back(), ' ');
+}
+
+TEST(Win32Clipboard, unicodeTextThatOtherProgramsRead)
+{
+    Win32Clipboard clipboard;
+    EXPECT_EQ(clipboard.setText("C86400"), "");
+    EXPECT_EQ(clipboardText(), L"C86400");
+    EXPECT_EQ(clipboard.setText("Цвет"), "");
+    EXPECT_EQ(clipboardText(), L"\u0426\u0432\u0435\u0442");
+}
+
+TEST(Win32Clipboard, heldByAnotherProgramReportsTheSystemsReason)
+{
+    Win32Clipboard clipboard;
+    ASSERT_EQ(clipboard.setText("C86400"), "");
+    // Another thread opens the clipboard and keeps it open until told.
+    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    struct Shared {
+        HANDLE opened, done;
+        BOOL ok;
+    } shared{opened, done, FALSE};
+    HANDLE holder = CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            auto* s = static_cast<Shared*>(p);
+            HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                          nullptr);
+            s->ok = OpenClipboard(window);
+            SetEvent(s->opened);
+            WaitForSingleObject(s->done, 10000);
+            if (s->ok) CloseClipboard();
+            DestroyWindow(window);
+            return 0;
+        },
+        &shared, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(opened, 10000), WAIT_OBJECT_0);
+    ASSERT_TRUE(shared.ok);
+
+    const std::string error = clipboard.setText("C96400");
+    SetEvent(done);
+    WaitForSingleObject(holder, 10000);
+    CloseHandle(holder);
+    CloseHandle(opened);
+    CloseHandle(done);
+
+    EXPECT_NE(error, "");
+    EXPECT_EQ(clipboardText(), L"C86400") << "the clipboard is unchanged";
+}
+
+TEST(PointerStateFile, textRoundTripAndWhatIsNotAStateFile)
+{
+    const PointerChanges changes{{4242, 133456789012345678ull}, 10, 1, true};
+    const std::string text = PointerStateFiles::text(changes);
+    EXPECT_EQ(text, "tintora pointer state 1\r\nowner 4242 133456789012345678\r\nspeed 10 1\r\nconfined 1\r\n");
+    const auto back = PointerStateFiles::parse(text);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->owner, changes.owner);
+    EXPECT_EQ(back->userSpeed, 10);
+    EXPECT_EQ(back->setSpeed, 1);
+    EXPECT_TRUE(back->confined);
+
+    for (const char* bad : {
+             "",
+             "tintora pointer state 2\r\nowner 1 2\r\nspeed 10 1\r\nconfined 0\r\n",
+             "tintora pointer state 1\r\nowner 1 2\r\nspeed 10 1\r\n",
+             "tintora pointer state 1\r\nowner 1 2\r\nspeed 10 21\r\nconfined 0\r\n",
+             "tintora pointer state 1\r\nowner 1 2\r\nspeed ten 1\r\nconfined 0\r\n",
+             "tintora pointer state 1\r\nowner 1 2\r\nspeed 10 1\r\nconfined 0\r\nextra 1\r\n",
+         })
+        EXPECT_FALSE(PointerStateFiles::parse(bad)) << bad;
+}
+
+TEST_F(PointerTest, changesAreRecordedWhileMadeAndGivenBackAtTheEnd)
+{
+    const RECT row{0, 300, desktopRect().right, 301};
+    {
+        Win32Pointer pointer;
+        EXPECT_EQ(pointer.speed(), 10);
+        EXPECT_FALSE(PointerStateFiles::of(currentProcess())) << "nothing changed, nothing recorded";
+
+        pointer.setSpeed(1);
+        EXPECT_EQ(systemSpeed(), 1);
+        EXPECT_EQ(pointer.speed(), 1);
+        pointer.confine({row.left, row.top, row.right - row.left, 1});
+        EXPECT_TRUE(clipRect() == row);
+        const auto recorded = PointerStateFiles::of(currentProcess());
+        ASSERT_TRUE(recorded);
+        EXPECT_EQ(recorded->userSpeed, 10);
+        EXPECT_EQ(recorded->setSpeed, 1);
+        EXPECT_TRUE(recorded->confined);
+
+        pointer.release();
+        EXPECT_TRUE(clipRect() == desktopRect());
+        pointer.setSpeed(10);
+        EXPECT_EQ(systemSpeed(), 10);
+        EXPECT_FALSE(PointerStateFiles::of(currentProcess())) << "all given back, nothing recorded";
+
+        pointer.setSpeed(3);
+        pointer.confine({row.left, row.top, row.right - row.left, 1});
+        // Out of the scale: ignored.
+        pointer.setSpeed(0);
+        pointer.setSpeed(21);
+        EXPECT_EQ(systemSpeed(), 3);
+    }
+    EXPECT_EQ(systemSpeed(), 10);
+    EXPECT_TRUE(clipRect() == desktopRect());
+    EXPECT_EQ(PointerStateFiles::all().size(), 0u);
+}
+
+TEST_F(PointerTest, aSpeedTheUserChangedMeanwhileIsLeftAlone)
+{
+    {
+        Win32Pointer pointer;
+        pointer.setSpeed(2);
+        setSystemSpeed(14); // the user, in the control panel
+    }
+    EXPECT_EQ(systemSpeed(), 14);
+}
+
+TEST_F(PointerTest, whatAnEndedRunLeftChangedComesBackAtTheNextStart)
+{
+    const struct {
+        const char* name;
+        int speedNow;
+        int expected;
+    } cases[] = {
+        {"still the speed it set", 2, 9},
+        {"changed by the user since", 6, 6},
+    };
+    for (const auto& c : cases) {
+        setSystemSpeed(c.speedNow);
+        const RECT row{0, 10, desktopRect().right, 11};
+        ClipCursor(&row);
+        // The id of this process with another start time: a process that
+        // has ended.
+        const PointerChanges left{{GetCurrentProcessId(), 1}, 9, 2, true};
+        ASSERT_TRUE(PointerStateFiles::save(left));
+
+        Win32Pointer pointer;
+        EXPECT_EQ(systemSpeed(), c.expected) << c.name;
+        EXPECT_EQ(pointer.speed(), c.expected) << c.name;
+        EXPECT_TRUE(clipRect() == desktopRect()) << c.name;
+        EXPECT_EQ(PointerStateFiles::all().size(), 0u) << c.name;
+    }
+}
+
+TEST_F(PointerTest, anotherRunningCopysSlowPointerIsNotTheUsersSpeed)
+{
+    LiveProcess other;
+    ASSERT_NE(other.identity().pid, 0u);
+    setSystemSpeed(1);
+    ASSERT_TRUE(PointerStateFiles::save({other.identity(), 12, 1, false}));
+    {
+        Win32Pointer pointer;
+        EXPECT_EQ(pointer.speed(), 12) << "the user's speed, as the other copy recorded it";
+        EXPECT_EQ(systemSpeed(), 1) << "the other copy's change stays while it runs";
+    }
+    EXPECT_EQ(systemSpeed(), 1);
+    EXPECT_TRUE(PointerStateFiles::of(other.identity()));
+}
+
+int main(int argc, char** argv)
+{
+    // The pointer's watchdog is this program started again.
+    if (const auto status = tintora::runPlatformHelper(argc, argv)) return *status;
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
