@@ -62,6 +62,7 @@ void applySkin(QApplication& app)
 int main(int argc, char** argv)
 {
     if (const auto status = tintora::runPlatformHelper(argc, argv)) return *status;
+    tintora::connectStandardStreams();
 
     // The command line as given: QApplication removes the arguments it knows.
     std::vector<std::string> args(argv + 1, argv + argc);

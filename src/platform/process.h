@@ -7,6 +7,13 @@ namespace tintora {
 
 // What the program's start and end need of the system, beyond the windows.
 
+// Connects the standard output and error to the console the program was
+// started from where the system leaves them unconnected (a Windows program
+// with windows gets no console of its own), so that --help, --version and
+// the probe's answers reach the user. Output sent to a file or a pipe stays
+// where it goes. Call first thing in main().
+void connectStandardStreams();
+
 // Tells the toolkit, before the QApplication is made, which of its window
 // system plugins this build's platform works with.
 void prepareToolkit();

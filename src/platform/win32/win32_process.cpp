@@ -4,6 +4,9 @@
 #include <QCoreApplication>
 #include <QtGlobal>
 
+#include <cstdio>
+#include <iostream>
+
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
 
@@ -36,6 +39,23 @@ private:
 };
 
 } // namespace
+
+void connectStandardStreams()
+{
+    const auto unconnected = [](DWORD which) {
+        const HANDLE h = GetStdHandle(which);
+        return h == nullptr || h == INVALID_HANDLE_VALUE;
+    };
+    const bool output = unconnected(STD_OUTPUT_HANDLE);
+    const bool errors = unconnected(STD_ERROR_HANDLE);
+    if (!output && !errors) return;
+    // Started from a console window (cmd, PowerShell): write into it.
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (output) std::freopen("CONOUT$", "w", stdout);
+    if (errors) std::freopen("CONOUT$", "w", stderr);
+    std::cout.clear();
+    std::cerr.clear();
+}
 
 void prepareToolkit() { qputenv("QT_QPA_PLATFORM", "windows"); }
 

@@ -22,6 +22,9 @@ void onSignal(int)
 
 } // namespace
 
+// A POSIX process has its standard streams from whoever started it.
+void connectStandardStreams() {}
+
 void prepareToolkit()
 {
     // The program's platform is X11 whatever the session prefers.
