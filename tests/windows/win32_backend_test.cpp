@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "platform/win32/win32_api.h"
 
 #include <string>
 
