@@ -30,7 +30,8 @@ std::optional<std::string> refusal()
 
 } // namespace
 
-std::variant<Platform, std::string> openPlatform()
+// A connection to a display whose pixels the program can read, or why not.
+static std::variant<std::shared_ptr<x11::Connection>, std::string> openReadableDisplay()
 {
     if (auto why = refusal()) return *why;
     std::string error;
@@ -38,6 +39,14 @@ std::variant<Platform, std::string> openPlatform()
     if (!connection) return error;
     error = x11::unreadableDisplayReason(connection->display(), connection->screen());
     if (!error.empty()) return error;
+    return connection;
+}
+
+std::variant<Platform, std::string> openPlatform()
+{
+    auto opened = openReadableDisplay();
+    if (auto* why = std::get_if<std::string>(&opened)) return *why;
+    auto connection = std::get<0>(std::move(opened));
     Platform p;
     p.screen = std::make_unique<x11::X11Screen>(connection);
     auto pointer = std::make_unique<x11::X11Pointer>(connection);
@@ -52,13 +61,9 @@ std::variant<Platform, std::string> openPlatform()
 
 std::variant<std::unique_ptr<Screen>, std::string> openScreen()
 {
-    if (auto why = refusal()) return *why;
-    std::string error;
-    auto connection = x11::Connection::open(error);
-    if (!connection) return error;
-    error = x11::unreadableDisplayReason(connection->display(), connection->screen());
-    if (!error.empty()) return error;
-    return std::unique_ptr<Screen>(std::make_unique<x11::X11Screen>(connection));
+    auto opened = openReadableDisplay();
+    if (auto* why = std::get_if<std::string>(&opened)) return *why;
+    return std::unique_ptr<Screen>(std::make_unique<x11::X11Screen>(std::get<0>(std::move(opened))));
 }
 
 std::optional<int> runPlatformHelper(int, char**)
