@@ -3,13 +3,12 @@
 #include <QGuiApplication>
 
 #include "platform/x11/x11_clipboard.h"
+#include "platform/x11/x11_helper_process.h"
 
 #include <xcb/xcb.h>
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,7 +20,6 @@
 #include <iostream>
 #include <vector>
 
-extern char** environ;
 
 namespace tintora::x11 {
 
@@ -127,48 +125,16 @@ bool startKeeper(const std::string& displayName, Window qtOwner, const std::stri
         return false;
     }
     FileDescriptor ours(ends[0]), theirs(ends[1]);
-    // dup2 onto itself would leave close-on-exec set on the keeper's end.
-    if (theirs.get() == KeeperChannel) theirs.reset(::fcntl(KeeperChannel, F_DUPFD_CLOEXEC, KeeperChannel + 1));
-    if (theirs.get() < 0) {
-        error = describeErrno("fcntl", errno);
-        return false;
-    }
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, theirs.get(), KeeperChannel);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t noSignals, allSignals;
-    sigemptyset(&noSignals);
-    sigfillset(&allSignals);
-    posix_spawnattr_setsigmask(&attributes, &noSignals);
-    posix_spawnattr_setsigdefault(&attributes, &allSignals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    // The keeper talks to the X server this program talks to.
-    const std::string marker = std::string(KeeperEnvironment) + "=";
-    std::vector<std::string> environment;
-    for (char** e = environ; e && *e; ++e) {
-        const std::string entry = *e;
-        if (!entry.starts_with(marker) && !entry.starts_with("DISPLAY=")) environment.push_back(entry);
-    }
-    environment.push_back(marker + "1");
-    environment.push_back("DISPLAY=" + displayName);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    std::string name = KeeperName;
-    char* argv[] = {name.data(), nullptr};
-
+    HelperLaunch launch;
+    launch.name = KeeperName;
+    launch.channel = theirs.get();
+    launch.channelNumber = KeeperChannel;
+    launch.roleVariable = KeeperEnvironment;
+    launch.roleValue = "1";
+    launch.displayName = displayName; // the server this program talks to
+    launch.silent = true;
     pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, "/proc/self/exe", &actions, &attributes, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const int spawned = spawnHelper(launch, pid);
     theirs.reset();
     if (spawned != 0) {
         error = describeErrno("cannot start the clipboard keeper", spawned);

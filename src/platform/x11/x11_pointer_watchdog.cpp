@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,10 +17,10 @@
 #include <vector>
 
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_helper_process.h"
 #include "platform/x11/x11_pointer_speed.h"
 #include "platform/x11/x11_pointer_state.h"
 
-extern char** environ;
 
 namespace tintora::x11 {
 
@@ -92,54 +91,16 @@ bool PointerWatchdog::start(const std::string& displayName, std::string& error)
         error = std::string("cannot start the pointer watchdog: ") + std::strerror(errno);
         return false;
     }
-    int theirs = ends[0];
-    // dup2 onto itself would leave close-on-exec set on the watchdog's end.
-    if (theirs == WatchdogChannel) {
-        theirs = ::fcntl(WatchdogChannel, F_DUPFD_CLOEXEC, WatchdogChannel + 1);
-        ::close(ends[0]);
-    }
-    if (theirs < 0) {
-        error = std::string("cannot start the pointer watchdog: ") + std::strerror(errno);
-        ::close(ends[1]);
-        return false;
-    }
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, theirs, WatchdogChannel);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-
-    // A session of its own: a Ctrl+C in the program's terminal, or a signal
-    // to its process group, must not take the watchdog with it.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t noSignals, allSignals;
-    sigemptyset(&noSignals);
-    sigfillset(&allSignals);
-    posix_spawnattr_setsigmask(&attributes, &noSignals);
-    posix_spawnattr_setsigdefault(&attributes, &allSignals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    const std::string marker = std::string(WatchdogEnvironment) + "=";
-    std::vector<std::string> environment;
-    for (char** e = environ; e && *e; ++e) {
-        const std::string entry = *e;
-        if (!entry.starts_with(marker) && !entry.starts_with("DISPLAY=")) environment.push_back(entry);
-    }
-    environment.push_back(marker + std::to_string(::getpid()));
-    environment.push_back("DISPLAY=" + displayName);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    std::string name = WatchdogName;
-    char* argv[] = {name.data(), nullptr};
-
+    HelperLaunch launch;
+    launch.name = WatchdogName;
+    launch.channel = ends[0];
+    launch.channelNumber = WatchdogChannel;
+    launch.roleVariable = WatchdogEnvironment;
+    launch.roleValue = std::to_string(::getpid());
+    launch.displayName = displayName;
     pid_t pid = 0;
-    const int spawned = ::posix_spawn(&pid, "/proc/self/exe", &actions, &attributes, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    ::close(theirs);
+    const int spawned = spawnHelper(launch, pid);
+    ::close(ends[0]);
     if (spawned != 0) {
         ::close(ends[1]);
         error = std::string("cannot start the pointer watchdog: ") + std::strerror(spawned);
