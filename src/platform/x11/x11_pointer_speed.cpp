@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "platform/pointer.h"
 #include "platform/x11/x11_pointer_watchdog.h"
@@ -44,6 +45,29 @@ private:
     XGenericEventCookie& m_cookie;
     bool m_claimed;
 };
+
+// A device property as the server gave it.
+struct DeviceProperty {
+    Atom type = None; // None: the device has no such property
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0; // bytes left beyond what was asked for
+    XPtr<unsigned char> data;
+};
+
+// Up to length 32-bit items of property on device id; nothing when the
+// request failed (the device has gone, say).
+std::optional<DeviceProperty> readDeviceProperty(Display* display, int id, Atom property, long length)
+{
+    ErrorTrap trap(display);
+    DeviceProperty p;
+    unsigned char* raw = nullptr;
+    const Status status = XIGetProperty(display, id, property, 0, length, False, AnyPropertyType, &p.type, &p.format,
+                                        &p.count, &p.after, &raw);
+    p.data.reset(raw);
+    if (status != Success || trap.failed()) return std::nullopt;
+    return p;
+}
 
 // The device's matrix applied after diag(f, f, 1): relative motion is scaled
 // by f before the device's own transformation, which stays as it was.
@@ -101,7 +125,7 @@ PointerDevices::PointerDevices(std::shared_ptr<Connection> connection) : m_conne
     m_xtestAtom = XInternAtom(display, "XTEST Device", True);
 }
 
-std::vector<PointerDevices::Device> PointerDevices::slavePointers()
+std::vector<PointerDevices::Device> PointerDevices::slavePointers(bool relativeOnly, const std::vector<int>* ids)
 {
     std::vector<Device> devices;
     if (!m_available) return devices;
@@ -110,28 +134,18 @@ std::vector<PointerDevices::Device> PointerDevices::slavePointers()
     int count = 0;
     DeviceInfoPtr info(XIQueryDevice(display, XIAllDevices, &count));
     if (!info || trap.failed()) return devices;
-    for (int i = 0; i < count; ++i)
-        if (info.get()[i].use == XISlavePointer) devices.push_back({info.get()[i].deviceid, info.get()[i].name});
+    for (int i = 0; i < count; ++i) {
+        const XIDeviceInfo& d = info.get()[i];
+        if (d.use != XISlavePointer || (relativeOnly && !hasRelativeMotion(d))) continue;
+        if (ids && std::find(ids->begin(), ids->end(), d.deviceid) == ids->end()) continue;
+        devices.push_back({d.deviceid, d.name});
+    }
     return devices;
 }
 
 std::vector<PointerDevices::Device> PointerDevices::physicalRelativePointers(const std::vector<int>* ids)
 {
-    std::vector<Device> devices;
-    if (!m_available) return devices;
-    Display* display = m_connection->display();
-    {
-        ErrorTrap trap(display);
-        int count = 0;
-        DeviceInfoPtr info(XIQueryDevice(display, XIAllDevices, &count));
-        if (!info || trap.failed()) return devices;
-        for (int i = 0; i < count; ++i) {
-            const XIDeviceInfo& d = info.get()[i];
-            if (d.use != XISlavePointer || !hasRelativeMotion(d)) continue;
-            if (ids && std::find(ids->begin(), ids->end(), d.deviceid) == ids->end()) continue;
-            devices.push_back({d.deviceid, d.name});
-        }
-    }
+    std::vector<Device> devices = slavePointers(true, ids);
     std::erase_if(devices, [this](const Device& d) { return isXTestDevice(d.id); });
     return devices;
 }
@@ -139,35 +153,18 @@ std::vector<PointerDevices::Device> PointerDevices::physicalRelativePointers(con
 bool PointerDevices::isXTestDevice(int id)
 {
     if (m_xtestAtom == None) return false;
-    Display* display = m_connection->display();
-    ErrorTrap trap(display);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* raw = nullptr;
-    const Status status =
-        XIGetProperty(display, id, m_xtestAtom, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &raw);
-    XPtr<unsigned char> data(raw);
-    return status == Success && !trap.failed() && type != None;
+    const auto property = readDeviceProperty(m_connection->display(), id, m_xtestAtom, 1);
+    return property && property->type != None;
 }
 
 std::optional<MatrixBits> PointerDevices::readMatrix(int id)
 {
     if (!m_available) return std::nullopt;
-    Display* display = m_connection->display();
-    ErrorTrap trap(display);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* raw = nullptr;
-    const Status status =
-        XIGetProperty(display, id, m_matrixAtom, 0, 9, False, AnyPropertyType, &type, &format, &count, &after, &raw);
-    XPtr<unsigned char> data(raw);
-    if (status != Success || trap.failed() || !data || type != m_floatAtom || format != 32 || count != 9 || after)
-        return std::nullopt;
+    const auto p = readDeviceProperty(m_connection->display(), id, m_matrixAtom, 9);
+    if (!p || !p->data || p->type != m_floatAtom || p->format != 32 || p->count != 9 || p->after) return std::nullopt;
     // XI2 hands out format-32 data as 32-bit items, not as longs.
     MatrixBits m{};
-    std::memcpy(m.data(), data.get(), sizeof m);
+    std::memcpy(m.data(), p->data.get(), sizeof m);
     return m;
 }
 

@@ -29,8 +29,9 @@ public:
     // Whether the server has XInput 2; without it nothing can be done.
     bool available() const { return m_available; }
 
-    // Every slave pointer, enabled or not.
-    std::vector<Device> slavePointers();
+    // Every slave pointer, enabled or not; with relativeOnly, those with
+    // relative motion; with ids given, only those among them.
+    std::vector<Device> slavePointers(bool relativeOnly = false, const std::vector<int>* ids = nullptr);
     // The physical pointers with relative motion (mice, touchpads): not the
     // XTest devices, through which remote desktops, VNC servers and
     // automation inject absolute motion that a scaled matrix would move, nor
