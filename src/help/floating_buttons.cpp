@@ -6,43 +6,32 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QTimer>
 
 namespace {
 
 constexpr int Glyph = 16;
 
-QPainterPath leftArrow()
+// The closed outline through corners, in glyph coordinates.
+QPainterPath outline(std::initializer_list<QPointF> corners)
 {
     QPainterPath p;
-    p.moveTo(1.5, 8);
-    p.lineTo(8, 1.5);
-    p.lineTo(8, 5);
-    p.lineTo(14.5, 5);
-    p.lineTo(14.5, 11);
-    p.lineTo(8, 11);
-    p.lineTo(8, 14.5);
+    p.addPolygon(QPolygonF(corners));
     p.closeSubpath();
     return p;
 }
 
+QPainterPath leftArrow()
+{
+    return outline({{1.5, 8}, {8, 1.5}, {8, 5}, {14.5, 5}, {14.5, 11}, {8, 11}, {8, 14.5}});
+}
+
+// Roof with a chimney on its right slope, then the walls.
 QPainterPath house()
 {
-    QPainterPath p;
-    // Roof with a chimney on its right slope, then the walls.
-    p.moveTo(8, 1.5);
-    p.lineTo(11, 4.5);
-    p.lineTo(11, 2.5);
-    p.lineTo(13, 2.5);
-    p.lineTo(13, 6.5);
-    p.lineTo(15, 8.5);
-    p.lineTo(13, 8.5);
-    p.lineTo(13, 14.5);
-    p.lineTo(3, 14.5);
-    p.lineTo(3, 8.5);
-    p.lineTo(1, 8.5);
-    p.closeSubpath();
-    return p;
+    return outline({{8, 1.5}, {11, 4.5}, {11, 2.5}, {13, 2.5}, {13, 6.5}, {15, 8.5}, {13, 8.5}, {13, 14.5}, {3, 14.5},
+                    {3, 8.5}, {1, 8.5}});
 }
 
 QPixmap drawGlyph(const QPainterPath& shape, bool door)
