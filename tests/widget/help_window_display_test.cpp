@@ -13,20 +13,13 @@
 #include <QWindow>
 
 #include "help/floating_buttons.h"
-#include "main_window_fixture.h"
+#include "help_window_fixture.h"
 #include "modal_answer.h"
 
 using namespace tintora;
 
 namespace {
 
-struct WithHelp : MainWindowFixture {
-    WithHelp()
-    {
-        form->probeTimer->stop();
-        form->showMainWindow();
-    }
-};
 
 // The first block whose text is text.
 QTextBlock blockOf(const QTextDocument* document, const QString& text)

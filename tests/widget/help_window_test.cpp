@@ -6,25 +6,10 @@
 #include <QWindow>
 
 #include "help/floating_buttons.h"
-#include "main_window_fixture.h"
+#include "help_window_fixture.h"
 #include "modal_answer.h"
 
 using namespace tintora;
-
-namespace {
-
-struct WithHelp : MainWindowFixture {
-    WithHelp()
-    {
-        form->probeTimer->stop();
-        form->showMainWindow();
-    }
-    void mainKey(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(form, k, m); }
-    QWidget* helpFocus() const { return help->focusWidget() ? help->focusWidget() : help; }
-    QString pageText() const { return help->browser->toPlainText().simplified(); }
-};
-
-} // namespace
 
 TEST(HelpWindow, f1TogglesAndThePageIsShown)
 {
