@@ -38,7 +38,7 @@ using Apply = std::optional<std::string> (*)(ProgramOptions& options, std::strin
 // One "--" option: its name, the name of its value (none for a switch), its
 // lines in the usage, and how it changes the options (an error message, or
 // nothing). The usage lists them in this order.
-struct OptionSpec {
+struct KnownOption {
     std::string_view name;
     std::string_view valueName;
     std::string_view help; // lines after the first are indented by the usage
@@ -47,7 +47,7 @@ struct OptionSpec {
 
 std::optional<std::string> answeredBefore(ProgramOptions&, std::string_view) { return std::nullopt; }
 
-const OptionSpec Options[] = {
+const KnownOption Options[] = {
     {"--at", "X,Y",
      "print the colour at root-window pixel (X, Y) as drawn and after\n"
      "the gamma ramp, with the three ramp entries and the output's name,\n"
@@ -77,10 +77,10 @@ const OptionSpec Options[] = {
     {"--version", "", "print the version and exit", answeredBefore},
 };
 
-const OptionSpec* specNamed(std::string_view name)
+const KnownOption* optionNamed(std::string_view name)
 {
-    for (const OptionSpec& spec : Options)
-        if (spec.name == name) return &spec;
+    for (const KnownOption& known : Options)
+        if (known.name == name) return &known;
     return nullptr;
 }
 
@@ -111,12 +111,12 @@ std::string usageText()
                        "              \"$\" or \"0x\"; the options may be written in capitals. With\n"
                        "              no argument at all the window opens centred on the primary\n"
                        "              monitor.\n";
-    for (const OptionSpec& spec : Options) {
-        std::string left = "  " + std::string(spec.name);
-        if (!spec.valueName.empty()) left += " " + std::string(spec.valueName);
+    for (const KnownOption& known : Options) {
+        std::string left = "  " + std::string(known.name);
+        if (!known.valueName.empty()) left += " " + std::string(known.valueName);
         left.resize(std::max(left.size() + 2, HelpColumn), ' ');
         text += left;
-        for (const char c : spec.help) {
+        for (const char c : known.help) {
             text += c;
             if (c == '\n') text += std::string(HelpColumn, ' ');
         }
@@ -147,19 +147,19 @@ std::variant<ProgramOptions, OptionError> parseProgramOptions(const std::vector<
         }
         const auto equals = arg.find('=');
         const std::string_view name = std::string_view(arg).substr(0, equals);
-        const OptionSpec* spec = specNamed(name);
-        if (!spec) return OptionError{"unknown option " + std::string(name)};
+        const KnownOption* known = optionNamed(name);
+        if (!known) return OptionError{"unknown option " + std::string(name)};
         std::string_view value;
-        if (spec->valueName.empty()) {
+        if (known->valueName.empty()) {
             if (equals != std::string::npos) return OptionError{std::string(name) + " takes no value"};
         } else if (equals != std::string::npos) {
             value = std::string_view(arg).substr(equals + 1);
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            return OptionError{std::string(name) + " needs " + std::string(spec->valueName)};
+            return OptionError{std::string(name) + " needs " + std::string(known->valueName)};
         }
-        if (auto error = spec->apply(options, value)) return OptionError{std::move(*error)};
+        if (auto error = known->apply(options, value)) return OptionError{std::move(*error)};
     }
     if (options.json && options.probePoints.empty()) return OptionError{"--json goes with --at"};
     if (options.lutTable && !options.probePoints.empty()) return OptionError{"--lut and --at cannot be combined"};
