@@ -58,7 +58,9 @@ void mainWindowTickNewTexts(benchmark::State& st)
 void samplePointerOnly(benchmark::State& st)
 {
     ProgramState state;
-    for (auto _ : st) benchmark::DoNotOptimize(samplePointer(state, *world().platform->screen, *world().platform->pointer));
+    RampReading reading;
+    for (auto _ : st)
+        benchmark::DoNotOptimize(samplePointer(state, *world().platform->screen, *world().platform->pointer, reading));
     sampledTheWindow(state, st);
 }
 

@@ -39,13 +39,11 @@ public:
     // (a point no monitor shows, say).
     virtual ColourValue pixel(Point p) = 0;
 
-    // Fills ramp with the ramp of the display that shows p (the first display
-    // otherwise); false, ramp untouched, when no ramp can be read.
-    virtual bool gammaRamp(Point p, GammaTable& ramp) = 0;
-
-    // The same, with the name of the output whose ramp it is and that ramp's
-    // own size. Reuses reading's storage, so a reading kept from tick to tick
-    // costs no allocation. False, reading untouched, when no ramp can be read.
+    // Fills reading with the ramp of the display that shows p (the first
+    // display otherwise), the name of the output whose ramp it is and that
+    // ramp's own size. Reuses reading's storage, so a reading kept from tick
+    // to tick costs no allocation. False, reading untouched, when no ramp can
+    // be read.
     virtual bool rampAt(Point p, RampReading& reading) = 0;
 
     // The ramps of every output that shows something, in the system's order;

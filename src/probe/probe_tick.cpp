@@ -4,21 +4,6 @@
 
 namespace tintora {
 
-Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer)
-{
-    const Point p = pointer.position().value_or(Point{0, 0});
-    sampleAt(state, screen, p);
-    return p;
-}
-
-void sampleAt(ProgramState& state, Screen& screen, Point p)
-{
-    // A failed read is InvalidColour, which splits into (255, 255, 255).
-    state.bitmapColour = rgbFromColourValue(screen.pixel(p));
-    screen.gammaRamp(p, state.gammaRamp);
-    state.lutColour = mapThroughRamp(state.gammaRamp, state.bitmapColour);
-}
-
 Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer, RampReading& reading)
 {
     const Point p = pointer.position().value_or(Point{0, 0});
@@ -28,6 +13,7 @@ Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer, RampR
 
 void sampleAt(ProgramState& state, Screen& screen, Point p, RampReading& reading)
 {
+    // A failed read is InvalidColour, which splits into (255, 255, 255).
     state.bitmapColour = rgbFromColourValue(screen.pixel(p));
     if (screen.rampAt(p, reading)) {
         state.gammaRamp = reading.ramp;

@@ -74,6 +74,7 @@ TEST_F(X11Backend, tickReadsPixelAndRampUnderPointer)
     };
     const Rect where{700, 400, 120, 80};
     ProgramState state;
+    RampReading reading;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(server().setGammaRamp(c.red, c.green, c.blue));
@@ -81,7 +82,7 @@ TEST_F(X11Backend, tickReadsPixelAndRampUnderPointer)
         ASSERT_TRUE(window.shown());
         ASSERT_TRUE(server().warpPointer(window.centre()));
 
-        EXPECT_EQ(samplePointer(state, screen(), pointer()), window.centre());
+        EXPECT_EQ(samplePointer(state, screen(), pointer(), reading), window.centre());
 
         EXPECT_EQ(state.bitmapColour, (Rgb{c.pixel.r, c.pixel.g, c.pixel.b}));
         const RawEntries raw = rawEntries(state.gammaRamp, state.bitmapColour);
@@ -100,8 +101,8 @@ TEST_F(X11Backend, tickReadsPixelAndRampUnderPointer)
 TEST_F(X11Backend, xvfbOffersAGammaRamp)
 {
     EXPECT_TRUE(screen().canReadGammaRamp());
-    GammaTable ramp{};
-    EXPECT_TRUE(screen().gammaRamp({-50, -50}, ramp)) << "a point off every monitor reads the first CRTC's ramp";
+    RampReading reading;
+    EXPECT_TRUE(screen().rampAt({-50, -50}, reading)) << "a point off every monitor reads the first CRTC's ramp";
 }
 
 // Edges of the root read the windows there; a point no monitor shows is the

@@ -12,18 +12,12 @@ ColourValue FakeScreen::pixel(Point p)
     return it != pixels.end() ? it->second : pixelValue;
 }
 
-bool FakeScreen::gammaRamp(Point p, GammaTable& out)
+bool FakeScreen::rampAt(Point p, RampReading& reading)
 {
     ++rampReads;
     rampPoints.push_back(p);
     if (!ramp) return false;
-    out = *ramp;
-    return true;
-}
-
-bool FakeScreen::rampAt(Point p, RampReading& reading)
-{
-    if (!gammaRamp(p, reading.ramp)) return false;
+    reading.ramp = *ramp;
     reading.output = rampOutput;
     reading.size = rampSize;
     return true;

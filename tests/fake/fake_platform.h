@@ -25,7 +25,6 @@ public:
     std::vector<Point> rampPoints;            // where each ramp read was asked
 
     ColourValue pixel(Point p) override;
-    bool gammaRamp(Point p, GammaTable& out) override;
     bool rampAt(Point p, RampReading& reading) override;
     std::vector<RampReading> allRamps() override;
     bool canReadGammaRamp() override { return ramp.has_value(); }

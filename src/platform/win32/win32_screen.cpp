@@ -63,8 +63,8 @@ std::optional<MONITORINFOEXW> monitorInfo(HMONITOR monitor)
 
 Win32Screen::Win32Screen()
 {
-    GammaTable probe{};
-    m_canReadRamp = gammaRamp({0, 0}, probe);
+    RampReading probe;
+    m_canReadRamp = rampAt({0, 0}, probe);
 }
 
 Win32Screen::~Win32Screen()
@@ -132,12 +132,6 @@ bool Win32Screen::rampAt(Point p, RampReading& reading)
     reading.output = win32::utf8FromWide(info->szDevice);
     reading.size = 256;
     return true;
-}
-
-bool Win32Screen::gammaRamp(Point p, GammaTable& ramp)
-{
-    const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY));
-    return info && readRamp(info->szDevice, ramp);
 }
 
 std::vector<RampReading> Win32Screen::allRamps()

@@ -271,13 +271,6 @@ bool X11Screen::readRamp(const Crtc& crtc, GammaTable& ramp)
     return true;
 }
 
-bool X11Screen::gammaRamp(Point p, GammaTable& ramp)
-{
-    refreshLayoutIfChanged();
-    const Crtc* crtc = crtcAt(p);
-    return crtc && readRamp(*crtc, ramp);
-}
-
 bool X11Screen::rampAt(Point p, RampReading& reading)
 {
     refreshLayoutIfChanged();

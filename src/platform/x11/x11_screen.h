@@ -19,7 +19,6 @@ public:
     ~X11Screen() override;
 
     ColourValue pixel(Point p) override;
-    bool gammaRamp(Point p, GammaTable& ramp) override;
     bool rampAt(Point p, RampReading& reading) override;
     std::vector<RampReading> allRamps() override;
     bool canReadGammaRamp() override;
