@@ -3,12 +3,12 @@
 // takes the selection or the X server goes away.
 
 #include "platform/x11/x11_clipboard.h"
+#include "platform/x11/x11_helper_process.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <poll.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,13 +27,6 @@ int ignoreError(Display*, XErrorEvent*) { return 0; }
 
 // Without the server there is nobody left to paste: the keeper's work is done.
 int serverGone(Display*) { ::_exit(0); }
-
-void closeInheritedFiles()
-{
-    if (::close_range(KeeperChannel + 1, ~0u, 0) == 0) return;
-    const long limit = ::sysconf(_SC_OPEN_MAX);
-    for (int fd = KeeperChannel + 1; fd < (limit > 0 && limit < 65536 ? limit : 65536); ++fd) ::close(fd);
-}
 
 // Everything the program sends, up to its end of the stream.
 bool readMessage(std::string& message)
@@ -249,12 +242,8 @@ int runClipboardKeeper()
         std::fprintf(stderr, "tintora: %s is set by the program for its own use only.\n", KeeperEnvironment);
         return 2;
     }
-    // Started through /proc/self/exe, it would be called "exe" in ps and top.
-    ::prctl(PR_SET_NAME, "tintora-keeper");
-    // A daemon of its own: no files, directory or session of the program.
-    closeInheritedFiles();
-    ::setsid();
-    [[maybe_unused]] const int cd = ::chdir("/");
+    // A daemon of its own (its session is its own from the start).
+    settleHelper("tintora-keeper", KeeperChannel);
 
     std::string message;
     const std::size_t newline = readMessage(message) ? message.find('\n') : std::string::npos;

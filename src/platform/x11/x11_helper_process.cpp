@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,6 +61,16 @@ int spawnHelper(const HelperLaunch& launch, pid_t& pid)
     posix_spawnattr_destroy(&attributes);
     if (moved >= 0) ::close(moved);
     return spawned;
+}
+
+void settleHelper(const char* processName, int channelNumber)
+{
+    ::prctl(PR_SET_NAME, processName);
+    if (::close_range(static_cast<unsigned>(channelNumber) + 1, ~0u, 0) != 0) {
+        const long limit = ::sysconf(_SC_OPEN_MAX);
+        for (int fd = channelNumber + 1; fd < (limit > 0 && limit < 65536 ? limit : 65536); ++fd) ::close(fd);
+    }
+    [[maybe_unused]] const int cd = ::chdir("/");
 }
 
 } // namespace tintora::x11

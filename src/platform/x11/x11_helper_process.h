@@ -26,4 +26,10 @@ struct HelperLaunch {
 // with pid set, or the errno of what failed.
 int spawnHelper(const HelperLaunch& launch, pid_t& pid);
 
+// The helper's first steps, once it knows the program started it: it is
+// called processName in process lists (started through /proc/self/exe it
+// would be "exe"), keeps no descriptor of the program's but the standard ones
+// and channelNumber, and leaves the program's working directory for the root.
+void settleHelper(const char* processName, int channelNumber);
+
 } // namespace tintora::x11

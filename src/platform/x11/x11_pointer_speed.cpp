@@ -119,6 +119,7 @@ PointerDevices::PointerDevices(std::shared_ptr<Connection> connection) : m_conne
         if (XIQueryVersion(display, &major, &minor) != Success || trap.failed()) return;
     }
     m_available = true;
+    m_opcode = opcode;
     m_matrixAtom = m_connection->atom("Coordinate Transformation Matrix");
     m_floatAtom = m_connection->atom("FLOAT");
     // The server marks the devices XTest events come through with it.
@@ -212,9 +213,7 @@ DeviceSpeed::DeviceSpeed(std::shared_ptr<Connection> connection)
 {
     if (!m_devices.available()) return;
     Display* display = m_connection->display();
-    int opcode = 0, firstEvent = 0, firstError = 0;
-    if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError)) return;
-    m_xiOpcode = opcode;
+    m_xiOpcode = m_devices.opcode();
 
     restoreOrphans();
 

@@ -28,6 +28,8 @@ public:
     explicit PointerDevices(std::shared_ptr<Connection> connection);
     // Whether the server has XInput 2; without it nothing can be done.
     bool available() const { return m_available; }
+    // The extension's major opcode, which its events carry (with XInput 2).
+    int opcode() const { return m_opcode; }
 
     // Every slave pointer, enabled or not; with relativeOnly, those with
     // relative motion; with ids given, only those among them.
@@ -47,13 +49,12 @@ public:
     // instead, so that the last copy to end leaves the original.
     void giveBack(const std::vector<SavedDevice>& saved, const std::vector<OtherCopy>& others);
 
-    Connection& connection() { return *m_connection; }
-
 private:
     bool isXTestDevice(int id);
 
     std::shared_ptr<Connection> m_connection;
     bool m_available = false;
+    int m_opcode = -1;
     Atom m_matrixAtom = None;
     Atom m_floatAtom = None;
     Atom m_xtestAtom = None; // None: no device has the property

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,13 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 // How long a normal end waits for the watchdog to go (it goes at once).
 constexpr auto WatchdogEndTimeout = std::chrono::milliseconds(1000);
-
-void closeInheritedFiles()
-{
-    if (::close_range(WatchdogChannel + 1, ~0u, 0) == 0) return;
-    const long limit = ::sysconf(_SC_OPEN_MAX);
-    for (int fd = WatchdogChannel + 1; fd < (limit > 0 && limit < 65536 ? limit : 65536); ++fd) ::close(fd);
-}
 
 // Waits until the program's end of the pipe closes; false when the display
 // connection broke first (nothing can be given back then).
@@ -128,10 +120,7 @@ int runPointerWatchdog()
         return 2;
     }
     ::unsetenv(WatchdogEnvironment);
-    // Started through /proc/self/exe, it would be called "exe" in ps and top.
-    ::prctl(PR_SET_NAME, "tintora-watch");
-    closeInheritedFiles();
-    [[maybe_unused]] const int cd = ::chdir("/");
+    settleHelper("tintora-watch", WatchdogChannel);
 
     std::string error;
     auto connection = Connection::open(error);
