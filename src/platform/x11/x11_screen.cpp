@@ -256,11 +256,10 @@ bool X11Screen::readRamp(const Crtc& crtc, GammaTable& ramp)
     if (crtc.gammaSize < 2) return false;
     ErrorTrap trap(m_display);
     std::unique_ptr<XRRCrtcGamma, GammaDeleter> gamma(XRRGetCrtcGamma(m_display, crtc.id));
-    if (!gamma || trap.failed() || gamma->size < 2) {
-        // The CRTC may have gone away since the layout was read.
-        m_layoutKnown = false;
-        return false;
-    }
+    // A CRTC that has gone since the layout was read fails here once: the
+    // server's notice of the change reads the layout again. A failure that
+    // lasts costs no new layout every tick.
+    if (!gamma || trap.failed() || gamma->size < 2) return false;
     if (gamma->size == 256) {
         std::copy_n(gamma->red, 256, ramp.begin());
         std::copy_n(gamma->green, 256, ramp.begin() + 256);
