@@ -83,16 +83,17 @@ ColourValue Win32Screen::pixel(Point p)
     return colour == CLR_INVALID ? InvalidColour : static_cast<ColourValue>(colour & 0xFFFFFFu);
 }
 
-HDC Win32Screen::monitorDc(const std::wstring& device)
+HDC Win32Screen::monitorDc(std::wstring_view device)
 {
     for (const auto& [name, dc] : m_monitorDcs)
         if (name == device) return dc;
-    HDC dc = CreateDCW(L"DISPLAY", device.c_str(), nullptr, nullptr);
-    if (dc) m_monitorDcs.emplace_back(device, dc);
+    const std::wstring name(device);
+    HDC dc = CreateDCW(L"DISPLAY", name.c_str(), nullptr, nullptr);
+    if (dc) m_monitorDcs.emplace_back(name, dc);
     return dc;
 }
 
-void Win32Screen::forgetMonitorDc(const std::wstring& device)
+void Win32Screen::forgetMonitorDc(std::wstring_view device)
 {
     const auto it = std::find_if(m_monitorDcs.begin(), m_monitorDcs.end(),
                                  [&](const auto& entry) { return entry.first == device; });
@@ -101,7 +102,7 @@ void Win32Screen::forgetMonitorDc(const std::wstring& device)
     m_monitorDcs.erase(it);
 }
 
-bool Win32Screen::readRamp(const std::wstring& device, GammaTable& ramp)
+bool Win32Screen::readRamp(std::wstring_view device, GammaTable& ramp)
 {
     // The same layout: 3 tables of 256 WORDs, red, green, blue.
     WORD read[3][256];
@@ -129,7 +130,12 @@ bool Win32Screen::rampAt(Point p, RampReading& reading)
 {
     const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY));
     if (!info || !readRamp(info->szDevice, reading.ramp)) return false;
-    reading.output = win32::utf8FromWide(info->szDevice);
+    const std::wstring_view device(info->szDevice);
+    if (device != m_rampDevice) {
+        m_rampDevice = device;
+        m_rampOutput = win32::utf8FromWide(m_rampDevice);
+    }
+    reading.output = m_rampOutput;
     reading.size = 256;
     return true;
 }
@@ -199,16 +205,23 @@ bool Win32Screen::grab(Rect rect, ScreenImage& image)
         image.height = h;
         image.pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     }
-    std::fill(image.pixels.begin(), image.pixels.end(), 0u);
-    if (w == 0 || h == 0 || !reserveBlock(w, h)) return false;
+    // Every pixel is written below, or the whole image is black.
+    const auto failed = [&image] {
+        std::fill(image.pixels.begin(), image.pixels.end(), 0u);
+        return false;
+    };
+    if (w == 0 || h == 0 || !reserveBlock(w, h)) return failed();
 
     const std::vector<MonitorEntry> shown = monitorEntries();
+    const Rect desk = virtualDesktop();
     bool copied = false;
     HDC desktop = GetDC(nullptr);
     if (desktop) {
         GdiFlush();
-        const Rect part = intersected(rect, virtualDesktop());
-        for (int y = 0; y < h; ++y) std::memset(m_blockBits + static_cast<std::size_t>(y) * m_blockWidth, 0, w * 4u);
+        const Rect part = intersected(rect, desk);
+        // What lies off the desktop stays black.
+        if (part != rect)
+            for (int y = 0; y < h; ++y) std::memset(m_blockBits + static_cast<std::size_t>(y) * m_blockWidth, 0, w * 4u);
         // One copy of the part of the block that lies on the desktop;
         // CAPTUREBLT brings layered windows (menus, tooltips) along.
         if (!part.isEmpty())
@@ -217,13 +230,12 @@ bool Win32Screen::grab(Rect rect, ScreenImage& image)
         ReleaseDC(nullptr, desktop);
         GdiFlush();
     }
-    if (!copied) return false;
+    if (!copied) return failed();
 
     // Monitors of different sizes leave corners of the desktop's bounding
     // rectangle that no monitor shows: those stay black.
     long long shownArea = 0;
     for (const MonitorEntry& m : shown) shownArea += static_cast<long long>(m.rect.width) * m.rect.height;
-    const Rect desk = virtualDesktop();
     const bool everyPixelShown = shownArea >= static_cast<long long>(desk.width) * desk.height;
     for (int y = 0; y < h; ++y) {
         const std::uint32_t* from = m_blockBits + static_cast<std::size_t>(y) * m_blockWidth;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,16 +32,20 @@ public:
 private:
     // A device context of the display device named device ("\\.\DISPLAY1"),
     // made the first time it is asked for and kept.
-    HDC monitorDc(const std::wstring& device);
-    void forgetMonitorDc(const std::wstring& device);
+    HDC monitorDc(std::wstring_view device);
+    void forgetMonitorDc(std::wstring_view device);
     // The ramp of the display device (GetDeviceGammaRamp on its DC).
-    bool readRamp(const std::wstring& device, GammaTable& ramp);
+    bool readRamp(std::wstring_view device, GammaTable& ramp);
     // Makes the DIB section at least width x height.
     bool reserveBlock(int width, int height);
     void releaseBlock();
 
     bool m_canReadRamp = false;
     std::vector<std::pair<std::wstring, HDC>> m_monitorDcs;
+    // The device of the last ramp read under the pointer and its name in
+    // UTF-8: the pointer stays on one monitor tick after tick.
+    std::wstring m_rampDevice;
+    std::string m_rampOutput;
 
     HDC m_blockDc = nullptr;
     HBITMAP m_block = nullptr;
