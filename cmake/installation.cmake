@@ -14,7 +14,7 @@ option(TINTORA_DEBIAN_LAYOUT
 install(TARGETS tintora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The copy installed there keeps its settings in the user's configuration
 # directory, whoever runs it.
-set_property(SOURCE src/settings/settings_location.cpp APPEND PROPERTY
+set_property(SOURCE src/settings/settings_location.cpp TARGET_DIRECTORY tintora_settings APPEND PROPERTY
     COMPILE_DEFINITIONS "TINTORA_INSTALLED_BINDIR=\"${CMAKE_INSTALL_FULL_BINDIR}\"")
 install(FILES data/${TINTORA_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/${TINTORA_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -14,7 +14,7 @@ add_library(tintora_platform STATIC
 )
 find_package(Qt6 REQUIRED COMPONENTS Core)
 target_link_libraries(tintora_platform
-    PUBLIC tintora_logic
+    PUBLIC tintora_platform_common tintora_files
     PRIVATE Qt6::Core user32 gdi32 shell32 ole32 uuid)
 set_source_files_properties(src/platform/win32/win32_screen.cpp PROPERTIES COMPILE_OPTIONS "-O3")
 
