@@ -57,6 +57,61 @@ void applySkin(QApplication& app)
     app.setPalette(p);
 }
 
+// --at, --json and --lut read and print: no window, the pointer and the
+// settings file left alone.
+int runProbeMode(const tintora::ProgramOptions& options)
+{
+    auto screen = tintora::openScreen();
+    if (auto* error = std::get_if<std::string>(&screen)) {
+        std::cerr << "tintora: " << *error << '\n';
+        return 1;
+    }
+    return tintora::runProbe(options, *std::get<std::unique_ptr<tintora::Screen>>(screen), std::cout, std::cerr);
+}
+
+// Qt set up before its application object exists: every coordinate a physical
+// pixel, nothing rescaled.
+void prepareQt()
+{
+    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    for (const char* scaling : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"})
+        qunsetenv(scaling);
+    tintora::prepareToolkit();
+}
+
+// The application object's look: the program's skin, and where Tahoma is
+// missing a sans-serif of much the same width, which keeps every caption
+// inside the place the layout gives it.
+void setUpApplication(QApplication& app)
+{
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    app.setQuitOnLastWindowClosed(false);
+    applySkin(app);
+}
+
+// What the main window needs to know of the run.
+MainWindowSetup mainWindowSetup(tintora::ProgramOptions& options)
+{
+    MainWindowSetup setup;
+    setup.args = std::move(options.positionArgs);
+    // The paths as the system reports them (on Windows with backslashes).
+    setup.executablePath = tintora::executablePath();
+    setup.programDir = setup.executablePath.substr(0, setup.executablePath.find_last_of("/\\") + 1);
+    setup.decimalSeparator = QLocale::system().decimalPoint().toStdString();
+    return setup;
+}
+
+// With TINTORA_TRACE_READOUTS set, every change of the readouts is printed on
+// the standard output: for demos and diagnosis.
+void traceReadoutsWhenAsked(MainWindow& mainWindow)
+{
+    if (!qEnvironmentVariableIsSet("TINTORA_TRACE_READOUTS")) return;
+    mainWindow.readoutsTrace = [](const tintora::ReadoutTexts& t) {
+        std::cout << "Bitmap " << t.bitmap[0] << ' ' << t.bitmap[1] << ' ' << t.bitmap[2] << " | LUT " << t.lut[0]
+                  << ' ' << t.lut[1] << ' ' << t.lut[2] << " | " << t.hash << std::endl;
+    };
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -79,16 +134,7 @@ int main(int argc, char** argv)
     }
     tintora::ProgramOptions& options = std::get<tintora::ProgramOptions>(parsed);
 
-    // The probe reads and prints: no window, the pointer and the settings
-    // file left alone.
-    if (options.probing()) {
-        auto screen = tintora::openScreen();
-        if (auto* error = std::get_if<std::string>(&screen)) {
-            std::cerr << "tintora: " << *error << '\n';
-            return 1;
-        }
-        return tintora::runProbe(options, *std::get<std::unique_ptr<tintora::Screen>>(screen), std::cout, std::cerr);
-    }
+    if (options.probing()) return runProbeMode(options);
 
     auto opened = tintora::openPlatform();
     if (auto* error = std::get_if<std::string>(&opened)) {
@@ -99,38 +145,17 @@ int main(int argc, char** argv)
     if (!platform.screen->canReadGammaRamp())
         std::cerr << "tintora: this display offers no gamma ramp; the LUT column will read 0.\n";
 
-    // Every coordinate is a physical pixel: nothing may be rescaled.
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    for (const char* scaling : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"})
-        qunsetenv(scaling);
-    tintora::prepareToolkit();
+    prepareQt();
     QApplication app(argc, argv);
-    // Where Tahoma is missing, a sans-serif of much the same width keeps
-    // every caption inside the place the layout gives it.
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    app.setQuitOnLastWindowClosed(false);
-    applySkin(app);
-
-    MainWindowSetup setup;
-    setup.args = std::move(options.positionArgs);
-    // The paths as the system reports them (on Windows with backslashes).
-    setup.executablePath = tintora::executablePath();
-    setup.programDir = setup.executablePath.substr(0, setup.executablePath.find_last_of("/\\") + 1);
-    setup.decimalSeparator = QLocale::system().decimalPoint().toStdString();
+    setUpApplication(app);
 
     tintora::ProgramState state;
-    ProgramWindows windows(state, platform, std::move(setup));
+    ProgramWindows windows(state, platform, mainWindowSetup(options));
     MainWindow& mainWindow = *windows.main;
     // A termination signal or the end of the session closes the main window
     // like any close request, so the same close sequence runs.
     tintora::onEndRequest([&mainWindow] { mainWindow.closeQuietly(); });
-    // A trace of what the readouts show, for demos and diagnosis.
-    if (qEnvironmentVariableIsSet("TINTORA_TRACE_READOUTS")) {
-        mainWindow.readoutsTrace = [](const tintora::ReadoutTexts& t) {
-            std::cout << "Bitmap " << t.bitmap[0] << ' ' << t.bitmap[1] << ' ' << t.bitmap[2] << " | LUT " << t.lut[0]
-                      << ' ' << t.lut[1] << ' ' << t.lut[2] << " | " << t.hash << std::endl;
-        };
-    }
+    traceReadoutsWhenAsked(mainWindow);
 
     mainWindow.showMainWindow();
     g_running = &mainWindow;

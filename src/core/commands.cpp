@@ -8,37 +8,43 @@ const KeyBindings& mainWindowBindings()
 {
     using namespace keys;
     static const KeyBindings bindings = {
-        {Command::ToggleHelp, F1, {}},
-        {Command::CloseWindow, Escape, {}},
-        {Command::ToggleMagnifier, CtrlBit | 'M', {Tab}},
-        {Command::ToggleHexadecimal, CtrlBit | 'H', {}},
-        {Command::CopyBitmapColour, CtrlBit | 'C', {}},
-        {Command::CopyLutColour, CtrlBit | AltBit | 'C', {}},
-        {Command::ToggleFreeze, Space, {}},
-        {Command::ToggleAlwaysOnTop, CtrlBit | 'T', {}},
-        {Command::ToggleFractions, CtrlBit | 'D', {}},
-        {Command::CloseProgram, 'I', {CtrlBit | 'I'}},
-        {Command::ShowSettings, CtrlBit | 'S', {}},
-        {Command::ToggleLutCurves, CtrlBit | 'L', {}},
+        {.command = Command::ToggleHelp, .shortcut = F1},
+        {.command = Command::CloseWindow, .shortcut = Escape},
+        {.command = Command::ToggleMagnifier, .shortcut = CtrlBit | 'M', .secondaryShortcuts = {Tab}},
+        {.command = Command::ToggleHexadecimal, .shortcut = CtrlBit | 'H'},
+        {.command = Command::CopyBitmapColour, .shortcut = CtrlBit | 'C'},
+        {.command = Command::CopyLutColour, .shortcut = CtrlBit | AltBit | 'C'},
+        {.command = Command::ToggleFreeze, .shortcut = Space},
+        {.command = Command::ToggleAlwaysOnTop, .shortcut = CtrlBit | 'T'},
+        {.command = Command::ToggleFractions, .shortcut = CtrlBit | 'D'},
+        {.command = Command::CloseProgram, .shortcut = 'I', .secondaryShortcuts = {CtrlBit | 'I'}},
+        {.command = Command::ShowSettings, .shortcut = CtrlBit | 'S'},
+        {.command = Command::ToggleLutCurves, .shortcut = CtrlBit | 'L'},
     };
     return bindings;
 }
 
 const KeyBindings& lutWindowBindings()
 {
-    static const KeyBindings bindings = {{Command::CloseWindow, keys::Escape, {CtrlBit | 'L'}}};
+    static const KeyBindings bindings = {
+        {.command = Command::CloseWindow, .shortcut = keys::Escape, .secondaryShortcuts = {CtrlBit | 'L'}},
+    };
     return bindings;
 }
 
 const KeyBindings& helpWindowBindings()
 {
-    static const KeyBindings bindings = {{Command::CloseWindow, keys::Escape, {keys::F1}}};
+    static const KeyBindings bindings = {
+        {.command = Command::CloseWindow, .shortcut = keys::Escape, .secondaryShortcuts = {keys::F1}},
+    };
     return bindings;
 }
 
 const KeyBindings& settingsDialogBindings()
 {
-    static const KeyBindings bindings = {{Command::CloseWindow, keys::Escape, {CtrlBit | 'S'}}};
+    static const KeyBindings bindings = {
+        {.command = Command::CloseWindow, .shortcut = keys::Escape, .secondaryShortcuts = {CtrlBit | 'S'}},
+    };
     return bindings;
 }
 
@@ -52,14 +58,6 @@ std::optional<Command> commandFor(const KeyBindings& bindings, const KeyChord& k
             return b.command;
     }
     return std::nullopt;
-}
-
-std::string errorBoxText(const std::string& message)
-{
-    if (message.empty()) return message;
-    const auto last = static_cast<unsigned char>(message.back());
-    // UTF-8: a last byte of 0x80 and above belongs to a character above ".".
-    return last > static_cast<unsigned char>('.') ? message + "." : message;
 }
 
 } // namespace tintora

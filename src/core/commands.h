@@ -88,8 +88,4 @@ const KeyBindings& settingsDialogBindings();
 // secondary shortcuts equals the key's code exactly. Nothing for AltGr.
 std::optional<Command> commandFor(const KeyBindings& bindings, const KeyChord& key);
 
-// The error box's text: a "." is added unless the message ends in "." or
-// in a character of lower code.
-std::string errorBoxText(const std::string& message);
-
 } // namespace tintora

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <iostream>
 
+#include "core/error_text.h"
 #include "core/screen_snapping.h"
 #include "help/help_window.h"
 #include "lutview/lut_window.h"

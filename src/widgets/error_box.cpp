@@ -2,7 +2,7 @@
 
 #include <QMessageBox>
 
-#include "core/commands.h"
+#include "core/error_text.h"
 
 void showErrorBox(QWidget* parent, const std::string& message)
 {

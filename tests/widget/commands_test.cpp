@@ -102,17 +102,6 @@ TEST(KeyDispatch, clipboardFailureShowsTheErrorBoxAndChangesNothing)
     EXPECT_TRUE(p.form->probing());
 }
 
-TEST(ErrorBoxText, fullStopRule)
-{
-    const struct {
-        const char* in;
-        const char* out;
-    } cases[] = {{"Unable to write", "Unable to write."}, {"Done.", "Done."}, {"Why?", "Why?."},
-                 {"(a)", "(a)"}, {"ends with -", "ends with -"}, {"ends with ,", "ends with ,"},
-                 {"ends with !", "ends with !"}, {"", ""}, {"Ошибка", "Ошибка."}};
-    for (const auto& c : cases) EXPECT_EQ(errorBoxText(c.in), c.out) << c.in;
-}
-
 TEST(KeyDispatch, settingsDialogBlocksTheMainCommands)
 {
     Running p;
