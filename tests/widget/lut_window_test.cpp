@@ -7,6 +7,7 @@
 
 #include "main_window_fixture.h"
 #include "settings/ini_file.h"
+#include "support/paint_counter.h"
 
 using namespace tintora;
 using tintora::fake::rampOf;
@@ -38,7 +39,7 @@ void writeText(const std::string& path, const std::string& text)
 struct Program : MainWindowFixture {
     explicit Program(const std::string& ini = "")
     {
-        form->probeTimer->stop();
+        form->probeTimer()->stop();
         fake.screen.pixelValue = 0x000064C8; // (200, 100, 0)
         fake.screen.ramp = HalvedGreen;
         fake.screen.rampOutput = "HDMI-1";
@@ -47,9 +48,9 @@ struct Program : MainWindowFixture {
         form->showMainWindow();
         form->probeTick();
     }
-    ~Program() { form->probeTimer->stop(); }
+    ~Program() { form->probeTimer()->stop(); }
 
-    LutWindow* lut() { return windows->lutCurves.get(); }
+    LutWindow* lut() { return windows->lutWindow.get(); }
     // One key event to w, through the program's key routing.
     static void send(QWidget* w, QEvent::Type type, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier,
                      bool autoRepeat = false)
@@ -110,8 +111,8 @@ TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
     Program p;
     p.form->toggleLutCurves();
     const char* halved = "HDMI-1, 256 entries, distinct levels R 256 G 128 B 256";
-    EXPECT_EQ(p.lut()->statusLabel->text(), halved);
-    EXPECT_EQ(p.form->lutCaption->toolTip(), halved);
+    EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
+    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), halved);
 
     const struct {
         std::optional<GammaTable> ramp;
@@ -128,30 +129,31 @@ TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
         p.fake.screen.rampOutput = c.output;
         p.fake.screen.rampSize = c.size;
         p.form->probeTick();
-        EXPECT_EQ(p.lut()->statusLabel->text(), c.status);
-        EXPECT_EQ(p.form->lutCaption->toolTip(), c.status) << "the \"LUT:\" caption's tooltip";
+        EXPECT_EQ(p.lut()->ui().statusLabel->text(), c.status);
+        EXPECT_EQ(p.form->ui().lutCaption->toolTip(), c.status) << "the \"LUT:\" caption's tooltip";
     }
     // Hidden, the window no longer follows; the tooltip does.
     p.form->toggleLutCurves();
     p.fake.screen.rampOutput = "HDMI-2";
     p.form->probeTick();
-    EXPECT_EQ(p.form->lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256");
-    EXPECT_EQ(p.lut()->statusLabel->text(), halved);
+    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256");
+    EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
     p.form->toggleLutCurves();
-    EXPECT_EQ(p.lut()->statusLabel->text(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256")
+    EXPECT_EQ(p.lut()->ui().statusLabel->text(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256")
         << "shown again, it shows the latest tick at once";
 }
 
 TEST(LutWindow, repaintsOnlyWhenTheRampOrLevelsChange)
 {
     Program p;
+    const test::PaintCounter paints(p.lut()->ui().curves);
     p.form->toggleLutCurves();
     p.settle();
-    const int painted = p.lut()->curves->paints;
+    const int painted = paints.count();
     ASSERT_GT(painted, 0);
     for (int i = 0; i < 5; ++i) p.form->probeTick();
     p.settle();
-    EXPECT_EQ(p.lut()->curves->paints, painted) << "ticks that changed nothing repainted";
+    EXPECT_EQ(paints.count(), painted) << "ticks that changed nothing repainted";
 
     // Each change is one repaint: a level, a ramp entry, no ramp at all.
     const std::function<void()> changes[] = {
@@ -165,7 +167,7 @@ TEST(LutWindow, repaintsOnlyWhenTheRampOrLevelsChange)
         p.form->probeTick();
         p.form->probeTick();
         p.settle();
-        EXPECT_EQ(p.lut()->curves->paints, ++expected);
+        EXPECT_EQ(paints.count(), ++expected);
     }
 }
 

@@ -21,7 +21,7 @@ struct Program : MainWindowFixture {
         state.slowPointer = slowMouse;
         fake.screen.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
-        form->probeTimer->stop();
+        form->probeTimer()->stop();
         form->show();
     }
     // Exactly one key event each, with the modifiers the server reports
@@ -43,7 +43,7 @@ TEST(AxisLocks, altThenShiftThenReleases)
 {
     Program p(false);
     p.down(Qt::Key_Alt, Qt::NoModifier);
-    EXPECT_TRUE(p.form->rowLocked);
+    EXPECT_TRUE(p.form->pointerAids().rowLocked());
     EXPECT_EQ(p.fake.pointer.confinement, Row200);
     EXPECT_TRUE(p.state.altHeld);
 
@@ -54,18 +54,18 @@ TEST(AxisLocks, altThenShiftThenReleases)
 
     // Shift while Alt is down: the column through where the pointer got to.
     p.down(Qt::Key_Shift, Qt::AltModifier);
-    EXPECT_TRUE(p.form->columnLocked);
+    EXPECT_TRUE(p.form->pointerAids().columnLocked());
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{150, 0, 1, 1080}));
-    EXPECT_EQ(p.form->lockStart, (Point{150, 200}));
+    EXPECT_EQ(p.form->pointerAids().lockStart(), (Point{150, 200}));
 
     // Shift up, Alt still down: the column stays.
     p.up(Qt::Key_Shift, Qt::AltModifier | Qt::ShiftModifier);
-    EXPECT_FALSE(p.form->columnLocked);
-    EXPECT_TRUE(p.form->rowLocked);
+    EXPECT_FALSE(p.form->pointerAids().columnLocked());
+    EXPECT_TRUE(p.form->pointerAids().rowLocked());
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{150, 0, 1, 1080}));
 
     p.up(Qt::Key_Alt, Qt::AltModifier);
-    EXPECT_FALSE(p.form->rowLocked);
+    EXPECT_FALSE(p.form->pointerAids().rowLocked());
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
     EXPECT_FALSE(p.state.altHeld);
 }
@@ -80,7 +80,7 @@ TEST(AxisLocks, shiftThenAltReleaseAltFirst)
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{-1280, 640, 3200, 1}));
     p.up(Qt::Key_Alt, Qt::ShiftModifier | Qt::AltModifier);
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{-1280, 640, 3200, 1}));
-    EXPECT_TRUE(p.form->columnLocked);
+    EXPECT_TRUE(p.form->pointerAids().columnLocked());
     p.up(Qt::Key_Shift, Qt::ShiftModifier);
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
 }
@@ -89,7 +89,7 @@ TEST(AxisLocks, bothHeldAtOnceTakesTheColumn)
 {
     Program p(false);
     p.down(Qt::Key_A, Qt::AltModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(p.form->rowLocked && p.form->columnLocked);
+    EXPECT_TRUE(p.form->pointerAids().rowLocked() && p.form->pointerAids().columnLocked());
     EXPECT_EQ(p.fake.pointer.confinement, (Rect{100, 0, 1, 1080}));
     // An ordinary key released with no modifier lifts everything.
     p.up(Qt::Key_A, Qt::NoModifier);
@@ -138,7 +138,7 @@ TEST(PointerSpeed, helpAndSettingsWindowsInvertOnlyAndRestoreOnAnyRelease)
     // No locks from the help window.
     Program::send(target, QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
-    EXPECT_FALSE(p.form->columnLocked);
+    EXPECT_FALSE(p.form->pointerAids().columnLocked());
 }
 
 TEST(PointerSpeed, settingsDialogAppliesTheBoxHoweverClosed)
@@ -152,7 +152,7 @@ TEST(PointerSpeed, settingsDialogAppliesTheBoxHoweverClosed)
         Program p(c.slowBefore);
         {
             ModalAnswer answer([&](QWidget*) {
-                if (c.tick) p.settings->slowPointerBox->toggle();
+                if (c.tick) p.settings->ui().slowPointerBox->toggle();
                 p.settings->close();
             });
             p.form->showSettings();
@@ -170,7 +170,7 @@ TEST(PointerSpeed, switchingAwayLiftsLocksAndInversion)
     ASSERT_EQ(p.fake.pointer.currentSpeed, 10);
     p.form->applicationDeactivated();
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
-    EXPECT_FALSE(p.form->rowLocked || p.form->columnLocked);
+    EXPECT_FALSE(p.form->pointerAids().rowLocked() || p.form->pointerAids().columnLocked());
     EXPECT_FALSE(p.state.altHeld || p.state.ctrlHeld);
     EXPECT_EQ(p.fake.pointer.currentSpeed, 1);
 }

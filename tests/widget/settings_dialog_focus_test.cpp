@@ -30,7 +30,7 @@ TEST(SettingsDialog, focusGoesBackToTheMainWindowHoweverItCloses)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);
         MainWindowFixture p;
-        p.form->probeTimer->stop();
+        p.form->probeTimer()->stop();
         p.form->showMainWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(p.form));
         bool active = false;
