@@ -142,3 +142,24 @@ TEST(HelpWindow, placeKeptAndButtonsFollowTheWindow)
     w.help->showMinimized();
     for (auto* b : items) EXPECT_FALSE(b->isVisible());
 }
+
+TEST(HelpWindow, ctrlInvertsTheSpeedOnlyAndAnyReleaseRestoresIt)
+{
+    WithHelp p;
+    p.help->showHelp();
+    QWidget* target = p.helpFocus();
+    auto send = [target](QEvent::Type type, Qt::Key k, Qt::KeyboardModifiers m) {
+        QKeyEvent e(type, k, m);
+        QApplication::sendEvent(target, &e);
+    };
+    send(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_EQ(p.fake.pointer.currentSpeed, 1);
+    send(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier);
+    send(QEvent::KeyRelease, Qt::Key_Q, Qt::ControlModifier);
+    // Ctrl is still down, yet the release restores the configured speed.
+    EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
+    // No locks from the help window.
+    send(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+    EXPECT_FALSE(p.fake.pointer.confinement.has_value());
+    EXPECT_FALSE(p.form->pointerAids().columnLocked());
+}

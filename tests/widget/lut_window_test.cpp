@@ -1,4 +1,4 @@
-// The LUT window over the fake platform, and the arrow keys' nudging.
+// The LUT window over the fake platform.
 
 #include <gtest/gtest.h>
 
@@ -202,48 +202,4 @@ TEST(LutWindow, shownStateIsSavedInItsOwnSection)
     EXPECT_EQ(readText(p.settingsPath()),
               "[lut]\nShowCurves = 0 \n; after\n[GENERAL]\nonTop=0\nHexMode=0\nDecMode=0\n"
               "[MAGNIFIER]\nShowMag=0\nZoom=2\nSlowMouse=0\n");
-}
-
-TEST(Nudge, arrowsMoveThePointerOnePixelAsTheLocksAllow)
-{
-    Program p;
-    p.fake.pointer.where = Point{100, 200};
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifiers mods;
-        Point after;
-    } steps[] = {
-        {Qt::Key_Right, Qt::NoModifier, {101, 200}},
-        {Qt::Key_Down, Qt::NoModifier, {101, 201}},
-        {Qt::Key_Left, Qt::KeypadModifier, {100, 201}},
-        {Qt::Key_Up, Qt::ControlModifier, {100, 200}},
-        // Alt holds the row: Up and Down do nothing, Left and Right move.
-        {Qt::Key_Up, Qt::AltModifier, {100, 200}},
-        {Qt::Key_Left, Qt::AltModifier, {99, 200}},
-        // Shift holds the column.
-        {Qt::Key_Left, Qt::ShiftModifier, {99, 200}},
-        {Qt::Key_Down, Qt::ShiftModifier, {99, 201}},
-    };
-    for (const auto& s : steps) {
-        p.send(p.form, QEvent::KeyPress, s.key, s.mods);
-        EXPECT_EQ(p.fake.pointer.where, s.after) << s.key << " " << s.mods.toInt();
-        p.send(p.form, QEvent::KeyRelease, s.key, s.mods);
-        p.send(p.form, QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier); // every lock lifted
-    }
-    // Every move a warp to the exact pixel, none while a lock held the axis.
-    EXPECT_EQ(p.fake.pointer.moves.size(), 6u);
-}
-
-TEST(Nudge, autoRepeatKeepsNudging)
-{
-    Program p;
-    p.fake.pointer.where = Point{100, 200};
-    p.send(p.form, QEvent::KeyPress, Qt::Key_Right);
-    for (int i = 0; i < 9; ++i) {
-        // Auto-repeat sends a release before each repeated press.
-        p.send(p.form, QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, true);
-        p.send(p.form, QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, true);
-    }
-    p.send(p.form, QEvent::KeyRelease, Qt::Key_Right);
-    EXPECT_EQ(p.fake.pointer.where, (Point{110, 200}));
 }
