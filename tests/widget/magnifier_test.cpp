@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "main_window_fixture.h"
+#include "support/paint_counter.h"
 
 using namespace tintora;
 
@@ -68,6 +69,31 @@ TEST(MagnifierPicture, frozenProbeLeavesPictureAndLabel)
     EXPECT_EQ(m.magnifier->pictureBitmap().pixels, before);
     EXPECT_EQ(m.magnifier->ui().coordinatesLabel->text(), "500 x 400");
     m.form->probeTimer()->stop();
+}
+
+// Under a resting pointer most ticks bring the same pixels: the picture is
+// then neither redrawn nor repainted, except at zoom 0.5, whose block is
+// larger than the picture and costs more to compare than to draw.
+TEST(MagnifierPicture, samePixelsAsTheLastTickAreNotRepainted)
+{
+    Magnified m;
+    m.form->toggleMagnifier();
+    const test::PaintCounter paints(m.magnifier->ui().picture);
+    auto tick = [&] {
+        m.magnifier->capture({500, 400});
+        QApplication::sendPostedEvents();
+        QApplication::processEvents();
+        return paints.count();
+    };
+    const int painted = tick();
+    ASSERT_GT(painted, 0);
+    EXPECT_EQ(tick(), painted) << "the same block repainted";
+    m.fake.screen.pixels[{501, 400}] = 0x00123456;
+    EXPECT_EQ(tick(), painted + 1);
+    EXPECT_EQ(tick(), painted + 1);
+    m.state.zoom = 0.5;
+    EXPECT_EQ(tick(), painted + 2);
+    EXPECT_EQ(tick(), painted + 3) << "zoom 0.5 is drawn every tick";
 }
 
 TEST(ZoomMenu, choiceSetsZoomCheckMarkAndSlowSpeed)
