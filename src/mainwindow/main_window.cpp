@@ -178,7 +178,7 @@ void MainWindow::showMainWindow()
     // Into the topmost band whatever the settings say.
     putInTopmostBandWhenShown(this, *m_platform.windows);
     // Placed beside the main window where it now stands.
-    if (m_state.lutCurvesShown) showLutWindow(true);
+    if (m_state.lutCurvesShown) showLutCurves(true);
 }
 
 void MainWindow::loadSettings(const std::string& path)
@@ -201,7 +201,7 @@ void MainWindow::loadSettings(const std::string& path)
     m_state.zoom = zoomFromFile(readZoom(ini.value("MAGNIFIER", "Zoom"), m_setup.decimalSeparator));
     m_state.slowPointer = flag("MAGNIFIER", "SlowMouse");
     m_state.lutCurvesShown = flag("LUT", "ShowCurves");
-    if (isVisible()) showLutWindow(m_state.lutCurvesShown);
+    if (isVisible()) showLutCurves(m_state.lutCurvesShown);
     showOptionButtons();
     zoomChanged();
 }
@@ -299,7 +299,7 @@ void MainWindow::moveWindow(Point proposed)
 
 void MainWindow::mousePressEvent(QMouseEvent* event)
 {
-    // Presses on labels, the m_ui.swatch, the strip and the background arrive
+    // Presses on labels, the swatch, the strip and the background arrive
     // here; buttons and the separator keep theirs.
     m_dragOffset = event->globalPosition().toPoint() - pos();
     event->accept();
@@ -388,7 +388,7 @@ void MainWindow::toggleMagnifier()
     applySlowPointer();
 }
 
-void MainWindow::showLutWindow(bool shown)
+void MainWindow::showLutCurves(bool shown)
 {
     LutWindow* lut = m_windows.lutWindow;
     if (!lut) return;
@@ -399,7 +399,7 @@ void MainWindow::showLutWindow(bool shown)
     focusMainWindow();
 }
 
-void MainWindow::toggleLutCurves() { showLutWindow(!m_state.lutCurvesShown); }
+void MainWindow::toggleLutCurves() { showLutCurves(!m_state.lutCurvesShown); }
 
 void MainWindow::toggleHelp() { m_windows.help->toggle(); }
 

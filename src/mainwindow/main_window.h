@@ -177,7 +177,7 @@ private:
     void applyCommandLine();
     void finishRun();
     void showMagnifier(bool shown);
-    void showLutWindow(bool shown);
+    void showLutCurves(bool shown);
     void dockMagnifier();
     void setAlwaysOnTop(bool on);
     void liftPointerAids();
