@@ -109,7 +109,9 @@ TEST(PhysicalKeys, modifiersInEveryOrderWhateverTheirSymbol)
             case Row: EXPECT_EQ(p.fake.pointer.confinement, rowThrough(p.form->pointerAids().lockStart())); break;
             case Column: EXPECT_EQ(p.fake.pointer.confinement, columnThrough(p.form->pointerAids().lockStart())); break;
             }
-            if (s.line != Free && s.press) EXPECT_EQ(p.form->pointerAids().lockStart(), s.pointer);
+            if (s.line != Free && s.press) {
+                EXPECT_EQ(p.form->pointerAids().lockStart(), s.pointer);
+            }
         }
     }
 }
