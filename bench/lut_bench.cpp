@@ -9,6 +9,7 @@
 
 #include "bench_support.h"
 #include "lutview/lut_window.h"
+#include "support/paint_counter.h"
 
 using namespace tintora;
 
@@ -47,12 +48,12 @@ void lutCurvesRepaint(benchmark::State& st)
         for (int i = 0; i < 256; ++i)
             ramp[static_cast<std::size_t>(c * 256 + i)] =
                 static_cast<std::uint16_t>(std::lround(std::pow(i / 255.0, 1.0 / gamma[c]) * 65535.0));
-    LutCurves& curves = *lut.curves;
+    LutCurves& curves = *lut.ui().curves;
     curves.plot(&ramp, Rgb{200, 100, 30});
     QImage image(curves.size(), QImage::Format_RGB32);
-    const int before = curves.paints;
+    const test::PaintCounter paints(&curves);
     for (auto _ : st) curves.render(&image);
-    if (curves.paints == before) st.SkipWithError("the curves were not painted");
+    if (paints.count() == 0) st.SkipWithError("the curves were not painted");
     st.counters["width"] = curves.width();
     st.counters["height"] = curves.height();
 }

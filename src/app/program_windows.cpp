@@ -12,11 +12,11 @@ ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& 
     help = std::make_unique<HelpWindow>(state, platform, *main, executablePath);
     magnifier = std::make_unique<MagnifierWindow>(state, platform, *main);
     settings = std::make_unique<SettingsDialog>(state, platform, *main);
-    lutCurves = std::make_unique<LutWindow>(state, platform, *main);
-    main->attach({help.get(), magnifier.get(), settings.get(), lutCurves.get()});
+    lutWindow = std::make_unique<LutWindow>(state, platform, *main);
+    main->attach({help.get(), magnifier.get(), settings.get(), lutWindow.get()});
 
     MainWindow* m = main.get();
-    QObject::connect(magnifier.get(), &MagnifierWindow::shownChanged, m, &MainWindow::showOptions);
+    QObject::connect(magnifier.get(), &MagnifierWindow::shownChanged, m, &MainWindow::showOptionButtons);
     m_dispatcher.setMainWindow(m, {&tintora::mainWindowBindings(), [m](tintora::Command c) { m->runCommand(c); },
                                    [m](const auto& k) { m->keyDown(k); }, [m](const auto& k) { m->keyUp(k); }, {}});
     HelpWindow* h = help.get();
@@ -31,7 +31,7 @@ ProgramWindows::ProgramWindows(tintora::ProgramState& state, tintora::Platform& 
                                [s](const auto& k) { s->keyDown(k); }, [s](const auto& k) { s->keyUp(k); }, {}});
     // The LUT window: Esc and Ctrl+L hide it, the main window's commands work
     // in it, and Ctrl inverts the slow pointer there as in the help window.
-    LutWindow* l = lutCurves.get();
+    LutWindow* l = lutWindow.get();
     tintora::Pointer& pointer = *platform.pointer;
     m_dispatcher.addWindow(l, {&tintora::lutWindowBindings(), [l](tintora::Command c) { l->runCommand(c); },
                                [&state, &pointer](const auto& k) { tintora::inversionKeyDown(state, pointer, k.ctrl); },
@@ -50,7 +50,7 @@ ProgramWindows::~ProgramWindows()
 {
     qApp->removeEventFilter(&m_dispatcher);
     // Windows go in the reverse order of their creation.
-    lutCurves.reset();
+    lutWindow.reset();
     settings.reset();
     magnifier.reset();
     help.reset();

@@ -22,7 +22,7 @@ public:
     std::unique_ptr<HelpWindow> help;
     std::unique_ptr<MagnifierWindow> magnifier;
     std::unique_ptr<SettingsDialog> settings;
-    std::unique_ptr<LutWindow> lutCurves;
+    std::unique_ptr<LutWindow> lutWindow;
 
 private:
     KeyDispatcher m_dispatcher;

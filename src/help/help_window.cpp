@@ -129,31 +129,31 @@ HelpWindow::HelpWindow(ProgramState& state, Platform& platform, MainWindowLink& 
     setWindowTitle(QStringLiteral("Справка"));
     resize(ClientWidth, ClientHeight);
     fitMinimumSizeToFrame();
-    browser = new HelpBrowser(this);
+    m_ui.browser = new HelpBrowser(this);
     // The view fills the window at every size.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(browser);
-    browser->setFrameShape(QFrame::NoFrame);
+    layout->addWidget(m_ui.browser);
+    m_ui.browser->setFrameShape(QFrame::NoFrame);
     // The page's own colours, whatever the program's skin.
-    QPalette page = browser->palette();
+    QPalette page = m_ui.browser->palette();
     page.setColor(QPalette::Base, QColor(0xFF, 0xFF, 0xDD));
     page.setColor(QPalette::Text, Qt::black);
-    browser->setPalette(page);
+    m_ui.browser->setPalette(page);
     // The page's scroll bars in its own colours.
     auto* scrollBarStyle = new PageScrollBarStyle;
-    scrollBarStyle->setParent(browser);
-    browser->verticalScrollBar()->setStyle(scrollBarStyle);
-    browser->horizontalScrollBar()->setStyle(scrollBarStyle);
+    scrollBarStyle->setParent(m_ui.browser);
+    m_ui.browser->verticalScrollBar()->setStyle(scrollBarStyle);
+    m_ui.browser->horizontalScrollBar()->setStyle(scrollBarStyle);
     QFont font(QStringLiteral("Verdana"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
-    browser->setFont(font);
-    browser->executablePath = m_executablePath;
-    browser->beforeNavigate = [this](const std::string& a) { return divertToSystemBrowser(a); };
-    setFocusProxy(browser);
+    m_ui.browser->setFont(font);
+    m_ui.browser->executablePath = m_executablePath;
+    m_ui.browser->beforeNavigate = [this](const std::string& a) { return divertToSystemBrowser(a); };
+    setFocusProxy(m_ui.browser);
 
-    floatingButtons = new FloatingButtons(
+    m_ui.floatingButtons = new FloatingButtons(
         this, [this] { goHome(); }, [this] { goBack(); },
         [this] { goForward(); });
 }
@@ -217,10 +217,10 @@ void HelpWindow::showHelp()
     show();
     raise();
     activateWindow();
-    if (browser->hasDocument()) activateView();
+    if (m_ui.browser->hasDocument()) activateView();
 }
 
-void HelpWindow::activateView() { browser->setFocus(Qt::OtherFocusReason); }
+void HelpWindow::activateView() { m_ui.browser->setFocus(Qt::OtherFocusReason); }
 
 
 void HelpWindow::showEvent(QShowEvent* event)
@@ -232,7 +232,7 @@ void HelpWindow::showEvent(QShowEvent* event)
 void HelpWindow::loadHelpPage()
 {
     putInTopmostBandWhenShown(this, *m_platform.windows);
-    const std::string error = browser->navigate(helpAddress(m_executablePath));
+    const std::string error = m_ui.browser->navigate(helpAddress(m_executablePath));
     // Shown all the same; the error box comes once the window is up.
     if (!error.empty()) QTimer::singleShot(0, this, [this, error] { m_mainWindow.showError(error); });
 }
@@ -244,16 +244,16 @@ bool HelpWindow::divertToSystemBrowser(const std::string& address)
     return true;
 }
 
-void HelpWindow::goHome() { browser->navigate(helpAddress(m_executablePath)); }
+void HelpWindow::goHome() { m_ui.browser->navigate(helpAddress(m_executablePath)); }
 
 void HelpWindow::goBack()
 {
-    if (browser->isBackwardAvailable()) browser->backward();
+    if (m_ui.browser->isBackwardAvailable()) m_ui.browser->backward();
 }
 
 void HelpWindow::goForward()
 {
-    if (browser->isForwardAvailable()) browser->forward();
+    if (m_ui.browser->isForwardAvailable()) m_ui.browser->forward();
 }
 
 void HelpWindow::closeWindow()
@@ -271,7 +271,7 @@ void HelpWindow::closeEvent(QCloseEvent* event)
 
 bool HelpWindow::viewKeeps(const QKeyEvent& event) const
 {
-    if (focusWidget() != browser) return false;
+    if (focusWidget() != m_ui.browser) return false;
     const Qt::KeyboardModifiers mods = event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     switch (event.key()) {
     case Qt::Key_Up:
@@ -287,7 +287,7 @@ bool HelpWindow::viewKeeps(const QKeyEvent& event) const
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space: return mods == Qt::NoModifier || mods == Qt::ShiftModifier;
-    case Qt::Key_C: return mods == Qt::ControlModifier && browser->textCursor().hasSelection();
+    case Qt::Key_C: return mods == Qt::ControlModifier && m_ui.browser->textCursor().hasSelection();
     case Qt::Key_A: return mods == Qt::ControlModifier;
     default: return false;
     }

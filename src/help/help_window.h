@@ -48,6 +48,12 @@ private:
     std::string m_loadError;
 };
 
+// The help window's widgets.
+struct HelpWindowUi {
+    HelpBrowser* browser = nullptr;
+    FloatingButtons* floatingButtons = nullptr; // over the title bar: home, back, forward
+};
+
 // The help window: an ordinary resizable top-level window without an owner.
 class HelpWindow : public QWidget {
     Q_OBJECT
@@ -62,8 +68,6 @@ public:
                std::string executablePath);
     ~HelpWindow() override;
 
-    HelpBrowser* browser;
-    FloatingButtons* floatingButtons;
     // Runs a command of the window's own key bindings (Esc, F1: close).
     void runCommand(tintora::Command command);
 
@@ -85,6 +89,8 @@ public:
     // and copying selected text.
     bool viewKeeps(const QKeyEvent& event) const;
 
+    const HelpWindowUi& ui() const { return m_ui; }
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -99,5 +105,6 @@ private:
     tintora::Platform& m_platform;
     MainWindowLink& m_mainWindow;
     std::string m_executablePath;
+    HelpWindowUi m_ui;
     bool m_placed = false;
 };

@@ -34,7 +34,6 @@ void LutCurves::plot(const GammaTable* ramp, Rgb levels)
 
 void LutCurves::paintEvent(QPaintEvent*)
 {
-    ++paints;
     QPainter p(this);
     p.fillRect(rect(), Background);
     const QRectF area = QRectF(rect()).adjusted(Margin, Margin, -Margin, -Margin);

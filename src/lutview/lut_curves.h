@@ -17,9 +17,6 @@ public:
     // Without a ramp only the diagonal is drawn.
     void plot(const tintora::GammaTable* ramp, tintora::Rgb levels);
 
-    // Paint events handled so far.
-    int paints = 0;
-
     QSize sizeHint() const override { return {300, 220}; }
 
 protected:

@@ -20,13 +20,13 @@ LutWindow::LutWindow(ProgramState& state, Platform& platform, MainWindowLink& ma
 {
     setWindowTitle(QStringLiteral("LUT"));
     setFont(programFont());
-    curves = new LutCurves(this);
-    statusLabel = new QLabel(this);
+    m_ui.curves = new LutCurves(this);
+    m_ui.statusLabel = new QLabel(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(3);
-    layout->addWidget(curves, 1);
-    layout->addWidget(statusLabel);
+    layout->addWidget(m_ui.curves, 1);
+    layout->addWidget(m_ui.statusLabel);
     resize(320, 260);
     follow(RampReading{}, Rgb{});
 }
@@ -78,6 +78,6 @@ void LutWindow::closeEvent(QCloseEvent* event)
 void LutWindow::follow(const RampReading& reading, Rgb bitmap)
 {
     const bool hasRamp = reading.size > 0;
-    curves->plot(hasRamp ? &reading.ramp : nullptr, bitmap);
-    if (m_status.follow(reading)) statusLabel->setText(QString::fromStdString(m_status.text()));
+    m_ui.curves->plot(hasRamp ? &reading.ramp : nullptr, bitmap);
+    if (m_status.follow(reading)) m_ui.statusLabel->setText(QString::fromStdString(m_status.text()));
 }

@@ -10,6 +10,12 @@
 #include "probe/ramp_summary.h"
 #include "widgets/main_window_link.h"
 
+// The LUT window's widgets.
+struct LutWindowUi {
+    LutCurves* curves = nullptr;
+    QLabel* statusLabel = nullptr;
+};
+
 // A small resizable window titled "LUT": the curves of the ramp of the output
 // under the pointer and, under them, one line of status (output, ramp size,
 // identity or the distinct levels per channel). It follows the probe tick but
@@ -19,9 +25,6 @@ class LutWindow : public QWidget {
     Q_OBJECT
 public:
     LutWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow);
-
-    LutCurves* curves;
-    QLabel* statusLabel;
 
     // Shows the window (beside the main window the first time, without taking
     // the focus) or hides it; the program state follows.
@@ -35,6 +38,8 @@ public:
     // Bitmap levels the markers stand on.
     void follow(const tintora::RampReading& reading, tintora::Rgb bitmap);
 
+    const LutWindowUi& ui() const { return m_ui; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -44,6 +49,7 @@ private:
     tintora::ProgramState& m_state;
     tintora::Platform& m_platform;
     MainWindowLink& m_mainWindow;
+    LutWindowUi m_ui;
     tintora::RampStatus m_status;
     bool m_placed = false;
 };

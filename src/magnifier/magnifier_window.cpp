@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QPainter>
+#include <utility>
 
 #include "magnifier/magnifier_geometry.h"
 #include "magnifier/zoom_ladder.h"
@@ -13,17 +14,20 @@
 
 using namespace tintora;
 
-void MagnifierPicture::paintEvent(QPaintEvent*)
+void MagnifierPicture::showBitmap(const ScreenImage& bitmap)
 {
-    if (!captured) return;
-    QPainter painter(this);
-    drawScreenImage(painter, bitmap);
+    m_bitmap = &bitmap;
+    update();
 }
 
-void MagnifierPicture::contextMenuEvent(QContextMenuEvent* event)
+void MagnifierPicture::paintEvent(QPaintEvent*)
 {
-    if (popupMenu) popupMenu->popup(event->globalPos());
+    if (!m_bitmap) return;
+    QPainter painter(this);
+    drawScreenImage(painter, *m_bitmap);
 }
+
+void MagnifierPicture::contextMenuEvent(QContextMenuEvent* event) { emit menuRequested(event->globalPos()); }
 
 DarkStrip::DarkStrip(QWidget* parent) : QWidget(parent)
 {
@@ -44,38 +48,41 @@ MagnifierWindow::MagnifierWindow(ProgramState& state, Platform& platform, MainWi
     setFixedSize(ClientWidth, ClientHeight);
     setFont(programFont());
 
-    picture = new MagnifierPicture(this);
-    picture->setGeometry(1, 1, 201, 201);
-    darkStrip = new DarkStrip(this);
-    darkStrip->setGeometry(0, 0, 203, 17);
-    coordinatesLabel = new QLabel(this);
-    QPalette p = coordinatesLabel->palette();
+    m_ui.picture = new MagnifierPicture(this);
+    m_ui.picture->setGeometry(1, 1, 201, 201);
+    m_ui.darkStrip = new DarkStrip(this);
+    m_ui.darkStrip->setGeometry(0, 0, 203, 17);
+    m_ui.coordinatesLabel = new QLabel(this);
+    QPalette p = m_ui.coordinatesLabel->palette();
     p.setColor(QPalette::WindowText, Qt::white);
-    coordinatesLabel->setPalette(p);
-    coordinatesLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_ui.coordinatesLabel->setPalette(p);
+    m_ui.coordinatesLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     setCoordinates({0, 0});
 
-    zoomMenu = new QMenu(this);
-    for (std::size_t i = 0; i < zoomItems.size(); ++i) {
+    m_ui.zoomMenu = new QMenu(this);
+    for (std::size_t i = 0; i < m_ui.zoomItems.size(); ++i) {
         const ZoomItem& z = ZoomLadder[i];
-        QAction* a = zoomMenu->addAction(QString::fromUtf8(z.caption.data(), static_cast<qsizetype>(z.caption.size())));
+        QAction* a =
+            m_ui.zoomMenu->addAction(QString::fromUtf8(z.caption.data(), static_cast<qsizetype>(z.caption.size())));
         a->setCheckable(true);
         a->setData(z.tag);
         a->setChecked(z.tag == 2); // the default zoom, until the settings are read
         connect(a, &QAction::triggered, this, [this, a] { chooseZoom(a); });
-        zoomItems[i] = a;
+        m_ui.zoomItems[i] = a;
     }
-    picture->popupMenu = zoomMenu;
+    connect(m_ui.picture, &MagnifierPicture::menuRequested, m_ui.zoomMenu,
+            [menu = m_ui.zoomMenu](QPoint at) { menu->popup(at); });
     move(0, 0);
 }
 
 void MagnifierWindow::setCoordinates(Point p)
 {
+    QLabel* label = m_ui.coordinatesLabel;
     const QString text = QString::fromStdString(coordinateText(p));
-    if (coordinatesLabel->text() == text) return;
-    coordinatesLabel->setText(text);
-    coordinatesLabel->adjustSize();
-    coordinatesLabel->move(200 - coordinatesLabel->width(), 2);
+    if (label->text() == text) return;
+    label->setText(text);
+    label->adjustSize();
+    label->move(200 - label->width(), 2);
 }
 
 void MagnifierWindow::dockOn(const QRect& mainWindowFrame)
@@ -86,15 +93,44 @@ void MagnifierWindow::dockOn(const QRect& mainWindowFrame)
 void MagnifierWindow::showZoom(double zoom)
 {
     const auto checked = checkedZoomItem(zoom);
-    for (std::size_t i = 0; i < zoomItems.size(); ++i) zoomItems[i]->setChecked(checked && *checked == i);
+    for (std::size_t i = 0; i < m_ui.zoomItems.size(); ++i) m_ui.zoomItems[i]->setChecked(checked && *checked == i);
 }
 
 void MagnifierWindow::chooseZoom(QAction* item)
 {
     m_state.zoom = zoomForTag(item->data().toInt());
-    for (QAction* a : zoomItems) a->setChecked(false);
+    for (QAction* a : m_ui.zoomItems) a->setChecked(false);
     item->setChecked(true);
     m_mainWindow.applySlowPointer();
+}
+
+void MagnifierWindow::setAlwaysOnTop(bool on) { m_topmostBand.set(this, *m_platform.windows, on); }
+
+void MagnifierWindow::capture(Point p)
+{
+    const int w = m_ui.picture->width();
+    const int h = m_ui.picture->height();
+    // The block is not clamped to the screen: what no monitor shows is black.
+    // The last block is kept: most ticks, under a resting pointer, bring the
+    // same pixels, and then the picture is already right and is neither
+    // redrawn nor repainted. Only for blocks no larger than the picture: a
+    // larger one (zoom 0.5) costs more to compare than to draw.
+    const Rect block = sourceBlock(p, w, h, m_state.zoom);
+    std::swap(m_grab, m_previousGrab);
+    m_platform.screen->grab(block, m_grab);
+    if (m_ui.picture->captured() && m_bitmap.width == w && m_bitmap.height == h && block.width <= w &&
+        block.height <= h && m_grab.width == m_previousGrab.width && m_grab.height == m_previousGrab.height &&
+        m_grab.pixels == m_previousGrab.pixels)
+        return;
+    if (m_bitmap.width != w || m_bitmap.height != h) {
+        // Created at the first capture, reused afterwards.
+        m_bitmap.width = w;
+        m_bitmap.height = h;
+        m_bitmap.pixels.assign(static_cast<std::size_t>(w) * h, 0u);
+    }
+    stretchInto(m_grab, m_bitmap);
+    drawCrosshair(m_bitmap);
+    m_ui.picture->showBitmap(m_bitmap);
 }
 
 void MagnifierWindow::paintEvent(QPaintEvent*)

@@ -19,14 +19,22 @@ class MagnifierPicture : public QWidget {
     Q_OBJECT
 public:
     using QWidget::QWidget;
-    // The picture, created at the first capture and reused afterwards.
-    tintora::ScreenImage bitmap;
-    bool captured = false;
-    QMenu* popupMenu = nullptr;
+
+    // Paints bitmap (owned by the magnifier window, alive as long as this
+    // picture) from now on, and repaints.
+    void showBitmap(const tintora::ScreenImage& bitmap);
+    bool captured() const { return m_bitmap != nullptr; }
+
+signals:
+    // A context menu was asked for at globalPos.
+    void menuRequested(QPoint globalPos);
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    const tintora::ScreenImage* m_bitmap = nullptr;
 };
 
 // The darkened strip over the top rows of the picture.
@@ -37,6 +45,16 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override;
+};
+
+// The magnifier window's widgets.
+struct MagnifierWindowUi {
+    MagnifierPicture* picture = nullptr;
+    DarkStrip* darkStrip = nullptr;
+    QLabel* coordinatesLabel = nullptr;
+    QMenu* zoomMenu = nullptr;
+    // The zoom items from 0.5x up to 32x, in menu order.
+    std::array<QAction*, 8> zoomItems{};
 };
 
 // The magnifier window: borderless, 203 x 203, docked above the main window.
@@ -50,15 +68,6 @@ public:
 
     MagnifierWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow);
 
-    MagnifierPicture* picture;
-    DarkStrip* darkStrip;
-    QLabel* coordinatesLabel;
-    QMenu* zoomMenu;
-    // The zoom items from 0.5x up to 32x, in menu order.
-    std::array<QAction*, 8> zoomItems{};
-
-    TopmostBand topmostBand;
-
     // Stands on the main window's frame, left edges aligned.
     void dockOn(const QRect& mainWindowFrame);
     // Writes the pointer coordinates into the label, right edge fixed.
@@ -67,6 +76,16 @@ public:
     void showZoom(double zoom);
     // A zoom item was chosen.
     void chooseZoom(QAction* item);
+    // Into the topmost band or out of it, with the main window.
+    void setAlwaysOnTop(bool on);
+
+    // Grabs the block around p at the state's zoom and shows it stretched
+    // onto the picture with the crosshair, once per probe tick.
+    void capture(tintora::Point p);
+    // What the picture shows: empty before the first capture.
+    const tintora::ScreenImage& pictureBitmap() const { return m_bitmap; }
+
+    const MagnifierWindowUi& ui() const { return m_ui; }
 
 signals:
     // Shown or hidden, by the program or by the window manager.
@@ -82,4 +101,9 @@ private:
     tintora::ProgramState& m_state;
     tintora::Platform& m_platform;
     MainWindowLink& m_mainWindow;
+    MagnifierWindowUi m_ui;
+    TopmostBand m_topmostBand;
+    tintora::ScreenImage m_grab;         // the block of the latest capture, reused
+    tintora::ScreenImage m_previousGrab; // the one before
+    tintora::ScreenImage m_bitmap;       // the picture, made at the first capture
 };

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <iostream>
 
 #include "core/error_text.h"
@@ -11,7 +10,6 @@
 #include "help/help_window.h"
 #include "lutview/lut_window.h"
 #include "magnifier/magnifier_window.h"
-#include "magnifier/magnifier_geometry.h"
 #include "magnifier/zoom_ladder.h"
 #include "pointer/pointer_aids.h"
 #include "pointer/settings_dialog.h"
@@ -35,110 +33,81 @@ const QColor HelpInactive(128, 128, 128);
 
 } // namespace
 
-void ColumnSeparator::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.setPen(palette().color(QPalette::Dark));
-    p.drawLine(0, 0, 0, height() - 1);
-    p.setPen(palette().color(QPalette::Light));
-    p.drawLine(1, 0, 1, height() - 1);
-}
-
-void ColumnSeparator::mousePressEvent(QMouseEvent* event) { event->accept(); }
-
-void Swatch::mousePressEvent(QMouseEvent* event)
-{
-    if (mouseDownMovesWindow)
-        event->ignore(); // on to the window, which drags itself
-    else
-        event->accept();
-}
-
-void Swatch::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (mouseDownMovesWindow) {
-        event->ignore();
-        return;
-    }
-    event->accept();
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
-}
-
 MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
-      m_setup(std::move(setup))
+      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen)
 {
     setWindowTitle(QStringLiteral("Tintora"));
     setFixedSize(ClientWidth, ClientHeight);
     setFocusPolicy(Qt::StrongFocus);
     setFont(programFont());
 
-    probeTimer = new QTimer(this);
-    probeTimer->setTimerType(Qt::PreciseTimer);
-    probeTimer->setInterval(ProbeIntervalMs);
-    connect(probeTimer, &QTimer::timeout, this, &MainWindow::probeTick);
+    m_probeTimer = new QTimer(this);
+    m_probeTimer->setTimerType(Qt::PreciseTimer);
+    m_probeTimer->setInterval(ProbeIntervalMs);
+    connect(m_probeTimer, &QTimer::timeout, this, &MainWindow::probeTick);
     createReadouts();
     createTitleStrip();
 
     move(0, 0);
-    probeTimer->start();
+    m_probeTimer->start();
     applyCommandLine();
 }
 
 void MainWindow::createReadouts()
 {
-    bitmapRedLabel = makeLabel("?", 32, 47);
-    bitmapGreenLabel = makeLabel("?", 32, 66);
-    bitmapBlueLabel = makeLabel("?", 32, 85);
-    redCaption = makeLabel("R:", 10, 48);
-    greenCaption = makeLabel("G:", 10, 66);
-    blueCaption = makeLabel("B:", 10, 85);
-    lutRedLabel = makeLabel("?", 70, 48);
-    lutGreenLabel = makeLabel("?", 70, 66);
-    lutBlueLabel = makeLabel("?", 70, 85);
-    bitmapCaption = makeLabel("Bitmap:", 10, 29);
-    lutCaption = makeLabel("LUT:", 70, 28);
+    m_ui.bitmapRedLabel = makeLabel("?", 32, 47);
+    m_ui.bitmapGreenLabel = makeLabel("?", 32, 66);
+    m_ui.bitmapBlueLabel = makeLabel("?", 32, 85);
+    m_ui.redCaption = makeLabel("R:", 10, 48);
+    m_ui.greenCaption = makeLabel("G:", 10, 66);
+    m_ui.blueCaption = makeLabel("B:", 10, 85);
+    m_ui.lutRedLabel = makeLabel("?", 70, 48);
+    m_ui.lutGreenLabel = makeLabel("?", 70, 66);
+    m_ui.lutBlueLabel = makeLabel("?", 70, 85);
+    m_ui.bitmapCaption = makeLabel("Bitmap:", 10, 29);
+    m_ui.lutCaption = makeLabel("LUT:", 70, 28);
 
-    swatch = new Swatch(this);
-    swatch->setFrameShape(QFrame::NoFrame);
-    swatch->setAutoFillBackground(true);
-    swatch->setGeometry(142, 47, 51, 51);
-    connect(swatch, &Swatch::clicked, this, &MainWindow::inspectFrozenColour);
+    m_ui.swatch = new Swatch(this);
+    m_ui.swatch->setFrameShape(QFrame::NoFrame);
+    m_ui.swatch->setAutoFillBackground(true);
+    m_ui.swatch->setGeometry(142, 47, 51, 51);
+    connect(m_ui.swatch, &Swatch::clicked, this, &MainWindow::inspectFrozenColour);
 
-    hexColourLabel = makeLabel("#", 142, 28);
+    m_ui.hexColourLabel = makeLabel("#", 142, 28);
 
-    columnSeparator = new ColumnSeparator(this);
-    columnSeparator->setGeometry(63, 28, 3, 74);
+    m_ui.columnSeparator = new ColumnSeparator(this);
+    m_ui.columnSeparator->setGeometry(63, 28, 3, 74);
 }
 
 void MainWindow::createTitleStrip()
 {
-    titleStrip = new QFrame(this);
-    titleStrip->setFrameShape(QFrame::Panel);
-    titleStrip->setFrameShadow(QFrame::Raised);
-    titleStrip->setGeometry(0, 0, ClientWidth, 23);
-    titleStrip->setAutoFillBackground(true);
+    m_ui.titleStrip = new QFrame(this);
+    m_ui.titleStrip->setFrameShape(QFrame::Panel);
+    m_ui.titleStrip->setFrameShadow(QFrame::Raised);
+    m_ui.titleStrip->setGeometry(0, 0, ClientWidth, 23);
+    m_ui.titleStrip->setAutoFillBackground(true);
 
     // Left to right: gear, F1, a gap, D, H, magnifier, pin, exit.
     auto button = [this](int left, ButtonImage image, void (MainWindow::*onClick)()) {
-        auto* b = new TitleButton(titleStrip, image);
+        auto* b = new TitleButton(m_ui.titleStrip, image);
         b->move(left, 1);
         connect(b, &QToolButton::clicked, this, onClick);
         return b;
     };
-    settingsButton = button(1, ButtonImage::Gear, &MainWindow::showSettings);
-    helpButton = button(24, ButtonImage::None, &MainWindow::showHelpFromButton);
-    helpButton->setText(QStringLiteral("F1"));
-    helpButton->setFont(font());
-    fractionButton = button(87, ButtonImage::FractionOff, &MainWindow::toggleFractions);
-    hexButton = button(110, ButtonImage::HexOff, &MainWindow::toggleHexadecimal);
-    magnifierButton = button(133, ButtonImage::MagnifierHidden, &MainWindow::toggleMagnifier);
-    pinButton = button(156, ButtonImage::PinOff, &MainWindow::toggleAlwaysOnTop);
-    exitButton = button(179, ButtonImage::Exit, &MainWindow::closeProgram);
+    m_ui.settingsButton = button(1, ButtonImage::Gear, &MainWindow::showSettings);
+    m_ui.helpButton = button(24, ButtonImage::None, &MainWindow::showHelpFromButton);
+    m_ui.helpButton->setText(QStringLiteral("F1"));
+    m_ui.helpButton->setFont(font());
+    m_ui.fractionButton = button(87, ButtonImage::FractionOff, &MainWindow::toggleFractions);
+    m_ui.hexButton = button(110, ButtonImage::HexOff, &MainWindow::toggleHexadecimal);
+    m_ui.magnifierButton = button(133, ButtonImage::MagnifierHidden, &MainWindow::toggleMagnifier);
+    m_ui.pinButton = button(156, ButtonImage::PinOff, &MainWindow::toggleAlwaysOnTop);
+    m_ui.exitButton = button(179, ButtonImage::Exit, &MainWindow::closeProgram);
     setHelpButtonColour(HelpActive);
 
-    colourSelect = new ColourSelectButton(m_platform, this);
-    colourSelect->hide();
+    m_ui.colourSelect = new ColourSelectButton(m_platform, this);
+    m_ui.colourSelect->hide();
 }
 
 void MainWindow::attach(SecondaryWindows windows) { m_windows = windows; }
@@ -148,8 +117,7 @@ QLabel* MainWindow::makeLabel(const char* text, int left, int top)
     auto* label = new QLabel(QString::fromUtf8(text), this);
     label->move(left, top);
     label->adjustSize();
-    // Presses fall through to the window, which drags itself.
-    label->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    // A label ignores presses: they go on to the window, which drags itself.
     return label;
 }
 
@@ -164,10 +132,10 @@ void MainWindow::setLabelText(QLabel* label, const std::string& text)
 
 void MainWindow::setHelpButtonColour(const QColor& colour)
 {
-    QPalette p = helpButton->palette();
+    QPalette p = m_ui.helpButton->palette();
     p.setColor(QPalette::ButtonText, colour);
     p.setColor(QPalette::WindowText, colour);
-    helpButton->setPalette(p);
+    m_ui.helpButton->setPalette(p);
 }
 
 void MainWindow::runCommand(Command command)
@@ -235,7 +203,7 @@ void MainWindow::loadSettings(const std::string& path)
     m_state.slowPointer = flag("MAGNIFIER", "SlowMouse");
     m_state.lutCurvesShown = flag("LUT", "ShowCurves");
     if (isVisible()) showLutCurves(m_state.lutCurvesShown);
-    showOptions();
+    showOptionButtons();
     zoomChanged();
 }
 
@@ -249,7 +217,7 @@ void MainWindow::saveSettings(const std::string& path)
 
 void MainWindow::showError(const std::string& message)
 {
-    if (m_quiet) {
+    if (m_errorsToStandardError) {
         std::cerr << "tintora: " << errorBoxText(message) << '\n';
         return;
     }
@@ -261,8 +229,8 @@ void MainWindow::showError(const std::string& message)
 
 void MainWindow::closeQuietly()
 {
-    m_quiet = true;
-    if (m_closed) {
+    m_errorsToStandardError = true;
+    if (m_runState != RunState::Running) {
         // The close sequence already runs and waits on the user (a box about
         // a failed save): the pointer is the user's again, so the program
         // ends here, the file staying as it is.
@@ -274,26 +242,26 @@ void MainWindow::closeQuietly()
 
 void MainWindow::saveAfterDisplayLoss()
 {
-    if (m_closed) return;
-    m_closed = true;
-    m_quiet = true;
+    if (m_runState != RunState::Running) return;
+    // With the connection gone nothing can be given back or shown.
+    m_runState = RunState::Closed;
+    m_errorsToStandardError = true;
     saveSettings(settingsFilePathFor(m_state.programDir));
 }
 
 void MainWindow::finishRun()
 {
-    if (m_closed) return;
-    m_closed = true;
-    probeTimer->stop();
-    // The pointer is given back before anything that can wait on the user.
-    m_platform.pointer->setSpeed(m_state.userPointerSpeed);
-    // The axis locks end with the program, whatever keys are still down.
-    m_platform.pointer->release();
-    rowLocked = columnLocked = false;
+    if (m_runState != RunState::Running) return;
+    m_runState = RunState::Closing;
+    m_probeTimer->stop();
+    // The pointer is given back before anything that can wait on the user;
+    // the axis locks end with the program, whatever keys are still down.
+    m_pointerAids.giveBack();
     // A colour copied last stays pasteable after the program has gone.
     m_platform.clipboard->keepAfterExit();
     // Last: a failure is reported in a box that waits for an answer.
     saveSettings(settingsFilePathFor(m_state.programDir));
+    m_runState = RunState::Closed;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -358,41 +326,19 @@ void MainWindow::applicationDeactivated()
     liftPointerAids();
 }
 
-void MainWindow::releaseAxisLocks()
-{
-    if (rowLocked || columnLocked) m_platform.pointer->release();
-    rowLocked = columnLocked = false;
-}
-
 void MainWindow::liftPointerAids()
 {
     // Once the close has given the pointer back, nothing takes it again.
-    if (m_closed) return;
+    if (m_runState != RunState::Running) return;
     // Keys released in another program never reach us: a user who switches
     // away with Alt, Shift or Ctrl down must not be left with a pointer stuck
     // on a line or at the inverted speed.
-    releaseAxisLocks();
-    m_state.altHeld = m_state.ctrlHeld = false;
-    if (m_platform.pointer->speed() != configuredSpeed(m_state)) m_platform.pointer->setSpeed(configuredSpeed(m_state));
+    m_pointerAids.lift();
 }
 
 void MainWindow::keyDown(const KeyChord& key)
 {
-    Pointer& pointer = *m_platform.pointer;
-    m_state.altHeld = key.alt;
-    m_state.ctrlHeld = key.ctrl;
-    if (key.alt && !rowLocked) {
-        lockStart = pointer.position().value_or(lockStart);
-        pointer.confine(rowThrough(lockStart, m_platform.screen->virtualDesktop()));
-        rowLocked = true;
-    }
-    if (key.shift && !columnLocked) {
-        lockStart = pointer.position().value_or(lockStart);
-        pointer.confine(columnThrough(lockStart, m_platform.screen->virtualDesktop()));
-        columnLocked = true;
-    }
-    if (key.ctrl) pointer.setSpeed(invertedSpeed(m_state));
-    if (key.key >= keys::Left && key.key <= keys::Down) nudgePointer(key.key);
+    m_pointerAids.keyDown(key);
     // Zoom steps: exactly Ctrl with the plus or minus key of the main keyboard.
     if (key.ctrl && !key.alt && !key.shift && (key.key == keys::Plus || key.key == keys::Minus)) {
         m_state.zoom = key.key == keys::Plus ? zoomStepUp(m_state.zoom) : zoomStepDown(m_state.zoom);
@@ -400,16 +346,7 @@ void MainWindow::keyDown(const KeyChord& key)
     }
 }
 
-void MainWindow::nudgePointer(int key)
-{
-    // A warp lands exactly, whatever the pointer's speed; relative motion
-    // would be scaled by it.
-    Pointer& pointer = *m_platform.pointer;
-    const std::optional<Point> from = pointer.position();
-    if (!from) return;
-    if (const auto to = nudgeTarget(*from, key, rowLocked, columnLocked, m_platform.screen->virtualDesktop()))
-        pointer.moveTo(*to);
-}
+void MainWindow::keyUp(const KeyChord& key) { m_pointerAids.keyUp(key); }
 
 void MainWindow::zoomChanged()
 {
@@ -417,28 +354,17 @@ void MainWindow::zoomChanged()
     applySlowPointer();
 }
 
-void MainWindow::keyUp(const KeyChord& key)
-{
-    Pointer& pointer = *m_platform.pointer;
-    if (!key.alt) rowLocked = false;
-    if (!key.shift) columnLocked = false;
-    if (!key.alt && !key.shift) pointer.release();
-    if (!key.ctrl) pointer.setSpeed(configuredSpeed(m_state));
-    m_state.altHeld = key.alt;
-    m_state.ctrlHeld = key.ctrl;
-}
-
 void MainWindow::applySlowPointer()
 {
-    if (!m_closed) tintora::applySlowPointer(m_state, *m_platform.pointer);
+    if (m_runState == RunState::Running) tintora::applySlowPointer(m_state, *m_platform.pointer);
 }
 
-void MainWindow::showOptions()
+void MainWindow::showOptionButtons()
 {
-    pinButton->setImage(m_state.alwaysOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
-    hexButton->setImage(m_state.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
-    fractionButton->setImage(m_state.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
-    magnifierButton->setImage(m_state.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
+    m_ui.pinButton->setImage(m_state.alwaysOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+    m_ui.hexButton->setImage(m_state.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
+    m_ui.fractionButton->setImage(m_state.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
+    m_ui.magnifierButton->setImage(m_state.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
 }
 
 void MainWindow::showMagnifier(bool shown)
@@ -454,7 +380,7 @@ void MainWindow::showMagnifier(bool shown)
         magnifier->hide();
     }
     m_state.magnifierShown = magnifier->isVisible();
-    showOptions();
+    showOptionButtons();
 }
 
 void MainWindow::toggleMagnifier()
@@ -465,7 +391,7 @@ void MainWindow::toggleMagnifier()
 
 void MainWindow::showLutCurves(bool shown)
 {
-    LutWindow* lut = m_windows.lutCurves;
+    LutWindow* lut = m_windows.lutWindow;
     if (!lut) return;
     lut->showCurves(shown);
     if (!shown) return;
@@ -496,34 +422,34 @@ void MainWindow::toggleHexadecimal()
 {
     m_state.hexadecimal = !m_state.hexadecimal;
     if (m_state.hexadecimal) m_state.fractions = false;
-    showOptions();
+    showOptionButtons();
 }
 
 void MainWindow::toggleFractions()
 {
     m_state.fractions = !m_state.fractions;
     if (m_state.fractions) m_state.hexadecimal = false;
-    showOptions();
+    showOptionButtons();
 }
 
 void MainWindow::setAlwaysOnTop(bool on)
 {
     m_state.alwaysOnTop = on;
-    if (m_windows.magnifier) m_windows.magnifier->topmostBand.set(m_windows.magnifier, *m_platform.windows, on);
-    topmostBand.set(this, *m_platform.windows, on);
-    showOptions();
+    if (m_windows.magnifier) m_windows.magnifier->setAlwaysOnTop(on);
+    m_topmostBand.set(this, *m_platform.windows, on);
+    showOptionButtons();
 }
 
 void MainWindow::toggleAlwaysOnTop() { setAlwaysOnTop(!m_state.alwaysOnTop); }
 
 void MainWindow::toggleFreeze()
 {
-    if (probeTimer->isActive()) {
-        probeTimer->stop();
-        swatch->mouseDownMovesWindow = false;
+    if (m_probeTimer->isActive()) {
+        m_probeTimer->stop();
+        m_ui.swatch->setMovesWindow(false);
     } else {
-        probeTimer->start(); // a fresh interval: the first tick comes 50 ms later
-        swatch->mouseDownMovesWindow = true;
+        m_probeTimer->start(); // a fresh interval: the first tick comes 50 ms later
+        m_ui.swatch->setMovesWindow(true);
     }
 }
 
@@ -531,12 +457,12 @@ void MainWindow::inspectFrozenColour()
 {
     if (probing()) return;
     const Rgb c = m_state.altHeld || m_state.ctrlHeld ? m_state.lutColour : m_state.bitmapColour;
-    colourSelect->setColour(colourValueFromRgb(c));
+    m_ui.colourSelect->setColour(colourValueFromRgb(c));
     // Alt's and Shift's line and Ctrl's speed end here: the key releases
     // that would end them go to the dialog.
-    releaseAxisLocks();
-    if (m_platform.pointer->speed() != configuredSpeed(m_state)) m_platform.pointer->setSpeed(configuredSpeed(m_state));
-    colourSelect->chooseColour();
+    m_pointerAids.releaseLocks();
+    m_pointerAids.restoreConfiguredSpeed();
+    m_ui.colourSelect->chooseColour();
     // However the dialog closed, probing resumes.
     toggleFreeze();
 }
@@ -558,7 +484,7 @@ void MainWindow::probeTick()
         // One pointer read serves the picture, its label and the sample: a
         // round trip to the server saved twice a tick.
         const Point p = m_platform.pointer->position().value_or(Point{0, 0});
-        updateMagnifier(p);
+        magnifier->capture(p);
         magnifier->setCoordinates(p);
         sampleAt(m_state, *m_platform.screen, p, rampReading);
     } else {
@@ -570,58 +496,28 @@ void MainWindow::probeTick()
 
 void MainWindow::showRamp()
 {
-    if (m_rampStatus.follow(rampReading)) lutCaption->setToolTip(QString::fromStdString(m_rampStatus.text()));
-    LutWindow* lut = m_windows.lutCurves;
+    if (m_rampStatus.follow(rampReading)) m_ui.lutCaption->setToolTip(QString::fromStdString(m_rampStatus.text()));
+    LutWindow* lut = m_windows.lutWindow;
     if (lut && lut->isVisible()) lut->follow(rampReading, m_state.bitmapColour);
-}
-
-void MainWindow::updateMagnifier(Point p)
-{
-    MagnifierPicture* picture = m_windows.magnifier->picture;
-    const int w = picture->width();
-    const int h = picture->height();
-    // The block is not clamped to the screen: what no monitor shows is black.
-    // The last block is kept: most ticks, under a resting pointer, bring the
-    // same pixels, and then the picture is already right and is neither
-    // redrawn nor repainted. Only for blocks no larger than the picture: a
-    // larger one (zoom 0.5) costs more to compare than to draw.
-    const Rect block = sourceBlock(p, w, h, m_state.zoom);
-    std::swap(m_grab, m_previousGrab);
-    m_platform.screen->grab(block, m_grab);
-    ScreenImage& bitmap = picture->bitmap;
-    if (picture->captured && bitmap.width == w && bitmap.height == h && block.width <= w && block.height <= h &&
-        m_grab.width == m_previousGrab.width && m_grab.height == m_previousGrab.height &&
-        m_grab.pixels == m_previousGrab.pixels)
-        return;
-    if (bitmap.width != w || bitmap.height != h) {
-        // Created at the first capture, reused afterwards.
-        bitmap.width = w;
-        bitmap.height = h;
-        bitmap.pixels.assign(static_cast<std::size_t>(w) * h, 0u);
-    }
-    stretchInto(m_grab, bitmap);
-    drawCrosshair(bitmap);
-    picture->captured = true;
-    picture->update();
 }
 
 void MainWindow::showReadouts()
 {
     const ReadoutTexts t = readoutTexts(m_state, m_setup.decimalSeparator);
-    setLabelText(bitmapRedLabel, t.bitmap[0]);
-    setLabelText(bitmapGreenLabel, t.bitmap[1]);
-    setLabelText(bitmapBlueLabel, t.bitmap[2]);
-    setLabelText(lutRedLabel, t.lut[0]);
-    setLabelText(lutGreenLabel, t.lut[1]);
-    setLabelText(lutBlueLabel, t.lut[2]);
+    setLabelText(m_ui.bitmapRedLabel, t.bitmap[0]);
+    setLabelText(m_ui.bitmapGreenLabel, t.bitmap[1]);
+    setLabelText(m_ui.bitmapBlueLabel, t.bitmap[2]);
+    setLabelText(m_ui.lutRedLabel, t.lut[0]);
+    setLabelText(m_ui.lutGreenLabel, t.lut[1]);
+    setLabelText(m_ui.lutBlueLabel, t.lut[2]);
     const std::uint32_t colour = colourValueFromRgb(m_state.bitmapColour);
     if (colour != m_swatchColour) {
         m_swatchColour = colour;
-        QPalette p = swatch->palette();
+        QPalette p = m_ui.swatch->palette();
         p.setColor(QPalette::Window, QColor(m_state.bitmapColour.R, m_state.bitmapColour.G, m_state.bitmapColour.B));
-        swatch->setPalette(p);
+        m_ui.swatch->setPalette(p);
     }
-    setLabelText(hexColourLabel, t.hash);
+    setLabelText(m_ui.hexColourLabel, t.hash);
     if (readoutsTrace) {
         std::string all = t.hash;
         for (int c = 0; c < 3; ++c) all += '|' + t.bitmap[c] + '|' + t.lut[c];

@@ -14,8 +14,11 @@
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/program_state.h"
+#include "mainwindow/column_separator.h"
+#include "mainwindow/swatch.h"
 #include "mainwindow/title_button.h"
 #include "platform/platform.h"
+#include "pointer/pointer_aids.h"
 #include "probe/ramp_summary.h"
 #include "probe/readout_text.h"
 #include "widgets/main_window_link.h"
@@ -25,34 +28,6 @@ class HelpWindow;
 class LutWindow;
 class MagnifierWindow;
 class SettingsDialog;
-
-// The separator between the Bitmap and LUT columns: a vertical line along its
-// left edge. A press on it does not move the window.
-class ColumnSeparator : public QWidget {
-    Q_OBJECT
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent* event) override;
-};
-
-// The colour swatch. While probing a press on it drags the window like the
-// window's background; while frozen it is a button.
-class Swatch : public QFrame {
-    Q_OBJECT
-public:
-    using QFrame::QFrame;
-    bool mouseDownMovesWindow = true;
-
-signals:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-};
 
 // What the main window needs from the program that creates it.
 struct MainWindowSetup {
@@ -67,7 +42,37 @@ struct SecondaryWindows {
     HelpWindow* help = nullptr;
     MagnifierWindow* magnifier = nullptr;
     SettingsDialog* settings = nullptr;
-    LutWindow* lutCurves = nullptr;
+    LutWindow* lutWindow = nullptr;
+};
+
+// The main window's widgets.
+struct MainWindowUi {
+    // The readouts and their captions.
+    QLabel* bitmapCaption = nullptr;
+    QLabel* lutCaption = nullptr;
+    QLabel* redCaption = nullptr;
+    QLabel* greenCaption = nullptr;
+    QLabel* blueCaption = nullptr;
+    QLabel* bitmapRedLabel = nullptr;
+    QLabel* bitmapGreenLabel = nullptr;
+    QLabel* bitmapBlueLabel = nullptr;
+    QLabel* lutRedLabel = nullptr;
+    QLabel* lutGreenLabel = nullptr;
+    QLabel* lutBlueLabel = nullptr;
+    QLabel* hexColourLabel = nullptr;
+    Swatch* swatch = nullptr;
+    ColumnSeparator* columnSeparator = nullptr;
+
+    // The title strip and its buttons.
+    QFrame* titleStrip = nullptr;
+    TitleButton* settingsButton = nullptr;
+    TitleButton* helpButton = nullptr;
+    TitleButton* fractionButton = nullptr;
+    TitleButton* hexButton = nullptr;
+    TitleButton* magnifierButton = nullptr;
+    TitleButton* pinButton = nullptr;
+    TitleButton* exitButton = nullptr;
+    ColourSelectButton* colourSelect = nullptr; // never shown: opens the colour dialog
 };
 
 // The main window: borderless 203 x 110, a title strip of buttons and the
@@ -104,7 +109,7 @@ public:
     void toggleLutCurves();
     void showHelpFromButton();
     // Draws the options' state on the title-strip buttons.
-    void showOptions();
+    void showOptionButtons();
     // The swatch's click while frozen: opens the colour dialog on the frozen colour.
     void inspectFrozenColour();
 
@@ -117,7 +122,7 @@ public:
     void keyUp(const tintora::KeyChord& key);
 
     // Whether sampling runs (not frozen).
-    bool probing() const { return probeTimer->isActive(); }
+    bool probing() const { return m_probeTimer->isActive(); }
 
     // The settings file: read at the first show, written at the close.
     void loadSettings(const std::string& path);
@@ -132,8 +137,6 @@ public:
 
     // One run of the probe timer: sample, magnify, show.
     void probeTick();
-    // Captures the block around p into the magnifier's picture.
-    void updateMagnifier(tintora::Point p);
     void showReadouts();
     // The ramp read at the latest tick: the "LUT:" caption's tooltip and the
     // LUT window, when shown, follow it.
@@ -156,39 +159,10 @@ public:
     void applySlowPointer() override;
     void showError(const std::string& message) override;
 
-    // The readouts and their captions.
-    QLabel* bitmapCaption;
-    QLabel* lutCaption;
-    QLabel* redCaption;
-    QLabel* greenCaption;
-    QLabel* blueCaption;
-    QLabel* bitmapRedLabel;
-    QLabel* bitmapGreenLabel;
-    QLabel* bitmapBlueLabel;
-    QLabel* lutRedLabel;
-    QLabel* lutGreenLabel;
-    QLabel* lutBlueLabel;
-    QLabel* hexColourLabel;
-    Swatch* swatch;
-    ColumnSeparator* columnSeparator;
-    QTimer* probeTimer;
-
-    // The title strip and its buttons.
-    QFrame* titleStrip;
-    TitleButton* settingsButton;
-    TitleButton* helpButton;
-    TitleButton* fractionButton;
-    TitleButton* hexButton;
-    TitleButton* magnifierButton;
-    TitleButton* pinButton;
-    TitleButton* exitButton;
-    ColourSelectButton* colourSelect; // never shown: opens the colour dialog
-
-    // The axis locks.
-    tintora::Point lockStart;  // pointer position when the latest lock began
-    bool rowLocked = false;    // the pointer is held on one row (Alt)
-    bool columnLocked = false; // the pointer is held on one column (Shift)
-    TopmostBand topmostBand;
+    // The widgets, the probe timer and the keys' pointer aids, for tests.
+    const MainWindowUi& ui() const { return m_ui; }
+    QTimer* probeTimer() const { return m_probeTimer; }
+    const tintora::PointerAids& pointerAids() const { return m_pointerAids; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -204,28 +178,34 @@ private:
     void finishRun();
     void showMagnifier(bool shown);
     void showLutCurves(bool shown);
-    // Moves the pointer one pixel for an arrow key, as the locks allow.
-    void nudgePointer(int key);
     void dockMagnifier();
     void setAlwaysOnTop(bool on);
-    void releaseAxisLocks();
     void liftPointerAids();
     void copyToClipboard(tintora::Rgb colour);
     QLabel* makeLabel(const char* text, int left, int top);
     void setLabelText(QLabel* label, const std::string& text);
     void setHelpButtonColour(const QColor& colour);
 
+    // Where the run is: probing, in the close sequence (the pointer given
+    // back, the settings being saved, perhaps behind a box that waits for an
+    // answer), or over.
+    enum class RunState { Running, Closing, Closed };
+
     tintora::ProgramState& m_state;
     tintora::Platform& m_platform;
     MainWindowSetup m_setup;
     SecondaryWindows m_windows;
+    MainWindowUi m_ui;
+    QTimer* m_probeTimer = nullptr;
+    tintora::PointerAids m_pointerAids;
+    TopmostBand m_topmostBand;
     std::optional<tintora::StartPosition> m_startPosition;
     std::optional<QPoint> m_dragOffset; // pointer minus window corner while dragging
     std::uint32_t m_swatchColour = 0xFFFFFFFFu;
-    bool m_closed = false;
-    bool m_quiet = false;
+    RunState m_runState = RunState::Running;
+    // Errors go to the standard error, not to a box: nobody may be there to
+    // answer one (a signal ended the program, or the display has gone).
+    bool m_errorsToStandardError = false;
     std::string m_lastTrace;
-    tintora::RampStatus m_rampStatus;    // the "LUT:" caption's tooltip
-    tintora::ScreenImage m_grab;         // the magnifier's source block, reused
-    tintora::ScreenImage m_previousGrab; // the one before
+    tintora::RampStatus m_rampStatus; // the "LUT:" caption's tooltip
 };

@@ -1,7 +1,5 @@
 #include "pointer/pointer_aids.h"
 
-#include "core/commands.h"
-
 namespace tintora {
 
 std::optional<Point> nudgeTarget(Point p, int key, bool rowLocked, bool columnLocked, const Rect& desktop)
@@ -30,5 +28,73 @@ void inversionKeyDown(const ProgramState& state, Pointer& pointer, bool ctrlHeld
 }
 
 void inversionKeyUp(const ProgramState& state, Pointer& pointer) { pointer.setSpeed(configuredSpeed(state)); }
+
+PointerAids::PointerAids(ProgramState& state, Pointer& pointer, Screen& screen)
+    : m_state(state), m_pointer(pointer), m_screen(screen)
+{
+}
+
+void PointerAids::keyDown(const KeyChord& key)
+{
+    m_state.altHeld = key.alt;
+    m_state.ctrlHeld = key.ctrl;
+    if (key.alt && !m_rowLocked) {
+        m_lockStart = m_pointer.position().value_or(m_lockStart);
+        m_pointer.confine(rowThrough(m_lockStart, m_screen.virtualDesktop()));
+        m_rowLocked = true;
+    }
+    if (key.shift && !m_columnLocked) {
+        m_lockStart = m_pointer.position().value_or(m_lockStart);
+        m_pointer.confine(columnThrough(m_lockStart, m_screen.virtualDesktop()));
+        m_columnLocked = true;
+    }
+    inversionKeyDown(m_state, m_pointer, key.ctrl);
+    if (key.key >= keys::Left && key.key <= keys::Down) nudge(key.key);
+}
+
+void PointerAids::keyUp(const KeyChord& key)
+{
+    if (!key.alt) m_rowLocked = false;
+    if (!key.shift) m_columnLocked = false;
+    if (!key.alt && !key.shift) m_pointer.release();
+    if (!key.ctrl) m_pointer.setSpeed(configuredSpeed(m_state));
+    m_state.altHeld = key.alt;
+    m_state.ctrlHeld = key.ctrl;
+}
+
+void PointerAids::nudge(int key)
+{
+    // A warp lands exactly, whatever the pointer's speed; relative motion
+    // would be scaled by it.
+    const std::optional<Point> from = m_pointer.position();
+    if (!from) return;
+    if (const auto to = nudgeTarget(*from, key, m_rowLocked, m_columnLocked, m_screen.virtualDesktop()))
+        m_pointer.moveTo(*to);
+}
+
+void PointerAids::releaseLocks()
+{
+    if (m_rowLocked || m_columnLocked) m_pointer.release();
+    m_rowLocked = m_columnLocked = false;
+}
+
+void PointerAids::restoreConfiguredSpeed()
+{
+    if (m_pointer.speed() != configuredSpeed(m_state)) m_pointer.setSpeed(configuredSpeed(m_state));
+}
+
+void PointerAids::lift()
+{
+    releaseLocks();
+    m_state.altHeld = m_state.ctrlHeld = false;
+    restoreConfiguredSpeed();
+}
+
+void PointerAids::giveBack()
+{
+    m_pointer.setSpeed(m_state.userPointerSpeed);
+    m_pointer.release();
+    m_rowLocked = m_columnLocked = false;
+}
 
 } // namespace tintora

@@ -2,9 +2,11 @@
 
 #include <optional>
 
+#include "core/commands.h"
+#include "core/program_state.h"
 #include "platform/geometry.h"
 #include "platform/pointer.h"
-#include "core/program_state.h"
+#include "platform/screen.h"
 
 namespace tintora {
 
@@ -34,5 +36,46 @@ void applySlowPointer(const ProgramState& state, Pointer& pointer);
 // Ctrl held sets the inverted speed, any release the configured one.
 void inversionKeyDown(const ProgramState& state, Pointer& pointer, bool ctrlHeld);
 void inversionKeyUp(const ProgramState& state, Pointer& pointer);
+
+// What the main window's keys do to the pointer. Alt holds it on the row it
+// is on and Shift on its column (through Pointer::confine), each from its
+// press to its release; the arrow keys move it one pixel as the locks allow;
+// Ctrl inverts the slow-pointer option while it is down. The held Alt and
+// Ctrl are kept in the program state.
+class PointerAids {
+public:
+    PointerAids(ProgramState& state, Pointer& pointer, Screen& screen);
+
+    // A press or a release, with the modifiers held once it has happened.
+    void keyDown(const KeyChord& key);
+    void keyUp(const KeyChord& key);
+
+    // Ends both locks; the confinement is lifted only when one held.
+    void releaseLocks();
+    // Sets the speed the option asks for, unless the pointer has it already.
+    void restoreConfiguredSpeed();
+    // Ends the locks and the inversion for keys whose releases will not
+    // arrive (another program or a box takes them): Alt and Ctrl count as up.
+    void lift();
+    // At the close: the user's own speed and a free pointer, whatever keys
+    // are still down.
+    void giveBack();
+
+    bool rowLocked() const { return m_rowLocked; }
+    bool columnLocked() const { return m_columnLocked; }
+    // The pointer's position when the latest lock began.
+    Point lockStart() const { return m_lockStart; }
+
+private:
+    // Moves the pointer one pixel for an arrow key, as the locks allow.
+    void nudge(int key);
+
+    ProgramState& m_state;
+    Pointer& m_pointer;
+    Screen& m_screen;
+    Point m_lockStart;
+    bool m_rowLocked = false;    // held on one row (Alt)
+    bool m_columnLocked = false; // held on one column (Shift)
+};
 
 } // namespace tintora

@@ -18,10 +18,10 @@ SettingsDialog::SettingsDialog(ProgramState& state, Platform& platform, MainWind
     setWindowTitle(QStringLiteral("Настройки"));
     setFixedSize(ClientWidth, ClientHeight);
     setWindowModality(Qt::ApplicationModal);
-    slowPointerBox = new QCheckBox(QStringLiteral("Замедлить мышь"), this);
-    slowPointerBox->setGeometry(8, 8, 112, 15);
-    slowPointerBox->adjustSize(); // the caption needs its full width in any font
-    slowPointerBox->move(8, 8);
+    m_ui.slowPointerBox = new QCheckBox(QStringLiteral("Замедлить мышь"), this);
+    m_ui.slowPointerBox->setGeometry(8, 8, 112, 15);
+    m_ui.slowPointerBox->adjustSize(); // the caption needs its full width in any font
+    m_ui.slowPointerBox->move(8, 8);
 }
 
 void SettingsDialog::showModal()
@@ -56,7 +56,7 @@ void SettingsDialog::placeOverMainWindow()
 void SettingsDialog::showEvent(QShowEvent* event)
 {
     putInTopmostBandWhenShown(this, *m_platform.windows);
-    slowPointerBox->setChecked(m_state.slowPointer);
+    m_ui.slowPointerBox->setChecked(m_state.slowPointer);
     QWidget::showEvent(event);
 }
 
@@ -68,7 +68,7 @@ void SettingsDialog::runCommand(Command command)
 void SettingsDialog::closeEvent(QCloseEvent* event)
 {
     // However the dialog is closed, the box becomes the option.
-    m_state.slowPointer = slowPointerBox->isChecked();
+    m_state.slowPointer = m_ui.slowPointerBox->isChecked();
     if (m_state.slowPointer)
         applySlowPointer(m_state, *m_platform.pointer);
     else

@@ -12,6 +12,11 @@ namespace tintora {
 struct ProgramState;
 }
 
+// The settings dialog's widgets.
+struct SettingsDialogUi {
+    QCheckBox* slowPointerBox = nullptr;
+};
+
 // The settings dialog: a small tool window shown modally, one check box for
 // the slow-pointer option. However it is closed, the box becomes the option.
 class SettingsDialog : public QWidget {
@@ -22,8 +27,6 @@ public:
 
     SettingsDialog(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow);
 
-    QCheckBox* slowPointerBox;
-
     // Shows the dialog modally; returns when it has been closed.
     void showModal();
     // Runs a command of the dialog's own key bindings (Esc, Ctrl+S: close).
@@ -31,6 +34,8 @@ public:
 
     void keyDown(const tintora::KeyChord& key);
     void keyUp(const tintora::KeyChord& key);
+
+    const SettingsDialogUi& ui() const { return m_ui; }
 
 signals:
     void closed();
@@ -45,5 +50,6 @@ private:
     tintora::ProgramState& m_state;
     tintora::Platform& m_platform;
     MainWindowLink& m_mainWindow;
+    SettingsDialogUi m_ui;
     bool m_placed = false;
 };

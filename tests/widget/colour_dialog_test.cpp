@@ -32,11 +32,11 @@ struct DialogFixture : MainWindowFixture {
     DialogFixture()
     {
         sessionCustomColours = initialCustomColours();
-        form->probeTimer->stop();
+        form->probeTimer()->stop();
     }
     ~DialogFixture()
     {
-        form->probeTimer->stop();
+        form->probeTimer()->stop();
         sessionCustomColours = initialCustomColours();
     }
 
@@ -539,10 +539,10 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
     p.fake.screen.ramp = rampOf([](int i) { return std::min(65535, i * 300); });
     p.form->showMainWindow();
     p.form->probeTick();
-    p.form->probeTimer->start();
+    p.form->probeTimer()->start();
     const Rgb bitmap = p.state.bitmapColour, lut = p.state.lutColour;
     ASSERT_NE(bitmap, lut);
-    const QString label = p.form->bitmapRedLabel->text();
+    const QString label = p.form->ui().bitmapRedLabel->text();
     const auto value = [](Rgb c) { return colourValue(c.R, c.G, c.B); };
 
     // While probing the swatch is no button.
@@ -567,7 +567,7 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
         ASSERT_FALSE(p.form->probing());
         if (c.key) p.form->keyDown(*c.key);
         ColourValue opened = 0;
-        p.runModal([&] { QTest::mouseClick(p.form->swatch, Qt::LeftButton); },
+        p.runModal([&] { QTest::mouseClick(p.form->ui().swatch, Qt::LeftButton); },
                    [&](ColourDialog& d) {
                        opened = d.oldColourSwatch->colour();
                        EXPECT_EQ(p.fake.pointer.confinement, std::nullopt);
@@ -580,7 +580,7 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
         // The confirmed colour goes nowhere else.
         EXPECT_EQ(p.state.bitmapColour, bitmap);
         EXPECT_EQ(p.state.lutColour, lut);
-        EXPECT_EQ(p.form->bitmapRedLabel->text(), label);
+        EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), label);
         EXPECT_EQ(p.fake.clipboard.writes, 0);
     }
 }

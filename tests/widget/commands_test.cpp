@@ -24,7 +24,7 @@ struct Running : MainWindowFixture {
         form->showMainWindow();
         form->probeTick();
     }
-    ~Running() { form->probeTimer->stop(); }
+    ~Running() { form->probeTimer()->stop(); }
 
     void press(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyPress(w, key, mods); }
     void release(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -70,14 +70,14 @@ TEST(KeyDispatch, copyShortcutsAndAltGr)
     EXPECT_EQ(p.fake.clipboard.text, "C86400");
     p.click(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(p.fake.clipboard.text, "C96400");
-    EXPECT_EQ(p.form->hexColourLabel->text(), "#C96400");
+    EXPECT_EQ(p.form->ui().hexColourLabel->text(), "#C96400");
     EXPECT_EQ(p.fake.clipboard.writes, 2);
 }
 
 TEST(KeyDispatch, copyOfAnUnreadSampleIsBlack)
 {
     MainWindowFixture w;
-    w.form->probeTimer->stop();
+    w.form->probeTimer()->stop();
     w.fake.screen.pixelValue = 0;
     w.form->probeTick(); // ramp never read
     w.form->copyBitmapColour();
@@ -131,7 +131,7 @@ TEST(KeyDispatch, helpWindowPassesUnusedKeysToTheMainWindow)
     QWidget* target = p.help->focusWidget() ? p.help->focusWidget() : p.help;
     QTest::keyClick(target, Qt::Key_D, Qt::ControlModifier);
     EXPECT_TRUE(p.state.fractions);
-    EXPECT_EQ(p.form->fractionButton->image(), ButtonImage::FractionOn);
+    EXPECT_EQ(p.form->ui().fractionButton->image(), ButtonImage::FractionOn);
     // The help window's own Esc closes it, not the program.
     QTest::keyClick(target, Qt::Key_Escape);
     EXPECT_FALSE(p.help->isVisible());
@@ -156,8 +156,8 @@ TEST(DisplayModes, flagsAndImagesFollowTheCommands)
         p.click(s.key, Qt::ControlModifier);
         EXPECT_EQ(p.state.hexadecimal, s.hex);
         EXPECT_EQ(p.state.fractions, s.dec);
-        EXPECT_EQ(p.form->hexButton->image(), s.hexImage);
-        EXPECT_EQ(p.form->fractionButton->image(), s.fractionImage);
+        EXPECT_EQ(p.form->ui().hexButton->image(), s.hexImage);
+        EXPECT_EQ(p.form->ui().fractionButton->image(), s.fractionImage);
     }
 }
 
@@ -165,15 +165,15 @@ TEST(DisplayModes, bothFlagsFromASettingsFile)
 {
     Running p;
     p.state.hexadecimal = p.state.fractions = true;
-    p.form->showOptions();
+    p.form->showOptionButtons();
     p.form->probeTick();
-    EXPECT_EQ(p.form->bitmapRedLabel->text(), "C8");
+    EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), "C8");
     p.click(Qt::Key_H, Qt::ControlModifier);
-    EXPECT_EQ(p.form->hexButton->image(), ButtonImage::HexOff);
+    EXPECT_EQ(p.form->ui().hexButton->image(), ButtonImage::HexOff);
     EXPECT_FALSE(p.state.hexadecimal);
     EXPECT_TRUE(p.state.fractions);
     p.form->probeTick();
-    EXPECT_EQ(p.form->bitmapRedLabel->text(), "0.780");
+    EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), "0.780");
 }
 
 TEST(Freeze, spaceFreezesAndResumes)
@@ -182,7 +182,7 @@ TEST(Freeze, spaceFreezesAndResumes)
     ASSERT_TRUE(p.form->probing());
     p.click(Qt::Key_Space);
     EXPECT_FALSE(p.form->probing());
-    EXPECT_FALSE(p.form->swatch->mouseDownMovesWindow);
+    EXPECT_FALSE(p.form->ui().swatch->movesWindow());
 
     // Frozen: a new colour and a new format change nothing on screen, and
     // copying gives the frozen colour.
@@ -191,15 +191,15 @@ TEST(Freeze, spaceFreezesAndResumes)
     // Nothing to wait for: the point is that nothing comes. Two probe
     // intervals give a tick that should not happen the time to show.
     QTest::qWait(2 * MainWindow::ProbeIntervalMs + 20);
-    EXPECT_EQ(p.form->bitmapRedLabel->text(), "200");
+    EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), "200");
     p.click(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(p.fake.clipboard.text, "C86400");
 
     p.click(Qt::Key_Space);
     EXPECT_TRUE(p.form->probing());
-    EXPECT_TRUE(p.form->swatch->mouseDownMovesWindow);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return p.form->bitmapBlueLabel->text() == "FF"; }, 5000));
-    EXPECT_EQ(p.form->bitmapRedLabel->text(), "00");
+    EXPECT_TRUE(p.form->ui().swatch->movesWindow());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.form->ui().bitmapBlueLabel->text() == "FF"; }, 5000));
+    EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), "00");
 }
 
 TEST(Freeze, swatchDragsOnlyWhileProbing)
@@ -207,16 +207,16 @@ TEST(Freeze, swatchDragsOnlyWhileProbing)
     Running p;
     p.form->moveWindow({300, 300});
     auto dragSwatch = [&] {
-        const QPoint start = p.form->swatch->rect().center();
-        QTest::mousePress(p.form->swatch, Qt::LeftButton, Qt::NoModifier, start);
+        const QPoint start = p.form->ui().swatch->rect().center();
+        QTest::mousePress(p.form->ui().swatch, Qt::LeftButton, Qt::NoModifier, start);
         QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(30, 30)),
-                         QPointF(p.form->swatch->mapToGlobal(start) + QPoint(30, 30)), Qt::LeftButton,
+                         QPointF(p.form->ui().swatch->mapToGlobal(start) + QPoint(30, 30)), Qt::LeftButton,
                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(p.form->swatch, &move);
-        QTest::mouseRelease(p.form->swatch, Qt::LeftButton, Qt::NoModifier, start);
+        QApplication::sendEvent(p.form->ui().swatch, &move);
+        QTest::mouseRelease(p.form->ui().swatch, Qt::LeftButton, Qt::NoModifier, start);
     };
     int clicks = 0;
-    QObject::connect(p.form->swatch, &Swatch::clicked, [&] { ++clicks; });
+    QObject::connect(p.form->ui().swatch, &Swatch::clicked, [&] { ++clicks; });
     dragSwatch();
     EXPECT_EQ(p.form->pos(), QPoint(330, 330));
     EXPECT_EQ(clicks, 0);
@@ -237,13 +237,13 @@ TEST(Magnifier, tabAndEscToggleItDockedAboveTheMainWindow)
     p.click(Qt::Key_Tab);
     ASSERT_TRUE(p.magnifier->isVisible());
     EXPECT_EQ(p.magnifier->pos(), QPoint(400, 297));
-    EXPECT_EQ(p.form->magnifierButton->image(), ButtonImage::MagnifierShown);
+    EXPECT_EQ(p.form->ui().magnifierButton->image(), ButtonImage::MagnifierShown);
     p.form->moveWindow({450, 520});
     EXPECT_EQ(p.magnifier->pos(), QPoint(450, 317));
 
     p.click(Qt::Key_Escape);
     EXPECT_FALSE(p.magnifier->isVisible());
-    EXPECT_EQ(p.form->magnifierButton->image(), ButtonImage::MagnifierHidden);
+    EXPECT_EQ(p.form->ui().magnifierButton->image(), ButtonImage::MagnifierHidden);
     EXPECT_TRUE(p.form->isVisible());
     p.click(Qt::Key_M, Qt::ControlModifier);
     EXPECT_TRUE(p.magnifier->isVisible());
@@ -269,13 +269,13 @@ TEST(AlwaysOnTop, pinTogglesBothWindows)
     p.fake.windows.topmostCalls.clear();
 
     p.click(Qt::Key_T, Qt::ControlModifier);
-    EXPECT_EQ(p.form->pinButton->image(), ButtonImage::PinOn);
+    EXPECT_EQ(p.form->ui().pinButton->image(), ButtonImage::PinOn);
     const std::vector<std::pair<NativeWindow, bool>> on{{magId, true}, {mainId, true}};
     EXPECT_EQ(p.fake.windows.topmostCalls, on);
 
     p.fake.windows.topmostCalls.clear();
     p.click(Qt::Key_T, Qt::ControlModifier);
-    EXPECT_EQ(p.form->pinButton->image(), ButtonImage::PinOff);
+    EXPECT_EQ(p.form->ui().pinButton->image(), ButtonImage::PinOff);
     const std::vector<std::pair<NativeWindow, bool>> off{{magId, false}, {mainId, false}};
     EXPECT_EQ(p.fake.windows.topmostCalls, off);
 }

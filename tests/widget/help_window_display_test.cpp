@@ -73,9 +73,9 @@ TEST(HelpWindowPage, shownFromAProgramFolderOfAnyName)
         help.showHelp();
         help.goHome();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(help.browser->hasDocument());
-        EXPECT_TRUE(help.browser->toPlainText().startsWith(QStringLiteral("Tintora 1.2")));
-        EXPECT_EQ(help.browser->source().path(QUrl::FullyDecoded).toStdString(), executable + "/HELP");
+        EXPECT_TRUE(help.ui().browser->hasDocument());
+        EXPECT_TRUE(help.ui().browser->toPlainText().startsWith(QStringLiteral("Tintora 1.2")));
+        EXPECT_EQ(help.ui().browser->source().path(QUrl::FullyDecoded).toStdString(), executable + "/HELP");
         EXPECT_EQ(box.text, "");
         EXPECT_TRUE(w.fake.shell.opened.empty());
     }
@@ -88,7 +88,7 @@ TEST(HelpWindowPage, lookAsTheStyleSheetAsks)
 {
     WithHelp w;
     w.form->showHelpFromButton();
-    HelpBrowser* view = w.help->browser;
+    HelpBrowser* view = w.help->ui().browser;
     const QTextDocument* page = view->document();
 
     const QTextBlock heading = blockOf(page, QStringLiteral("Tintora 1.2"));
@@ -159,7 +159,7 @@ TEST(HelpWindow, minimisedComesBackWhenShown)
         EXPECT_TRUE(w.help->isVisible());
         EXPECT_FALSE(w.help->isMinimized());
         EXPECT_EQ(w.help->isMaximized(), c.maximised);
-        for (FloatingButton* b : w.help->floatingButtons->items()) EXPECT_TRUE(b->isVisible());
+        for (FloatingButton* b : w.help->ui().floatingButtons->items()) EXPECT_TRUE(b->isVisible());
     }
 }
 
@@ -169,7 +169,7 @@ TEST(FloatingButtons, glyphAloneFadedOnceWhileHeld)
 {
     WithHelp w;
     w.form->showHelpFromButton();
-    FloatingButton* button = w.help->floatingButtons->items()[1];
+    FloatingButton* button = w.help->ui().floatingButtons->items()[1];
     const QImage glyphImage = webGlyph(0).toImage().convertToFormat(QImage::Format_ARGB32);
     // A pixel the glyph covers fully, and one of its soft edge.
     const QPoint inside(8, 8);

@@ -9,10 +9,10 @@
 struct WithHelp : MainWindowFixture {
     WithHelp()
     {
-        form->probeTimer->stop();
+        form->probeTimer()->stop();
         form->showMainWindow();
     }
     void mainKey(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(form, k, m); }
     QWidget* helpFocus() const { return help->focusWidget() ? help->focusWidget() : help; }
-    QString pageText() const { return help->browser->toPlainText().simplified(); }
+    QString pageText() const { return help->ui().browser->toPlainText().simplified(); }
 };

@@ -19,7 +19,7 @@ TEST(HelpWindow, f1TogglesAndThePageIsShown)
     EXPECT_EQ(w.help->windowTitle(), QStringLiteral("Справка"));
     // The least size is of the whole window, frame included.
     EXPECT_EQ(w.help->minimumSize().grownBy(w.help->windowHandle()->frameMargins()), QSize(520, 306));
-    EXPECT_TRUE(w.help->browser->hasDocument());
+    EXPECT_TRUE(w.help->ui().browser->hasDocument());
     const QString text = w.pageText();
     for (const char* expected :
          {"Tintora 1.2", "Пипетка с поддержкой LUT видеоадаптера (LUT — Look Up Table, таблица поправок)",
@@ -28,7 +28,7 @@ TEST(HelpWindow, f1TogglesAndThePageIsShown)
           "Ctrl + Alt + C — копировать цвет LUT в виде RRGGBB", "I, Ctrl + I — закрыть приложение",
           "Alt + LMB-click на цвеовом квадрате — откроется диалог выбора цвета LUT", "С уважением,"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected;
-    EXPECT_EQ(w.help->browser->source().path().toStdString(), w.programDir.path() + "/tintora/HELP");
+    EXPECT_EQ(w.help->ui().browser->source().path().toStdString(), w.programDir.path() + "/tintora/HELP");
 
     w.mainKey(Qt::Key_F1);
     EXPECT_FALSE(w.help->isVisible());
@@ -49,7 +49,7 @@ TEST(HelpWindow, ownCloseKeysAndTheMainWindowsCommands)
     // The page keeps its scrolling keys; Space scrolls rather than freezing.
     QTest::keyClick(w.helpFocus(), Qt::Key_Space);
     QTest::keyClick(w.helpFocus(), Qt::Key_Down);
-    EXPECT_FALSE(w.form->probeTimer->isActive());
+    EXPECT_FALSE(w.form->probeTimer()->isActive());
     QTest::keyClick(w.helpFocus(), Qt::Key_D, Qt::ControlModifier);
     EXPECT_TRUE(w.state.fractions);
 }
@@ -59,7 +59,7 @@ TEST(HelpWindow, buttonBringsToFrontWithoutReloadingF1Reloads)
     WithHelp w;
     w.form->showHelpFromButton();
     w.help->resize(520, 306);
-    QScrollBar* bar = w.help->browser->verticalScrollBar();
+    QScrollBar* bar = w.help->ui().browser->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 40) << "the page should need scrolling at the smallest size";
     bar->setValue(40);
     // Visible already: brought to the front, the page left as it is.
@@ -84,7 +84,7 @@ TEST(HelpWindow, webLinksGoToTheSystemBrowser)
 {
     WithHelp w;
     w.form->showHelpFromButton();
-    HelpBrowser* view = w.help->browser;
+    HelpBrowser* view = w.help->ui().browser;
     const QUrl before = view->source();
     emit view->anchorClicked(QUrl("https://example.org/colour"));
     emit view->anchorClicked(QUrl("ftp://mirror.example.org/?next=http://example.org/"));
@@ -96,7 +96,7 @@ TEST(HelpWindow, webLinksGoToTheSystemBrowser)
 TEST(HelpWindow, missingPageIsReportedAndTheWindowShownAllTheSame)
 {
     WithHelp w;
-    w.help->browser->helpResource = QStringLiteral(":/no-such-page");
+    w.help->ui().browser->helpResource = QStringLiteral(":/no-such-page");
     MessageBoxSeen box;
     {
         // The report comes once the window is up.
@@ -113,7 +113,7 @@ TEST(HelpWindow, placeKeptAndButtonsFollowTheWindow)
     w.form->showHelpFromButton();
     // Centred in the 1920 x 1040 work area the first time.
     EXPECT_EQ(w.help->pos(), QPoint((1920 - 614) / 2, (1040 - 522) / 2));
-    const auto& items = w.help->floatingButtons->items();
+    const auto& items = w.help->ui().floatingButtons->items();
     auto expectOverTop = [&] {
         const QRect outer = w.help->frameGeometry();
         const int left = outer.left() + (outer.width() - 26) / 2;
@@ -141,4 +141,25 @@ TEST(HelpWindow, placeKeptAndButtonsFollowTheWindow)
     EXPECT_EQ(w.help->size(), QSize(700, 400));
     w.help->showMinimized();
     for (auto* b : items) EXPECT_FALSE(b->isVisible());
+}
+
+TEST(HelpWindow, ctrlInvertsTheSpeedOnlyAndAnyReleaseRestoresIt)
+{
+    WithHelp p;
+    p.help->showHelp();
+    QWidget* target = p.helpFocus();
+    auto send = [target](QEvent::Type type, Qt::Key k, Qt::KeyboardModifiers m) {
+        QKeyEvent e(type, k, m);
+        QApplication::sendEvent(target, &e);
+    };
+    send(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
+    EXPECT_EQ(p.fake.pointer.currentSpeed, 1);
+    send(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier);
+    send(QEvent::KeyRelease, Qt::Key_Q, Qt::ControlModifier);
+    // Ctrl is still down, yet the release restores the configured speed.
+    EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
+    // No locks from the help window.
+    send(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+    EXPECT_FALSE(p.fake.pointer.confinement.has_value());
+    EXPECT_FALSE(p.form->pointerAids().columnLocked());
 }

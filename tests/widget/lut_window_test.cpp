@@ -1,4 +1,4 @@
-// The LUT window over the fake platform, and the arrow keys' nudging.
+// The LUT window over the fake platform.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 
 #include "main_window_fixture.h"
 #include "settings/ini_file.h"
+#include "support/paint_counter.h"
 
 using namespace tintora;
 using tintora::fake::rampOf;
@@ -38,7 +39,7 @@ void writeText(const std::string& path, const std::string& text)
 struct Program : MainWindowFixture {
     explicit Program(const std::string& ini = "")
     {
-        form->probeTimer->stop();
+        form->probeTimer()->stop();
         fake.screen.pixelValue = 0x000064C8; // (200, 100, 0)
         fake.screen.ramp = HalvedGreen;
         fake.screen.rampOutput = "HDMI-1";
@@ -47,9 +48,9 @@ struct Program : MainWindowFixture {
         form->showMainWindow();
         form->probeTick();
     }
-    ~Program() { form->probeTimer->stop(); }
+    ~Program() { form->probeTimer()->stop(); }
 
-    LutWindow* lut() { return windows->lutCurves.get(); }
+    LutWindow* lut() { return windows->lutWindow.get(); }
     // One key event to w, through the program's key routing.
     static void send(QWidget* w, QEvent::Type type, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier,
                      bool autoRepeat = false)
@@ -110,8 +111,8 @@ TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
     Program p;
     p.form->toggleLutCurves();
     const char* halved = "HDMI-1, 256 entries, distinct levels R 256 G 128 B 256";
-    EXPECT_EQ(p.lut()->statusLabel->text(), halved);
-    EXPECT_EQ(p.form->lutCaption->toolTip(), halved);
+    EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
+    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), halved);
 
     const struct {
         std::optional<GammaTable> ramp;
@@ -128,30 +129,31 @@ TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
         p.fake.screen.rampOutput = c.output;
         p.fake.screen.rampSize = c.size;
         p.form->probeTick();
-        EXPECT_EQ(p.lut()->statusLabel->text(), c.status);
-        EXPECT_EQ(p.form->lutCaption->toolTip(), c.status) << "the \"LUT:\" caption's tooltip";
+        EXPECT_EQ(p.lut()->ui().statusLabel->text(), c.status);
+        EXPECT_EQ(p.form->ui().lutCaption->toolTip(), c.status) << "the \"LUT:\" caption's tooltip";
     }
     // Hidden, the window no longer follows; the tooltip does.
     p.form->toggleLutCurves();
     p.fake.screen.rampOutput = "HDMI-2";
     p.form->probeTick();
-    EXPECT_EQ(p.form->lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256");
-    EXPECT_EQ(p.lut()->statusLabel->text(), halved);
+    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256");
+    EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
     p.form->toggleLutCurves();
-    EXPECT_EQ(p.lut()->statusLabel->text(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256")
+    EXPECT_EQ(p.lut()->ui().statusLabel->text(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256")
         << "shown again, it shows the latest tick at once";
 }
 
 TEST(LutWindow, repaintsOnlyWhenTheRampOrLevelsChange)
 {
     Program p;
+    const test::PaintCounter paints(p.lut()->ui().curves);
     p.form->toggleLutCurves();
     p.settle();
-    const int painted = p.lut()->curves->paints;
+    const int painted = paints.count();
     ASSERT_GT(painted, 0);
     for (int i = 0; i < 5; ++i) p.form->probeTick();
     p.settle();
-    EXPECT_EQ(p.lut()->curves->paints, painted) << "ticks that changed nothing repainted";
+    EXPECT_EQ(paints.count(), painted) << "ticks that changed nothing repainted";
 
     // Each change is one repaint: a level, a ramp entry, no ramp at all.
     const std::function<void()> changes[] = {
@@ -165,7 +167,7 @@ TEST(LutWindow, repaintsOnlyWhenTheRampOrLevelsChange)
         p.form->probeTick();
         p.form->probeTick();
         p.settle();
-        EXPECT_EQ(p.lut()->curves->paints, ++expected);
+        EXPECT_EQ(paints.count(), ++expected);
     }
 }
 
@@ -200,48 +202,4 @@ TEST(LutWindow, shownStateIsSavedInItsOwnSection)
     EXPECT_EQ(readText(p.settingsPath()),
               "[lut]\nShowCurves = 0 \n; after\n[GENERAL]\nonTop=0\nHexMode=0\nDecMode=0\n"
               "[MAGNIFIER]\nShowMag=0\nZoom=2\nSlowMouse=0\n");
-}
-
-TEST(Nudge, arrowsMoveThePointerOnePixelAsTheLocksAllow)
-{
-    Program p;
-    p.fake.pointer.where = Point{100, 200};
-    const struct {
-        Qt::Key key;
-        Qt::KeyboardModifiers mods;
-        Point after;
-    } steps[] = {
-        {Qt::Key_Right, Qt::NoModifier, {101, 200}},
-        {Qt::Key_Down, Qt::NoModifier, {101, 201}},
-        {Qt::Key_Left, Qt::KeypadModifier, {100, 201}},
-        {Qt::Key_Up, Qt::ControlModifier, {100, 200}},
-        // Alt holds the row: Up and Down do nothing, Left and Right move.
-        {Qt::Key_Up, Qt::AltModifier, {100, 200}},
-        {Qt::Key_Left, Qt::AltModifier, {99, 200}},
-        // Shift holds the column.
-        {Qt::Key_Left, Qt::ShiftModifier, {99, 200}},
-        {Qt::Key_Down, Qt::ShiftModifier, {99, 201}},
-    };
-    for (const auto& s : steps) {
-        p.send(p.form, QEvent::KeyPress, s.key, s.mods);
-        EXPECT_EQ(p.fake.pointer.where, s.after) << s.key << " " << s.mods.toInt();
-        p.send(p.form, QEvent::KeyRelease, s.key, s.mods);
-        p.send(p.form, QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier); // every lock lifted
-    }
-    // Every move a warp to the exact pixel, none while a lock held the axis.
-    EXPECT_EQ(p.fake.pointer.moves.size(), 6u);
-}
-
-TEST(Nudge, autoRepeatKeepsNudging)
-{
-    Program p;
-    p.fake.pointer.where = Point{100, 200};
-    p.send(p.form, QEvent::KeyPress, Qt::Key_Right);
-    for (int i = 0; i < 9; ++i) {
-        // Auto-repeat sends a release before each repeated press.
-        p.send(p.form, QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, true);
-        p.send(p.form, QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, true);
-    }
-    p.send(p.form, QEvent::KeyRelease, Qt::Key_Right);
-    EXPECT_EQ(p.fake.pointer.where, (Point{110, 200}));
 }

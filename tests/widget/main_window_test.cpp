@@ -20,9 +20,9 @@ struct Readouts {
 
 Readouts readouts(MainWindow& f)
 {
-    return {{text(f.bitmapRedLabel), text(f.bitmapGreenLabel), text(f.bitmapBlueLabel)},
-            {text(f.lutRedLabel), text(f.lutGreenLabel), text(f.lutBlueLabel)},
-            text(f.hexColourLabel)};
+    return {{text(f.ui().bitmapRedLabel), text(f.ui().bitmapGreenLabel), text(f.ui().bitmapBlueLabel)},
+            {text(f.ui().lutRedLabel), text(f.ui().lutGreenLabel), text(f.ui().lutBlueLabel)},
+            text(f.ui().hexColourLabel)};
 }
 
 } // namespace
@@ -41,34 +41,34 @@ TEST(MainWindowLayout, componentsWhereTheyBelong)
         int left, top;
         const char* text;
     } labels[] = {
-        {f.bitmapCaption, 10, 29, "Bitmap:"}, {f.lutCaption, 70, 28, "LUT:"}, {f.hexColourLabel, 142, 28, "#"},
-        {f.redCaption, 10, 48, "R:"},       {f.greenCaption, 10, 66, "G:"},    {f.blueCaption, 10, 85, "B:"},
-        {f.bitmapRedLabel, 32, 47, "?"},        {f.bitmapGreenLabel, 32, 66, "?"},     {f.bitmapBlueLabel, 32, 85, "?"},
-        {f.lutRedLabel, 70, 48, "?"},        {f.lutGreenLabel, 70, 66, "?"},     {f.lutBlueLabel, 70, 85, "?"},
+        {f.ui().bitmapCaption, 10, 29, "Bitmap:"}, {f.ui().lutCaption, 70, 28, "LUT:"}, {f.ui().hexColourLabel, 142, 28, "#"},
+        {f.ui().redCaption, 10, 48, "R:"},       {f.ui().greenCaption, 10, 66, "G:"},    {f.ui().blueCaption, 10, 85, "B:"},
+        {f.ui().bitmapRedLabel, 32, 47, "?"},        {f.ui().bitmapGreenLabel, 32, 66, "?"},     {f.ui().bitmapBlueLabel, 32, 85, "?"},
+        {f.ui().lutRedLabel, 70, 48, "?"},        {f.ui().lutGreenLabel, 70, 66, "?"},     {f.ui().lutBlueLabel, 70, 85, "?"},
     };
     for (const auto& l : labels) {
         EXPECT_EQ(l.label->pos(), QPoint(l.left, l.top)) << l.text;
         EXPECT_EQ(l.label->text(), QString::fromUtf8(l.text));
     }
-    EXPECT_EQ(f.swatch->geometry(), QRect(142, 47, 51, 51));
-    EXPECT_EQ(f.columnSeparator->geometry(), QRect(63, 28, 3, 74));
-    EXPECT_EQ(f.titleStrip->geometry(), QRect(0, 0, 203, 23));
+    EXPECT_EQ(f.ui().swatch->geometry(), QRect(142, 47, 51, 51));
+    EXPECT_EQ(f.ui().columnSeparator->geometry(), QRect(63, 28, 3, 74));
+    EXPECT_EQ(f.ui().titleStrip->geometry(), QRect(0, 0, 203, 23));
 
     // Strip from left to right: gear, F1, gap, D, H, magnifier, pin, exit.
     const struct {
         TitleButton* button;
         int left;
         ButtonImage image;
-    } buttons[] = {{f.settingsButton, 1, ButtonImage::Gear},   {f.helpButton, 24, ButtonImage::None}, {f.fractionButton, 87, ButtonImage::FractionOff},
-                   {f.hexButton, 110, ButtonImage::HexOff}, {f.magnifierButton, 133, ButtonImage::MagnifierHidden}, {f.pinButton, 156, ButtonImage::PinOff},
-                   {f.exitButton, 179, ButtonImage::Exit}};
+    } buttons[] = {{f.ui().settingsButton, 1, ButtonImage::Gear},   {f.ui().helpButton, 24, ButtonImage::None}, {f.ui().fractionButton, 87, ButtonImage::FractionOff},
+                   {f.ui().hexButton, 110, ButtonImage::HexOff}, {f.ui().magnifierButton, 133, ButtonImage::MagnifierHidden}, {f.ui().pinButton, 156, ButtonImage::PinOff},
+                   {f.ui().exitButton, 179, ButtonImage::Exit}};
     for (const auto& b : buttons) {
         EXPECT_EQ(b.button->geometry(), QRect(b.left, 1, 23, 21));
         EXPECT_EQ(b.button->image(), b.image);
         EXPECT_TRUE(b.button->autoRaise());
     }
-    EXPECT_EQ(f.helpButton->text(), "F1");
-    EXPECT_EQ(f.helpButton->palette().color(QPalette::ButtonText), QColor(255, 255, 0));
+    EXPECT_EQ(f.ui().helpButton->text(), "F1");
+    EXPECT_EQ(f.ui().helpButton->palette().color(QPalette::ButtonText), QColor(255, 255, 0));
 
     EXPECT_EQ(w.help->windowTitle(), QStringLiteral("Справка"));
     EXPECT_EQ(w.help->size(), QSize(614, 522));
@@ -99,7 +99,7 @@ TEST(probeTick, oneTickWritesAllEightControls)
         EXPECT_EQ(r.lut[i], lut[i]);
     }
     EXPECT_EQ(r.hash, "#C96400");
-    EXPECT_EQ(w.form->swatch->palette().color(QPalette::Window), QColor(200, 100, 0));
+    EXPECT_EQ(w.form->ui().swatch->palette().color(QPalette::Window), QColor(200, 100, 0));
     EXPECT_EQ(w.state.bitmapColour, (Rgb{200, 100, 0}));
     EXPECT_EQ(w.state.lutColour, (Rgb{201, 100, 0}));
     // The ramp asked for is the one of the display under the pointer.
@@ -144,7 +144,7 @@ TEST(probeTick, rampThatStopsAnsweringKeepsTheLastOne)
     w.fake.screen.ramp.reset();
     w.fake.screen.pixelValue = 0x00000080; // red 128
     w.form->probeTick();
-    EXPECT_EQ(w.form->lutRedLabel->text(), "128 (32896)");
+    EXPECT_EQ(w.form->ui().lutRedLabel->text(), "128 (32896)");
 }
 
 TEST(probeTick, unreadablePointerSamplesTheOrigin)
@@ -164,18 +164,18 @@ TEST(probeTick, fractionsUseTheLocaleSeparator)
     w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
     w.state.fractions = true;
     w.form->probeTick();
-    EXPECT_EQ(w.form->lutRedLabel->text(), "0,790 (51400)");
-    EXPECT_EQ(w.form->bitmapRedLabel->text(), "0,780");
+    EXPECT_EQ(w.form->ui().lutRedLabel->text(), "0,790 (51400)");
+    EXPECT_EQ(w.form->ui().bitmapRedLabel->text(), "0,780");
 }
 
 TEST(ProbeTimer, ticksEveryFiftyMillisecondsFromCreation)
 {
     MainWindowFixture w;
-    EXPECT_TRUE(w.form->probeTimer->isActive());
-    EXPECT_EQ(w.form->probeTimer->interval(), 50);
+    EXPECT_TRUE(w.form->probeTimer()->isActive());
+    EXPECT_EQ(w.form->probeTimer()->interval(), 50);
     w.fake.screen.pixelValue = 0x00000005;
     // The first tick arrives through the event loop.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.form->bitmapRedLabel->text() == "5"; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.form->ui().bitmapRedLabel->text() == "5"; }, 5000));
 }
 
 TEST(probeTick, magnifierButtonFollowsTheMagnifierWindow)
@@ -183,10 +183,10 @@ TEST(probeTick, magnifierButtonFollowsTheMagnifierWindow)
     MainWindowFixture w;
     w.magnifier->show();
     w.form->probeTick();
-    EXPECT_EQ(w.form->magnifierButton->image(), ButtonImage::MagnifierShown);
+    EXPECT_EQ(w.form->ui().magnifierButton->image(), ButtonImage::MagnifierShown);
     w.magnifier->hide();
     w.form->probeTick();
-    EXPECT_EQ(w.form->magnifierButton->image(), ButtonImage::MagnifierHidden);
+    EXPECT_EQ(w.form->ui().magnifierButton->image(), ButtonImage::MagnifierHidden);
 }
 
 TEST(StartPosition, commandLineAndCentring)
@@ -231,19 +231,19 @@ TEST(Dragging, labelsAndStripMoveTheWindowButtonsAndSeparatorDoNot)
         QTest::mouseRelease(target, Qt::LeftButton, Qt::NoModifier, start + by);
     };
 
-    drag(w.form->lutRedLabel, {40, 25});
+    drag(w.form->ui().lutRedLabel, {40, 25});
     EXPECT_EQ(w.form->pos(), QPoint(340, 325));
-    drag(w.form->swatch, {-40, -25});
+    drag(w.form->ui().swatch, {-40, -25});
     EXPECT_EQ(w.form->pos(), QPoint(300, 300));
-    drag(w.form->titleStrip, {5, 0});
+    drag(w.form->ui().titleStrip, {5, 0});
     EXPECT_EQ(w.form->pos(), QPoint(305, 300));
     // Dragged within 9 pixels of the left edge: flush with it.
-    drag(w.form->bitmapCaption, {-298, 0});
+    drag(w.form->ui().bitmapCaption, {-298, 0});
     EXPECT_EQ(w.form->pos(), QPoint(0, 300));
 
     const QPoint before = w.form->pos();
-    drag(w.form->hexButton, {50, 50});
-    drag(w.form->columnSeparator, {50, 50});
+    drag(w.form->ui().hexButton, {50, 50});
+    drag(w.form->ui().columnSeparator, {50, 50});
     EXPECT_EQ(w.form->pos(), before);
     w.form->close();
 }
@@ -252,7 +252,7 @@ TEST(Activation, F1CaptionYellowWhenActiveGreyOtherwise)
 {
     MainWindowFixture w;
     w.form->applicationDeactivated();
-    EXPECT_EQ(w.form->helpButton->palette().color(QPalette::ButtonText), QColor(128, 128, 128));
+    EXPECT_EQ(w.form->ui().helpButton->palette().color(QPalette::ButtonText), QColor(128, 128, 128));
     w.form->applicationActivated();
-    EXPECT_EQ(w.form->helpButton->palette().color(QPalette::ButtonText), QColor(255, 255, 0));
+    EXPECT_EQ(w.form->ui().helpButton->palette().color(QPalette::ButtonText), QColor(255, 255, 0));
 }

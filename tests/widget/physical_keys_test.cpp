@@ -29,7 +29,7 @@ struct Program : MainWindowFixture {
         fake.keyboard.letters = {{KeyI, 'I'}, {KeyH, 'H'}, {KeyD, 'D'}, {KeyC, 'C'}, {KeySemicolon, 0}};
         fake.screen.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
-        form->probeTimer->stop();
+        form->probeTimer()->stop();
         form->show();
     }
     void send(QEvent::Type type, int key, Qt::KeyboardModifiers mods, std::uint32_t scanCode)
@@ -100,16 +100,18 @@ TEST(PhysicalKeys, modifiersInEveryOrderWhateverTheirSymbol)
             SCOPED_TRACE(std::string(t.name) + ", step " + std::to_string(i + 1));
             p.fake.pointer.where = s.pointer;
             p.send(s.press ? QEvent::KeyPress : QEvent::KeyRelease, s.key, s.before, s.scanCode);
-            EXPECT_EQ(p.form->rowLocked, s.rowLocked);
-            EXPECT_EQ(p.form->columnLocked, s.columnLocked);
+            EXPECT_EQ(p.form->pointerAids().rowLocked(), s.rowLocked);
+            EXPECT_EQ(p.form->pointerAids().columnLocked(), s.columnLocked);
             EXPECT_EQ(p.state.altHeld, s.altHeld);
             EXPECT_EQ(p.state.ctrlHeld, s.ctrlHeld);
             switch (s.line) {
             case Free: EXPECT_EQ(p.fake.pointer.confinement, std::nullopt); break;
-            case Row: EXPECT_EQ(p.fake.pointer.confinement, rowThrough(p.form->lockStart)); break;
-            case Column: EXPECT_EQ(p.fake.pointer.confinement, columnThrough(p.form->lockStart)); break;
+            case Row: EXPECT_EQ(p.fake.pointer.confinement, rowThrough(p.form->pointerAids().lockStart())); break;
+            case Column: EXPECT_EQ(p.fake.pointer.confinement, columnThrough(p.form->pointerAids().lockStart())); break;
             }
-            if (s.line != Free && s.press) EXPECT_EQ(p.form->lockStart, s.pointer);
+            if (s.line != Free && s.press) {
+                EXPECT_EQ(p.form->pointerAids().lockStart(), s.pointer);
+            }
         }
     }
 }

@@ -36,7 +36,7 @@ struct Started : MainWindowFixture {
     explicit Started(const std::string& ini, std::vector<std::string> args = {}, std::string separator = ".")
         : MainWindowFixture(std::move(args), std::move(separator))
     {
-        form->probeTimer->stop();
+        form->probeTimer()->stop();
         if (!ini.empty()) writeText(settingsPath(), ini);
         form->showMainWindow();
     }
@@ -82,11 +82,11 @@ std::string utf16Bytes(std::u16string_view text, bool bigEndian)
 TEST(loadSettings, noFileGivesTheDefaultsAndTheFirstCloseWritesThem)
 {
     Started p("");
-    EXPECT_EQ(p.form->pinButton->image(), ButtonImage::PinOff);
+    EXPECT_EQ(p.form->ui().pinButton->image(), ButtonImage::PinOff);
     EXPECT_FALSE(p.state.hexadecimal || p.state.fractions || p.state.slowPointer);
     EXPECT_FALSE(p.magnifier->isVisible());
     EXPECT_EQ(p.state.zoom, 2.0);
-    EXPECT_TRUE(p.magnifier->zoomItems[2]->isChecked());
+    EXPECT_TRUE(p.magnifier->ui().zoomItems[2]->isChecked());
     p.form->close();
     const IniDocument ini = IniDocument::parse(readText(p.settingsPath()));
     const std::pair<const char*, const char*> general[] = {{"onTop", "0"}, {"HexMode", "0"}, {"DecMode", "0"}};
@@ -125,7 +125,7 @@ TEST(loadSettings, valuesAsTheFileSpellsThem)
     for (const auto& c : cases) {
         Started p(c.ini, {}, c.separator);
         EXPECT_EQ(p.state.alwaysOnTop, c.onTop) << c.ini;
-        EXPECT_EQ(p.form->pinButton->image(), c.onTop ? ButtonImage::PinOn : ButtonImage::PinOff) << c.ini;
+        EXPECT_EQ(p.form->ui().pinButton->image(), c.onTop ? ButtonImage::PinOn : ButtonImage::PinOff) << c.ini;
         EXPECT_EQ(p.state.zoom, c.zoom) << c.ini << " under " << c.separator;
     }
 }
@@ -133,11 +133,11 @@ TEST(loadSettings, valuesAsTheFileSpellsThem)
 TEST(loadSettings, bothModesShowBothImagesAndHexadecimalWins)
 {
     Started p("[GENERAL]\nHexMode=1\nDecMode=1\n");
-    EXPECT_EQ(p.form->hexButton->image(), ButtonImage::HexOn);
-    EXPECT_EQ(p.form->fractionButton->image(), ButtonImage::FractionOn);
+    EXPECT_EQ(p.form->ui().hexButton->image(), ButtonImage::HexOn);
+    EXPECT_EQ(p.form->ui().fractionButton->image(), ButtonImage::FractionOn);
     p.fake.screen.pixelValue = 0x000064C8;
     p.form->probeTick();
-    EXPECT_EQ(p.form->bitmapRedLabel->text(), "C8");
+    EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), "C8");
 }
 
 TEST(loadSettings, shownMagnifierFollowsTheCentringAndSlowPointerStarts)
@@ -147,7 +147,7 @@ TEST(loadSettings, shownMagnifierFollowsTheCentringAndSlowPointerStarts)
     ASSERT_TRUE(p.magnifier->isVisible());
     EXPECT_EQ(p.magnifier->pos(), QPoint(858, 262));
     EXPECT_EQ(p.state.zoom, 8.0);
-    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(p.magnifier->zoomItems[i]->isChecked(), i == 5);
+    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(p.magnifier->ui().zoomItems[i]->isChecked(), i == 5);
     EXPECT_TRUE(p.state.slowPointer);
     EXPECT_EQ(p.fake.pointer.currentSpeed, 1);
     p.form->close();

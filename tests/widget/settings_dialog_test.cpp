@@ -1,5 +1,6 @@
-// However the settings dialog closes, the keyboard is the main window's
-// again: without a window manager nobody else would hand it back.
+// The settings dialog: however it closes, the box becomes the option and the
+// keyboard is the main window's again (without a window manager nobody else
+// would hand it back).
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ TEST(SettingsDialog, focusGoesBackToTheMainWindowHoweverItCloses)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);
         MainWindowFixture p;
-        p.form->probeTimer->stop();
+        p.form->probeTimer()->stop();
         p.form->showMainWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(p.form));
         bool active = false;
@@ -47,5 +48,29 @@ TEST(SettingsDialog, focusGoesBackToTheMainWindowHoweverItCloses)
         // The main window's commands answer the keys at once.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::ControlModifier);
         EXPECT_TRUE(p.state.hexadecimal);
+    }
+}
+
+TEST(SettingsDialog, appliesTheBoxHoweverClosed)
+{
+    const struct {
+        bool slowBefore;
+        bool tick;
+        int speedAfter;
+    } cases[] = {{false, false, 10}, {false, true, 1}, {true, false, 1}, {true, true, 10}};
+    for (const auto& c : cases) {
+        MainWindowFixture p;
+        p.state.slowPointer = c.slowBefore;
+        p.form->probeTimer()->stop();
+        p.form->show();
+        {
+            ModalAnswer answer([&](QWidget*) {
+                if (c.tick) p.settings->ui().slowPointerBox->toggle();
+                p.settings->close();
+            });
+            p.form->showSettings();
+        }
+        EXPECT_EQ(p.state.slowPointer, c.slowBefore != c.tick);
+        EXPECT_EQ(p.fake.pointer.currentSpeed, c.speedAfter);
     }
 }

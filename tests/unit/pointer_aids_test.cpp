@@ -1,0 +1,214 @@
+// The pointer-speed rules, the arrow keys' nudge, and the main window's
+// pointer aids (axis locks, nudging, Ctrl speed) over the fake pointer and
+// screen.
+
+#include <gtest/gtest.h>
+
+#include "core/commands.h"
+#include "fake/fake_platform.h"
+#include "pointer/pointer_aids.h"
+
+using namespace tintora;
+
+TEST(Nudge, onePixelAlongTheFreeAxes)
+{
+    const Rect desktop{-1920, 0, 3840, 1080};
+    const Point p{100, 200};
+    const struct {
+        int key;
+        bool rowLocked, columnLocked;
+        std::optional<Point> target;
+    } cases[] = {
+        {keys::Left, false, false, Point{99, 200}},
+        {keys::Right, false, false, Point{101, 200}},
+        {keys::Up, false, false, Point{100, 199}},
+        {keys::Down, false, false, Point{100, 201}},
+        // The row lock holds the row, the column lock the column.
+        {keys::Left, true, false, Point{99, 200}},
+        {keys::Right, true, false, Point{101, 200}},
+        {keys::Up, true, false, std::nullopt},
+        {keys::Down, true, false, std::nullopt},
+        {keys::Left, false, true, std::nullopt},
+        {keys::Right, false, true, std::nullopt},
+        {keys::Up, false, true, Point{100, 199}},
+        {keys::Down, false, true, Point{100, 201}},
+        {keys::Left, true, true, std::nullopt},
+        {keys::Down, true, true, std::nullopt},
+        {keys::Space, false, false, std::nullopt},
+        {'L', false, false, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nudgeTarget(p, c.key, c.rowLocked, c.columnLocked, desktop), c.target)
+            << "key " << c.key << " row " << c.rowLocked << " column " << c.columnLocked;
+}
+
+TEST(Nudge, staysOnTheDesktop)
+{
+    const Rect desktop{-1920, 0, 3840, 1080};
+    EXPECT_EQ(nudgeTarget({-1920, 5}, keys::Left, false, false, desktop), std::nullopt);
+    EXPECT_EQ(nudgeTarget({-1919, 5}, keys::Left, false, false, desktop), (Point{-1920, 5}));
+    EXPECT_EQ(nudgeTarget({1919, 5}, keys::Right, false, false, desktop), std::nullopt);
+    EXPECT_EQ(nudgeTarget({0, 0}, keys::Up, false, false, desktop), std::nullopt);
+    EXPECT_EQ(nudgeTarget({0, 1079}, keys::Down, false, false, desktop), std::nullopt);
+    EXPECT_EQ(nudgeTarget({0, 1078}, keys::Down, false, false, desktop), (Point{0, 1079}));
+}
+
+namespace {
+
+constexpr Rect Desktop{-1280, 0, 3200, 1080};
+const Rect Row200{-1280, 200, 3200, 1};
+
+// The aids of a main window over the fakes: pointer at (100, 200), the
+// user's speed 10.
+struct Aids {
+    explicit Aids(bool slowMouse)
+    {
+        state.userPointerSpeed = UserSpeed;
+        state.slowPointer = slowMouse;
+        fake.screen.desktop = Desktop;
+        fake.pointer.where = Point{100, 200};
+    }
+    // A key with the modifiers held once the press or release has happened.
+    struct Held {
+        bool alt = false, shift = false, ctrl = false;
+    };
+    void down(int key, Held h) { aids.keyDown(chord(key, h)); }
+    void up(int key, Held h) { aids.keyUp(chord(key, h)); }
+    static KeyChord chord(int key, Held h)
+    {
+        KeyChord k;
+        k.key = key;
+        k.alt = h.alt;
+        k.shift = h.shift;
+        k.ctrl = h.ctrl;
+        return k;
+    }
+
+    fake::FakePlatform fake;
+    ProgramState state;
+    PointerAids aids{state, fake.pointer, fake.screen};
+};
+
+} // namespace
+
+TEST(AxisLocks, altThenShiftThenReleases)
+{
+    Aids a(false);
+    a.down(keys::Alt, {.alt = true});
+    EXPECT_TRUE(a.aids.rowLocked());
+    EXPECT_EQ(a.fake.pointer.confinement, Row200);
+    EXPECT_TRUE(a.state.altHeld);
+
+    // Auto-repeat of the held Alt does not move the row.
+    a.fake.pointer.where = Point{150, 200};
+    a.down(keys::Alt, {.alt = true});
+    EXPECT_EQ(a.fake.pointer.confinement, Row200);
+
+    // Shift while Alt is down: the column through where the pointer got to.
+    a.down(keys::Shift, {.alt = true, .shift = true});
+    EXPECT_TRUE(a.aids.columnLocked());
+    EXPECT_EQ(a.fake.pointer.confinement, (Rect{150, 0, 1, 1080}));
+    EXPECT_EQ(a.aids.lockStart(), (Point{150, 200}));
+
+    // Shift up, Alt still down: the column stays.
+    a.up(keys::Shift, {.alt = true});
+    EXPECT_FALSE(a.aids.columnLocked());
+    EXPECT_TRUE(a.aids.rowLocked());
+    EXPECT_EQ(a.fake.pointer.confinement, (Rect{150, 0, 1, 1080}));
+
+    a.up(keys::Alt, {});
+    EXPECT_FALSE(a.aids.rowLocked());
+    EXPECT_FALSE(a.fake.pointer.confinement.has_value());
+    EXPECT_FALSE(a.state.altHeld);
+}
+
+TEST(AxisLocks, shiftThenAltReleaseAltFirst)
+{
+    Aids a(false);
+    a.down(keys::Shift, {.shift = true});
+    EXPECT_EQ(a.fake.pointer.confinement, (Rect{100, 0, 1, 1080}));
+    a.fake.pointer.where = Point{100, 640};
+    a.down(keys::Alt, {.alt = true, .shift = true});
+    EXPECT_EQ(a.fake.pointer.confinement, (Rect{-1280, 640, 3200, 1}));
+    a.up(keys::Alt, {.shift = true});
+    EXPECT_EQ(a.fake.pointer.confinement, (Rect{-1280, 640, 3200, 1}));
+    EXPECT_TRUE(a.aids.columnLocked());
+    a.up(keys::Shift, {});
+    EXPECT_FALSE(a.fake.pointer.confinement.has_value());
+}
+
+TEST(AxisLocks, bothHeldAtOnceTakesTheColumn)
+{
+    Aids a(false);
+    a.down('A', {.alt = true, .shift = true});
+    EXPECT_TRUE(a.aids.rowLocked() && a.aids.columnLocked());
+    EXPECT_EQ(a.fake.pointer.confinement, (Rect{100, 0, 1, 1080}));
+    // An ordinary key released with no modifier lifts everything.
+    a.up('A', {});
+    EXPECT_FALSE(a.fake.pointer.confinement.has_value());
+}
+
+TEST(AxisLocks, arrowsWarpOnePixelAlongTheAxisLeftFree)
+{
+    Aids a(false);
+    a.down(keys::Alt, {.alt = true});
+    a.down(keys::Up, {.alt = true});
+    EXPECT_TRUE(a.fake.pointer.moves.empty()) << "the row lock holds the row";
+    a.down(keys::Left, {.alt = true});
+    ASSERT_EQ(a.fake.pointer.moves.size(), 1u);
+    EXPECT_EQ(a.fake.pointer.moves.back(), (Point{99, 200}));
+    // Where the pointer cannot be read, it is not moved.
+    a.fake.pointer.where.reset();
+    a.down(keys::Right, {.alt = true});
+    EXPECT_EQ(a.fake.pointer.moves.size(), 1u);
+}
+
+TEST(PointerSpeed, ctrlInvertsTheSlowOption)
+{
+    const struct {
+        bool slow;
+        int whileCtrl, afterRelease;
+    } cases[] = {{true, 10, 1}, {false, 1, 10}};
+    for (const auto& c : cases) {
+        Aids a(c.slow);
+        a.down(keys::Control, {.ctrl = true});
+        EXPECT_EQ(a.fake.pointer.currentSpeed, c.whileCtrl);
+        EXPECT_TRUE(a.state.ctrlHeld);
+        a.up(keys::Control, {});
+        EXPECT_EQ(a.fake.pointer.currentSpeed, c.afterRelease);
+        EXPECT_FALSE(a.state.ctrlHeld);
+    }
+}
+
+TEST(PointerSpeed, liftEndsLocksAndInversionAndSetsOnlyWhatDiffers)
+{
+    Aids a(true);
+    a.fake.pointer.currentSpeed = 1;
+    a.down(keys::Alt, {.alt = true, .ctrl = true});
+    ASSERT_TRUE(a.fake.pointer.confinement.has_value());
+    ASSERT_EQ(a.fake.pointer.currentSpeed, 10);
+    a.aids.lift();
+    EXPECT_FALSE(a.fake.pointer.confinement.has_value());
+    EXPECT_FALSE(a.aids.rowLocked() || a.aids.columnLocked());
+    EXPECT_FALSE(a.state.altHeld || a.state.ctrlHeld);
+    EXPECT_EQ(a.fake.pointer.currentSpeed, 1);
+
+    // Nothing held: the pointer is neither released nor given a speed.
+    const auto confinements = a.fake.pointer.confinements.size();
+    const auto speeds = a.fake.pointer.speedsSet.size();
+    a.aids.lift();
+    EXPECT_EQ(a.fake.pointer.confinements.size(), confinements);
+    EXPECT_EQ(a.fake.pointer.speedsSet.size(), speeds);
+}
+
+TEST(PointerSpeed, giveBackRestoresTheUsersSpeedAndFreesThePointer)
+{
+    Aids a(true);
+    a.fake.pointer.currentSpeed = 1;
+    a.down(keys::Shift, {.shift = true});
+    a.aids.giveBack();
+    EXPECT_EQ(a.fake.pointer.currentSpeed, 10);
+    EXPECT_EQ(a.fake.pointer.speedsSet.back(), 10);
+    EXPECT_FALSE(a.fake.pointer.confinement.has_value());
+    EXPECT_FALSE(a.aids.rowLocked() || a.aids.columnLocked());
+}
