@@ -91,7 +91,7 @@ void MagnifierWindow::showZoom(double zoom)
 
 void MagnifierWindow::chooseZoom(QAction* item)
 {
-    m_state.zoom = zoomForTag(item->data().toInt());
+    m_state.options.zoom = zoomForTag(item->data().toInt());
     for (QAction* a : zoomItems) a->setChecked(false);
     item->setChecked(true);
     m_mainWindow.applySlowPointer();
@@ -113,7 +113,7 @@ void MagnifierWindow::showEvent(QShowEvent* event)
     putInTopmostBandWhenShown(this, *m_platform.windows);
     // A restore from the task bar is no new showing.
     if (event->spontaneous()) return;
-    m_state.magnifierShown = true;
+    m_state.options.magnifierShown = true;
     emit shownChanged();
 }
 
@@ -122,7 +122,7 @@ void MagnifierWindow::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     // Minimised is still shown.
     if (event->spontaneous()) return;
-    m_state.magnifierShown = false;
+    m_state.options.magnifierShown = false;
     emit shownChanged();
 }
 

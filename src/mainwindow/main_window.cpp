@@ -210,7 +210,7 @@ void MainWindow::showMainWindow()
     // Into the topmost band whatever the settings say.
     putInTopmostBandWhenShown(this, *m_platform.windows);
     // Placed beside the main window where it now stands.
-    if (m_state.lutCurvesShown) showLutCurves(true);
+    if (m_state.options.lutCurvesShown) showLutCurves(true);
 }
 
 void MainWindow::loadSettings(const std::string& path)
@@ -227,13 +227,13 @@ void MainWindow::loadSettings(const std::string& path)
         return readBool(ini.value(section, key)).value_or(false);
     };
     setAlwaysOnTop(flag("GENERAL", "onTop"));
-    m_state.hexadecimal = flag("GENERAL", "HexMode");
-    m_state.fractions = flag("GENERAL", "DecMode");
+    m_state.options.hexadecimal = flag("GENERAL", "HexMode");
+    m_state.options.fractions = flag("GENERAL", "DecMode");
     if (flag("MAGNIFIER", "ShowMag")) showMagnifier(true);
-    m_state.zoom = zoomFromFile(readZoom(ini.value("MAGNIFIER", "Zoom"), m_setup.decimalSeparator));
-    m_state.slowPointer = flag("MAGNIFIER", "SlowMouse");
-    m_state.lutCurvesShown = flag("LUT", "ShowCurves");
-    if (isVisible()) showLutCurves(m_state.lutCurvesShown);
+    m_state.options.zoom = zoomFromFile(readZoom(ini.value("MAGNIFIER", "Zoom"), m_setup.decimalSeparator));
+    m_state.options.slowPointer = flag("MAGNIFIER", "SlowMouse");
+    m_state.options.lutCurvesShown = flag("LUT", "ShowCurves");
+    if (isVisible()) showLutCurves(m_state.options.lutCurvesShown);
     showOptions();
     zoomChanged();
 }
@@ -394,7 +394,7 @@ void MainWindow::keyDown(const KeyChord& key)
     if (key.key >= keys::Left && key.key <= keys::Down) nudgePointer(key.key);
     // Zoom steps: exactly Ctrl with the plus or minus key of the main keyboard.
     if (key.ctrl && !key.alt && !key.shift && (key.key == keys::Plus || key.key == keys::Minus)) {
-        m_state.zoom = key.key == keys::Plus ? zoomStepUp(m_state.zoom) : zoomStepDown(m_state.zoom);
+        m_state.options.zoom = key.key == keys::Plus ? zoomStepUp(m_state.options.zoom) : zoomStepDown(m_state.options.zoom);
         zoomChanged();
     }
 }
@@ -412,7 +412,7 @@ void MainWindow::nudgePointer(int key)
 
 void MainWindow::zoomChanged()
 {
-    if (m_windows.magnifier) m_windows.magnifier->showZoom(m_state.zoom);
+    if (m_windows.magnifier) m_windows.magnifier->showZoom(m_state.options.zoom);
     applySlowPointer();
 }
 
@@ -434,10 +434,10 @@ void MainWindow::applySlowPointer()
 
 void MainWindow::showOptions()
 {
-    pinButton->setImage(m_state.alwaysOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
-    hexButton->setImage(m_state.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
-    fractionButton->setImage(m_state.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
-    magnifierButton->setImage(m_state.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
+    pinButton->setImage(m_state.options.alwaysOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+    hexButton->setImage(m_state.options.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
+    fractionButton->setImage(m_state.options.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
+    magnifierButton->setImage(m_state.options.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
 }
 
 void MainWindow::showMagnifier(bool shown)
@@ -452,13 +452,13 @@ void MainWindow::showMagnifier(bool shown)
     } else {
         magnifier->hide();
     }
-    m_state.magnifierShown = magnifier->isVisible();
+    m_state.options.magnifierShown = magnifier->isVisible();
     showOptions();
 }
 
 void MainWindow::toggleMagnifier()
 {
-    showMagnifier(!m_state.magnifierShown);
+    showMagnifier(!m_state.options.magnifierShown);
     applySlowPointer();
 }
 
@@ -473,7 +473,7 @@ void MainWindow::showLutCurves(bool shown)
     focusMainWindow();
 }
 
-void MainWindow::toggleLutCurves() { showLutCurves(!m_state.lutCurvesShown); }
+void MainWindow::toggleLutCurves() { showLutCurves(!m_state.options.lutCurvesShown); }
 
 void MainWindow::toggleHelp() { m_windows.help->toggle(); }
 
@@ -481,7 +481,7 @@ void MainWindow::showHelpFromButton() { m_windows.help->showHelp(); }
 
 void MainWindow::closeOrHideMagnifier()
 {
-    if (m_state.magnifierShown)
+    if (m_state.options.magnifierShown)
         toggleMagnifier();
     else
         close();
@@ -493,27 +493,27 @@ void MainWindow::showSettings() { m_windows.settings->showModal(); }
 
 void MainWindow::toggleHexadecimal()
 {
-    m_state.hexadecimal = !m_state.hexadecimal;
-    if (m_state.hexadecimal) m_state.fractions = false;
+    m_state.options.hexadecimal = !m_state.options.hexadecimal;
+    if (m_state.options.hexadecimal) m_state.options.fractions = false;
     showOptions();
 }
 
 void MainWindow::toggleFractions()
 {
-    m_state.fractions = !m_state.fractions;
-    if (m_state.fractions) m_state.hexadecimal = false;
+    m_state.options.fractions = !m_state.options.fractions;
+    if (m_state.options.fractions) m_state.options.hexadecimal = false;
     showOptions();
 }
 
 void MainWindow::setAlwaysOnTop(bool on)
 {
-    m_state.alwaysOnTop = on;
+    m_state.options.alwaysOnTop = on;
     if (m_windows.magnifier) m_windows.magnifier->topmostBand.set(m_windows.magnifier, *m_platform.windows, on);
     topmostBand.set(this, *m_platform.windows, on);
     showOptions();
 }
 
-void MainWindow::toggleAlwaysOnTop() { setAlwaysOnTop(!m_state.alwaysOnTop); }
+void MainWindow::toggleAlwaysOnTop() { setAlwaysOnTop(!m_state.options.alwaysOnTop); }
 
 void MainWindow::toggleFreeze()
 {
@@ -584,7 +584,7 @@ void MainWindow::updateMagnifier(Point p)
     // same pixels, and then the picture is already right and is neither
     // redrawn nor repainted. Only for blocks no larger than the picture: a
     // larger one (zoom 0.5) costs more to compare than to draw.
-    const Rect block = sourceBlock(p, w, h, m_state.zoom);
+    const Rect block = sourceBlock(p, w, h, m_state.options.zoom);
     std::swap(m_grab, m_previousGrab);
     m_platform.screen->grab(block, m_grab);
     ScreenImage& bitmap = picture->bitmap;

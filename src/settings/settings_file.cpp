@@ -20,17 +20,17 @@ std::string bytesWithSettings(std::string_view bytes, const ProgramState& state,
 {
     SettingsText text = decodeSettingsText(bytes);
     IniDocument ini = IniDocument::parse(text.text);
-    ini.setValue("GENERAL", "onTop", writeBool(state.alwaysOnTop));
-    ini.setValue("GENERAL", "HexMode", writeBool(state.hexadecimal));
-    ini.setValue("GENERAL", "DecMode", writeBool(state.fractions));
-    ini.setValue("MAGNIFIER", "ShowMag", writeBool(state.magnifierShown));
-    ini.setValue("MAGNIFIER", "Zoom", writeZoom(state.zoom, decimalSeparator));
-    ini.setValue("MAGNIFIER", "SlowMouse", writeBool(state.slowPointer));
+    ini.setValue("GENERAL", "onTop", writeBool(state.options.alwaysOnTop));
+    ini.setValue("GENERAL", "HexMode", writeBool(state.options.hexadecimal));
+    ini.setValue("GENERAL", "DecMode", writeBool(state.options.fractions));
+    ini.setValue("MAGNIFIER", "ShowMag", writeBool(state.options.magnifierShown));
+    ini.setValue("MAGNIFIER", "Zoom", writeZoom(state.options.zoom, decimalSeparator));
+    ini.setValue("MAGNIFIER", "SlowMouse", writeBool(state.options.slowPointer));
     // Written once the LUT window has been shown, or where the file names
     // it: until then a file from before the window stays as it was (one the
     // user made read-only included).
-    if (state.lutCurvesShown || !ini.value("LUT", "ShowCurves").empty())
-        ini.setValue("LUT", "ShowCurves", writeBool(state.lutCurvesShown));
+    if (state.options.lutCurvesShown || !ini.value("LUT", "ShowCurves").empty())
+        ini.setValue("LUT", "ShowCurves", writeBool(state.options.lutCurvesShown));
     text.text = ini.text();
     return encodeSettingsText(text);
 }

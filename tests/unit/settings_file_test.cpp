@@ -38,9 +38,9 @@ const std::string Saved = "[GENERAL]\nonTop=0\nHexMode=1\nDecMode=0\n\n[MAGNIFIE
 ProgramState savedState()
 {
     ProgramState state;
-    state.hexadecimal = true;
-    state.zoom = 0.5;
-    state.slowPointer = true;
+    state.options.hexadecimal = true;
+    state.options.zoom = 0.5;
+    state.options.slowPointer = true;
     return state;
 }
 
@@ -65,7 +65,7 @@ TEST(SettingsFile, writtenOnlyWhenAValueChanges)
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
     EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Unchanged) << error;
     ProgramState changed = savedState();
-    changed.fractions = true;
+    changed.options.fractions = true;
     error.clear();
     EXPECT_EQ(saveSettingsFile(path, changed, ",", error), SaveOutcome::Failed);
     EXPECT_NE(error, "");
@@ -104,7 +104,7 @@ TEST(SettingsFile, utf16FileKeepsItsEncoding)
     EXPECT_EQ(read->ini.value("MAGNIFIER", "Zoom"), "0,5");
     EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Unchanged) << error;
     ProgramState changed = savedState();
-    changed.zoom = 8;
+    changed.options.zoom = 8;
     EXPECT_EQ(saveSettingsFile(path, changed, ",", error), SaveOutcome::Written) << error;
     const std::string after = get(path);
     std::string expected = "\xFF\xFE";

@@ -18,7 +18,7 @@ struct Program : MainWindowFixture {
         // The fixture's windows were made with the default fake speed; take
         // the speed found at start again as the program would.
         state.userPointerSpeed = userSpeed;
-        state.slowPointer = slowMouse;
+        state.options.slowPointer = slowMouse;
         fake.screen.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
         form->probeTimer->stop();
@@ -157,7 +157,7 @@ TEST(PointerSpeed, settingsDialogAppliesTheBoxHoweverClosed)
             });
             p.form->showSettings();
         }
-        EXPECT_EQ(p.state.slowPointer, c.slowBefore != c.tick);
+        EXPECT_EQ(p.state.options.slowPointer, c.slowBefore != c.tick);
         EXPECT_EQ(p.fake.pointer.currentSpeed, c.speedAfter);
     }
 }

@@ -46,6 +46,6 @@ TEST(SettingsDialog, focusGoesBackToTheMainWindowHoweverItCloses)
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == p.form && p.form->hasFocus(); }));
         // The main window's commands answer the keys at once.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::ControlModifier);
-        EXPECT_TRUE(p.state.hexadecimal);
+        EXPECT_TRUE(p.state.options.hexadecimal);
     }
 }
