@@ -241,7 +241,7 @@ void MainWindow::loadSettings(const std::string& path)
 void MainWindow::saveSettings(const std::string& path)
 {
     std::string error;
-    if (saveSettingsFile(path, m_state, m_setup.decimalSeparator, error) != SaveOutcome::Failed) return;
+    if (saveSettingsFile(path, m_state.options, m_setup.decimalSeparator, error) != SaveOutcome::Failed) return;
     std::cerr << "tintora: the settings were not saved: " << error << '\n';
     showError("Unable to write to " + path);
 }
