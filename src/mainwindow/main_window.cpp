@@ -20,7 +20,7 @@
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
 #include "settings/settings_location.h"
-#include "settings/settings_values.h"
+#include "settings/settings_keys.h"
 #include "widgets/error_box.h"
 #include "widgets/program_font.h"
 
@@ -222,18 +222,15 @@ void MainWindow::loadSettings(const std::string& path)
     if (!file)
         std::cerr << "tintora: the settings file cannot be used (" << error
                   << "); the program starts with the defaults and will not write the file.\n";
-    const IniDocument ini = file ? file->ini : IniDocument();
-    auto flag = [&](const char* section, const char* key) {
-        return readBool(ini.value(section, key)).value_or(false);
-    };
-    setAlwaysOnTop(flag("GENERAL", "onTop"));
-    m_state.options.hexadecimal = flag("GENERAL", "HexMode");
-    m_state.options.fractions = flag("GENERAL", "DecMode");
-    if (flag("MAGNIFIER", "ShowMag")) showMagnifier(true);
-    m_state.options.zoom = zoomFromFile(readZoom(ini.value("MAGNIFIER", "Zoom"), m_setup.decimalSeparator));
-    m_state.options.slowPointer = flag("MAGNIFIER", "SlowMouse");
-    m_state.options.lutCurvesShown = flag("LUT", "ShowCurves");
-    if (isVisible()) showLutCurves(m_state.options.lutCurvesShown);
+    const StoredOptions loaded = readStoredOptions(file ? file->ini : IniDocument(), m_setup.decimalSeparator);
+    // Whether the magnifier is shown stays the window's to say: showing it
+    // sets the state.
+    const bool magnifierShown = m_state.options.magnifierShown;
+    m_state.options = loaded;
+    m_state.options.magnifierShown = magnifierShown;
+    setAlwaysOnTop(loaded.alwaysOnTop);
+    if (loaded.magnifierShown) showMagnifier(true);
+    if (isVisible()) showLutCurves(loaded.lutCurvesShown);
     showOptions();
     zoomChanged();
 }
