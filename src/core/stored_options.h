@@ -4,7 +4,8 @@ namespace tintora {
 
 // The options the user chooses, kept in the settings file from one run to
 // the next. The values here are the ones the program holds before the file
-// is read.
+// is read; what a file without a key gives is in the settings table
+// (settings/settings_keys.cpp).
 struct StoredOptions {
     bool alwaysOnTop = false;    // the main window and the magnifier stay above other windows
     bool hexadecimal = false;    // readouts in hexadecimal (wins over fractions)

@@ -19,8 +19,8 @@
 #include "probe/readout_text.h"
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
-#include "settings/settings_location.h"
 #include "settings/settings_keys.h"
+#include "settings/settings_location.h"
 #include "widgets/error_box.h"
 #include "widgets/program_font.h"
 
