@@ -14,13 +14,12 @@ namespace tintora {
 
 // The options a file holds: each key's value read as its option reads
 // ("1"/"0" and whole numbers for the flags, the zoom with the given decimal
-// separator); a key that is missing or cannot be used gives its default.
+// separator); a key that is missing or cannot be used gives its fallback.
 StoredOptions readStoredOptions(const IniDocument& ini, std::string_view decimalSeparator);
 
-// Writes every option into its key, in the table's order: "onTop",
-// "HexMode", "DecMode" in "GENERAL", then "ShowMag", "Zoom", "SlowMouse" in
-// "MAGNIFIER", then "ShowCurves" in "LUT", that one only when the LUT window
-// is shown or the file already has a value for it.
+// Writes every option into its key, in the table's order, each value in
+// place (IniDocument::setValue). A key the table adds only off its fallback
+// is left out of a file without it while its option has that value.
 void writeStoredOptions(IniDocument& ini, const StoredOptions& options, std::string_view decimalSeparator);
 
 } // namespace tintora
