@@ -52,7 +52,7 @@ void magnifierCapture(benchmark::State& st, double zoom, Pointer mode)
     form.attach({nullptr, &magnifier, nullptr});
     magnifier.show();
     QApplication::processEvents();
-    state.zoom = zoom;
+    state.options.zoom = zoom;
 
     const Point points[2] = {world().pointer, {world().pointer.x + (mode == Pointer::Moving ? 1 : 0), world().pointer.y}};
     // The picture's first captures make its buffers.

@@ -49,7 +49,7 @@ void mainWindowTickNewTexts(benchmark::State& st)
     ProgramState state;
     MainWindow form(state, *world().platform, mainWindowSetup());
     for (auto _ : st) {
-        state.hexadecimal = !state.hexadecimal;
+        state.options.hexadecimal = !state.options.hexadecimal;
         form.probeTick();
     }
     sampledTheWindow(state, st);

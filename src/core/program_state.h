@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/rgb.h"
+#include "core/stored_options.h"
 #include "platform/screen.h"
 
 namespace tintora {
@@ -18,13 +19,7 @@ struct ProgramState {
     GammaTable gammaRamp{};      // the adapter's ramp as last read
 
     // The options, kept in the settings file.
-    bool alwaysOnTop = false;    // the main window and the magnifier stay above other windows
-    bool hexadecimal = false;    // readouts in hexadecimal (wins over fractions)
-    bool fractions = false;      // readouts as fractions 0-1
-    bool magnifierShown = false; // the magnifier stands above the main window
-    double zoom = 2.0;           // magnifier zoom factor
-    bool slowPointer = true;     // the pointer runs at the slowest speed
-    bool lutCurvesShown = false; // the LUT window with the ramp's curves is shown
+    StoredOptions options;
 
     // The run.
     std::int32_t userPointerSpeed = 0; // pointer speed found at start, given back at the end

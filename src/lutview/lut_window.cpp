@@ -58,7 +58,7 @@ void LutWindow::showCurves(bool shown)
     } else {
         hide();
     }
-    m_state.lutCurvesShown = shown;
+    m_state.options.lutCurvesShown = shown;
 }
 
 void LutWindow::runCommand(Command command)

@@ -98,7 +98,7 @@ void MagnifierWindow::showZoom(double zoom)
 
 void MagnifierWindow::chooseZoom(QAction* item)
 {
-    m_state.zoom = zoomForTag(item->data().toInt());
+    m_state.options.zoom = zoomForTag(item->data().toInt());
     for (QAction* a : m_ui.zoomItems) a->setChecked(false);
     item->setChecked(true);
     m_mainWindow.applySlowPointer();
@@ -115,7 +115,7 @@ void MagnifierWindow::capture(Point p)
     // same pixels, and then the picture is already right and is neither
     // redrawn nor repainted. Only for blocks no larger than the picture: a
     // larger one (zoom 0.5) costs more to compare than to draw.
-    const Rect block = sourceBlock(p, w, h, m_state.zoom);
+    const Rect block = sourceBlock(p, w, h, m_state.options.zoom);
     std::swap(m_grab, m_previousGrab);
     m_platform.screen->grab(block, m_grab);
     if (m_ui.picture->captured() && m_bitmap.width == w && m_bitmap.height == h && block.width <= w &&
@@ -149,7 +149,7 @@ void MagnifierWindow::showEvent(QShowEvent* event)
     putInTopmostBandWhenShown(this, *m_platform.windows);
     // A restore from the task bar is no new showing.
     if (event->spontaneous()) return;
-    m_state.magnifierShown = true;
+    m_state.options.magnifierShown = true;
     emit shownChanged();
 }
 
@@ -158,7 +158,7 @@ void MagnifierWindow::hideEvent(QHideEvent* event)
     QWidget::hideEvent(event);
     // Minimised is still shown.
     if (event->spontaneous()) return;
-    m_state.magnifierShown = false;
+    m_state.options.magnifierShown = false;
     emit shownChanged();
 }
 

@@ -18,8 +18,8 @@
 #include "probe/readout_text.h"
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_location.h"
-#include "settings/settings_values.h"
 #include "widgets/error_box.h"
 #include "widgets/program_font.h"
 
@@ -179,7 +179,7 @@ void MainWindow::showMainWindow()
     // Into the topmost band whatever the settings say.
     putInTopmostBandWhenShown(this, *m_platform.windows);
     // Placed beside the main window where it now stands.
-    if (m_state.lutCurvesShown) showLutCurves(true);
+    if (m_state.options.lutCurvesShown) showLutCurves(true);
 }
 
 void MainWindow::loadSettings(const std::string& path)
@@ -191,18 +191,15 @@ void MainWindow::loadSettings(const std::string& path)
     if (!file)
         std::cerr << "tintora: the settings file cannot be used (" << error
                   << "); the program starts with the defaults and will not write the file.\n";
-    const IniDocument ini = file ? file->ini : IniDocument();
-    auto flag = [&](const char* section, const char* key) {
-        return readBool(ini.value(section, key)).value_or(false);
-    };
-    setAlwaysOnTop(flag("GENERAL", "onTop"));
-    m_state.hexadecimal = flag("GENERAL", "HexMode");
-    m_state.fractions = flag("GENERAL", "DecMode");
-    if (flag("MAGNIFIER", "ShowMag")) showMagnifier(true);
-    m_state.zoom = zoomFromFile(readZoom(ini.value("MAGNIFIER", "Zoom"), m_setup.decimalSeparator));
-    m_state.slowPointer = flag("MAGNIFIER", "SlowMouse");
-    m_state.lutCurvesShown = flag("LUT", "ShowCurves");
-    if (isVisible()) showLutCurves(m_state.lutCurvesShown);
+    const StoredOptions loaded = readStoredOptions(file ? file->ini : IniDocument(), m_setup.decimalSeparator);
+    // Whether the magnifier is shown stays the window's to say: showing it
+    // sets the state.
+    const bool magnifierShown = m_state.options.magnifierShown;
+    m_state.options = loaded;
+    m_state.options.magnifierShown = magnifierShown;
+    setAlwaysOnTop(loaded.alwaysOnTop);
+    if (loaded.magnifierShown) showMagnifier(true);
+    if (isVisible()) showLutCurves(loaded.lutCurvesShown);
     showOptionButtons();
     zoomChanged();
 }
@@ -210,7 +207,7 @@ void MainWindow::loadSettings(const std::string& path)
 void MainWindow::saveSettings(const std::string& path)
 {
     std::string error;
-    if (saveSettingsFile(path, m_state, m_setup.decimalSeparator, error) != SaveOutcome::Failed) return;
+    if (saveSettingsFile(path, m_state.options, m_setup.decimalSeparator, error) != SaveOutcome::Failed) return;
     std::cerr << "tintora: the settings were not saved: " << error << '\n';
     showError("Unable to write to " + path);
 }
@@ -341,7 +338,7 @@ void MainWindow::keyDown(const KeyChord& key)
     m_pointerAids.keyDown(key);
     // Zoom steps: exactly Ctrl with the plus or minus key of the main keyboard.
     if (key.ctrl && !key.alt && !key.shift && (key.key == keys::Plus || key.key == keys::Minus)) {
-        m_state.zoom = key.key == keys::Plus ? zoomStepUp(m_state.zoom) : zoomStepDown(m_state.zoom);
+        m_state.options.zoom = key.key == keys::Plus ? zoomStepUp(m_state.options.zoom) : zoomStepDown(m_state.options.zoom);
         zoomChanged();
     }
 }
@@ -350,7 +347,7 @@ void MainWindow::keyUp(const KeyChord& key) { m_pointerAids.keyUp(key); }
 
 void MainWindow::zoomChanged()
 {
-    if (m_windows.magnifier) m_windows.magnifier->showZoom(m_state.zoom);
+    if (m_windows.magnifier) m_windows.magnifier->showZoom(m_state.options.zoom);
     applySlowPointer();
 }
 
@@ -361,10 +358,10 @@ void MainWindow::applySlowPointer()
 
 void MainWindow::showOptionButtons()
 {
-    m_ui.pinButton->setImage(m_state.alwaysOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
-    m_ui.hexButton->setImage(m_state.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
-    m_ui.fractionButton->setImage(m_state.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
-    m_ui.magnifierButton->setImage(m_state.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
+    m_ui.pinButton->setImage(m_state.options.alwaysOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+    m_ui.hexButton->setImage(m_state.options.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
+    m_ui.fractionButton->setImage(m_state.options.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
+    m_ui.magnifierButton->setImage(m_state.options.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
 }
 
 void MainWindow::showMagnifier(bool shown)
@@ -379,13 +376,13 @@ void MainWindow::showMagnifier(bool shown)
     } else {
         magnifier->hide();
     }
-    m_state.magnifierShown = magnifier->isVisible();
+    m_state.options.magnifierShown = magnifier->isVisible();
     showOptionButtons();
 }
 
 void MainWindow::toggleMagnifier()
 {
-    showMagnifier(!m_state.magnifierShown);
+    showMagnifier(!m_state.options.magnifierShown);
     applySlowPointer();
 }
 
@@ -400,7 +397,7 @@ void MainWindow::showLutCurves(bool shown)
     focusMainWindow();
 }
 
-void MainWindow::toggleLutCurves() { showLutCurves(!m_state.lutCurvesShown); }
+void MainWindow::toggleLutCurves() { showLutCurves(!m_state.options.lutCurvesShown); }
 
 void MainWindow::toggleHelp() { m_windows.help->toggle(); }
 
@@ -408,7 +405,7 @@ void MainWindow::showHelpFromButton() { m_windows.help->showHelp(); }
 
 void MainWindow::closeOrHideMagnifier()
 {
-    if (m_state.magnifierShown)
+    if (m_state.options.magnifierShown)
         toggleMagnifier();
     else
         close();
@@ -420,27 +417,27 @@ void MainWindow::showSettings() { m_windows.settings->showModal(); }
 
 void MainWindow::toggleHexadecimal()
 {
-    m_state.hexadecimal = !m_state.hexadecimal;
-    if (m_state.hexadecimal) m_state.fractions = false;
+    m_state.options.hexadecimal = !m_state.options.hexadecimal;
+    if (m_state.options.hexadecimal) m_state.options.fractions = false;
     showOptionButtons();
 }
 
 void MainWindow::toggleFractions()
 {
-    m_state.fractions = !m_state.fractions;
-    if (m_state.fractions) m_state.hexadecimal = false;
+    m_state.options.fractions = !m_state.options.fractions;
+    if (m_state.options.fractions) m_state.options.hexadecimal = false;
     showOptionButtons();
 }
 
 void MainWindow::setAlwaysOnTop(bool on)
 {
-    m_state.alwaysOnTop = on;
+    m_state.options.alwaysOnTop = on;
     if (m_windows.magnifier) m_windows.magnifier->setAlwaysOnTop(on);
     m_topmostBand.set(this, *m_platform.windows, on);
     showOptionButtons();
 }
 
-void MainWindow::toggleAlwaysOnTop() { setAlwaysOnTop(!m_state.alwaysOnTop); }
+void MainWindow::toggleAlwaysOnTop() { setAlwaysOnTop(!m_state.options.alwaysOnTop); }
 
 void MainWindow::toggleFreeze()
 {

@@ -19,7 +19,7 @@ std::optional<Point> nudgeTarget(Point p, int key, bool rowLocked, bool columnLo
 
 void applySlowPointer(const ProgramState& state, Pointer& pointer)
 {
-    if (state.slowPointer) pointer.setSpeed(MinPointerSpeed);
+    if (state.options.slowPointer) pointer.setSpeed(MinPointerSpeed);
 }
 
 void inversionKeyDown(const ProgramState& state, Pointer& pointer, bool ctrlHeld)

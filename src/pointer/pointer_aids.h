@@ -11,10 +11,10 @@
 namespace tintora {
 
 // The pointer speed the slow-pointer option asks for.
-constexpr int configuredSpeed(const ProgramState& s) { return s.slowPointer ? MinPointerSpeed : s.userPointerSpeed; }
+constexpr int configuredSpeed(const ProgramState& s) { return s.options.slowPointer ? MinPointerSpeed : s.userPointerSpeed; }
 
 // The speed while Ctrl inverts the option.
-constexpr int invertedSpeed(const ProgramState& s) { return s.slowPointer ? s.userPointerSpeed : MinPointerSpeed; }
+constexpr int invertedSpeed(const ProgramState& s) { return s.options.slowPointer ? s.userPointerSpeed : MinPointerSpeed; }
 
 // The one-pixel row through p across the desktop (right, bottom exclusive).
 constexpr Rect rowThrough(Point p, const Rect& desktop) { return {desktop.left(), p.y, desktop.width, 1}; }

@@ -56,7 +56,7 @@ void SettingsDialog::placeOverMainWindow()
 void SettingsDialog::showEvent(QShowEvent* event)
 {
     putInTopmostBandWhenShown(this, *m_platform.windows);
-    m_ui.slowPointerBox->setChecked(m_state.slowPointer);
+    m_ui.slowPointerBox->setChecked(m_state.options.slowPointer);
     QWidget::showEvent(event);
 }
 
@@ -68,8 +68,8 @@ void SettingsDialog::runCommand(Command command)
 void SettingsDialog::closeEvent(QCloseEvent* event)
 {
     // However the dialog is closed, the box becomes the option.
-    m_state.slowPointer = m_ui.slowPointerBox->isChecked();
-    if (m_state.slowPointer)
+    m_state.options.slowPointer = m_ui.slowPointerBox->isChecked();
+    if (m_state.options.slowPointer)
         applySlowPointer(m_state, *m_platform.pointer);
     else
         m_platform.pointer->setSpeed(m_state.userPointerSpeed);

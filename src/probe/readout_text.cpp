@@ -35,7 +35,7 @@ ReadoutTexts readoutTexts(const ProgramState& state, const std::string& decimalS
     const std::uint16_t entries[3] = {raw.R, raw.G, raw.B};
 
     ReadoutTexts t;
-    const ReadoutFormat format = readoutFormat(state.hexadecimal, state.fractions);
+    const ReadoutFormat format = readoutFormat(state.options.hexadecimal, state.options.fractions);
     for (int c = 0; c < 3; ++c) {
         switch (format) {
         case ReadoutFormat::Plain:

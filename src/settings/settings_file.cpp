@@ -1,8 +1,7 @@
 #include "settings/settings_file.h"
 
 #include "platform/files.h"
-#include "settings/settings_location.h"
-#include "settings/settings_values.h"
+#include "settings/settings_keys.h"
 
 namespace tintora {
 
@@ -16,31 +15,21 @@ std::optional<SettingsDocument> readSettingsFile(const std::string& path, std::s
     return document;
 }
 
-std::string bytesWithSettings(std::string_view bytes, const ProgramState& state, std::string_view decimalSeparator)
+std::string bytesWithSettings(std::string_view bytes, const StoredOptions& options, std::string_view decimalSeparator)
 {
     SettingsText text = decodeSettingsText(bytes);
     IniDocument ini = IniDocument::parse(text.text);
-    ini.setValue("GENERAL", "onTop", writeBool(state.alwaysOnTop));
-    ini.setValue("GENERAL", "HexMode", writeBool(state.hexadecimal));
-    ini.setValue("GENERAL", "DecMode", writeBool(state.fractions));
-    ini.setValue("MAGNIFIER", "ShowMag", writeBool(state.magnifierShown));
-    ini.setValue("MAGNIFIER", "Zoom", writeZoom(state.zoom, decimalSeparator));
-    ini.setValue("MAGNIFIER", "SlowMouse", writeBool(state.slowPointer));
-    // Written once the LUT window has been shown, or where the file names
-    // it: until then a file from before the window stays as it was (one the
-    // user made read-only included).
-    if (state.lutCurvesShown || !ini.value("LUT", "ShowCurves").empty())
-        ini.setValue("LUT", "ShowCurves", writeBool(state.lutCurvesShown));
+    writeStoredOptions(ini, options, decimalSeparator);
     text.text = ini.text();
     return encodeSettingsText(text);
 }
 
-SaveOutcome saveSettingsFile(const std::string& path, const ProgramState& state, std::string_view decimalSeparator,
+SaveOutcome saveSettingsFile(const std::string& path, const StoredOptions& options, std::string_view decimalSeparator,
                              std::string& error)
 {
     const std::optional<std::string> bytes = readFile(path, error);
     if (!bytes) return SaveOutcome::Failed;
-    const std::string updated = bytesWithSettings(*bytes, state, decimalSeparator);
+    const std::string updated = bytesWithSettings(*bytes, options, decimalSeparator);
     if (updated == *bytes) return SaveOutcome::Unchanged;
     if (!makeParentDirectories(path)) {
         error = "cannot make the folder of " + path;

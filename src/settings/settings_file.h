@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/program_state.h"
+#include "core/stored_options.h"
 #include "settings/ini_file.h"
 #include "settings/settings_text.h"
 
@@ -22,12 +22,9 @@ struct SettingsDocument {
 // then error says why.
 std::optional<SettingsDocument> readSettingsFile(const std::string& path, std::string& error);
 
-// The file's new bytes: bytes with the options of state written in place,
-// in the order the keys are written ("onTop", "HexMode", "DecMode" in
-// "GENERAL", then "ShowMag", "Zoom", "SlowMouse" in "MAGNIFIER", then
-// "ShowCurves" in "LUT", that one only when the LUT window is shown or the
-// file already has a value for it), in the file's own encoding.
-std::string bytesWithSettings(std::string_view bytes, const ProgramState& state, std::string_view decimalSeparator);
+// The file's new bytes: bytes with the options written in place
+// (writeStoredOptions), in the file's own encoding.
+std::string bytesWithSettings(std::string_view bytes, const StoredOptions& options, std::string_view decimalSeparator);
 
 enum class SaveOutcome {
     Unchanged, // the file already holds these values: nothing was written
@@ -35,10 +32,10 @@ enum class SaveOutcome {
     Failed,    // error says why; the file is as it was
 };
 
-// Saves the options of state into the file at path: the file is read, the
+// Saves the options into the file at path: the file is read, the
 // new bytes made once, and written in one step (replaceFile) only when they
 // differ from the file's. A file that cannot be read is never written over.
-SaveOutcome saveSettingsFile(const std::string& path, const ProgramState& state, std::string_view decimalSeparator,
+SaveOutcome saveSettingsFile(const std::string& path, const StoredOptions& options, std::string_view decimalSeparator,
                              std::string& error);
 
 } // namespace tintora

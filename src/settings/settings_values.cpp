@@ -113,9 +113,9 @@ std::string writeZoom(double value, std::string_view decimalSeparator)
     return out;
 }
 
-double zoomFromFile(std::optional<double> read)
+double zoomFromFile(std::optional<double> read, double fallback)
 {
-    if (!read || !std::isfinite(*read) || *read < kSmallestFileZoom) return kDefaultZoom;
+    if (!read || !std::isfinite(*read) || *read < kSmallestFileZoom) return fallback;
     return *read;
 }
 

@@ -33,8 +33,8 @@ std::optional<double> readZoom(std::string_view text, std::string_view decimalSe
 // ("1E20", "1E-5") only where printf's "%.15G" uses one.
 std::string writeZoom(double value, std::string_view decimalSeparator);
 
-// The zoom to use for what the file holds: the default when it holds nothing
+// The zoom to use for what the file holds: fallback when it holds nothing
 // readable, a value that is not finite, or one below kSmallestFileZoom.
-double zoomFromFile(std::optional<double> read);
+double zoomFromFile(std::optional<double> read, double fallback = kDefaultZoom);
 
 } // namespace tintora

@@ -64,7 +64,7 @@ struct Aids {
     explicit Aids(bool slowMouse)
     {
         state.userPointerSpeed = UserSpeed;
-        state.slowPointer = slowMouse;
+        state.options.slowPointer = slowMouse;
         fake.screen.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
     }

@@ -73,8 +73,8 @@ TEST(ReadoutTexts, threeFormatsOfOneSample)
     };
     for (const auto& c : cases) {
         ProgramState s = sampleState();
-        s.hexadecimal = c.hex;
-        s.fractions = c.dec;
+        s.options.hexadecimal = c.hex;
+        s.options.fractions = c.dec;
         const ReadoutTexts t = readoutTexts(s, ".");
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(t.bitmap[i], c.bitmap[i]) << "hex " << c.hex << " dec " << c.dec;
@@ -90,13 +90,13 @@ TEST(ReadoutTexts, whiteThroughFullRampAndDecimalComma)
     s.bitmapColour = {255, 255, 255};
     s.lutColour = {255, 255, 255};
     EXPECT_EQ(readoutTexts(s, ".").lut[0], "255 (65535)");
-    s.hexadecimal = true;
+    s.options.hexadecimal = true;
     EXPECT_EQ(readoutTexts(s, ".").lut[0], "FF (FFFF)");
-    s.hexadecimal = false;
-    s.fractions = true;
+    s.options.hexadecimal = false;
+    s.options.fractions = true;
     EXPECT_EQ(readoutTexts(s, ".").lut[0], "1.000 (65535)");
 
     ProgramState d = sampleState();
-    d.fractions = true;
+    d.options.fractions = true;
     EXPECT_EQ(readoutTexts(d, ",").lut[0], "0,790 (51400)");
 }

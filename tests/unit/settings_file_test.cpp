@@ -35,13 +35,13 @@ ino_t inodeOf(const std::string& path)
 
 const std::string Saved = "[GENERAL]\nonTop=0\nHexMode=1\nDecMode=0\n\n[MAGNIFIER]\nShowMag=0\nZoom=0,5\nSlowMouse=1\n";
 
-ProgramState savedState()
+StoredOptions savedOptions()
 {
-    ProgramState state;
-    state.hexadecimal = true;
-    state.zoom = 0.5;
-    state.slowPointer = true;
-    return state;
+    StoredOptions options;
+    options.hexadecimal = true;
+    options.zoom = 0.5;
+    options.slowPointer = true;
+    return options;
 }
 
 } // namespace
@@ -54,17 +54,17 @@ TEST(SettingsFile, writtenOnlyWhenAValueChanges)
     const std::string path = dir.file("Tintora.ini");
     std::string error;
 
-    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Written) << error;
+    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Written) << error;
     EXPECT_EQ(get(path), Saved);
 
     const ino_t first = inodeOf(path);
-    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Unchanged) << error;
+    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Unchanged) << error;
     EXPECT_EQ(inodeOf(path), first);
 
     // Pinned by the user: the same values are no error, other values are.
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Unchanged) << error;
-    ProgramState changed = savedState();
+    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Unchanged) << error;
+    StoredOptions changed = savedOptions();
     changed.fractions = true;
     error.clear();
     EXPECT_EQ(saveSettingsFile(path, changed, ",", error), SaveOutcome::Failed);
@@ -82,7 +82,7 @@ TEST(SettingsFile, fileThatCannotBeReadIsNotWrittenOver)
     const std::string huge = Saved + ";" + std::string(kMaxSettingsFileBytes, 'x') + "\n";
     put(path, huge);
     std::string error;
-    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Failed);
+    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Failed);
     EXPECT_NE(error.find(path), std::string::npos) << error;
     EXPECT_TRUE(get(path) == huge) << "written over";
     EXPECT_FALSE(readSettingsFile(path, error).has_value());
@@ -102,8 +102,8 @@ TEST(SettingsFile, utf16FileKeepsItsEncoding)
     const auto read = readSettingsFile(path, error);
     ASSERT_TRUE(read) << error;
     EXPECT_EQ(read->ini.value("MAGNIFIER", "Zoom"), "0,5");
-    EXPECT_EQ(saveSettingsFile(path, savedState(), ",", error), SaveOutcome::Unchanged) << error;
-    ProgramState changed = savedState();
+    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Unchanged) << error;
+    StoredOptions changed = savedOptions();
     changed.zoom = 8;
     EXPECT_EQ(saveSettingsFile(path, changed, ",", error), SaveOutcome::Written) << error;
     const std::string after = get(path);

@@ -119,7 +119,7 @@ TEST(KeyDispatch, settingsDialogBlocksTheMainCommands)
     }
     EXPECT_TRUE(sawModal);
     EXPECT_FALSE(p.settings->isVisible());
-    EXPECT_FALSE(p.state.hexadecimal);
+    EXPECT_FALSE(p.state.options.hexadecimal);
     EXPECT_TRUE(p.form->isVisible());
 }
 
@@ -130,7 +130,7 @@ TEST(KeyDispatch, helpWindowPassesUnusedKeysToTheMainWindow)
     ASSERT_TRUE(p.help->isVisible());
     QWidget* target = p.help->focusWidget() ? p.help->focusWidget() : p.help;
     QTest::keyClick(target, Qt::Key_D, Qt::ControlModifier);
-    EXPECT_TRUE(p.state.fractions);
+    EXPECT_TRUE(p.state.options.fractions);
     EXPECT_EQ(p.form->ui().fractionButton->image(), ButtonImage::FractionOn);
     // The help window's own Esc closes it, not the program.
     QTest::keyClick(target, Qt::Key_Escape);
@@ -154,8 +154,8 @@ TEST(DisplayModes, flagsAndImagesFollowTheCommands)
     };
     for (const auto& s : steps) {
         p.click(s.key, Qt::ControlModifier);
-        EXPECT_EQ(p.state.hexadecimal, s.hex);
-        EXPECT_EQ(p.state.fractions, s.dec);
+        EXPECT_EQ(p.state.options.hexadecimal, s.hex);
+        EXPECT_EQ(p.state.options.fractions, s.dec);
         EXPECT_EQ(p.form->ui().hexButton->image(), s.hexImage);
         EXPECT_EQ(p.form->ui().fractionButton->image(), s.fractionImage);
     }
@@ -164,14 +164,14 @@ TEST(DisplayModes, flagsAndImagesFollowTheCommands)
 TEST(DisplayModes, bothFlagsFromASettingsFile)
 {
     Running p;
-    p.state.hexadecimal = p.state.fractions = true;
+    p.state.options.hexadecimal = p.state.options.fractions = true;
     p.form->showOptionButtons();
     p.form->probeTick();
     EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), "C8");
     p.click(Qt::Key_H, Qt::ControlModifier);
     EXPECT_EQ(p.form->ui().hexButton->image(), ButtonImage::HexOff);
-    EXPECT_FALSE(p.state.hexadecimal);
-    EXPECT_TRUE(p.state.fractions);
+    EXPECT_FALSE(p.state.options.hexadecimal);
+    EXPECT_TRUE(p.state.options.fractions);
     p.form->probeTick();
     EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), "0.780");
 }

@@ -51,7 +51,7 @@ TEST(HelpWindow, ownCloseKeysAndTheMainWindowsCommands)
     QTest::keyClick(w.helpFocus(), Qt::Key_Down);
     EXPECT_FALSE(w.form->probeTimer()->isActive());
     QTest::keyClick(w.helpFocus(), Qt::Key_D, Qt::ControlModifier);
-    EXPECT_TRUE(w.state.fractions);
+    EXPECT_TRUE(w.state.options.fractions);
 }
 
 TEST(HelpWindow, buttonBringsToFrontWithoutReloadingF1Reloads)

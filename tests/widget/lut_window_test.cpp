@@ -74,7 +74,7 @@ TEST(LutWindow, ctrlLShowsAndHidesEscAndCtrlLInItHide)
     EXPECT_FALSE(p.lut()->isVisible());
     p.send(p.form, QEvent::KeyPress, Qt::Key_L, Qt::ControlModifier);
     ASSERT_TRUE(p.lut()->isVisible());
-    EXPECT_TRUE(p.state.lutCurvesShown);
+    EXPECT_TRUE(p.state.options.lutCurvesShown);
     EXPECT_EQ(p.lut()->windowTitle(), "LUT");
     // First shown beside the main window, tops aligned, inside the work area.
     const QRect main = p.form->geometry();
@@ -82,7 +82,7 @@ TEST(LutWindow, ctrlLShowsAndHidesEscAndCtrlLInItHide)
     EXPECT_EQ(p.lut()->y(), main.y());
     p.send(p.form, QEvent::KeyPress, Qt::Key_L, Qt::ControlModifier);
     EXPECT_FALSE(p.lut()->isVisible());
-    EXPECT_FALSE(p.state.lutCurvesShown);
+    EXPECT_FALSE(p.state.options.lutCurvesShown);
 
     const struct {
         Qt::Key key;
@@ -94,7 +94,7 @@ TEST(LutWindow, ctrlLShowsAndHidesEscAndCtrlLInItHide)
         p.lut()->move(40, 700); // the user's place for it
         p.send(p.lut(), QEvent::KeyPress, h.key, h.mods);
         EXPECT_FALSE(p.lut()->isVisible()) << h.key;
-        EXPECT_FALSE(p.state.lutCurvesShown);
+        EXPECT_FALSE(p.state.options.lutCurvesShown);
         EXPECT_TRUE(p.form->isVisible()) << "Esc in the LUT window must not reach the main window";
         p.form->toggleLutCurves();
         EXPECT_EQ(p.lut()->pos(), QPoint(40, 700)) << "it keeps its place during the run";
@@ -195,7 +195,7 @@ TEST(LutWindow, shownStateIsSavedInItsOwnSection)
                               "[MAGNIFIER]\nShowMag=0\nZoom=2\nSlowMouse=0\n";
     Program p(shown);
     EXPECT_TRUE(p.lut()->isVisible());
-    EXPECT_TRUE(p.state.lutCurvesShown);
+    EXPECT_TRUE(p.state.options.lutCurvesShown);
     EXPECT_EQ(p.lut()->x(), p.form->x() + p.form->width() + 8) << "placed beside the main window where it stands";
     p.send(p.lut(), QEvent::KeyPress, Qt::Key_Escape);
     p.form->close();

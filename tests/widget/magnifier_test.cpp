@@ -36,7 +36,7 @@ struct Magnified : MainWindowFixture {
 TEST(MagnifierPicture, tickCapturesTheBlockAroundThePointer)
 {
     Magnified m;
-    m.state.zoom = 32; // a 7 x 7 block, about 29 picture pixels each
+    m.state.options.zoom = 32; // a 7 x 7 block, about 29 picture pixels each
     m.form->toggleMagnifier();
     EXPECT_FALSE(m.magnifier->ui().picture->captured());
     EXPECT_EQ(m.magnifier->ui().coordinatesLabel->text(), "0 x 0");
@@ -91,7 +91,7 @@ TEST(MagnifierPicture, samePixelsAsTheLastTickAreNotRepainted)
     m.fake.screen.pixels[{501, 400}] = 0x00123456;
     EXPECT_EQ(tick(), painted + 1);
     EXPECT_EQ(tick(), painted + 1);
-    m.state.zoom = 0.5;
+    m.state.options.zoom = 0.5;
     EXPECT_EQ(tick(), painted + 2);
     EXPECT_EQ(tick(), painted + 3) << "zoom 0.5 is drawn every tick";
 }
@@ -99,18 +99,18 @@ TEST(MagnifierPicture, samePixelsAsTheLastTickAreNotRepainted)
 TEST(ZoomMenu, choiceSetsZoomCheckMarkAndSlowSpeed)
 {
     Magnified m;
-    m.state.slowPointer = true;
+    m.state.options.slowPointer = true;
     m.fake.pointer.currentSpeed = 10;
     m.form->toggleMagnifier();
     QAction* eight = m.magnifier->ui().zoomItems[5];
     ASSERT_EQ(eight->text(), "8x");
     ASSERT_EQ(eight->text(), "8x");
     eight->trigger();
-    EXPECT_EQ(m.state.zoom, 8.0);
+    EXPECT_EQ(m.state.options.zoom, 8.0);
     for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(m.magnifier->ui().zoomItems[i]->isChecked(), i == 5);
     EXPECT_EQ(m.fake.pointer.currentSpeed, 1);
     m.magnifier->ui().zoomItems[0]->trigger();
-    EXPECT_EQ(m.state.zoom, 0.5);
+    EXPECT_EQ(m.state.options.zoom, 0.5);
 }
 
 TEST(ZoomKeys, exactlyCtrlWithTheMainKeyboardsPlusOrMinus)
@@ -132,15 +132,15 @@ TEST(ZoomKeys, exactlyCtrlWithTheMainKeyboardsPlusOrMinus)
         Magnified m;
         QKeyEvent e(QEvent::KeyPress, c.key, c.mods);
         QApplication::sendEvent(m.form, &e);
-        EXPECT_EQ(m.state.zoom, c.zoom) << c.key << " " << c.mods.toInt();
+        EXPECT_EQ(m.state.options.zoom, c.zoom) << c.key << " " << c.mods.toInt();
     }
 }
 
 TEST(ZoomKeys, offLadderValueUnchecksAndStepUnderCtrlKeepsSlowSpeed)
 {
     Magnified m;
-    m.state.slowPointer = true;
-    m.state.zoom = 5;
+    m.state.options.slowPointer = true;
+    m.state.options.zoom = 5;
     m.form->zoomChanged();
     for (QAction* a : m.magnifier->ui().zoomItems) EXPECT_FALSE(a->isChecked());
     QKeyEvent ctrl(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
@@ -148,10 +148,10 @@ TEST(ZoomKeys, offLadderValueUnchecksAndStepUnderCtrlKeepsSlowSpeed)
     EXPECT_EQ(m.fake.pointer.currentSpeed, 10);
     QKeyEvent plus(QEvent::KeyPress, Qt::Key_Equal, Qt::ControlModifier);
     QApplication::sendEvent(m.form, &plus);
-    EXPECT_EQ(m.state.zoom, 6);
+    EXPECT_EQ(m.state.options.zoom, 6);
     QApplication::sendEvent(m.form, &plus);
     QApplication::sendEvent(m.form, &plus);
-    EXPECT_EQ(m.state.zoom, 8);
+    EXPECT_EQ(m.state.options.zoom, 8);
     EXPECT_TRUE(m.magnifier->ui().zoomItems[5]->isChecked());
     // The step's applySlowPointer comes after the Ctrl inversion of the same key.
     EXPECT_EQ(m.fake.pointer.currentSpeed, 1);

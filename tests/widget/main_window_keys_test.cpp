@@ -21,7 +21,7 @@ struct Program : MainWindowFixture {
         // The fixture's windows were made with the default fake speed; take
         // the speed found at start again as the program would.
         state.userPointerSpeed = userSpeed;
-        state.slowPointer = slowMouse;
+        state.options.slowPointer = slowMouse;
         fake.screen.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
         form->probeTimer()->stop();

@@ -121,14 +121,14 @@ TEST(probeTick, failedReadsShowInTheValues)
     }
     EXPECT_EQ(r.hash, "#000000");
 
-    w.state.hexadecimal = true;
+    w.state.options.hexadecimal = true;
     w.form->probeTick();
     r = readouts(*w.form);
     EXPECT_EQ(r.bitmap[0], "FF");
     EXPECT_EQ(r.lut[0], "00 (0000)");
 
-    w.state.hexadecimal = false;
-    w.state.fractions = true;
+    w.state.options.hexadecimal = false;
+    w.state.options.fractions = true;
     w.form->probeTick();
     r = readouts(*w.form);
     EXPECT_EQ(r.bitmap[0], "1.000");
@@ -162,7 +162,7 @@ TEST(probeTick, fractionsUseTheLocaleSeparator)
     MainWindowFixture w({}, ",");
     w.fake.screen.pixelValue = 0x000064C8;
     w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
-    w.state.fractions = true;
+    w.state.options.fractions = true;
     w.form->probeTick();
     EXPECT_EQ(w.form->ui().lutRedLabel->text(), "0,790 (51400)");
     EXPECT_EQ(w.form->ui().bitmapRedLabel->text(), "0,780");

@@ -147,8 +147,8 @@ TEST(PhysicalKeys, letterShortcutsByTheirLatinLetterInAnyLayout)
         p.send(QEvent::KeyPress, c.key, c.mods, c.scanCode);
         p.send(QEvent::KeyRelease, c.key, c.mods, c.scanCode);
         EXPECT_EQ(!p.form->isVisible(), c.closes);
-        EXPECT_EQ(p.state.hexadecimal, c.hexadecimal);
-        EXPECT_EQ(p.state.fractions, c.fractions);
+        EXPECT_EQ(p.state.options.hexadecimal, c.hexadecimal);
+        EXPECT_EQ(p.state.options.fractions, c.fractions);
         EXPECT_EQ(p.fake.clipboard.writes, c.copied ? 1 : 0);
     }
 }

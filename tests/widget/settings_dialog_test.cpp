@@ -47,7 +47,7 @@ TEST(SettingsDialog, focusGoesBackToTheMainWindowHoweverItCloses)
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == p.form && p.form->hasFocus(); }));
         // The main window's commands answer the keys at once.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::ControlModifier);
-        EXPECT_TRUE(p.state.hexadecimal);
+        EXPECT_TRUE(p.state.options.hexadecimal);
     }
 }
 
@@ -60,7 +60,7 @@ TEST(SettingsDialog, appliesTheBoxHoweverClosed)
     } cases[] = {{false, false, 10}, {false, true, 1}, {true, false, 1}, {true, true, 10}};
     for (const auto& c : cases) {
         MainWindowFixture p;
-        p.state.slowPointer = c.slowBefore;
+        p.state.options.slowPointer = c.slowBefore;
         p.form->probeTimer()->stop();
         p.form->show();
         {
@@ -70,7 +70,7 @@ TEST(SettingsDialog, appliesTheBoxHoweverClosed)
             });
             p.form->showSettings();
         }
-        EXPECT_EQ(p.state.slowPointer, c.slowBefore != c.tick);
+        EXPECT_EQ(p.state.options.slowPointer, c.slowBefore != c.tick);
         EXPECT_EQ(p.fake.pointer.currentSpeed, c.speedAfter);
     }
 }

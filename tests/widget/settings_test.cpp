@@ -83,9 +83,9 @@ TEST(loadSettings, noFileGivesTheDefaultsAndTheFirstCloseWritesThem)
 {
     Started p("");
     EXPECT_EQ(p.form->ui().pinButton->image(), ButtonImage::PinOff);
-    EXPECT_FALSE(p.state.hexadecimal || p.state.fractions || p.state.slowPointer);
+    EXPECT_FALSE(p.state.options.hexadecimal || p.state.options.fractions || p.state.options.slowPointer);
     EXPECT_FALSE(p.magnifier->isVisible());
-    EXPECT_EQ(p.state.zoom, 2.0);
+    EXPECT_EQ(p.state.options.zoom, 2.0);
     EXPECT_TRUE(p.magnifier->ui().zoomItems[2]->isChecked());
     p.form->close();
     const IniDocument ini = IniDocument::parse(readText(p.settingsPath()));
@@ -124,9 +124,9 @@ TEST(loadSettings, valuesAsTheFileSpellsThem)
     };
     for (const auto& c : cases) {
         Started p(c.ini, {}, c.separator);
-        EXPECT_EQ(p.state.alwaysOnTop, c.onTop) << c.ini;
+        EXPECT_EQ(p.state.options.alwaysOnTop, c.onTop) << c.ini;
         EXPECT_EQ(p.form->ui().pinButton->image(), c.onTop ? ButtonImage::PinOn : ButtonImage::PinOff) << c.ini;
-        EXPECT_EQ(p.state.zoom, c.zoom) << c.ini << " under " << c.separator;
+        EXPECT_EQ(p.state.options.zoom, c.zoom) << c.ini << " under " << c.separator;
     }
 }
 
@@ -146,9 +146,9 @@ TEST(loadSettings, shownMagnifierFollowsTheCentringAndSlowPointerStarts)
     EXPECT_EQ(p.form->pos(), QPoint(858, 465));
     ASSERT_TRUE(p.magnifier->isVisible());
     EXPECT_EQ(p.magnifier->pos(), QPoint(858, 262));
-    EXPECT_EQ(p.state.zoom, 8.0);
+    EXPECT_EQ(p.state.options.zoom, 8.0);
     for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(p.magnifier->ui().zoomItems[i]->isChecked(), i == 5);
-    EXPECT_TRUE(p.state.slowPointer);
+    EXPECT_TRUE(p.state.options.slowPointer);
     EXPECT_EQ(p.fake.pointer.currentSpeed, 1);
     p.form->close();
     EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
@@ -172,7 +172,7 @@ TEST(saveSettings, readOnlyFileReportsAndTheCloseStillRestores)
 {
     Started p("[GENERAL]\nonTop=0\n");
     ASSERT_EQ(::chmod(p.settingsPath().c_str(), 0444), 0);
-    p.state.slowPointer = true;
+    p.state.options.slowPointer = true;
     p.form->applySlowPointer();
     ASSERT_EQ(p.fake.pointer.currentSpeed, 1);
     MessageBoxSeen box;
@@ -193,7 +193,7 @@ TEST(saveSettings, pointerIsGivenBackBeforeAFailedSaveIsReported)
 {
     Started p("[GENERAL]\nonTop=0\n");
     ASSERT_EQ(::chmod(p.settingsPath().c_str(), 0444), 0);
-    p.state.slowPointer = true;
+    p.state.options.slowPointer = true;
     p.form->applySlowPointer();
     KeyChord shift;
     shift.shift = true;
@@ -263,7 +263,7 @@ TEST(loadSettings, oversizedFileIsNotUsedAndSaidSo)
     std::optional<Started> p;
     p.emplace(huge);
     std::cerr.rdbuf(stderrBuffer);
-    EXPECT_FALSE(p->state.hexadecimal);
+    EXPECT_FALSE(p->state.options.hexadecimal);
     EXPECT_NE(errors.str().find(p->settingsPath()), std::string::npos) << errors.str();
     MessageBoxSeen box;
     {
@@ -284,7 +284,7 @@ TEST(saveSettings, utf16FileIsReadAndWrittenAsUtf16)
                                  u"DecMode=1\r\n\r\n[MAGNIFIER]\r\nShowMag=0\r\nZoom=2\r\nSlowMouse=0\r\n";
     for (const bool bigEndian : {false, true}) {
         Started p(utf16Bytes(before, bigEndian));
-        EXPECT_TRUE(p.state.hexadecimal) << "big endian: " << bigEndian;
+        EXPECT_TRUE(p.state.options.hexadecimal) << "big endian: " << bigEndian;
         p.form->toggleFractions();
         p.form->close();
         EXPECT_EQ(readText(p.settingsPath()), utf16Bytes(after, bigEndian)) << "big endian: " << bigEndian;
