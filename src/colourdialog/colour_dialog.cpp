@@ -340,8 +340,9 @@ void ColourDialog::applyDecimalField() { applyTypedColour(decimalField->colour()
 
 void ColourDialog::applyRgbFields()
 {
-    applyTypedColour(colourValue(redField->roundedValue(), greenField->roundedValue(), blueField->roundedValue()),
-                     &EditGuards::rgb);
+    applyTypedColour(
+        colourValueFromLevels(redField->roundedValue(), greenField->roundedValue(), blueField->roundedValue()),
+        &EditGuards::rgb);
 }
 
 void ColourDialog::applyHsbFields()

@@ -66,11 +66,4 @@ ColourValue decimalFieldColour(std::string_view text);
 // The decimal field's text for a colour: its value without leading zeros.
 std::string decimalFieldText(ColourValue colour);
 
-// Colour value of three channel levels.
-constexpr ColourValue colourValue(int r, int g, int b)
-{
-    return static_cast<ColourValue>(r & 0xFF) | static_cast<ColourValue>(g & 0xFF) << 8 |
-           static_cast<ColourValue>(b & 0xFF) << 16;
-}
-
 } // namespace tintora

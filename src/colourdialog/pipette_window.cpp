@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "widgets/qt_colour.h"
 #include "widgets/topmost_band.h"
 
 using namespace tintora;
@@ -117,15 +118,13 @@ std::optional<ColourValue> PipetteWindow::colourUnderTip(QPoint p) const
     const QPoint tip = p + (pipette::Tip - pipette::HotSpot);
     const int x = std::clamp(tip.x(), 0, m_image.width - 1);
     const int y = std::clamp(tip.y(), 0, m_image.height - 1);
-    const std::uint32_t px = m_image.pixels[static_cast<std::size_t>(y) * m_image.width + x];
-    // 0x00RRGGBB to a colour value, red in the low byte.
-    return ((px >> 16) & 0xFFu) | (px & 0xFF00u) | ((px & 0xFFu) << 16);
+    return colourValueFromImagePixel(m_image.pixels[static_cast<std::size_t>(y) * m_image.width + x]);
 }
 
 void PipetteWindow::showColour(ColourValue colour)
 {
     QPalette p = swatch->palette();
-    p.setColor(QPalette::Window, QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+    p.setColor(QPalette::Window, toQColor(colour));
     swatch->setPalette(p);
 }
 

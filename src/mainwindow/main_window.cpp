@@ -23,6 +23,7 @@
 #include "settings/settings_values.h"
 #include "widgets/error_box.h"
 #include "widgets/program_font.h"
+#include "widgets/qt_colour.h"
 
 using namespace tintora;
 
@@ -617,7 +618,7 @@ void MainWindow::showReadouts()
     if (colour != m_swatchColour) {
         m_swatchColour = colour;
         QPalette p = swatch->palette();
-        p.setColor(QPalette::Window, QColor(m_state.bitmapColour.R, m_state.bitmapColour.G, m_state.bitmapColour.B));
+        p.setColor(QPalette::Window, toQColor(m_state.bitmapColour));
         swatch->setPalette(p);
     }
     setLabelText(hexColourLabel, t.hash);

@@ -21,20 +21,20 @@ TEST(HexField, colourOfTheTypedText)
         const char* text;
         ColourValue colour;
     } cases[] = {
-        {"FF8000", colourValue(255, 128, 0)},
-        {"ff8000", colourValue(255, 128, 0)},
+        {"FF8000", colourValueFromLevels(255, 128, 0)},
+        {"ff8000", colourValueFromLevels(255, 128, 0)},
         {"0000FF", Blue},
         {"FF0000", Red},
         // Only the first two positions typed: as if zeros stood in front.
         {"00____", 0},
         {"FF____", Blue},
         {"__FF__", Blue},
-        {"12_345", colourValue(0, 0, 0x12)},
+        {"12_345", colourValueFromLevels(0, 0, 0x12)},
         {"______", 0},
         {"", 0},
         // A trailing H is the number's suffix; any other letter spoils it.
         {"FFH___", Blue},
-        {"ABCDEH", colourValue(0x0A, 0xBC, 0xDE)},
+        {"ABCDEH", colourValueFromLevels(0x0A, 0xBC, 0xDE)},
         {"H_____", 0},
         {"GG0000", 0},
         {"FF00ZZ", 0},
@@ -125,7 +125,7 @@ TEST(DecimalField, colourValueOfTheTypedNumber)
 
 TEST(PaletteStrings, colourOfTheFirstWord)
 {
-    EXPECT_EQ(colourOfString("FF8000"), colourValue(255, 128, 0));
+    EXPECT_EQ(colourOfString("FF8000"), colourValueFromLevels(255, 128, 0));
     EXPECT_EQ(colourOfString("0000FF"), Blue);
     // Only the first word counts.
     EXPECT_EQ(colourOfString("FF0000 red"), Red);

@@ -269,10 +269,10 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
         // Only hexadecimal digits get through typing.
         typeInto(d.hexField, "g-1 #z2a");
         EXPECT_EQ(d.hexField->displayText(), "12A___");
-        EXPECT_EQ(d.model.currentColour, colourValue(0, 0x01, 0x2A));
+        EXPECT_EQ(d.model.currentColour, colourValueFromLevels(0, 0x01, 0x2A));
         QTest::keyClick(d.hexField, Qt::Key_Backspace); // editing keys work
         EXPECT_EQ(d.hexField->displayText(), "12____");
-        EXPECT_EQ(d.model.currentColour, colourValue(0, 0, 0x12));
+        EXPECT_EQ(d.model.currentColour, colourValueFromLevels(0, 0, 0x12));
 
         // A paste may bring any letters: read as black.
         QApplication::clipboard()->setText("GG0000");
@@ -317,7 +317,7 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
         QTest::keyClicks(d.hexField, "8000");
         QTest::keyClick(d.hexField, Qt::Key_Tab);
         EXPECT_TRUE(d.decimalField->hasFocus());
-        EXPECT_EQ(d.model.currentColour, colourValue(0, 0x80, 0));
+        EXPECT_EQ(d.model.currentColour, colourValueFromLevels(0, 0x80, 0));
         // Esc abandons everything: the dialog closes as Cancel.
         QTest::keyClick(d.decimalField, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
@@ -445,7 +445,7 @@ TEST(ColourDialog, closingPaths)
         typeInto(d.hexField, "123456");
         QTest::keyClick(d.hexField, Qt::Key_Return);
     }));
-    EXPECT_EQ(p.select().colour(), colourValue(0x12, 0x34, 0x56));
+    EXPECT_EQ(p.select().colour(), colourValueFromLevels(0x12, 0x34, 0x56));
 
     // Esc: Cancel.
     EXPECT_FALSE(p.open(Red, [](ColourDialog& d) {
@@ -465,7 +465,7 @@ TEST(ColourDialog, openSliderBlocksClosing)
         auto* popup = d.greenField->findChild<TrackPopup*>();
         ASSERT_NE(popup, nullptr);
         popup->slider->setValue(128);
-        EXPECT_EQ(d.model.currentColour, colourValue(255, 128, 0));
+        EXPECT_EQ(d.model.currentColour, colourValueFromLevels(255, 128, 0));
 
         // OK, Cancel and the title bar are refused while the slider is open.
         d.okButton->click();
@@ -484,7 +484,7 @@ TEST(ColourDialog, openSliderBlocksClosing)
         EXPECT_FALSE(d.greenField->sliderOpen());
         d.okButton->click();
     }));
-    EXPECT_EQ(p.select().colour(), colourValue(255, 128, 0));
+    EXPECT_EQ(p.select().colour(), colourValueFromLevels(255, 128, 0));
 }
 
 TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
@@ -543,7 +543,6 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
     const Rgb bitmap = p.state.bitmapColour, lut = p.state.lutColour;
     ASSERT_NE(bitmap, lut);
     const QString label = p.form->bitmapRedLabel->text();
-    const auto value = [](Rgb c) { return colourValue(c.R, c.G, c.B); };
 
     // While probing the swatch is no button.
     p.form->inspectFrozenColour();
@@ -556,10 +555,10 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
         bool ok;
         ColourValue opensOn;
     } cases[] = {
-        {std::nullopt, true, value(bitmap)},
-        {KeyChord{keys::Alt, false, false, true}, false, value(lut)},
-        {KeyChord{keys::Control, false, true, false}, true, value(lut)},
-        {KeyChord{keys::Control, false, true, true}, false, value(lut)},
+        {std::nullopt, true, colourValueFromRgb(bitmap)},
+        {KeyChord{keys::Alt, false, false, true}, false, colourValueFromRgb(lut)},
+        {KeyChord{keys::Control, false, true, false}, true, colourValueFromRgb(lut)},
+        {KeyChord{keys::Control, false, true, true}, false, colourValueFromRgb(lut)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key ? shortcutCode(*c.key) : 0);
