@@ -17,6 +17,6 @@ bool ColourChooser::run()
     // or without a window manager to see to it.
     if (m_owner) m_owner->activateWindow();
     customColours = dialog.customPalette->colours();
-    if (ok) colour = withoutTopByte(dialog.model.currentColour);
+    if (ok) colour = withoutTopByte(dialog.model.currentColour());
     return ok;
 }

@@ -5,6 +5,7 @@
 #include <QShowEvent>
 
 #include "colourdialog/colour_entry.h"
+#include "colourdialog/hsb.h"
 #include "colourdialog/pipette_window.h"
 #include "widgets/topmost_band.h"
 
@@ -254,7 +255,7 @@ void ColourDialog::prepare(ColourValue colour, ColourStrings* customColours, Col
     m_customColours = customColours;
     m_session = session;
     openingColour = colour;
-    model.currentColour = colour;
+    model.presetColour(colour);
     newColourSwatch->setColour(colour);
     oldColourSwatch->setColour(colour);
     customPalette->setColours(customColoursAtOpening(customColours ? *customColours : ColourStrings{},
@@ -314,7 +315,7 @@ void ColourDialog::takePaletteColour(PaletteGrid* palette)
 void ColourDialog::clearStalePaletteSelection()
 {
     const auto stale = [this](const PaletteGrid* palette) {
-        return palette->selectedIndex() >= 0 && palette->colourAt(palette->selectedIndex()) != model.currentColour;
+        return palette->selectedIndex() >= 0 && palette->colourAt(palette->selectedIndex()) != model.currentColour();
     };
     if (stale(mainPalette)) mainPalette->setSelectedIndex(-1);
     if (stale(customPalette)) {
@@ -324,32 +325,29 @@ void ColourDialog::clearStalePaletteSelection()
     }
 }
 
-void ColourDialog::applyTypedColour(ColourValue colour, bool EditGuards::*guard)
+void ColourDialog::applyTypedColour(ColourValue colour, TypedField from)
 {
-    if (model.updating) return; // the model writing the fields
-    model.editGuards.*guard = true;
-    model.setCurrentColour(colour);
+    if (!model.takeTypedColour(colour, from)) return;
     mainPalette->setSelectedIndex(-1);
     colourField->update();
-    model.editGuards.*guard = false;
 }
 
-void ColourDialog::applyHexField() { applyTypedColour(hexField->colour(), &EditGuards::hex); }
+void ColourDialog::applyHexField() { applyTypedColour(hexField->colour(), TypedField::Hex); }
 
-void ColourDialog::applyDecimalField() { applyTypedColour(decimalField->colour(), &EditGuards::decimal); }
+void ColourDialog::applyDecimalField() { applyTypedColour(decimalField->colour(), TypedField::Decimal); }
 
 void ColourDialog::applyRgbFields()
 {
     applyTypedColour(
         colourValueFromLevels(redField->roundedValue(), greenField->roundedValue(), blueField->roundedValue()),
-        &EditGuards::rgb);
+        TypedField::Rgb);
 }
 
 void ColourDialog::applyHsbFields()
 {
     applyTypedColour(
         hsbToRgb(hueField->roundedValue(), saturationField->value() / 100, brightnessField->value() / 100),
-        &EditGuards::hsb);
+        TypedField::Hsb);
 }
 
 void ColourDialog::addToCustomColours()
@@ -358,7 +356,7 @@ void ColourDialog::addToCustomColours()
     const int selected = customPalette->selectedIndex();
     // The colour the hexadecimal field stands for, in its canonical form.
     addColour(colours, selected >= 0 ? std::optional<int>(selected) : std::nullopt, nextCustomSlot,
-              customPalette->cellLayout.cellCount(), hexText(model.currentColour));
+              customPalette->cellLayout.cellCount(), hexFieldText(model.currentColour()));
     customPalette->setColours(std::move(colours));
 }
 
@@ -384,7 +382,7 @@ void ColourDialog::pickWithPipette()
     {
         PipetteWindow pipetteWindow(m_platform, std::move(image),
                                     QRect(monitor.x, monitor.y, monitor.width, monitor.height), swatch,
-                                    model.currentColour);
+                                    model.currentColour());
         picked = pipetteWindow.pick();
     }
     activateWindow();

@@ -111,7 +111,7 @@ private:
     void centreOnOwnersMonitor();
     tintora::Rect monitorOfDialog() const;
     // Applies a typed colour with that input path's fields left alone.
-    void applyTypedColour(tintora::ColourValue colour, bool tintora::EditGuards::*guard);
+    void applyTypedColour(tintora::ColourValue colour, tintora::TypedField from);
     void storeCustomColours();
 
     // ColourReadouts: what the colour model writes.

@@ -5,7 +5,9 @@
 #include <cstdint>
 
 #include "colourdialog/palettes.h"
+#include "core/colour_text.h"
 #include "core/number_text.h"
+#include "core/rgb.h"
 
 namespace tintora {
 
@@ -124,5 +126,7 @@ ColourValue decimalFieldColour(std::string_view text)
 }
 
 std::string decimalFieldText(ColourValue colour) { return std::to_string(withoutTopByte(colour)); }
+
+std::string hexFieldText(ColourValue colour) { return hexColour(rgbFromColourValue(colour)); }
 
 } // namespace tintora

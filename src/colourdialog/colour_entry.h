@@ -63,7 +63,12 @@ int shownInteger(double value);
 // Numbers of any length are safe.
 ColourValue decimalFieldColour(std::string_view text);
 
-// The decimal field's text for a colour: its value without leading zeros.
+// The decimal field's text for a colour: its value without leading zeros
+// (top byte ignored): pure red "255", pure blue "16711680".
 std::string decimalFieldText(ColourValue colour);
+
+// The hexadecimal field's text for a colour: six upper-case digits, red
+// first ("FF8000").
+std::string hexFieldText(ColourValue colour);
 
 } // namespace tintora

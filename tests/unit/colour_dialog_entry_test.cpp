@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "colourdialog/colour_entry.h"
-#include "colourdialog/colour_model.h"
 #include "colourdialog/palettes.h"
 
 using namespace tintora;
@@ -123,6 +122,17 @@ TEST(DecimalField, colourValueOfTheTypedNumber)
     EXPECT_EQ(decimalFieldText(0), "0");
 }
 
+TEST(ColourTexts, hexRedFirstAndDecimal)
+{
+    EXPECT_EQ(hexFieldText(colourValueFromLevels(255, 128, 0)), "FF8000");
+    EXPECT_EQ(hexFieldText(colourValueFromLevels(0, 0, 255)), "0000FF");
+    EXPECT_EQ(hexFieldText(0), "000000");
+    EXPECT_EQ(hexFieldText(colourValueFromLevels(10, 11, 171)), "0A0BAB");
+    EXPECT_EQ(decimalFieldText(Red), "255");
+    EXPECT_EQ(decimalFieldText(colourValueFromLevels(0, 0, 255)), "16711680");
+    EXPECT_EQ(decimalFieldText(0), "0");
+}
+
 TEST(PaletteStrings, colourOfTheFirstWord)
 {
     EXPECT_EQ(colourOfString("FF8000"), colourValueFromLevels(255, 128, 0));
@@ -135,7 +145,7 @@ TEST(PaletteStrings, colourOfTheFirstWord)
     EXPECT_EQ(colourOfString("RED"), 0u);
     EXPECT_EQ(colourOfString("1FF0000"), Red); // no more than 24 bits
     for (const ColourValue v : {0u, 0x0000FFu, 0xFF0000u, 0x123456u, 0xFFFFFFu})
-        EXPECT_EQ(colourOfString(hexText(v)), v) << v; // what the add button stores reads back
+        EXPECT_EQ(colourOfString(hexFieldText(v)), v) << v; // what the add button stores reads back
 }
 
 TEST(PaletteLayout, cellsAndHits)

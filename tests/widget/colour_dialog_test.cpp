@@ -116,7 +116,7 @@ TEST(ColourDialog, opensOnPureRedWithEveryReadoutAndTheWindowAsLaidOut)
         EXPECT_EQ(readouts(d), (std::vector<QString>{"FF0000", "255", "255", "0", "0", "0", "100", "100"}));
         EXPECT_EQ(d.newColourSwatch->colour(), Red);
         EXPECT_EQ(d.oldColourSwatch->colour(), Red);
-        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.model.currentColour(), Red);
 
         EXPECT_EQ(d.windowTitle(), "Цвет");
         EXPECT_EQ(d.size(), QSize(584, 388));
@@ -197,10 +197,10 @@ TEST(ColourDialog, typedColoursApplyFromEveryPath)
         // Hexadecimal: two characters give black, six give blue.
         typeInto(d.hexField, "00");
         EXPECT_EQ(d.hexField->displayText(), "00____");
-        EXPECT_EQ(d.model.currentColour, 0u);
+        EXPECT_EQ(d.model.currentColour(), 0u);
         QTest::keyClicks(d.hexField, "00ff");
         EXPECT_EQ(d.hexField->displayText(), "0000FF");
-        EXPECT_EQ(d.model.currentColour, Blue);
+        EXPECT_EQ(d.model.currentColour(), Blue);
         EXPECT_EQ(d.decimalField->text(), "16711680");
         EXPECT_EQ(readouts(d), (std::vector<QString>{"0000FF", "16711680", "0", "0", "255", "240", "100", "100"}));
         EXPECT_EQ(d.newColourSwatch->colour(), Blue);
@@ -208,10 +208,10 @@ TEST(ColourDialog, typedColoursApplyFromEveryPath)
 
         // Decimal: the value is the colour value, red in the low byte.
         typeInto(d.decimalField, "255");
-        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.model.currentColour(), Red);
         EXPECT_EQ(d.hexField->text(), "FF0000");
         typeInto(d.decimalField, "4294967295"); // beyond 24 bits: the low ones
-        EXPECT_EQ(d.model.currentColour, White);
+        EXPECT_EQ(d.model.currentColour(), White);
         d.redField->setFocus(); // leaving shows the colour value the number gave
         EXPECT_EQ(d.decimalField->text(), "16777215");
 
@@ -220,27 +220,27 @@ TEST(ColourDialog, typedColoursApplyFromEveryPath)
         typeInto(d.greenField, "0");
         typeInto(d.blueField, "0");
         typeInto(d.redField, "300");
-        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.model.currentColour(), Red);
         EXPECT_EQ(d.redField->text(), "300");
         d.greenField->setFocus();
         EXPECT_EQ(d.redField->text(), "255");
         typeInto(d.greenField, "abc"); // not a number: 0
-        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.model.currentColour(), Red);
 
         // H, S, B: hue 120 at full saturation and brightness is green.
         typeInto(d.hueField, "120");
-        EXPECT_EQ(d.model.currentColour, Green);
+        EXPECT_EQ(d.model.currentColour(), Green);
         EXPECT_EQ(d.hexField->text(), "00FF00");
         EXPECT_EQ(d.redField->text(), "0");
         EXPECT_EQ(d.greenField->text(), "255");
         typeInto(d.brightnessField, "50");
-        EXPECT_EQ(d.model.currentColour, 0x008000u);
+        EXPECT_EQ(d.model.currentColour(), 0x008000u);
 
         // Up and Down step; so does each full wheel notch.
         d.redField->setFocus();
         QTest::keyClick(d.redField, Qt::Key_Up);
         EXPECT_EQ(d.redField->text(), "1");
-        EXPECT_EQ(d.model.currentColour, 0x008001u);
+        EXPECT_EQ(d.model.currentColour(), 0x008001u);
         QTest::keyClick(d.redField, Qt::Key_Down);
         QTest::keyClick(d.redField, Qt::Key_Down); // at the bottom of the range
         EXPECT_EQ(d.redField->text(), "0");
@@ -257,7 +257,7 @@ TEST(ColourDialog, typedColoursApplyFromEveryPath)
         EXPECT_EQ(d.redField->value(), 3);
         wheel(-120);
         EXPECT_EQ(d.redField->value(), 2);
-        EXPECT_EQ(d.model.currentColour, 0x008002u);
+        EXPECT_EQ(d.model.currentColour(), 0x008002u);
         d.cancelButton->click();
     });
 }
@@ -269,17 +269,17 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
         // Only hexadecimal digits get through typing.
         typeInto(d.hexField, "g-1 #z2a");
         EXPECT_EQ(d.hexField->displayText(), "12A___");
-        EXPECT_EQ(d.model.currentColour, colourValueFromLevels(0, 0x01, 0x2A));
+        EXPECT_EQ(d.model.currentColour(), colourValueFromLevels(0, 0x01, 0x2A));
         QTest::keyClick(d.hexField, Qt::Key_Backspace); // editing keys work
         EXPECT_EQ(d.hexField->displayText(), "12____");
-        EXPECT_EQ(d.model.currentColour, colourValueFromLevels(0, 0, 0x12));
+        EXPECT_EQ(d.model.currentColour(), colourValueFromLevels(0, 0, 0x12));
 
         // A paste may bring any letters: read as black.
         QApplication::clipboard()->setText("GG0000");
         d.hexField->selectAll();
         QTest::keyClick(d.hexField, Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(d.hexField->displayText(), "GG0000");
-        EXPECT_EQ(d.model.currentColour, 0u);
+        EXPECT_EQ(d.model.currentColour(), 0u);
 
         // Leaving an incomplete entry: the error box, and the focus stays.
         typeInto(d.hexField, "00");
@@ -317,7 +317,7 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
         QTest::keyClicks(d.hexField, "8000");
         QTest::keyClick(d.hexField, Qt::Key_Tab);
         EXPECT_TRUE(d.decimalField->hasFocus());
-        EXPECT_EQ(d.model.currentColour, colourValueFromLevels(0, 0x80, 0));
+        EXPECT_EQ(d.model.currentColour(), colourValueFromLevels(0, 0x80, 0));
         // Esc abandons everything: the dialog closes as Cancel.
         QTest::keyClick(d.decimalField, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
@@ -360,14 +360,14 @@ TEST(ColourDialog, emptyCustomCellIsTheTargetOfTheAddButton)
     p.open(Red, [](ColourDialog& d) {
         clickCell(d.customPalette, 4);
         EXPECT_EQ(d.customPalette->selectedIndex(), 4);
-        EXPECT_EQ(d.model.currentColour, Red); // an empty cell is not taken
+        EXPECT_EQ(d.model.currentColour(), Red); // an empty cell is not taken
         d.addButton->click();
         EXPECT_EQ(d.customPalette->colours()[4], "FF0000");
         EXPECT_EQ(d.customPalette->colours()[0], "FFFFFF");
 
         // A filled cell is taken, and stays selected while the colour is its.
         clickCell(d.customPalette, 1);
-        EXPECT_EQ(d.model.currentColour, Green);
+        EXPECT_EQ(d.model.currentColour(), Green);
         EXPECT_EQ(d.customPalette->selectedIndex(), 1);
         // Editing the colour makes that cell the next one the add button fills.
         d.blueField->setValue(64);
@@ -378,11 +378,11 @@ TEST(ColourDialog, emptyCustomCellIsTheTargetOfTheAddButton)
 
         // Clicking beside every cell clears the selection, nothing else.
         clickCell(d.mainPalette, 28);
-        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.model.currentColour(), Red);
         EXPECT_EQ(d.mainPalette->selectedIndex(), 28);
         QTest::mouseClick(d.mainPalette, Qt::LeftButton, {}, QPoint(248, 141));
         EXPECT_EQ(d.mainPalette->selectedIndex(), -1);
-        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.model.currentColour(), Red);
         d.cancelButton->click();
     });
 }
@@ -465,7 +465,7 @@ TEST(ColourDialog, openSliderBlocksClosing)
         auto* popup = d.greenField->findChild<TrackPopup*>();
         ASSERT_NE(popup, nullptr);
         popup->slider->setValue(128);
-        EXPECT_EQ(d.model.currentColour, colourValueFromLevels(255, 128, 0));
+        EXPECT_EQ(d.model.currentColour(), colourValueFromLevels(255, 128, 0));
 
         // OK, Cancel and the title bar are refused while the slider is open.
         d.okButton->click();
@@ -514,7 +514,7 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
             });
             d.pipetteButton->click();
             EXPECT_TRUE(picked);
-            EXPECT_EQ(d.model.currentColour, d.newColourSwatch->colour());
+            EXPECT_EQ(d.model.currentColour(), d.newColourSwatch->colour());
             d.okButton->click();
         };
     };
