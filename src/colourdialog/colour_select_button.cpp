@@ -26,7 +26,7 @@ void ColourSelectButton::chooseColour()
 {
     bool ok = false;
     {
-        ColourChooser chooser(m_platform, window());
+        ColourChooser chooser(m_platform, window(), m_sessionColours);
         chooser.colour = m_colour;
         chooser.customColours = m_customColours;
         ok = chooser.run();

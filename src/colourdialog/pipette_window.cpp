@@ -88,12 +88,12 @@ PipetteWindow::PipetteWindow(Platform& platform, ScreenImage image, QRect monito
         m_image.pixels.size() == static_cast<std::size_t>(m_image.width) * m_image.height)
         m_view = QImage(reinterpret_cast<const uchar*>(m_image.pixels.data()), m_image.width, m_image.height,
                         m_image.width * 4, QImage::Format_RGB32);
-    swatch = new QFrame(this);
-    swatch->setFrameShape(QFrame::Box);
-    swatch->setAutoFillBackground(true);
-    swatch->setAttribute(Qt::WA_TransparentForMouseEvents);
-    swatch->setCursor(pipette::cursor());
-    swatch->setGeometry(swatchOnScreen.translated(-monitor.topLeft()));
+    m_swatch = new QFrame(this);
+    m_swatch->setFrameShape(QFrame::Box);
+    m_swatch->setAutoFillBackground(true);
+    m_swatch->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_swatch->setCursor(pipette::cursor());
+    m_swatch->setGeometry(swatchOnScreen.translated(-monitor.topLeft()));
     showColour(current);
 }
 
@@ -103,7 +103,7 @@ std::optional<ColourValue> PipetteWindow::pick()
     connect(this, &PipetteWindow::closed, &loop, &QEventLoop::quit);
     showFullScreen();
     // Where the swatch is seen on the screen, whatever place the window got.
-    swatch->setGeometry(QRect(mapFromGlobal(m_swatchOnScreen.topLeft()), m_swatchOnScreen.size()));
+    m_swatch->setGeometry(QRect(mapFromGlobal(m_swatchOnScreen.topLeft()), m_swatchOnScreen.size()));
     raise();
     activateWindow();
     setFocus();
@@ -123,9 +123,9 @@ std::optional<ColourValue> PipetteWindow::colourUnderTip(QPoint p) const
 
 void PipetteWindow::showColour(ColourValue colour)
 {
-    QPalette p = swatch->palette();
+    QPalette p = m_swatch->palette();
     p.setColor(QPalette::Window, toQColor(colour));
-    swatch->setPalette(p);
+    m_swatch->setPalette(p);
 }
 
 void PipetteWindow::paintEvent(QPaintEvent*)
