@@ -176,7 +176,7 @@ TEST(PaletteLayout, cellsAndHits)
     for (const auto& h : hits) EXPECT_EQ(MainPaletteLayout.cellAt(h.p), h.cell) << h.p.x << "," << h.p.y;
 }
 
-TEST(mainPaletteette, fortyEightColoursRowByRow)
+TEST(MainPalette, fortyEightColoursRowByRow)
 {
     const ColourStrings& c = mainPaletteColours();
     ASSERT_EQ(c.size(), 48u);
