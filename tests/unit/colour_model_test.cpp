@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -292,7 +293,13 @@ struct Recorder : ColourReadouts {
     void setGreen(int v) override { note(); green = v; }
     void setBlue(int v) override { note(); blue = v; }
     void setDecimalText(const std::string& t) override { note(); decimal = t; }
-    void setHexText(const std::string& t) override { note(); hex = t; }
+    void setHexText(const std::string& t) override
+    {
+        note();
+        hex = t;
+        if (onHexText) onHexText();
+    }
+    std::function<void()> onHexText; // a field's change handler, say
     void currentColourChanged(ColourValue c) override { note(); selected.push_back(c); }
     void clearStalePaletteSelection() override { note(); ++staleSelectionChecks; }
     void clear()
@@ -402,6 +409,18 @@ TEST_F(ModelTest, eachTypedPathKeepsItsOwnFields)
         EXPECT_EQ(model.currentHue(), 240);
         EXPECT_EQ(model.markerRow(), 167);
     }
+}
+
+TEST_F(ModelTest, typedColourIsIgnoredWhileTheModelWritesTheFields)
+{
+    shownWith(Black);
+    // The hexadecimal field's change handler answering the model's own write.
+    std::optional<bool> taken;
+    out.onHexText = [&] { taken = model.takeTypedColour(Red, TypedField::Hex); };
+    EXPECT_TRUE(model.takeTypedColour(rgb(0, 0, 255), TypedField::Rgb));
+    EXPECT_EQ(taken, false);
+    EXPECT_EQ(model.currentColour(), rgb(0, 0, 255));
+    EXPECT_EQ(out.hex, "0000FF");
 }
 
 TEST_F(ModelTest, hiddenDialogLeavesScaleAndMarker)
