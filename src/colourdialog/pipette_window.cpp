@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "widgets/qt_colour.h"
+#include "widgets/screen_image_paint.h"
 #include "widgets/topmost_band.h"
 
 using namespace tintora;
@@ -84,10 +85,8 @@ PipetteWindow::PipetteWindow(Platform& platform, ScreenImage image, QRect monito
     setFocusPolicy(Qt::StrongFocus);
     setCursor(pipette::cursor());
     setGeometry(monitor);
-    if (m_image.width > 0 && m_image.height > 0 &&
-        m_image.pixels.size() == static_cast<std::size_t>(m_image.width) * m_image.height)
-        m_view = QImage(reinterpret_cast<const uchar*>(m_image.pixels.data()), m_image.width, m_image.height,
-                        m_image.width * 4, QImage::Format_RGB32);
+    m_imageComplete = m_image.width > 0 && m_image.height > 0 &&
+                      m_image.pixels.size() == static_cast<std::size_t>(m_image.width) * m_image.height;
     m_swatch = new QFrame(this);
     m_swatch->setFrameShape(QFrame::Box);
     m_swatch->setAutoFillBackground(true);
@@ -114,7 +113,7 @@ std::optional<ColourValue> PipetteWindow::pick()
 
 std::optional<ColourValue> PipetteWindow::colourUnderTip(QPoint p) const
 {
-    if (m_view.isNull()) return std::nullopt;
+    if (!m_imageComplete) return std::nullopt;
     const QPoint tip = p + (pipette::Tip - pipette::HotSpot);
     const int x = std::clamp(tip.x(), 0, m_image.width - 1);
     const int y = std::clamp(tip.y(), 0, m_image.height - 1);
@@ -132,7 +131,7 @@ void PipetteWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
-    if (!m_view.isNull()) p.drawImage(0, 0, m_view);
+    if (m_imageComplete) drawScreenImage(p, m_image);
 }
 
 void PipetteWindow::mouseMoveEvent(QMouseEvent* event)

@@ -55,7 +55,7 @@ private:
     tintora::Platform& m_platform;
     QFrame* m_swatch = nullptr;
     tintora::ScreenImage m_image;
-    QImage m_view; // m_image's pixels, not copied
+    bool m_imageComplete = false; // m_image holds all its pixels
     QRect m_swatchOnScreen;
     std::optional<tintora::ColourValue> m_picked;
     bool m_closed = false;
