@@ -5,8 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
-#include "colourdialog/colour_model.h"
-#include "fake/no_readouts.h"
+#include "colourdialog/picker_images.h"
 
 using namespace tintora;
 
@@ -22,15 +21,14 @@ void colourFieldImage(benchmark::State& st)
 
 void brightnessScaleRebuild(benchmark::State& st)
 {
-    fake::NoReadouts readouts; // the rebuild alone is measured
-    ColourModel model(readouts);
+    // Into one image kept from rebuild to rebuild, as the dialog keeps it.
+    ScreenImage scale;
     // Every iteration a different base, as a drag over the field gives.
     ColourValue base = 0x0000FF;
     for (auto _ : st) {
-        model.scaleBase = base;
-        model.rebuildScaleImage();
-        base = (base * 2654435761u + 0x010203u) & 0xFFFFFFu;
-        benchmark::DoNotOptimize(model.scaleImage.pixels.data());
+        fillScaleImage(base, ScaleWidth, ScaleHeight, scale);
+        base = withoutTopByte(base * 2654435761u + 0x010203u);
+        benchmark::DoNotOptimize(scale.pixels.data());
     }
 }
 

@@ -7,7 +7,7 @@
 using namespace tintora;
 
 BrightnessScale::BrightnessScale(QWidget* parent, ColourModel& model, Pointer& pointer)
-    : PickingSurface(parent, model, pointer, model.scaleWidth, model.scaleHeight)
+    : PickingSurface(parent, model, pointer, model.scaleWidth(), model.scaleHeight())
 {
     if (parent) {
         m_strip = new MarkerStrip(parent, *this);
@@ -42,18 +42,18 @@ void BrightnessScale::placeStrip()
 void BrightnessScale::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    paintImage(p, m_model.scaleImage);
+    paintImage(p, m_model.scaleImage());
 }
 
 void BrightnessScale::pressRow(int row)
 {
     setFocus(Qt::MouseFocusReason);
-    if (m_model.scalePressed(row)) emit colourChanged(m_model.currentColour);
+    if (m_model.scalePressed(row)) emit colourChanged(m_model.currentColour());
 }
 
 void BrightnessScale::dragToRow(int row)
 {
-    if (m_model.scaleDragged(row)) emit colourChanged(m_model.currentColour);
+    if (m_model.scaleDragged(row)) emit colourChanged(m_model.currentColour());
 }
 
 void BrightnessScale::endDrag()

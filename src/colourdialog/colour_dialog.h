@@ -37,44 +37,60 @@ public:
     void prepare(tintora::ColourValue colour, tintora::ColourStrings* customColours,
                  tintora::ColourStrings* session);
 
-    tintora::ColourModel model;
-    tintora::ColourValue openingColour = 0;
-    int nextCustomSlot = 0; // the custom cell the add button fills next
+    const tintora::ColourModel& model() const { return m_model; }
+    // What the custom palette shows.
+    const tintora::ColourStrings& customColours() const { return m_ui.customPalette->colours(); }
+    // The custom cell the add button fills next.
+    int nextCustomSlot() const { return m_nextCustomSlot; }
 
-    PaletteGrid* mainPalette;
-    QLabel* customPaletteLabel;
-    PaletteGrid* customPalette;
-    DecimalEdit* decimalField;
-    QLabel* decimalLabel;
-    HexEdit* hexField;
-    QLabel* hexLabel;
-    QToolButton* pipetteButton;
-    QPushButton* defineColoursButton; // always disabled: the dialog opens in full
-    QPushButton* helpButton;          // always hidden: the dialog has no help
-    QPushButton* okButton;
-    QPushButton* cancelButton;
-    ColourField* colourField;
-    BrightnessScale* brightnessScale;
-    QFrame* swatchFrame;
-    ColourSwatch* newColourSwatch;
-    ColourSwatch* oldColourSwatch;
-    QPushButton* addButton;
-    TrackEdit* hueField;
-    TrackEdit* saturationField;
-    TrackEdit* brightnessField;
-    TrackEdit* redField;
-    TrackEdit* greenField;
-    TrackEdit* blueField;
-    QLabel* hueLabel;
-    QLabel* saturationLabel;
-    QLabel* brightnessLabel;
-    QLabel* redLabel;
-    QLabel* greenLabel;
-    QLabel* blueLabel;
-    QLabel* hueUnitLabel;
-    QLabel* saturationUnitLabel;
-    QLabel* brightnessUnitLabel;
+    // Whether a numeric field's slider is open (no closing then).
+    bool anySliderOpen() const;
 
+    // The dialog's controls, for tests to look at and drive.
+    struct Ui {
+        PaletteGrid* mainPalette = nullptr;
+        QLabel* customPaletteLabel = nullptr;
+        PaletteGrid* customPalette = nullptr;
+        DecimalEdit* decimalField = nullptr;
+        QLabel* decimalLabel = nullptr;
+        HexEdit* hexField = nullptr;
+        QLabel* hexLabel = nullptr;
+        QToolButton* pipetteButton = nullptr;
+        QPushButton* defineColoursButton = nullptr; // always disabled: the dialog opens in full
+        QPushButton* helpButton = nullptr;          // always hidden: the dialog has no help
+        QPushButton* okButton = nullptr;
+        QPushButton* cancelButton = nullptr;
+        ColourField* colourField = nullptr;
+        BrightnessScale* brightnessScale = nullptr;
+        QFrame* swatchFrame = nullptr;
+        ColourSwatch* newColourSwatch = nullptr;
+        ColourSwatch* oldColourSwatch = nullptr;
+        QPushButton* addButton = nullptr;
+        TrackEdit* hueField = nullptr;
+        TrackEdit* saturationField = nullptr;
+        TrackEdit* brightnessField = nullptr;
+        TrackEdit* redField = nullptr;
+        TrackEdit* greenField = nullptr;
+        TrackEdit* blueField = nullptr;
+        QLabel* hueLabel = nullptr;
+        QLabel* saturationLabel = nullptr;
+        QLabel* brightnessLabel = nullptr;
+        QLabel* redLabel = nullptr;
+        QLabel* greenLabel = nullptr;
+        QLabel* blueLabel = nullptr;
+        QLabel* hueUnitLabel = nullptr;
+        QLabel* saturationUnitLabel = nullptr;
+        QLabel* brightnessUnitLabel = nullptr;
+    };
+    const Ui& ui() const { return m_ui; }
+
+public slots:
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
     // Makes the colour of the palette's selected cell current.
     void takePaletteColour(PaletteGrid* palette);
     // A colour typed into one of the fields.
@@ -87,16 +103,6 @@ public:
     // Opens the pipette over the dialog's monitor and takes what it picks.
     void pickWithPipette();
 
-    // Whether a numeric field's slider is open (no closing then).
-    bool anySliderOpen() const;
-
-public slots:
-    void done(int result) override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
     void createPalettes();
     void createTextFields();
     void createButtons();
@@ -111,7 +117,7 @@ private:
     void centreOnOwnersMonitor();
     tintora::Rect monitorOfDialog() const;
     // Applies a typed colour with that input path's fields left alone.
-    void applyTypedColour(tintora::ColourValue colour, bool tintora::EditGuards::*guard);
+    void applyTypedColour(tintora::ColourValue colour, tintora::TypedField from);
     void storeCustomColours();
 
     // ColourReadouts: what the colour model writes.
@@ -128,6 +134,10 @@ private:
 
     tintora::Platform& m_platform;
     QWidget* m_owner;
+    tintora::ColourModel m_model;
+    Ui m_ui;
+    tintora::ColourValue m_openingColour = 0;
+    int m_nextCustomSlot = 0;
     tintora::ColourStrings* m_customColours = nullptr;
     tintora::ColourStrings* m_session = nullptr;
     bool m_shown = false;

@@ -5,6 +5,9 @@
 #include <cstdint>
 
 #include "colourdialog/palettes.h"
+#include "core/colour_text.h"
+#include "core/number_text.h"
+#include "core/rgb.h"
 
 namespace tintora {
 
@@ -45,7 +48,7 @@ std::optional<NumberText> splitNumber(std::string_view text)
 
 bool hexFieldLetsThrough(char32_t c)
 {
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f')) return true;
+    if (c < 0x80 && digitValue(static_cast<char>(c), true) >= 0) return true;
     return c == typed::Enter || c == typed::Escape || c == typed::CtrlC || c == typed::CtrlV ||
            c == typed::Backspace;
 }
@@ -117,11 +120,13 @@ ColourValue decimalFieldColour(std::string_view text)
     if (!n) return 0;
     // The whole part modulo 2^24, digit by digit: no length overflows.
     std::uint32_t low = 0;
-    for (const char c : n->whole) low = (low * 10 + static_cast<std::uint32_t>(c - '0')) & 0xFFFFFFu;
-    if (n->negative) low = (0x1000000u - low) & 0xFFFFFFu;
+    for (const char c : n->whole) low = withoutTopByte(low * 10 + static_cast<std::uint32_t>(c - '0'));
+    if (n->negative) low = withoutTopByte(0x1000000u - low);
     return low;
 }
 
-std::string decimalFieldText(ColourValue colour) { return std::to_string(colour & 0xFFFFFFu); }
+std::string decimalFieldText(ColourValue colour) { return std::to_string(withoutTopByte(colour)); }
+
+std::string hexFieldText(ColourValue colour) { return hexColour(rgbFromColourValue(colour)); }
 
 } // namespace tintora

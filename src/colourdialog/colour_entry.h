@@ -63,14 +63,12 @@ int shownInteger(double value);
 // Numbers of any length are safe.
 ColourValue decimalFieldColour(std::string_view text);
 
-// The decimal field's text for a colour: its value without leading zeros.
+// The decimal field's text for a colour: its value without leading zeros
+// (top byte ignored): pure red "255", pure blue "16711680".
 std::string decimalFieldText(ColourValue colour);
 
-// Colour value of three channel levels.
-constexpr ColourValue colourValue(int r, int g, int b)
-{
-    return static_cast<ColourValue>(r & 0xFF) | static_cast<ColourValue>(g & 0xFF) << 8 |
-           static_cast<ColourValue>(b & 0xFF) << 16;
-}
+// The hexadecimal field's text for a colour: six upper-case digits, red
+// first ("FF8000").
+std::string hexFieldText(ColourValue colour);
 
 } // namespace tintora

@@ -7,7 +7,7 @@
 using namespace tintora;
 
 ColourField::ColourField(QWidget* parent, ColourModel& model, Pointer& pointer)
-    : PickingSurface(parent, model, pointer, model.fieldWidth, model.fieldHeight)
+    : PickingSurface(parent, model, pointer, model.fieldWidth(), model.fieldHeight())
 {
     // The model may outlive the field (or the other way round, when the
     // dialog's members go before its children): the hook checks.
@@ -32,10 +32,10 @@ Rect ColourField::screenRect() const
 void ColourField::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    paintImage(p, m_model.fieldImage);
-    if (!m_model.fieldDragging) {
+    paintImage(p, m_model.fieldImage());
+    if (!m_model.fieldDragging()) {
         // The cursor: a black ring, hollow, so the colour under it shows.
-        const Rect box = cursorBox(m_model.cursorPoint);
+        const Rect box = cursorBox(m_model.cursorPoint());
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(QRect(box.x, box.y, box.width, box.height));
@@ -49,12 +49,12 @@ void ColourField::pressAt(QPoint at)
     update();
     m_pointer.confine(screenRect());
     m_confined = true;
-    if (changed) emit colourChanged(m_model.currentColour);
+    if (changed) emit colourChanged(m_model.currentColour());
 }
 
 void ColourField::dragTo(QPoint at)
 {
-    if (m_model.fieldDragged(at.x(), at.y())) emit colourChanged(m_model.currentColour);
+    if (m_model.fieldDragged(at.x(), at.y())) emit colourChanged(m_model.currentColour());
 }
 
 void ColourField::releaseAt(QPoint) { endDrag(); }

@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "colourdialog/colour_chooser.h"
+#include "widgets/qt_colour.h"
 
 using namespace tintora;
 
@@ -15,9 +16,9 @@ ColourSelectButton::ColourSelectButton(Platform& platform, QWidget* parent) : QT
 
 void ColourSelectButton::setColour(ColourValue colour)
 {
-    m_colour = colour & 0xFFFFFFu;
+    m_colour = withoutTopByte(colour);
     QPixmap glyph(GlyphWidth, GlyphHeight);
-    glyph.fill(QColor(m_colour & 0xFF, (m_colour >> 8) & 0xFF, (m_colour >> 16) & 0xFF));
+    glyph.fill(toQColor(m_colour));
     setIcon(glyph);
 }
 
@@ -25,7 +26,7 @@ void ColourSelectButton::chooseColour()
 {
     bool ok = false;
     {
-        ColourChooser chooser(m_platform, window());
+        ColourChooser chooser(m_platform, window(), m_sessionColours);
         chooser.colour = m_colour;
         chooser.customColours = m_customColours;
         ok = chooser.run();

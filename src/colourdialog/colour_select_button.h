@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QToolButton>
+#include <utility>
 
 #include "colourdialog/palettes.h"
 #include "platform/platform.h"
 
-// A button that holds a colour and the user's custom colours, and opens the
-// colour dialog on them when clicked. Its glyph is a square of
+// A button that holds a colour, the user's custom colours and the custom
+// colours kept for the run, and opens the colour dialog on them when clicked. Its glyph is a square of
 // GlyphWidth x GlyphHeight in the colour. The main window keeps one hidden
 // and opens the dialog through it.
 class ColourSelectButton : public QToolButton {
@@ -21,6 +22,11 @@ public:
     void setColour(tintora::ColourValue colour);
     // Empty until the first OK; taken back from the dialog on every OK.
     const tintora::ColourStrings& customColours() const { return m_customColours; }
+    // The custom colours kept for the run (never saved): 18 empty cells at
+    // first, then what every closing of the dialog leaves, OK or not. The
+    // dialog shows them while customColours() is empty.
+    const tintora::ColourStrings& sessionColours() const { return m_sessionColours; }
+    void setSessionColours(tintora::ColourStrings colours) { m_sessionColours = std::move(colours); }
 
     // Opens the dialog on colour() and customColours() and returns when it
     // has closed; on OK both take the dialog's results and colourChosen is
@@ -37,4 +43,5 @@ private:
     tintora::Platform& m_platform;
     tintora::ColourValue m_colour = 0;
     tintora::ColourStrings m_customColours;
+    tintora::ColourStrings m_sessionColours = tintora::initialCustomColours();
 };

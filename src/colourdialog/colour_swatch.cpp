@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "widgets/qt_colour.h"
+
 using namespace tintora;
 
 void ColourSwatch::setColour(ColourValue colour)
@@ -14,5 +16,5 @@ void ColourSwatch::setColour(ColourValue colour)
 void ColourSwatch::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.fillRect(rect(), QColor(m_colour & 0xFF, (m_colour >> 8) & 0xFF, (m_colour >> 16) & 0xFF));
+    p.fillRect(rect(), toQColor(m_colour));
 }

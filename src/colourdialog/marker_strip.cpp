@@ -22,7 +22,7 @@ void MarkerStrip::paintEvent(QPaintEvent*)
     // Whatever was drawn before is gone: the window's background shows
     // through everywhere but the triangle.
     QPainter p(this);
-    for (const MarkerSpan& s : markerSpans(m_scale.model().markerRow))
+    for (const MarkerSpan& s : markerSpans(m_scale.model().markerRow()))
         p.fillRect(s.first, s.row + Overhang, s.last - s.first + 1, 1, Qt::black);
 }
 
@@ -43,5 +43,5 @@ void MarkerStrip::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     // A drag begun here ends with its release wherever that is, so no drag
     // is left running without a button.
-    if (scaleRowOf(event) || m_scale.model().scaleDragging) m_scale.endDrag();
+    if (scaleRowOf(event) || m_scale.model().scaleDragging()) m_scale.endDrag();
 }

@@ -4,11 +4,11 @@
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
+#include "widgets/qt_colour.h"
+
 using namespace tintora;
 
 namespace {
-
-QColor qColour(ColourValue c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 QRect qRect(const Rect& r) { return QRect(r.x, r.y, r.width, r.height); }
 
@@ -38,7 +38,7 @@ void PaletteGrid::setSelectedIndex(int index)
 
 ColourValue PaletteGrid::colourAt(int index) const
 {
-    if (index < 0 || static_cast<std::size_t>(index) >= m_colours.size()) return 0xFFFFFF;
+    if (index < 0 || static_cast<std::size_t>(index) >= m_colours.size()) return colourOfString(EmptyCell);
     return colourOfString(m_colours[static_cast<std::size_t>(index)]);
 }
 
@@ -48,7 +48,7 @@ void PaletteGrid::paintEvent(QPaintEvent*)
     const QColor shadow = palette().color(QPalette::Dark);
     for (int i = 0; i < cellLayout.cellCount(); ++i) {
         const QRect r = qRect(cellLayout.cellRect(i));
-        p.fillRect(r, qColour(colourAt(i)));
+        p.fillRect(r, toQColor(colourAt(i)));
         p.setPen(shadow);
         p.drawRect(r.adjusted(0, 0, -1, -1));
     }

@@ -3,30 +3,20 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/number_text.h"
+
 namespace tintora {
-
-namespace {
-
-std::optional<int> hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return std::nullopt;
-}
-
-} // namespace
 
 ColourValue colourOfHexDigits(std::string_view digits)
 {
     std::uint32_t n = 0;
     for (const char c : digits) {
-        const auto d = hexDigitValue(c);
-        if (!d) return 0;
-        n = (n << 4) | static_cast<std::uint32_t>(*d); // the oldest digits fall off the top
+        const int d = digitValue(c, true);
+        if (d < 0) return 0;
+        n = (n << 4) | static_cast<std::uint32_t>(d); // the oldest digits fall off the top
     }
-    n &= 0xFFFFFFu;
-    return ((n >> 16) & 0xFFu) | (n & 0xFF00u) | ((n & 0xFFu) << 16);
+    // Red first, as an image pixel; the digits above the lowest six dropped.
+    return colourValueFromImagePixel(n);
 }
 
 ColourValue colourOfString(std::string_view text)

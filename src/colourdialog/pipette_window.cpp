@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "widgets/qt_colour.h"
+#include "widgets/screen_image_paint.h"
 #include "widgets/topmost_band.h"
 
 using namespace tintora;
@@ -83,16 +85,14 @@ PipetteWindow::PipetteWindow(Platform& platform, ScreenImage image, QRect monito
     setFocusPolicy(Qt::StrongFocus);
     setCursor(pipette::cursor());
     setGeometry(monitor);
-    if (m_image.width > 0 && m_image.height > 0 &&
-        m_image.pixels.size() == static_cast<std::size_t>(m_image.width) * m_image.height)
-        m_view = QImage(reinterpret_cast<const uchar*>(m_image.pixels.data()), m_image.width, m_image.height,
-                        m_image.width * 4, QImage::Format_RGB32);
-    swatch = new QFrame(this);
-    swatch->setFrameShape(QFrame::Box);
-    swatch->setAutoFillBackground(true);
-    swatch->setAttribute(Qt::WA_TransparentForMouseEvents);
-    swatch->setCursor(pipette::cursor());
-    swatch->setGeometry(swatchOnScreen.translated(-monitor.topLeft()));
+    m_imageComplete = m_image.width > 0 && m_image.height > 0 &&
+                      m_image.pixels.size() == static_cast<std::size_t>(m_image.width) * m_image.height;
+    m_swatch = new QFrame(this);
+    m_swatch->setFrameShape(QFrame::Box);
+    m_swatch->setAutoFillBackground(true);
+    m_swatch->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_swatch->setCursor(pipette::cursor());
+    m_swatch->setGeometry(swatchOnScreen.translated(-monitor.topLeft()));
     showColour(current);
 }
 
@@ -102,7 +102,7 @@ std::optional<ColourValue> PipetteWindow::pick()
     connect(this, &PipetteWindow::closed, &loop, &QEventLoop::quit);
     showFullScreen();
     // Where the swatch is seen on the screen, whatever place the window got.
-    swatch->setGeometry(QRect(mapFromGlobal(m_swatchOnScreen.topLeft()), m_swatchOnScreen.size()));
+    m_swatch->setGeometry(QRect(mapFromGlobal(m_swatchOnScreen.topLeft()), m_swatchOnScreen.size()));
     raise();
     activateWindow();
     setFocus();
@@ -113,27 +113,25 @@ std::optional<ColourValue> PipetteWindow::pick()
 
 std::optional<ColourValue> PipetteWindow::colourUnderTip(QPoint p) const
 {
-    if (m_view.isNull()) return std::nullopt;
+    if (!m_imageComplete) return std::nullopt;
     const QPoint tip = p + (pipette::Tip - pipette::HotSpot);
     const int x = std::clamp(tip.x(), 0, m_image.width - 1);
     const int y = std::clamp(tip.y(), 0, m_image.height - 1);
-    const std::uint32_t px = m_image.pixels[static_cast<std::size_t>(y) * m_image.width + x];
-    // 0x00RRGGBB to a colour value, red in the low byte.
-    return ((px >> 16) & 0xFFu) | (px & 0xFF00u) | ((px & 0xFFu) << 16);
+    return colourValueFromImagePixel(m_image.pixels[static_cast<std::size_t>(y) * m_image.width + x]);
 }
 
 void PipetteWindow::showColour(ColourValue colour)
 {
-    QPalette p = swatch->palette();
-    p.setColor(QPalette::Window, QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
-    swatch->setPalette(p);
+    QPalette p = m_swatch->palette();
+    p.setColor(QPalette::Window, toQColor(colour));
+    m_swatch->setPalette(p);
 }
 
 void PipetteWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
-    if (!m_view.isNull()) p.drawImage(0, 0, m_view);
+    if (m_imageComplete) drawScreenImage(p, m_image);
 }
 
 void PipetteWindow::mouseMoveEvent(QMouseEvent* event)

@@ -32,7 +32,8 @@ public:
     PipetteWindow(tintora::Platform& platform, tintora::ScreenImage image, QRect monitor, QRect swatchOnScreen,
                   tintora::ColourValue current);
 
-    QFrame* swatch;
+    // The swatch that shows the colour under the tip.
+    QFrame* swatch() const { return m_swatch; }
 
     // Shows the window modally; the colour picked, or nothing after Esc.
     std::optional<tintora::ColourValue> pick();
@@ -52,8 +53,9 @@ private:
     void showColour(tintora::ColourValue colour);
 
     tintora::Platform& m_platform;
+    QFrame* m_swatch = nullptr;
     tintora::ScreenImage m_image;
-    QImage m_view; // m_image's pixels, not copied
+    bool m_imageComplete = false; // m_image holds all its pixels
     QRect m_swatchOnScreen;
     std::optional<tintora::ColourValue> m_picked;
     bool m_closed = false;

@@ -36,8 +36,8 @@ void TrackEdit::setValue(double value)
     m_value = clampedValue(value, minValue, maxValue);
     showValue();
     if (m_popup) {
-        const QSignalBlocker block(m_popup->slider);
-        m_popup->slider->setValue(roundedValue());
+        const QSignalBlocker block(m_popup->slider());
+        m_popup->slider()->setValue(roundedValue());
     }
     emit changed();
 }
@@ -109,7 +109,7 @@ void TrackEdit::openSlider()
     }
     m_popup->move(at);
     m_popup->show();
-    m_popup->slider->setFocus();
+    m_popup->slider()->setFocus();
 }
 
 void TrackEdit::closeSlider()

@@ -14,17 +14,17 @@ TrackPopup::TrackPopup(TrackEdit& field) : QFrame(&field, Qt::Popup)
     setAttribute(Qt::WA_DeleteOnClose);
     setFrameShape(QFrame::Box);
     setFixedSize(Width, Height);
-    slider = new QSlider(Qt::Horizontal, this);
-    slider->setGeometry(4, 3, Width - 8, Height - 6);
-    slider->setRange(static_cast<int>(std::ceil(field.minValue)), static_cast<int>(std::floor(field.maxValue)));
-    slider->setValue(field.roundedValue());
-    slider->installEventFilter(this);
-    connect(slider, &QSlider::valueChanged, &field, [&field](int v) { field.setValue(v); });
+    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider->setGeometry(4, 3, Width - 8, Height - 6);
+    m_slider->setRange(static_cast<int>(std::ceil(field.minValue)), static_cast<int>(std::floor(field.maxValue)));
+    m_slider->setValue(field.roundedValue());
+    m_slider->installEventFilter(this);
+    connect(m_slider, &QSlider::valueChanged, &field, [&field](int v) { field.setValue(v); });
 }
 
 bool TrackPopup::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == slider && event->type() == QEvent::KeyPress) {
+    if (watched == m_slider && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
             close();

@@ -15,8 +15,11 @@ public:
     static constexpr int Height = 26;
 
     explicit TrackPopup(TrackEdit& field);
-    QSlider* slider;
+    QSlider* slider() const { return m_slider; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QSlider* m_slider = nullptr;
 };

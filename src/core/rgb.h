@@ -21,9 +21,9 @@ constexpr Rgb rgbFromColourValue(ColourValue v)
             static_cast<std::uint8_t>((v >> 16) & 0xFFu)};
 }
 
-constexpr ColourValue colourValueFromRgb(Rgb c)
-{
-    return ColourValue{c.R} | (ColourValue{c.G} << 8) | (ColourValue{c.B} << 16);
-}
+constexpr ColourValue colourValueFromRgb(Rgb c) { return colourValueFromLevels(c.R, c.G, c.B); }
+
+// A screen image's pixel split into levels (bits 24-31 ignored).
+constexpr Rgb rgbFromImagePixel(ImagePixel p) { return rgbFromColourValue(colourValueFromImagePixel(p)); }
 
 } // namespace tintora

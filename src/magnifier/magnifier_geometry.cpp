@@ -230,7 +230,7 @@ void stretchInto(const ScreenImage& src, ScreenImage& dst)
 
 namespace {
 
-void setPixel(ScreenImage& img, int x, int y, std::uint32_t colour)
+void setPixel(ScreenImage& img, int x, int y, ImagePixel colour)
 {
     if (x < 0 || y < 0 || x >= img.width || y >= img.height) return;
     const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(img.width) + static_cast<std::size_t>(x);

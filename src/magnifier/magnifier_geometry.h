@@ -31,9 +31,9 @@ Rect sourceBlock(Point pointer, int width, int height, double zoom);
 // the last). An empty source leaves dst black.
 void stretchInto(const ScreenImage& src, ScreenImage& dst);
 
-// Colour values of the crosshair.
-constexpr std::uint32_t CrosshairColour = 0x00000000u;     // black
-constexpr std::uint32_t CrosshairCentreColour = 0x00FF0000u; // pure red, 0x00RRGGBB
+// Pixels of the crosshair.
+constexpr ImagePixel CrosshairColour = imagePixelFromLevels(0, 0, 0);         // black
+constexpr ImagePixel CrosshairCentreColour = imagePixelFromLevels(255, 0, 0); // pure red
 
 // Draws the magnifier's crosshair over img. With cx = width / 2 and
 // cy = height / 2 (not truncated) and N = roundHalfEven: a black row segment

@@ -22,6 +22,7 @@
 #include "settings/settings_location.h"
 #include "widgets/error_box.h"
 #include "widgets/program_font.h"
+#include "widgets/qt_colour.h"
 
 using namespace tintora;
 
@@ -511,7 +512,7 @@ void MainWindow::showReadouts()
     if (colour != m_swatchColour) {
         m_swatchColour = colour;
         QPalette p = m_ui.swatch->palette();
-        p.setColor(QPalette::Window, QColor(m_state.bitmapColour.R, m_state.bitmapColour.G, m_state.bitmapColour.B));
+        p.setColor(QPalette::Window, toQColor(m_state.bitmapColour));
         m_ui.swatch->setPalette(p);
     }
     setLabelText(m_ui.hexColourLabel, t.hash);

@@ -38,10 +38,8 @@ bool FakeScreen::grab(Rect rect, ScreenImage& image)
     image.pixels.assign(static_cast<std::size_t>(std::max(rect.width, 0)) * std::max(rect.height, 0), 0u);
     for (int y = 0; y < rect.height; ++y)
         for (int x = 0; x < rect.width; ++x) {
-            const ColourValue v = pixel({rect.x + x, rect.y + y});
-            // Colour value (red low) to 0x00RRGGBB.
             image.pixels[static_cast<std::size_t>(y) * rect.width + x] =
-                ((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu);
+                imagePixelFromColourValue(pixel({rect.x + x, rect.y + y}));
         }
     return true;
 }

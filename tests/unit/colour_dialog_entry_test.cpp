@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "colourdialog/colour_entry.h"
-#include "colourdialog/colour_model.h"
 #include "colourdialog/palettes.h"
 
 using namespace tintora;
@@ -21,20 +20,20 @@ TEST(HexField, colourOfTheTypedText)
         const char* text;
         ColourValue colour;
     } cases[] = {
-        {"FF8000", colourValue(255, 128, 0)},
-        {"ff8000", colourValue(255, 128, 0)},
+        {"FF8000", colourValueFromLevels(255, 128, 0)},
+        {"ff8000", colourValueFromLevels(255, 128, 0)},
         {"0000FF", Blue},
         {"FF0000", Red},
         // Only the first two positions typed: as if zeros stood in front.
         {"00____", 0},
         {"FF____", Blue},
         {"__FF__", Blue},
-        {"12_345", colourValue(0, 0, 0x12)},
+        {"12_345", colourValueFromLevels(0, 0, 0x12)},
         {"______", 0},
         {"", 0},
         // A trailing H is the number's suffix; any other letter spoils it.
         {"FFH___", Blue},
-        {"ABCDEH", colourValue(0x0A, 0xBC, 0xDE)},
+        {"ABCDEH", colourValueFromLevels(0x0A, 0xBC, 0xDE)},
         {"H_____", 0},
         {"GG0000", 0},
         {"FF00ZZ", 0},
@@ -123,9 +122,20 @@ TEST(DecimalField, colourValueOfTheTypedNumber)
     EXPECT_EQ(decimalFieldText(0), "0");
 }
 
+TEST(ColourTexts, hexRedFirstAndDecimal)
+{
+    EXPECT_EQ(hexFieldText(colourValueFromLevels(255, 128, 0)), "FF8000");
+    EXPECT_EQ(hexFieldText(colourValueFromLevels(0, 0, 255)), "0000FF");
+    EXPECT_EQ(hexFieldText(0), "000000");
+    EXPECT_EQ(hexFieldText(colourValueFromLevels(10, 11, 171)), "0A0BAB");
+    EXPECT_EQ(decimalFieldText(Red), "255");
+    EXPECT_EQ(decimalFieldText(colourValueFromLevels(0, 0, 255)), "16711680");
+    EXPECT_EQ(decimalFieldText(0), "0");
+}
+
 TEST(PaletteStrings, colourOfTheFirstWord)
 {
-    EXPECT_EQ(colourOfString("FF8000"), colourValue(255, 128, 0));
+    EXPECT_EQ(colourOfString("FF8000"), colourValueFromLevels(255, 128, 0));
     EXPECT_EQ(colourOfString("0000FF"), Blue);
     // Only the first word counts.
     EXPECT_EQ(colourOfString("FF0000 red"), Red);
@@ -135,7 +145,7 @@ TEST(PaletteStrings, colourOfTheFirstWord)
     EXPECT_EQ(colourOfString("RED"), 0u);
     EXPECT_EQ(colourOfString("1FF0000"), Red); // no more than 24 bits
     for (const ColourValue v : {0u, 0x0000FFu, 0xFF0000u, 0x123456u, 0xFFFFFFu})
-        EXPECT_EQ(colourOfString(hexText(v)), v) << v; // what the add button stores reads back
+        EXPECT_EQ(colourOfString(hexFieldText(v)), v) << v; // what the add button stores reads back
 }
 
 TEST(PaletteLayout, cellsAndHits)
@@ -166,7 +176,7 @@ TEST(PaletteLayout, cellsAndHits)
     for (const auto& h : hits) EXPECT_EQ(MainPaletteLayout.cellAt(h.p), h.cell) << h.p.x << "," << h.p.y;
 }
 
-TEST(mainPaletteette, fortyEightColoursRowByRow)
+TEST(MainPalette, fortyEightColoursRowByRow)
 {
     const ColourStrings& c = mainPaletteColours();
     ASSERT_EQ(c.size(), 48u);

@@ -1,7 +1,11 @@
 #include "colourdialog/colour_model.h"
+#include "colourdialog/colour_entry.h"
+#include "colourdialog/hsb.h"
+#include "colourdialog/picker_images.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,11 +14,8 @@ using namespace tintora;
 
 namespace {
 
-// Colour value from levels (red in the low byte).
-constexpr ColourValue rgb(int r, int g, int b)
-{
-    return static_cast<ColourValue>(r) | (static_cast<ColourValue>(g) << 8) | (static_cast<ColourValue>(b) << 16);
-}
+// Colour value from levels (red in the low byte), short for the tables.
+constexpr ColourValue rgb(int r, int g, int b) { return colourValueFromLevels(r, g, b); }
 
 constexpr ColourValue Red = rgb(255, 0, 0);
 constexpr ColourValue Black = rgb(0, 0, 0);
@@ -50,7 +51,7 @@ TEST(RgbToHsb, huesOfTheTable)
         {0xAB0000FFu, 0, 1.0, 1.0},          // top byte ignored
     };
     for (const HsbCase& c : cases) {
-        SCOPED_TRACE(hexText(c.colour));
+        SCOPED_TRACE(hexFieldText(c.colour));
         const Hsb h = rgbToHsb(c.colour);
         EXPECT_EQ(h.hue, c.hue);
         EXPECT_DOUBLE_EQ(h.saturation, c.saturation);
@@ -87,7 +88,7 @@ TEST(HsbToRgb, sectorsGreysAndRounding)
     };
     for (const RgbCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.hue << " " << c.saturation << " " << c.brightness);
-        EXPECT_EQ(hexText(hsbToRgb(c.hue, c.saturation, c.brightness)), hexText(c.colour));
+        EXPECT_EQ(hexFieldText(hsbToRgb(c.hue, c.saturation, c.brightness)), hexFieldText(c.colour));
     }
 }
 
@@ -99,7 +100,7 @@ TEST(HsbToRgb, roundTripOfWholeHues)
             for (int b = 0; b <= 255; b += 51) {
                 const ColourValue c = rgb(r, g, b);
                 const Hsb h = rgbToHsb(c);
-                EXPECT_EQ(hexText(hsbToRgb(h.hue, h.saturation, h.brightness)), hexText(c));
+                EXPECT_EQ(hexFieldText(hsbToRgb(h.hue, h.saturation, h.brightness)), hexFieldText(c));
             }
 }
 
@@ -115,17 +116,6 @@ TEST(HsbToRgb, everyWholeHueComesBackWithinADegree)
                 EXPECT_NEAR(back.saturation, s, 0.01);
                 EXPECT_NEAR(back.brightness, v, 0.002);
             }
-}
-
-TEST(ColourTexts, hexRedFirstAndDecimal)
-{
-    EXPECT_EQ(hexText(rgb(255, 128, 0)), "FF8000");
-    EXPECT_EQ(hexText(rgb(0, 0, 255)), "0000FF");
-    EXPECT_EQ(hexText(Black), "000000");
-    EXPECT_EQ(hexText(rgb(10, 11, 171)), "0A0BAB");
-    EXPECT_EQ(decimalText(Red), "255");
-    EXPECT_EQ(decimalText(rgb(0, 0, 255)), "16711680");
-    EXPECT_EQ(decimalText(Black), "0");
 }
 
 // ---- Images ---------------------------------------------------------------
@@ -158,13 +148,13 @@ TEST(ScaleImage, redScaleFadesFromWhiteThroughRedToBlack)
 {
     const std::vector<ColourValue> rows = scaleRows(Red, ScaleHeight);
     ASSERT_EQ(rows.size(), 255u);
-    EXPECT_EQ(hexText(rows[0]), "FFFEFE");   // 253.5 to even: just short of white
-    EXPECT_EQ(hexText(rows[60]), "FFA4A4");
-    EXPECT_EQ(hexText(rows[167]), "FF0303");
-    EXPECT_EQ(hexText(rows[168]), "FF0202"); // 1.5 to even
-    EXPECT_EQ(hexText(rows[169]), "FF0000"); // the base row, n - 1 = 169
-    EXPECT_EQ(hexText(rows[170]), "FC0000"); // then 3 a row towards black
-    EXPECT_EQ(hexText(rows[254]), "000000");
+    EXPECT_EQ(hexFieldText(rows[0]), "FFFEFE");   // 253.5 to even: just short of white
+    EXPECT_EQ(hexFieldText(rows[60]), "FFA4A4");
+    EXPECT_EQ(hexFieldText(rows[167]), "FF0303");
+    EXPECT_EQ(hexFieldText(rows[168]), "FF0202"); // 1.5 to even
+    EXPECT_EQ(hexFieldText(rows[169]), "FF0000"); // the base row, n - 1 = 169
+    EXPECT_EQ(hexFieldText(rows[170]), "FC0000"); // then 3 a row towards black
+    EXPECT_EQ(hexFieldText(rows[254]), "000000");
 
     const ScreenImage img = makeScaleImage(Red, ScaleWidth, ScaleHeight);
     ASSERT_EQ(img.width, 20);
@@ -194,7 +184,7 @@ TEST(ScaleImage, heightOffsetIsTruncatedTowardZero)
     const std::vector<ColourValue> rows = scaleRows(Red, 254);
     ASSERT_EQ(rows.size(), 254u);
     EXPECT_EQ(rows[168], Red);
-    EXPECT_EQ(hexText(rows[167]), "FF0202");
+    EXPECT_EQ(hexFieldText(rows[167]), "FF0202");
     EXPECT_EQ(rows[253], Black);
 }
 
@@ -221,8 +211,8 @@ TEST(ScaleColourAt, snapsNearWhiteAndNearBlackAndHandlesRowsOutside)
         {Red, 100000, Black},
     };
     for (const RowCase& c : cases) {
-        SCOPED_TRACE(testing::Message() << hexText(c.base) << " row " << c.coord);
-        EXPECT_EQ(hexText(scaleColourAt(c.base, ScaleHeight, c.coord)), hexText(c.colour));
+        SCOPED_TRACE(testing::Message() << hexFieldText(c.base) << " row " << c.coord);
+        EXPECT_EQ(hexFieldText(scaleColourAt(c.base, ScaleHeight, c.coord)), hexFieldText(c.colour));
     }
 }
 
@@ -295,7 +285,7 @@ struct Recorder : ColourReadouts {
     int staleSelectionChecks = 0;
     int writesOutsideUpdating = 0;
 
-    void note() { if (model && !model->updating) ++writesOutsideUpdating; }
+    void note() { if (model && !model->updating()) ++writesOutsideUpdating; }
     void setHue(double v) override { note(); hue = v; }
     void setSaturation(double v) override { note(); sat = v; }
     void setBrightness(double v) override { note(); bri = v; }
@@ -303,7 +293,13 @@ struct Recorder : ColourReadouts {
     void setGreen(int v) override { note(); green = v; }
     void setBlue(int v) override { note(); blue = v; }
     void setDecimalText(const std::string& t) override { note(); decimal = t; }
-    void setHexText(const std::string& t) override { note(); hex = t; }
+    void setHexText(const std::string& t) override
+    {
+        note();
+        hex = t;
+        if (onHexText) onHexText();
+    }
+    std::function<void()> onHexText; // a field's change handler, say
     void currentColourChanged(ColourValue c) override { note(); selected.push_back(c); }
     void clearStalePaletteSelection() override { note(); ++staleSelectionChecks; }
     void clear()
@@ -331,9 +327,9 @@ struct ModelTest : testing::Test {
 TEST_F(ModelTest, openingOnPureRedWritesEveryReadout)
 {
     model.open(Red);
-    EXPECT_FALSE(model.updating);
+    EXPECT_FALSE(model.updating());
     EXPECT_EQ(out.writesOutsideUpdating, 0);
-    EXPECT_EQ(model.currentColour, Red);
+    EXPECT_EQ(model.currentColour(), Red);
     EXPECT_EQ(out.selected, std::vector<ColourValue>{Red});
     EXPECT_EQ(out.hue, 0.0);
     EXPECT_EQ(out.sat, 100.0);
@@ -343,13 +339,13 @@ TEST_F(ModelTest, openingOnPureRedWritesEveryReadout)
     EXPECT_EQ(out.blue, 0);
     EXPECT_EQ(out.decimal, "255");
     EXPECT_EQ(out.hex, "FF0000");
-    EXPECT_EQ(model.scaleBase, Red);
-    EXPECT_EQ(model.markerRow, 167);
-    EXPECT_EQ(model.colourAtScaleRow(model.markerRow), Red);
-    EXPECT_EQ(model.cursorPoint, (Point{0, 0}));
+    EXPECT_EQ(model.scaleBase(), Red);
+    EXPECT_EQ(model.markerRow(), 167);
+    EXPECT_EQ(model.colourAtScaleRow(model.markerRow()), Red);
+    EXPECT_EQ(model.cursorPoint(), (Point{0, 0}));
     EXPECT_EQ(out.staleSelectionChecks, 1);
-    EXPECT_EQ(model.fieldImage.pixels.size(), 255u * 255u);
-    EXPECT_EQ(model.scaleImage.pixels.size(), 20u * 255u);
+    EXPECT_EQ(model.fieldImage().pixels.size(), 255u * 255u);
+    EXPECT_EQ(model.scaleImage().pixels.size(), 20u * 255u);
 }
 
 struct OpeningCase {
@@ -371,13 +367,13 @@ TEST_F(ModelTest, markerAndCursorOfOpeningColours)
         {rgb(128, 255, 128), rgb(128, 255, 128), 82, rgb(131, 255, 131), {85, 128}},
     };
     for (const OpeningCase& c : cases) {
-        SCOPED_TRACE(hexText(c.colour));
+        SCOPED_TRACE(hexFieldText(c.colour));
         model.open(c.colour);
-        EXPECT_EQ(model.currentColour, c.colour); // stays exactly the colour given
-        EXPECT_EQ(hexText(model.scaleBase), hexText(c.scaleBase));
-        EXPECT_EQ(model.markerRow, c.markerRow);
-        EXPECT_EQ(hexText(model.colourAtScaleRow(model.markerRow)), hexText(c.markerColour));
-        EXPECT_EQ(model.cursorPoint, c.cursor);
+        EXPECT_EQ(model.currentColour(), c.colour); // stays exactly the colour given
+        EXPECT_EQ(hexFieldText(model.scaleBase()), hexFieldText(c.scaleBase));
+        EXPECT_EQ(model.markerRow(), c.markerRow);
+        EXPECT_EQ(hexFieldText(model.colourAtScaleRow(model.markerRow())), hexFieldText(c.markerColour));
+        EXPECT_EQ(model.cursorPoint(), c.cursor);
     }
 }
 
@@ -385,24 +381,22 @@ TEST_F(ModelTest, topByteIsDropped)
 {
     shownWith(Black);
     model.setCurrentColour(0xAB0000FFu);
-    EXPECT_EQ(model.currentColour, Red);
+    EXPECT_EQ(model.currentColour(), Red);
     EXPECT_EQ(out.decimal, "255");
     EXPECT_EQ(out.selected, std::vector<ColourValue>{Red});
 }
 
-TEST_F(ModelTest, eachEditGuardKeepsItsOwnFields)
+TEST_F(ModelTest, eachTypedPathKeepsItsOwnFields)
 {
-    struct { bool EditGuards::*guard; bool hsb, rgb, decimal, hex; } cases[] = {
-        {&EditGuards::hex, true, true, true, false},
-        {&EditGuards::decimal, true, true, false, true},
-        {&EditGuards::hsb, false, true, true, true},
-        {&EditGuards::rgb, true, false, true, true},
+    struct { TypedField path; bool hsb, rgb, decimal, hex; } cases[] = {
+        {TypedField::Hex, true, true, true, false},
+        {TypedField::Decimal, true, true, false, true},
+        {TypedField::Hsb, false, true, true, true},
+        {TypedField::Rgb, true, false, true, true},
     };
     for (const auto& c : cases) {
         shownWith(Black);
-        model.editGuards.*c.guard = true;
-        model.setCurrentColour(rgb(0, 0, 255));
-        model.editGuards.*c.guard = false;
+        EXPECT_TRUE(model.takeTypedColour(rgb(0, 0, 255), c.path));
         EXPECT_EQ(out.hue.has_value(), c.hsb);
         EXPECT_EQ(out.sat.has_value(), c.hsb);
         EXPECT_EQ(out.bri.has_value(), c.hsb);
@@ -411,18 +405,30 @@ TEST_F(ModelTest, eachEditGuardKeepsItsOwnFields)
         EXPECT_EQ(out.decimal.has_value(), c.decimal);
         EXPECT_EQ(out.hex.has_value(), c.hex);
         // The colour itself is taken whatever the guard.
-        EXPECT_EQ(model.currentColour, rgb(0, 0, 255));
-        EXPECT_EQ(model.currentHue, 240);
-        EXPECT_EQ(model.markerRow, 167);
+        EXPECT_EQ(model.currentColour(), rgb(0, 0, 255));
+        EXPECT_EQ(model.currentHue(), 240);
+        EXPECT_EQ(model.markerRow(), 167);
     }
+}
+
+TEST_F(ModelTest, typedColourIsIgnoredWhileTheModelWritesTheFields)
+{
+    shownWith(Black);
+    // The hexadecimal field's change handler answering the model's own write.
+    std::optional<bool> taken;
+    out.onHexText = [&] { taken = model.takeTypedColour(Red, TypedField::Hex); };
+    EXPECT_TRUE(model.takeTypedColour(rgb(0, 0, 255), TypedField::Rgb));
+    EXPECT_EQ(taken, false);
+    EXPECT_EQ(model.currentColour(), rgb(0, 0, 255));
+    EXPECT_EQ(out.hex, "0000FF");
 }
 
 TEST_F(ModelTest, hiddenDialogLeavesScaleAndMarker)
 {
     model.setCurrentColour(Red);
-    EXPECT_EQ(model.markerRow, -1);
-    EXPECT_TRUE(model.scaleImage.pixels.empty());
-    EXPECT_EQ(model.scaleBase, Red);
+    EXPECT_EQ(model.markerRow(), -1);
+    EXPECT_TRUE(model.scaleImage().pixels.empty());
+    EXPECT_EQ(model.scaleBase(), Red);
     EXPECT_EQ(out.hex, "FF0000");
     EXPECT_EQ(out.staleSelectionChecks, 1);
 }
@@ -438,10 +444,10 @@ TEST_F(ModelTest, fieldPressRoundsTheHueDragTruncatesIt)
         SCOPED_TRACE(c.x);
         shownWith(Red);
         model.fieldPressed(c.x, 10);
-        EXPECT_EQ(model.currentHue, c.pressHue);
+        EXPECT_EQ(model.currentHue(), c.pressHue);
         EXPECT_EQ(out.hue, c.pressHue);
         model.fieldDragged(c.x, 11);
-        EXPECT_EQ(model.currentHue, c.dragHue);
+        EXPECT_EQ(model.currentHue(), c.dragHue);
         model.fieldReleased();
     }
 }
@@ -450,13 +456,13 @@ TEST_F(ModelTest, fieldPressTakesTheMarkersRowFromTheNewScale)
 {
     shownWith(Red); // marker on row 167, in the lower half
     EXPECT_TRUE(model.fieldPressed(254, 0));
-    EXPECT_TRUE(model.fieldDragging);
-    EXPECT_EQ(model.currentHue, 359);
-    EXPECT_EQ(model.currentSaturation, 1.0);
-    EXPECT_EQ(model.scaleBase, rgb(255, 0, 4));
-    EXPECT_EQ(model.markerRow, 167);               // the marker keeps its row
-    EXPECT_EQ(model.currentColour, rgb(255, 0, 5));       // ... and picks from the new scale
-    EXPECT_EQ(at(model.scaleImage, 0, 168), 0xFF0004u); // the scale was rebuilt
+    EXPECT_TRUE(model.fieldDragging());
+    EXPECT_EQ(model.currentHue(), 359);
+    EXPECT_EQ(model.currentSaturation(), 1.0);
+    EXPECT_EQ(model.scaleBase(), rgb(255, 0, 4));
+    EXPECT_EQ(model.markerRow(), 167);               // the marker keeps its row
+    EXPECT_EQ(model.currentColour(), rgb(255, 0, 5));       // ... and picks from the new scale
+    EXPECT_EQ(at(model.scaleImage(), 0, 168), 0xFF0004u); // the scale was rebuilt
     EXPECT_EQ(out.hue, 359.0);
     EXPECT_EQ(out.sat, 100.0);
     EXPECT_NEAR(*out.bri, 68.503937007874, 1e-9);
@@ -465,10 +471,10 @@ TEST_F(ModelTest, fieldPressTakesTheMarkersRowFromTheNewScale)
     EXPECT_EQ(out.hex, "FF0005");
     EXPECT_EQ(out.decimal, "327935");
     EXPECT_EQ(out.selected, std::vector<ColourValue>{rgb(255, 0, 5)});
-    EXPECT_EQ(model.cursorPoint, (Point{254, 0}));
+    EXPECT_EQ(model.cursorPoint(), (Point{254, 0}));
     EXPECT_EQ(out.staleSelectionChecks, 1);
     EXPECT_EQ(out.writesOutsideUpdating, 0);
-    EXPECT_FALSE(model.updating);
+    EXPECT_FALSE(model.updating());
 }
 
 TEST_F(ModelTest, fieldPressWithTheMarkerInTheUpperHalfShowsFullBrightness)
@@ -476,7 +482,7 @@ TEST_F(ModelTest, fieldPressWithTheMarkerInTheUpperHalfShowsFullBrightness)
     shownWith(White); // marker on row 0
     model.fieldPressed(85, 0);
     EXPECT_EQ(out.bri, 100.0);
-    EXPECT_EQ(model.currentColour, White); // the top row is white whatever the hue
+    EXPECT_EQ(model.currentColour(), White); // the top row is white whatever the hue
 }
 
 TEST_F(ModelTest, fieldDragSkipsRepeatsAndStaysOnTheField)
@@ -492,15 +498,15 @@ TEST_F(ModelTest, fieldDragSkipsRepeatsAndStaysOnTheField)
     // Outside the field the point is kept on its edge, where confinement
     // keeps the pointer.
     EXPECT_TRUE(model.fieldDragged(-30, 400));
-    EXPECT_EQ(model.currentHue, 0);
-    EXPECT_NEAR(model.currentSaturation, 0.003921568627451, 1e-12); // row 254 of 255
-    EXPECT_EQ(model.cursorPoint, (Point{0, 254}));
+    EXPECT_EQ(model.currentHue(), 0);
+    EXPECT_NEAR(model.currentSaturation(), 0.003921568627451, 1e-12); // row 254 of 255
+    EXPECT_EQ(model.cursorPoint(), (Point{0, 254}));
     EXPECT_FALSE(model.fieldDragged(-5, 300)); // the same edge point
     EXPECT_TRUE(model.fieldDragged(999, -1));
-    EXPECT_EQ(model.currentHue, 358);
-    EXPECT_EQ(model.currentSaturation, 1.0);
+    EXPECT_EQ(model.currentHue(), 358);
+    EXPECT_EQ(model.currentSaturation(), 1.0);
     model.fieldReleased();
-    EXPECT_FALSE(model.fieldDragging);
+    EXPECT_FALSE(model.fieldDragging());
     EXPECT_FALSE(model.fieldDragged(50, 50));
 }
 
@@ -510,21 +516,21 @@ TEST_F(ModelTest, scalePressInTheUpperHalfSetsSaturationOnly)
 {
     shownWith(Red);
     EXPECT_TRUE(model.scalePressed(60));
-    EXPECT_TRUE(model.scaleDragging);
-    EXPECT_FALSE(model.takingFromScale);
-    EXPECT_EQ(model.currentColour, rgb(255, 164, 164));
+    EXPECT_TRUE(model.scaleDragging());
+    EXPECT_FALSE(model.takingFromScale());
+    EXPECT_EQ(model.currentColour(), rgb(255, 164, 164));
     EXPECT_EQ(out.hue, 0.0);
     EXPECT_NEAR(*out.sat, 47.843137254902, 1e-9);
     EXPECT_FALSE(out.bri.has_value());
     EXPECT_EQ(out.green, 164);
     EXPECT_EQ(out.hex, "FFA4A4");
     // Taken from the scale: hue, saturation, base and cursor stay.
-    EXPECT_EQ(model.currentHue, 0);
-    EXPECT_EQ(model.currentSaturation, 1.0);
-    EXPECT_EQ(model.scaleBase, Red);
-    EXPECT_EQ(model.cursorPoint, (Point{0, 0}));
+    EXPECT_EQ(model.currentHue(), 0);
+    EXPECT_EQ(model.currentSaturation(), 1.0);
+    EXPECT_EQ(model.scaleBase(), Red);
+    EXPECT_EQ(model.cursorPoint(), (Point{0, 0}));
     // The marker goes to the first row that shows the colour.
-    EXPECT_EQ(model.markerRow, 58);
+    EXPECT_EQ(model.markerRow(), 58);
 }
 
 TEST_F(ModelTest, scalePressInTheLowerHalfSetsBrightnessOnly)
@@ -533,8 +539,8 @@ TEST_F(ModelTest, scalePressInTheLowerHalfSetsBrightnessOnly)
     model.scalePressed(200);
     EXPECT_NEAR(*out.bri, 42.519685039370, 1e-9);
     EXPECT_FALSE(out.sat.has_value());
-    EXPECT_EQ(hexText(model.currentColour), "A20000");
-    EXPECT_EQ(model.scaleBase, Red);
+    EXPECT_EQ(hexFieldText(model.currentColour()), "A20000");
+    EXPECT_EQ(model.scaleBase(), Red);
 }
 
 TEST_F(ModelTest, scaleDragAboveGivesWhiteBelowBlack)
@@ -542,16 +548,16 @@ TEST_F(ModelTest, scaleDragAboveGivesWhiteBelowBlack)
     shownWith(Red);
     model.scalePressed(100);
     EXPECT_TRUE(model.scaleDragged(-10));
-    EXPECT_EQ(model.currentColour, White);
-    EXPECT_EQ(model.markerRow, 0);
+    EXPECT_EQ(model.currentColour(), White);
+    EXPECT_EQ(model.markerRow(), 0);
     EXPECT_NEAR(*out.sat, 0.784313725490, 1e-9); // from row 0, the clamped row
     out.clear();
     EXPECT_TRUE(model.scaleDragged(400));
-    EXPECT_EQ(model.currentColour, Black);
+    EXPECT_EQ(model.currentColour(), Black);
     EXPECT_LT(*out.bri, 0.0); // from row 255: below 0, which the field clamps
-    EXPECT_EQ(model.markerRow, 253);
-    EXPECT_EQ(model.scaleBase, Red);
-    EXPECT_EQ(model.currentHue, 0);
+    EXPECT_EQ(model.markerRow(), 253);
+    EXPECT_EQ(model.scaleBase(), Red);
+    EXPECT_EQ(model.currentHue(), 0);
 }
 
 TEST_F(ModelTest, scaleDragSkipsRepeatsAndEndsWithTheRelease)
@@ -565,12 +571,12 @@ TEST_F(ModelTest, scaleDragSkipsRepeatsAndEndsWithTheRelease)
     EXPECT_FALSE(model.scaleDragged(50));
     EXPECT_FALSE(out.hex.has_value());
     model.scaleReleased();
-    EXPECT_FALSE(model.scaleDragging);
+    EXPECT_FALSE(model.scaleDragging());
     EXPECT_FALSE(model.scaleDragged(60));
     // A new drag to where the last one ended is a move like any other.
     model.scalePressed(10);
     EXPECT_TRUE(model.scaleDragged(50));
-    EXPECT_EQ(hexText(model.currentColour), "FFB2B2");
+    EXPECT_EQ(hexFieldText(model.currentColour()), "FFB2B2");
 }
 
 TEST_F(ModelTest, surfacesHearAboutTheirChanges)

@@ -70,6 +70,17 @@ TEST(ColourValue, redInTheLowByteTopByteIgnored)
     EXPECT_EQ(rgbFromColourValue(0xAB0064C8u), (Rgb{200, 100, 0}));
     EXPECT_EQ(rgbFromColourValue(InvalidColour), (Rgb{255, 255, 255}));
     EXPECT_EQ(colourValueFromRgb({200, 100, 0}), 0x000064C8u);
+    EXPECT_EQ(colourValueFromLevels(200, 100, 0), 0x000064C8u);
+    EXPECT_EQ(colourValueFromLevels(256 + 200, 100, -256), 0x000064C8u); // each level modulo 256
+    EXPECT_EQ(withoutTopByte(0xAB0064C8u), 0x000064C8u);
+}
+
+TEST(ImagePixel, redInTheThirdByteTopByteDroppedBetweenLayouts)
+{
+    EXPECT_EQ(imagePixelFromLevels(200, 100, 0), 0x00C86400u);
+    EXPECT_EQ(imagePixelFromColourValue(0xAB0064C8u), 0x00C86400u);
+    EXPECT_EQ(colourValueFromImagePixel(0xFFC86400u), 0x000064C8u);
+    EXPECT_EQ(rgbFromImagePixel(0xFFC86400u), (Rgb{200, 100, 0}));
 }
 
 TEST(ResampleRamp, wideTableIsReadWhereEightBitLevelsLand)

@@ -26,19 +26,11 @@ constexpr ColourValue Red = 0x0000FFu, Green = 0x00FF00u, Blue = 0xFF0000u, Whit
 
 // Runs body once the modal loop that follows has started.
 
-// The program over the fake platform with the colour dialog's run-long
-// state as at start.
+// The program over the fake platform, with a colour-select button of its own
+// whose custom colours kept for the run are as at start.
 struct DialogFixture : MainWindowFixture {
-    DialogFixture()
-    {
-        sessionCustomColours = initialCustomColours();
-        form->probeTimer()->stop();
-    }
-    ~DialogFixture()
-    {
-        form->probeTimer()->stop();
-        sessionCustomColours = initialCustomColours();
-    }
+    DialogFixture() { form->probeTimer()->stop(); }
+    ~DialogFixture() { form->probeTimer()->stop(); }
 
     // A colour-select button of its own, hidden on the main window.
     ColourSelectButton* m_select = new ColourSelectButton(fake.platform, form);
@@ -73,8 +65,8 @@ struct DialogFixture : MainWindowFixture {
                 body(*dialog);
                 if (dialog->isVisible()) {
                     ADD_FAILURE() << "the dialog is still open";
-                    for (TrackEdit* f : {dialog->hueField, dialog->saturationField, dialog->brightnessField,
-                                         dialog->redField, dialog->greenField, dialog->blueField})
+                    for (TrackEdit* f : {dialog->ui().hueField, dialog->ui().saturationField, dialog->ui().brightnessField,
+                                         dialog->ui().redField, dialog->ui().greenField, dialog->ui().blueField})
                         f->closeSlider();
                     dialog->reject();
                 }
@@ -103,8 +95,8 @@ void clickCell(PaletteGrid* palette, int index) { QTest::mouseClick(palette, Qt:
 
 std::vector<QString> readouts(const ColourDialog& d)
 {
-    return {d.hexField->text(), d.decimalField->text(), d.redField->text(), d.greenField->text(),
-            d.blueField->text(),   d.hueField->text(),       d.saturationField->text(), d.brightnessField->text()};
+    return {d.ui().hexField->text(), d.ui().decimalField->text(), d.ui().redField->text(), d.ui().greenField->text(),
+            d.ui().blueField->text(),   d.ui().hueField->text(),       d.ui().saturationField->text(), d.ui().brightnessField->text()};
 }
 
 } // namespace
@@ -114,9 +106,9 @@ TEST(ColourDialog, opensOnPureRedWithEveryReadoutAndTheWindowAsLaidOut)
     DialogFixture p;
     p.open(Red, [](ColourDialog& d) {
         EXPECT_EQ(readouts(d), (std::vector<QString>{"FF0000", "255", "255", "0", "0", "0", "100", "100"}));
-        EXPECT_EQ(d.newColourSwatch->colour(), Red);
-        EXPECT_EQ(d.oldColourSwatch->colour(), Red);
-        EXPECT_EQ(d.model.currentColour, Red);
+        EXPECT_EQ(d.ui().newColourSwatch->colour(), Red);
+        EXPECT_EQ(d.ui().oldColourSwatch->colour(), Red);
+        EXPECT_EQ(d.model().currentColour(), Red);
 
         EXPECT_EQ(d.windowTitle(), "Цвет");
         EXPECT_EQ(d.size(), QSize(584, 388));
@@ -126,45 +118,45 @@ TEST(ColourDialog, opensOnPureRedWithEveryReadoutAndTheWindowAsLaidOut)
         EXPECT_TRUE(d.windowFlags() & Qt::WindowSystemMenuHint);
         // Centred in the work area, 1920 x 1040.
         EXPECT_EQ(d.pos(), QPoint((1920 - 584) / 2, (1040 - 388) / 2));
-        EXPECT_EQ(QApplication::focusWidget(), d.okButton);
-        EXPECT_TRUE(d.okButton->isDefault());
-        EXPECT_FALSE(d.defineColoursButton->isEnabled());
-        EXPECT_TRUE(d.helpButton->isHidden());
+        EXPECT_EQ(QApplication::focusWidget(), d.ui().okButton);
+        EXPECT_TRUE(d.ui().okButton->isDefault());
+        EXPECT_FALSE(d.ui().defineColoursButton->isEnabled());
+        EXPECT_TRUE(d.ui().helpButton->isHidden());
 
         const struct {
             QWidget* control;
             QRect place;
         } places[] = {
-            {d.mainPalette, {10, 13, 249, 142}},      {d.customPalette, {10, 173, 249, 108}},
-            {d.decimalField, {81, 288, 66, 21}},  {d.hexField, {193, 288, 58, 21}},
-            {d.pipetteButton, {17, 319, 72, 25}}, {d.defineColoursButton, {94, 319, 157, 25}},
-            {d.helpButton, {17, 350, 72, 25}},      {d.okButton, {94, 350, 73, 25}},
-            {d.cancelButton, {172, 350, 79, 25}},     {d.colourField, {275, 13, 255, 255}},
-            {d.brightnessScale, {543, 13, 20, 255}},    {d.swatchFrame, {275, 276, 126, 65}},
-            {d.newColourSwatch, {1, 1, 63, 63}},    {d.oldColourSwatch, {64, 1, 61, 63}},
-            {d.addButton, {275, 350, 126, 25}},    {d.hueField, {430, 276, 30, 21}},
-            {d.saturationField, {430, 303, 30, 21}},       {d.brightnessField, {430, 330, 30, 21}},
-            {d.redField, {533, 276, 30, 21}},       {d.greenField, {533, 303, 30, 21}},
-            {d.blueField, {533, 330, 30, 21}},
+            {d.ui().mainPalette, {10, 13, 249, 142}},      {d.ui().customPalette, {10, 173, 249, 108}},
+            {d.ui().decimalField, {81, 288, 66, 21}},  {d.ui().hexField, {193, 288, 58, 21}},
+            {d.ui().pipetteButton, {17, 319, 72, 25}}, {d.ui().defineColoursButton, {94, 319, 157, 25}},
+            {d.ui().helpButton, {17, 350, 72, 25}},      {d.ui().okButton, {94, 350, 73, 25}},
+            {d.ui().cancelButton, {172, 350, 79, 25}},     {d.ui().colourField, {275, 13, 255, 255}},
+            {d.ui().brightnessScale, {543, 13, 20, 255}},    {d.ui().swatchFrame, {275, 276, 126, 65}},
+            {d.ui().newColourSwatch, {1, 1, 63, 63}},    {d.ui().oldColourSwatch, {64, 1, 61, 63}},
+            {d.ui().addButton, {275, 350, 126, 25}},    {d.ui().hueField, {430, 276, 30, 21}},
+            {d.ui().saturationField, {430, 303, 30, 21}},       {d.ui().brightnessField, {430, 330, 30, 21}},
+            {d.ui().redField, {533, 276, 30, 21}},       {d.ui().greenField, {533, 303, 30, 21}},
+            {d.ui().blueField, {533, 330, 30, 21}},
         };
         for (const auto& c : places) EXPECT_EQ(c.control->geometry(), c.place) << c.control->metaObject()->className();
-        EXPECT_EQ(d.customPaletteLabel->pos(), QPoint(21, 160));
-        EXPECT_EQ(d.hueUnitLabel->pos(), QPoint(465, 274));
-        EXPECT_EQ(d.saturationUnitLabel->pos(), QPoint(465, 306));
-        EXPECT_EQ(d.brightnessUnitLabel->pos(), QPoint(465, 333));
+        EXPECT_EQ(d.ui().customPaletteLabel->pos(), QPoint(21, 160));
+        EXPECT_EQ(d.ui().hueUnitLabel->pos(), QPoint(465, 274));
+        EXPECT_EQ(d.ui().saturationUnitLabel->pos(), QPoint(465, 306));
+        EXPECT_EQ(d.ui().brightnessUnitLabel->pos(), QPoint(465, 333));
 
         const struct {
             QWidget* control;
             QString caption;
         } captions[] = {
-            {d.customPaletteLabel, "Дополнительный набор цветов :"}, {d.hexLabel, "Hex - "},
-            {d.decimalLabel, "Десятичное - "},      {d.redLabel, "Красный :"},
-            {d.greenLabel, "Зеленый :"},                 {d.blueLabel, "Синий :"},
-            {d.hueLabel, "H:"},                        {d.saturationLabel, "S:"},
-            {d.brightnessLabel, "B:"},                        {d.hueUnitLabel, "o"},
-            {d.okButton, "OK"},                           {d.cancelButton, "Отмена"},
-            {d.addButton, "Добавить в свой набор"},        {d.defineColoursButton, "Определить цвета"},
-            {d.helpButton, "&Помощь"},
+            {d.ui().customPaletteLabel, "Дополнительный набор цветов :"}, {d.ui().hexLabel, "Hex - "},
+            {d.ui().decimalLabel, "Десятичное - "},      {d.ui().redLabel, "Красный :"},
+            {d.ui().greenLabel, "Зеленый :"},                 {d.ui().blueLabel, "Синий :"},
+            {d.ui().hueLabel, "H:"},                        {d.ui().saturationLabel, "S:"},
+            {d.ui().brightnessLabel, "B:"},                        {d.ui().hueUnitLabel, "o"},
+            {d.ui().okButton, "OK"},                           {d.ui().cancelButton, "Отмена"},
+            {d.ui().addButton, "Добавить в свой набор"},        {d.ui().defineColoursButton, "Определить цвета"},
+            {d.ui().helpButton, "&Помощь"},
         };
         for (const auto& c : captions) {
             const QString shown = c.control->property("text").toString();
@@ -177,16 +169,16 @@ TEST(ColourDialog, opensOnPureRedWithEveryReadoutAndTheWindowAsLaidOut)
         }
 
         // The tab order from the hexadecimal field on.
-        QWidget* expected[] = {d.hexField, d.decimalField, d.hueField,  d.saturationField,  d.brightnessField,   d.redField,
-                               d.greenField,   d.blueField,       d.okButton, d.cancelButton, d.addButton, d.mainPalette,
-                               d.customPalette,   d.colourField,   d.brightnessScale};
+        QWidget* expected[] = {d.ui().hexField, d.ui().decimalField, d.ui().hueField,  d.ui().saturationField,  d.ui().brightnessField,   d.ui().redField,
+                               d.ui().greenField,   d.ui().blueField,       d.ui().okButton, d.ui().cancelButton, d.ui().addButton, d.ui().mainPalette,
+                               d.ui().customPalette,   d.ui().colourField,   d.ui().brightnessScale};
         for (std::size_t i = 1; i < std::size(expected); ++i) {
             QWidget* next = expected[i - 1]->nextInFocusChain();
             while (next && !(next->isVisibleTo(&d) && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus)))
                 next = next->nextInFocusChain();
             EXPECT_EQ(next, expected[i]) << "after tab stop " << i - 1;
         }
-        d.cancelButton->click();
+        d.ui().cancelButton->click();
     });
 }
 
@@ -195,70 +187,70 @@ TEST(ColourDialog, typedColoursApplyFromEveryPath)
     DialogFixture p;
     p.open(Red, [](ColourDialog& d) {
         // Hexadecimal: two characters give black, six give blue.
-        typeInto(d.hexField, "00");
-        EXPECT_EQ(d.hexField->displayText(), "00____");
-        EXPECT_EQ(d.model.currentColour, 0u);
-        QTest::keyClicks(d.hexField, "00ff");
-        EXPECT_EQ(d.hexField->displayText(), "0000FF");
-        EXPECT_EQ(d.model.currentColour, Blue);
-        EXPECT_EQ(d.decimalField->text(), "16711680");
+        typeInto(d.ui().hexField, "00");
+        EXPECT_EQ(d.ui().hexField->displayText(), "00____");
+        EXPECT_EQ(d.model().currentColour(), 0u);
+        QTest::keyClicks(d.ui().hexField, "00ff");
+        EXPECT_EQ(d.ui().hexField->displayText(), "0000FF");
+        EXPECT_EQ(d.model().currentColour(), Blue);
+        EXPECT_EQ(d.ui().decimalField->text(), "16711680");
         EXPECT_EQ(readouts(d), (std::vector<QString>{"0000FF", "16711680", "0", "0", "255", "240", "100", "100"}));
-        EXPECT_EQ(d.newColourSwatch->colour(), Blue);
-        EXPECT_EQ(d.oldColourSwatch->colour(), Red); // the old colour never changes
+        EXPECT_EQ(d.ui().newColourSwatch->colour(), Blue);
+        EXPECT_EQ(d.ui().oldColourSwatch->colour(), Red); // the old colour never changes
 
         // Decimal: the value is the colour value, red in the low byte.
-        typeInto(d.decimalField, "255");
-        EXPECT_EQ(d.model.currentColour, Red);
-        EXPECT_EQ(d.hexField->text(), "FF0000");
-        typeInto(d.decimalField, "4294967295"); // beyond 24 bits: the low ones
-        EXPECT_EQ(d.model.currentColour, White);
-        d.redField->setFocus(); // leaving shows the colour value the number gave
-        EXPECT_EQ(d.decimalField->text(), "16777215");
+        typeInto(d.ui().decimalField, "255");
+        EXPECT_EQ(d.model().currentColour(), Red);
+        EXPECT_EQ(d.ui().hexField->text(), "FF0000");
+        typeInto(d.ui().decimalField, "4294967295"); // beyond 24 bits: the low ones
+        EXPECT_EQ(d.model().currentColour(), White);
+        d.ui().redField->setFocus(); // leaving shows the colour value the number gave
+        EXPECT_EQ(d.ui().decimalField->text(), "16777215");
 
         // R, G, B: clamped, text kept as typed until the focus leaves.
-        typeInto(d.redField, "0");
-        typeInto(d.greenField, "0");
-        typeInto(d.blueField, "0");
-        typeInto(d.redField, "300");
-        EXPECT_EQ(d.model.currentColour, Red);
-        EXPECT_EQ(d.redField->text(), "300");
-        d.greenField->setFocus();
-        EXPECT_EQ(d.redField->text(), "255");
-        typeInto(d.greenField, "abc"); // not a number: 0
-        EXPECT_EQ(d.model.currentColour, Red);
+        typeInto(d.ui().redField, "0");
+        typeInto(d.ui().greenField, "0");
+        typeInto(d.ui().blueField, "0");
+        typeInto(d.ui().redField, "300");
+        EXPECT_EQ(d.model().currentColour(), Red);
+        EXPECT_EQ(d.ui().redField->text(), "300");
+        d.ui().greenField->setFocus();
+        EXPECT_EQ(d.ui().redField->text(), "255");
+        typeInto(d.ui().greenField, "abc"); // not a number: 0
+        EXPECT_EQ(d.model().currentColour(), Red);
 
         // H, S, B: hue 120 at full saturation and brightness is green.
-        typeInto(d.hueField, "120");
-        EXPECT_EQ(d.model.currentColour, Green);
-        EXPECT_EQ(d.hexField->text(), "00FF00");
-        EXPECT_EQ(d.redField->text(), "0");
-        EXPECT_EQ(d.greenField->text(), "255");
-        typeInto(d.brightnessField, "50");
-        EXPECT_EQ(d.model.currentColour, 0x008000u);
+        typeInto(d.ui().hueField, "120");
+        EXPECT_EQ(d.model().currentColour(), Green);
+        EXPECT_EQ(d.ui().hexField->text(), "00FF00");
+        EXPECT_EQ(d.ui().redField->text(), "0");
+        EXPECT_EQ(d.ui().greenField->text(), "255");
+        typeInto(d.ui().brightnessField, "50");
+        EXPECT_EQ(d.model().currentColour(), 0x008000u);
 
         // Up and Down step; so does each full wheel notch.
-        d.redField->setFocus();
-        QTest::keyClick(d.redField, Qt::Key_Up);
-        EXPECT_EQ(d.redField->text(), "1");
-        EXPECT_EQ(d.model.currentColour, 0x008001u);
-        QTest::keyClick(d.redField, Qt::Key_Down);
-        QTest::keyClick(d.redField, Qt::Key_Down); // at the bottom of the range
-        EXPECT_EQ(d.redField->text(), "0");
+        d.ui().redField->setFocus();
+        QTest::keyClick(d.ui().redField, Qt::Key_Up);
+        EXPECT_EQ(d.ui().redField->text(), "1");
+        EXPECT_EQ(d.model().currentColour(), 0x008001u);
+        QTest::keyClick(d.ui().redField, Qt::Key_Down);
+        QTest::keyClick(d.ui().redField, Qt::Key_Down); // at the bottom of the range
+        EXPECT_EQ(d.ui().redField->text(), "0");
         auto wheel = [&](int delta) {
-            QWheelEvent e(QPointF(5, 5), d.redField->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, delta), Qt::NoButton,
+            QWheelEvent e(QPointF(5, 5), d.ui().redField->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(d.redField, &e);
+            QApplication::sendEvent(d.ui().redField, &e);
         };
         wheel(240);
-        EXPECT_EQ(d.redField->value(), 2);
+        EXPECT_EQ(d.ui().redField->value(), 2);
         wheel(60);
-        EXPECT_EQ(d.redField->value(), 2); // half a notch: nothing yet
+        EXPECT_EQ(d.ui().redField->value(), 2); // half a notch: nothing yet
         wheel(60);
-        EXPECT_EQ(d.redField->value(), 3);
+        EXPECT_EQ(d.ui().redField->value(), 3);
         wheel(-120);
-        EXPECT_EQ(d.redField->value(), 2);
-        EXPECT_EQ(d.model.currentColour, 0x008002u);
-        d.cancelButton->click();
+        EXPECT_EQ(d.ui().redField->value(), 2);
+        EXPECT_EQ(d.model().currentColour(), 0x008002u);
+        d.ui().cancelButton->click();
     });
 }
 
@@ -267,23 +259,23 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
     DialogFixture p;
     p.open(Red, [](ColourDialog& d) {
         // Only hexadecimal digits get through typing.
-        typeInto(d.hexField, "g-1 #z2a");
-        EXPECT_EQ(d.hexField->displayText(), "12A___");
-        EXPECT_EQ(d.model.currentColour, colourValue(0, 0x01, 0x2A));
-        QTest::keyClick(d.hexField, Qt::Key_Backspace); // editing keys work
-        EXPECT_EQ(d.hexField->displayText(), "12____");
-        EXPECT_EQ(d.model.currentColour, colourValue(0, 0, 0x12));
+        typeInto(d.ui().hexField, "g-1 #z2a");
+        EXPECT_EQ(d.ui().hexField->displayText(), "12A___");
+        EXPECT_EQ(d.model().currentColour(), colourValueFromLevels(0, 0x01, 0x2A));
+        QTest::keyClick(d.ui().hexField, Qt::Key_Backspace); // editing keys work
+        EXPECT_EQ(d.ui().hexField->displayText(), "12____");
+        EXPECT_EQ(d.model().currentColour(), colourValueFromLevels(0, 0, 0x12));
 
         // A paste may bring any letters: read as black.
         QApplication::clipboard()->setText("GG0000");
-        d.hexField->selectAll();
-        QTest::keyClick(d.hexField, Qt::Key_V, Qt::ControlModifier);
-        EXPECT_EQ(d.hexField->displayText(), "GG0000");
-        EXPECT_EQ(d.model.currentColour, 0u);
+        d.ui().hexField->selectAll();
+        QTest::keyClick(d.ui().hexField, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(d.ui().hexField->displayText(), "GG0000");
+        EXPECT_EQ(d.model().currentColour(), 0u);
 
         // Leaving an incomplete entry: the error box, and the focus stays.
-        typeInto(d.hexField, "00");
-        ASSERT_TRUE(d.hexField->hasFocus());
+        typeInto(d.ui().hexField, "00");
+        ASSERT_TRUE(d.ui().hexField->hasFocus());
         QStringList boxes;
         // Answers the next error box over the dialog.
         auto answerBox = [&] {
@@ -296,30 +288,30 @@ TEST(ColourDialog, hexFieldFilterAndIncompleteEntryKeepsTheFocus)
         };
         {
             const auto answer = answerBox();
-            QTest::keyClick(d.hexField, Qt::Key_Tab);
+            QTest::keyClick(d.ui().hexField, Qt::Key_Tab);
         }
         // The dialog is active again once the box has gone.
         ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-        EXPECT_TRUE(d.hexField->hasFocus());
+        EXPECT_TRUE(d.ui().hexField->hasFocus());
         {
             // The refusal comes from the event loop after the press.
             const auto answer = answerBox();
-            QTest::mouseClick(d.addButton, Qt::LeftButton);
+            QTest::mouseClick(d.ui().addButton, Qt::LeftButton);
         }
         ASSERT_EQ(boxes.size(), 2) << "no error box after the press";
         ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
         EXPECT_EQ(boxes, QStringList({"Invalid input value.  Use escape key to abandon changes.",
                                       "Invalid input value.  Use escape key to abandon changes."}));
-        EXPECT_TRUE(d.hexField->hasFocus());
-        EXPECT_EQ(d.customPalette->colours()[0], "FFFFFF"); // the press never reached the button
+        EXPECT_TRUE(d.ui().hexField->hasFocus());
+        EXPECT_EQ(d.ui().customPalette->colours()[0], "FFFFFF"); // the press never reached the button
 
         // Completed, it may be left.
-        QTest::keyClicks(d.hexField, "8000");
-        QTest::keyClick(d.hexField, Qt::Key_Tab);
-        EXPECT_TRUE(d.decimalField->hasFocus());
-        EXPECT_EQ(d.model.currentColour, colourValue(0, 0x80, 0));
+        QTest::keyClicks(d.ui().hexField, "8000");
+        QTest::keyClick(d.ui().hexField, Qt::Key_Tab);
+        EXPECT_TRUE(d.ui().decimalField->hasFocus());
+        EXPECT_EQ(d.model().currentColour(), colourValueFromLevels(0, 0x80, 0));
         // Esc abandons everything: the dialog closes as Cancel.
-        QTest::keyClick(d.decimalField, Qt::Key_Escape);
+        QTest::keyClick(d.ui().decimalField, Qt::Key_Escape);
         EXPECT_FALSE(d.isVisible());
     });
     EXPECT_EQ(p.select().colour(), Red);
@@ -331,59 +323,60 @@ TEST(ColourDialog, addButtonFillsTheCellsInOrderThenOverwritesTheLast)
     ColourStrings added;
     p.open(Red, [&](ColourDialog& d) {
         for (int i = 0; i < 20; ++i) {
-            d.redField->setValue(100 + i);
-            added.push_back(d.hexField->text().toStdString());
-            d.addButton->click();
+            d.ui().redField->setValue(100 + i);
+            added.push_back(d.ui().hexField->text().toStdString());
+            d.ui().addButton->click();
         }
-        EXPECT_EQ(d.nextCustomSlot, 17);
-        d.cancelButton->click();
+        EXPECT_EQ(d.nextCustomSlot(), 17);
+        d.ui().cancelButton->click();
     });
     ColourStrings expected(added.begin(), added.begin() + 17);
     expected.push_back(added.back());
-    EXPECT_EQ(sessionCustomColours, expected);
+    EXPECT_EQ(p.select().sessionColours(), expected);
 
     // A new opening starts again at the first cell.
     p.open(Blue, [](ColourDialog& d) {
-        EXPECT_EQ(d.customPalette->colours()[0], "640000");
-        d.addButton->click();
-        EXPECT_EQ(d.customPalette->colours()[0], "0000FF");
-        EXPECT_EQ(d.customPalette->colours()[1], "650000");
-        d.cancelButton->click();
+        EXPECT_EQ(d.ui().customPalette->colours()[0], "640000");
+        d.ui().addButton->click();
+        EXPECT_EQ(d.ui().customPalette->colours()[0], "0000FF");
+        EXPECT_EQ(d.ui().customPalette->colours()[1], "650000");
+        d.ui().cancelButton->click();
     });
 }
 
 TEST(ColourDialog, emptyCustomCellIsTheTargetOfTheAddButton)
 {
     DialogFixture p;
-    sessionCustomColours[0] = "FFFFFF";
-    sessionCustomColours[1] = "00FF00";
+    ColourStrings session = initialCustomColours();
+    session[1] = "00FF00";
+    p.select().setSessionColours(session);
     p.open(Red, [](ColourDialog& d) {
-        clickCell(d.customPalette, 4);
-        EXPECT_EQ(d.customPalette->selectedIndex(), 4);
-        EXPECT_EQ(d.model.currentColour, Red); // an empty cell is not taken
-        d.addButton->click();
-        EXPECT_EQ(d.customPalette->colours()[4], "FF0000");
-        EXPECT_EQ(d.customPalette->colours()[0], "FFFFFF");
+        clickCell(d.ui().customPalette, 4);
+        EXPECT_EQ(d.ui().customPalette->selectedIndex(), 4);
+        EXPECT_EQ(d.model().currentColour(), Red); // an empty cell is not taken
+        d.ui().addButton->click();
+        EXPECT_EQ(d.ui().customPalette->colours()[4], "FF0000");
+        EXPECT_EQ(d.ui().customPalette->colours()[0], "FFFFFF");
 
         // A filled cell is taken, and stays selected while the colour is its.
-        clickCell(d.customPalette, 1);
-        EXPECT_EQ(d.model.currentColour, Green);
-        EXPECT_EQ(d.customPalette->selectedIndex(), 1);
+        clickCell(d.ui().customPalette, 1);
+        EXPECT_EQ(d.model().currentColour(), Green);
+        EXPECT_EQ(d.ui().customPalette->selectedIndex(), 1);
         // Editing the colour makes that cell the next one the add button fills.
-        d.blueField->setValue(64);
-        EXPECT_EQ(d.customPalette->selectedIndex(), -1);
-        EXPECT_EQ(d.nextCustomSlot, 1);
-        d.addButton->click();
-        EXPECT_EQ(d.customPalette->colours()[1], "00FF40");
+        d.ui().blueField->setValue(64);
+        EXPECT_EQ(d.ui().customPalette->selectedIndex(), -1);
+        EXPECT_EQ(d.nextCustomSlot(), 1);
+        d.ui().addButton->click();
+        EXPECT_EQ(d.ui().customPalette->colours()[1], "00FF40");
 
         // Clicking beside every cell clears the selection, nothing else.
-        clickCell(d.mainPalette, 28);
-        EXPECT_EQ(d.model.currentColour, Red);
-        EXPECT_EQ(d.mainPalette->selectedIndex(), 28);
-        QTest::mouseClick(d.mainPalette, Qt::LeftButton, {}, QPoint(248, 141));
-        EXPECT_EQ(d.mainPalette->selectedIndex(), -1);
-        EXPECT_EQ(d.model.currentColour, Red);
-        d.cancelButton->click();
+        clickCell(d.ui().mainPalette, 28);
+        EXPECT_EQ(d.model().currentColour(), Red);
+        EXPECT_EQ(d.ui().mainPalette->selectedIndex(), 28);
+        QTest::mouseClick(d.ui().mainPalette, Qt::LeftButton, {}, QPoint(248, 141));
+        EXPECT_EQ(d.ui().mainPalette->selectedIndex(), -1);
+        EXPECT_EQ(d.model().currentColour(), Red);
+        d.ui().cancelButton->click();
     });
 }
 
@@ -393,21 +386,21 @@ TEST(ColourDialog, customColoursAcrossOpeningsOkAndCancel)
     // Cancel after edits: the button's colour stays, only the session keeps
     // the custom colours.
     EXPECT_FALSE(p.open(Red, [](ColourDialog& d) {
-        d.greenField->setValue(255);
-        d.addButton->click();
-        d.cancelButton->click();
+        d.ui().greenField->setValue(255);
+        d.ui().addButton->click();
+        d.ui().cancelButton->click();
     }));
     EXPECT_EQ(p.select().colour(), Red);
     EXPECT_TRUE(p.select().customColours().empty());
-    EXPECT_EQ(sessionCustomColours[0], "FFFF00");
+    EXPECT_EQ(p.select().sessionColours()[0], "FFFF00");
 
     // Before the first OK every opening shows the session; OK gives the
     // button its list.
     EXPECT_TRUE(p.open(Blue, [](ColourDialog& d) {
-        EXPECT_EQ(d.customPalette->colours()[0], "FFFF00");
-        d.addButton->click();
-        EXPECT_EQ(d.customPalette->colours()[0], "0000FF");
-        d.okButton->click();
+        EXPECT_EQ(d.ui().customPalette->colours()[0], "FFFF00");
+        d.ui().addButton->click();
+        EXPECT_EQ(d.ui().customPalette->colours()[0], "0000FF");
+        d.ui().okButton->click();
     }));
     EXPECT_EQ(p.select().colour(), Blue);
     ASSERT_EQ(p.select().customColours().size(), 18u);
@@ -415,18 +408,18 @@ TEST(ColourDialog, customColoursAcrossOpeningsOkAndCancel)
 
     // A cancelled opening changes the session, not the button's list ...
     p.open(Green, [](ColourDialog& d) {
-        EXPECT_EQ(d.customPalette->colours()[0], "0000FF");
-        d.addButton->click();
-        d.redField->setValue(10);
+        EXPECT_EQ(d.ui().customPalette->colours()[0], "0000FF");
+        d.ui().addButton->click();
+        d.ui().redField->setValue(10);
         d.close(); // the title bar's close button: Cancel
     });
     EXPECT_EQ(p.select().colour(), Green);
     EXPECT_EQ(p.select().customColours()[0], "0000FF");
-    EXPECT_EQ(sessionCustomColours[0], "00FF00");
+    EXPECT_EQ(p.select().sessionColours()[0], "00FF00");
     // ... so the next opening shows the list as it was at the OK.
     p.open(Green, [](ColourDialog& d) {
-        EXPECT_EQ(d.customPalette->colours()[0], "0000FF");
-        d.cancelButton->click();
+        EXPECT_EQ(d.ui().customPalette->colours()[0], "0000FF");
+        d.ui().cancelButton->click();
     });
 }
 
@@ -435,22 +428,22 @@ TEST(ColourDialog, closingPaths)
     DialogFixture p;
     // A double click on a main-palette cell: OK with that cell's colour.
     EXPECT_TRUE(p.open(Red, [](ColourDialog& d) {
-        QTest::mouseDClick(d.mainPalette, Qt::LeftButton, {}, cellCentre(d.mainPalette, 8));
-        QTest::mouseRelease(d.mainPalette, Qt::LeftButton, {}, cellCentre(d.mainPalette, 8));
+        QTest::mouseDClick(d.ui().mainPalette, Qt::LeftButton, {}, cellCentre(d.ui().mainPalette, 8));
+        QTest::mouseRelease(d.ui().mainPalette, Qt::LeftButton, {}, cellCentre(d.ui().mainPalette, 8));
     }));
     EXPECT_EQ(p.select().colour(), Blue); // "0000FF"
 
     // Enter in a field: OK with the typed colour.
     EXPECT_TRUE(p.open(Red, [](ColourDialog& d) {
-        typeInto(d.hexField, "123456");
-        QTest::keyClick(d.hexField, Qt::Key_Return);
+        typeInto(d.ui().hexField, "123456");
+        QTest::keyClick(d.ui().hexField, Qt::Key_Return);
     }));
-    EXPECT_EQ(p.select().colour(), colourValue(0x12, 0x34, 0x56));
+    EXPECT_EQ(p.select().colour(), colourValueFromLevels(0x12, 0x34, 0x56));
 
     // Esc: Cancel.
     EXPECT_FALSE(p.open(Red, [](ColourDialog& d) {
-        d.greenField->setValue(200);
-        QTest::keyClick(d.greenField, Qt::Key_Escape);
+        d.ui().greenField->setValue(200);
+        QTest::keyClick(d.ui().greenField, Qt::Key_Escape);
     }));
     EXPECT_EQ(p.select().colour(), Red);
 }
@@ -459,32 +452,32 @@ TEST(ColourDialog, openSliderBlocksClosing)
 {
     DialogFixture p;
     EXPECT_TRUE(p.open(Red, [](ColourDialog& d) {
-        QTest::mouseDClick(d.greenField, Qt::LeftButton);
-        QTest::mouseRelease(d.greenField, Qt::LeftButton);
-        ASSERT_TRUE(d.greenField->sliderOpen());
-        auto* popup = d.greenField->findChild<TrackPopup*>();
+        QTest::mouseDClick(d.ui().greenField, Qt::LeftButton);
+        QTest::mouseRelease(d.ui().greenField, Qt::LeftButton);
+        ASSERT_TRUE(d.ui().greenField->sliderOpen());
+        auto* popup = d.ui().greenField->findChild<TrackPopup*>();
         ASSERT_NE(popup, nullptr);
-        popup->slider->setValue(128);
-        EXPECT_EQ(d.model.currentColour, colourValue(255, 128, 0));
+        popup->slider()->setValue(128);
+        EXPECT_EQ(d.model().currentColour(), colourValueFromLevels(255, 128, 0));
 
         // OK, Cancel and the title bar are refused while the slider is open.
-        d.okButton->click();
-        d.cancelButton->click();
+        d.ui().okButton->click();
+        d.ui().cancelButton->click();
         d.close();
         EXPECT_TRUE(d.isVisible());
 
         // Esc closes the slider only; then OK closes the dialog.
-        QTest::keyClick(popup->slider, Qt::Key_Escape);
-        EXPECT_FALSE(d.greenField->sliderOpen());
+        QTest::keyClick(popup->slider(), Qt::Key_Escape);
+        EXPECT_FALSE(d.ui().greenField->sliderOpen());
         EXPECT_TRUE(d.isVisible());
         // Alt+Down opens it too; a plain Down steps.
-        QTest::keyClick(d.greenField, Qt::Key_Down, Qt::AltModifier);
-        EXPECT_TRUE(d.greenField->sliderOpen());
-        d.greenField->closeSlider();
-        EXPECT_FALSE(d.greenField->sliderOpen());
-        d.okButton->click();
+        QTest::keyClick(d.ui().greenField, Qt::Key_Down, Qt::AltModifier);
+        EXPECT_TRUE(d.ui().greenField->sliderOpen());
+        d.ui().greenField->closeSlider();
+        EXPECT_FALSE(d.ui().greenField->sliderOpen());
+        d.ui().okButton->click();
     }));
-    EXPECT_EQ(p.select().colour(), colourValue(255, 128, 0));
+    EXPECT_EQ(p.select().colour(), colourValueFromLevels(255, 128, 0));
 }
 
 TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
@@ -508,14 +501,14 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
                 EXPECT_EQ(picker->cursor().hotSpot(), QPoint(8, 23));
                 EXPECT_EQ(picker->cursor().pixmap().toImage().pixel(9, 21), qRgb(0, 0, 0));
                 // The swatch where the new-colour swatch is on the screen.
-                EXPECT_EQ(picker->swatch->mapToGlobal(QPoint(0, 0)), d.newColourSwatch->mapToGlobal(QPoint(0, 0)));
-                EXPECT_EQ(picker->swatch->size(), d.newColourSwatch->size());
+                EXPECT_EQ(picker->swatch()->mapToGlobal(QPoint(0, 0)), d.ui().newColourSwatch->mapToGlobal(QPoint(0, 0)));
+                EXPECT_EQ(picker->swatch()->size(), d.ui().newColourSwatch->size());
                 inPicker(*picker);
             });
-            d.pipetteButton->click();
+            d.ui().pipetteButton->click();
             EXPECT_TRUE(picked);
-            EXPECT_EQ(d.model.currentColour, d.newColourSwatch->colour());
-            d.okButton->click();
+            EXPECT_EQ(d.model().currentColour(), d.ui().newColourSwatch->colour());
+            d.ui().okButton->click();
         };
     };
     // Esc: no change.
@@ -524,7 +517,7 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
 
     EXPECT_TRUE(p.open(Blue, pickWith([&](PipetteWindow& picker) {
         QTest::mouseMove(&picker, hotSpot);
-        EXPECT_EQ(picker.swatch->palette().color(QPalette::Window), QColor(0, 255, 0));
+        EXPECT_EQ(picker.swatch()->palette().color(QPalette::Window), QColor(0, 255, 0));
         QTest::mousePress(&picker, Qt::RightButton, {}, hotSpot);
         QTest::mouseRelease(&picker, Qt::RightButton, {}, hotSpot);
     })));
@@ -543,7 +536,6 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
     const Rgb bitmap = p.state.bitmapColour, lut = p.state.lutColour;
     ASSERT_NE(bitmap, lut);
     const QString label = p.form->ui().bitmapRedLabel->text();
-    const auto value = [](Rgb c) { return colourValue(c.R, c.G, c.B); };
 
     // While probing the swatch is no button.
     p.form->inspectFrozenColour();
@@ -556,10 +548,10 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
         bool ok;
         ColourValue opensOn;
     } cases[] = {
-        {std::nullopt, true, value(bitmap)},
-        {KeyChord{keys::Alt, false, false, true}, false, value(lut)},
-        {KeyChord{keys::Control, false, true, false}, true, value(lut)},
-        {KeyChord{keys::Control, false, true, true}, false, value(lut)},
+        {std::nullopt, true, colourValueFromRgb(bitmap)},
+        {KeyChord{keys::Alt, false, false, true}, false, colourValueFromRgb(lut)},
+        {KeyChord{keys::Control, false, true, false}, true, colourValueFromRgb(lut)},
+        {KeyChord{keys::Control, false, true, true}, false, colourValueFromRgb(lut)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key ? shortcutCode(*c.key) : 0);
@@ -569,11 +561,11 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
         ColourValue opened = 0;
         p.runModal([&] { QTest::mouseClick(p.form->ui().swatch, Qt::LeftButton); },
                    [&](ColourDialog& d) {
-                       opened = d.oldColourSwatch->colour();
+                       opened = d.ui().oldColourSwatch->colour();
                        EXPECT_EQ(p.fake.pointer.confinement, std::nullopt);
                        EXPECT_EQ(p.fake.pointer.currentSpeed, UserSpeed);
-                       d.blueField->setValue(255);
-                       (c.ok ? d.okButton : d.cancelButton)->click();
+                       d.ui().blueField->setValue(255);
+                       (c.ok ? d.ui().okButton : d.ui().cancelButton)->click();
                    });
         EXPECT_EQ(opened, c.opensOn);
         EXPECT_TRUE(p.form->probing());

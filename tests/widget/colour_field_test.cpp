@@ -70,10 +70,10 @@ TEST_F(Surfaces, fieldPressConfinesThePointerThroughThePlatform)
 {
     QSignalSpy changed(field, &ColourField::colourChanged);
     press(field, {254, 0}, Qt::RightButton); // any button
-    EXPECT_EQ(model.currentHue, 359);
-    EXPECT_TRUE(model.fieldDragging);
+    EXPECT_EQ(model.currentHue(), 359);
+    EXPECT_TRUE(model.fieldDragging());
     ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.at(0).at(0).toUInt(), model.currentColour);
+    EXPECT_EQ(changed.at(0).at(0).toUInt(), model.currentColour());
     EXPECT_EQ(host.focusWidget(), field);
     ASSERT_TRUE(pointer.confinement.has_value());
     EXPECT_EQ(*pointer.confinement, fieldOnScreen());
@@ -81,7 +81,7 @@ TEST_F(Surfaces, fieldPressConfinesThePointerThroughThePlatform)
     EXPECT_EQ(QWidget::mouseGrabber(), nullptr); // no grab of the pointer by Qt
 
     release(field, {254, 0});
-    EXPECT_FALSE(model.fieldDragging);
+    EXPECT_FALSE(model.fieldDragging());
     EXPECT_EQ(pointer.confinements, (std::vector<std::optional<Rect>>{fieldOnScreen(), std::nullopt}));
 }
 
@@ -90,7 +90,7 @@ TEST_F(Surfaces, fieldDragTruncatesTheHueAndSkipsRepeats)
     QSignalSpy changed(field, &ColourField::colourChanged);
     press(field, {100, 50});
     drag(field, {254, 0});
-    EXPECT_EQ(model.currentHue, 358);
+    EXPECT_EQ(model.currentHue(), 358);
     drag(field, {254, 0});
     drag(field, {300, -20}); // past the edge: the edge
     EXPECT_EQ(changed.count(), 2);
@@ -106,26 +106,29 @@ TEST_F(Surfaces, hidingDuringADragSetsThePointerFree)
     ASSERT_TRUE(pointer.confinement.has_value());
     host.hide(); // closed by a key while the button is still down
     EXPECT_FALSE(pointer.confinement.has_value());
-    EXPECT_FALSE(model.fieldDragging);
+    EXPECT_FALSE(model.fieldDragging());
 }
 
 TEST_F(Surfaces, fieldPaintsItsImageAndTheCursorOnlyWhenNotDragging)
 {
     model.setCurrentColour(0x80FF80u); // (128, 255, 128): cursor at (85, 128)
-    ASSERT_EQ(model.cursorPoint, (Point{85, 128}));
+    ASSERT_EQ(model.cursorPoint(), (Point{85, 128}));
     QImage shown = field->grab().toImage();
-    EXPECT_EQ(shown.pixel(200, 200) & 0xFFFFFFu, model.fieldImage.pixels[200 * 255 + 200]);
-    EXPECT_EQ(shown.pixel(85, 128) & 0xFFFFFFu, model.fieldImage.pixels[128 * 255 + 85]); // the ring is hollow
-    EXPECT_GE(blackPixelsAround(shown, model.cursorPoint), 20);
+    EXPECT_EQ(shown.pixel(200, 200) & 0xFFFFFFu, model.fieldImage().pixels[200 * 255 + 200]);
+    EXPECT_EQ(shown.pixel(85, 128) & 0xFFFFFFu, model.fieldImage().pixels[128 * 255 + 85]); // the ring is hollow
+    EXPECT_GE(blackPixelsAround(shown, model.cursorPoint()), 20);
 
-    model.fieldDragging = true;
+    // Dragging from the cursor's own point, so the cursor stays where it was.
+    model.fieldPressed(85, 128);
+    ASSERT_TRUE(model.fieldDragging());
+    ASSERT_EQ(model.cursorPoint(), (Point{85, 128}));
     shown = field->grab().toImage();
-    EXPECT_EQ(blackPixelsAround(shown, model.cursorPoint), 0);
+    EXPECT_EQ(blackPixelsAround(shown, model.cursorPoint()), 0);
 }
 
 TEST_F(Surfaces, scaleAndMarkerArePainted)
 {
-    ASSERT_EQ(model.markerRow, 167);
+    ASSERT_EQ(model.markerRow(), 167);
     const QImage grad = scale->grab().toImage();
     EXPECT_EQ(grad.pixel(10, 169) & 0xFFFFFFu, 0xFF0000u);
     EXPECT_EQ(grad.pixel(0, 0) & 0xFFFFFFu, 0xFFFEFEu);
@@ -153,18 +156,18 @@ TEST_F(Surfaces, scaleDragGivesWhiteAboveAndBlackBelowWithoutConfining)
 {
     QSignalSpy changed(scale, &BrightnessScale::colourChanged);
     press(scale, {10, 60});
-    EXPECT_TRUE(model.scaleDragging);
-    EXPECT_EQ(model.currentColour, 0xA4A4FFu); // (255, 164, 164)
+    EXPECT_TRUE(model.scaleDragging());
+    EXPECT_EQ(model.currentColour(), 0xA4A4FFu); // (255, 164, 164)
     EXPECT_EQ(host.focusWidget(), scale);
     EXPECT_TRUE(pointer.confinements.empty());
     drag(scale, {10, -20});
-    EXPECT_EQ(model.currentColour, White);
+    EXPECT_EQ(model.currentColour(), White);
     drag(scale, {10, 300});
-    EXPECT_EQ(model.currentColour, 0u);
+    EXPECT_EQ(model.currentColour(), 0u);
     EXPECT_EQ(changed.count(), 3);
-    EXPECT_EQ(model.scaleBase, Red); // the field's choice stays
+    EXPECT_EQ(model.scaleBase(), Red); // the field's choice stays
     release(scale, {10, 300});
-    EXPECT_FALSE(model.scaleDragging);
+    EXPECT_FALSE(model.scaleDragging());
     EXPECT_EQ(pointer.confinements, (std::vector<std::optional<Rect>>{std::nullopt}));
 }
 
@@ -173,20 +176,20 @@ TEST_F(Surfaces, markerStripHandsRowsBesideTheScaleOn)
     MarkerStrip* strip = scale->markerStrip();
     QSignalSpy changed(scale, &BrightnessScale::colourChanged);
     press(strip, {5, MarkerStrip::Overhang - 3}); // above the scale's top
-    EXPECT_FALSE(model.scaleDragging);
+    EXPECT_FALSE(model.scaleDragging());
     EXPECT_EQ(changed.count(), 0);
 
     press(strip, {15, MarkerStrip::Overhang + 200});
-    EXPECT_TRUE(model.scaleDragging);
-    EXPECT_EQ(model.currentColour, 0x0000A2u); // (162, 0, 0), row 200 of the red scale
+    EXPECT_TRUE(model.scaleDragging());
+    EXPECT_EQ(model.currentColour(), 0x0000A2u); // (162, 0, 0), row 200 of the red scale
     EXPECT_EQ(host.focusWidget(), scale);
     drag(strip, {15, MarkerStrip::Overhang + 100});
-    EXPECT_EQ(model.currentColour, 0x6868FFu); // (255, 104, 104), row 100
+    EXPECT_EQ(model.currentColour(), 0x6868FFu); // (255, 104, 104), row 100
     drag(strip, {15, -40}); // outside the rows beside the scale: not handed on
-    EXPECT_EQ(model.currentColour, 0x6868FFu);
+    EXPECT_EQ(model.currentColour(), 0x6868FFu);
     EXPECT_EQ(changed.count(), 2);
     release(strip, {15, -40}); // ends the drag all the same
-    EXPECT_FALSE(model.scaleDragging);
+    EXPECT_FALSE(model.scaleDragging());
 }
 
 } // namespace

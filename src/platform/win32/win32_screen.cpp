@@ -80,7 +80,7 @@ ColourValue Win32Screen::pixel(Point p)
     const COLORREF colour = GetPixel(desktop, p.x, p.y);
     ReleaseDC(nullptr, desktop);
     // COLORREF is 0x00BBGGRR, the layout of a colour value.
-    return colour == CLR_INVALID ? InvalidColour : static_cast<ColourValue>(colour & 0xFFFFFFu);
+    return colour == CLR_INVALID ? InvalidColour : withoutTopByte(colour);
 }
 
 HDC Win32Screen::monitorDc(std::wstring_view device)
@@ -240,7 +240,7 @@ bool Win32Screen::grab(Rect rect, ScreenImage& image)
     for (int y = 0; y < h; ++y) {
         const std::uint32_t* from = m_blockBits + static_cast<std::size_t>(y) * m_blockWidth;
         std::uint32_t* to = image.pixels.data() + static_cast<std::size_t>(y) * w;
-        for (int x = 0; x < w; ++x) to[x] = from[x] & 0xFFFFFFu; // the copy leaves the top byte undefined
+        for (int x = 0; x < w; ++x) to[x] = withoutTopByte(from[x]); // the copy leaves the top byte undefined
         if (everyPixelShown) continue;
         for (int x = 0; x < w; ++x) {
             const Point p{rect.x + x, rect.y + y};

@@ -50,7 +50,7 @@ __attribute__((target_clones("avx2", "default")))
 #endif
 void copyPixels(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int n)
 {
-    for (int i = 0; i < n; ++i) out[i] = in[i] & 0x00FFFFFFu;
+    for (int i = 0; i < n; ++i) out[i] = withoutTopByte(in[i]);
 }
 
 struct ResourcesDeleter {
@@ -219,7 +219,7 @@ std::uint32_t X11Screen::toRgb32(unsigned long pixel) const
         if (c.bits >= 8) return static_cast<std::uint32_t>(v >> (c.bits - 8));
         return static_cast<std::uint32_t>((v * 255ul) / ((1ul << c.bits) - 1ul));
     };
-    return (level(m_red) << 16) | (level(m_green) << 8) | level(m_blue);
+    return imagePixelFromLevels(level(m_red), level(m_green), level(m_blue));
 }
 
 ColourValue X11Screen::pixel(Point p)
@@ -235,7 +235,7 @@ ColourValue X11Screen::pixel(Point p)
     if (!image || trap.failed()) return InvalidColour;
     const std::uint32_t rgb = toRgb32(XGetPixel(image.get(), 0, 0));
     // 0x00RRGGBB to the colour value layout, red in the low byte.
-    return ((rgb >> 16) & 0xFFu) | (rgb & 0xFF00u) | ((rgb & 0xFFu) << 16);
+    return colourValueFromImagePixel(rgb);
 }
 
 bool X11Screen::canReadGammaRamp()
