@@ -243,6 +243,30 @@ TEST_F(X11Backend, grabIsBlackWhereTheMonitorsLeaveAGap)
     EXPECT_EQ(screen.pixel({960, 540}), InvalidColour);
 }
 
+// A 16-bit server's pixels are no 32-bit words: the grab converts each one,
+// and still puts the block where it belongs.
+TEST_F(X11Backend, grabConvertsThePixelsOfA16BitServer)
+{
+    Xvfb::Options options;
+    options.width = 640;
+    options.height = 480;
+    options.depth = 16;
+    Xvfb server16(options);
+    ASSERT_TRUE(server16.running()) << server16.error();
+    auto opened = openPlatformOn(server16);
+    ASSERT_TRUE(std::holds_alternative<Platform>(opened)) << std::get<std::string>(opened);
+    Screen& screen16 = *std::get<Platform>(opened).screen;
+    // Full and empty levels survive 5 and 6 bits.
+    SolidWindow window(server16, {0, 0, 30, 20}, {255, 0, 255});
+    ASSERT_TRUE(window.shown());
+
+    const Rect block{-10, -5, 30, 20}; // what of it lies on the root lies in the window
+    ScreenImage image;
+    ASSERT_TRUE(screen16.grab(block, image));
+    ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(block.width * block.height));
+    EXPECT_EQ(wrongPixels(image, block, [&](Point p) { return window.rect().contains(p) ? 0x00FF00FFu : 0u; }), 0);
+}
+
 // With no window manager there are no panels: the work area is the monitor.
 // A second server of another size makes sure nothing assumes 1920 x 1080.
 TEST_F(X11Backend, layoutWithoutWindowManager)
