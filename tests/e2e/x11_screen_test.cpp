@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <variant>
 
 #include "platform/platform.h"
@@ -30,6 +32,24 @@ RampTable rampOf(std::uint16_t (*entry)(int))
     RampTable t{};
     for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = entry(i);
     return t;
+}
+
+// Compares a grabbed image with what is expected at each screen point of
+// block, reports the first few differences and counts them all.
+int wrongPixels(const ScreenImage& image, const Rect& block, const std::function<std::uint32_t(Point)>& expectedAt)
+{
+    int wrong = 0;
+    for (int y = 0; y < block.height; ++y) {
+        for (int x = 0; x < block.width; ++x) {
+            const Point p{block.x + x, block.y + y};
+            const std::uint32_t got = image.pixels[static_cast<std::size_t>(y * block.width + x)];
+            const std::uint32_t expected = expectedAt(p);
+            if (got != expected && wrong++ < 5)
+                ADD_FAILURE() << "pixel (" << p.x << ", " << p.y << ") is " << std::hex << got << ", expected "
+                              << expected;
+        }
+    }
+    return wrong;
 }
 
 class X11Backend : public ::testing::Test {
@@ -162,18 +182,89 @@ TEST_F(X11Backend, grabIsBlackWhereNoMonitorShows)
         ASSERT_EQ(image.width, c.rect.width);
         ASSERT_EQ(image.height, c.rect.height);
         ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(c.rect.width * c.rect.height));
-        int wrong = 0;
-        for (int y = 0; y < c.rect.height; ++y) {
-            for (int x = 0; x < c.rect.width; ++x) {
-                const Point p{c.rect.x + x, c.rect.y + y};
-                const std::uint32_t got = image.pixels[static_cast<std::size_t>(y * c.rect.width + x)];
-                if (got != expectedAt(p) && wrong++ < 5)
-                    ADD_FAILURE() << "pixel (" << p.x << ", " << p.y << ") is " << std::hex << got << ", expected "
-                                  << expectedAt(p);
-            }
-        }
-        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(wrongPixels(image, c.rect, expectedAt), 0);
     }
+}
+
+// Monitors of different sizes leave parts of the root that no monitor shows.
+// Two RandR 1.5 monitors, a tall one on the left and a short one on the
+// right, leave the root's bottom-right quarter bare; the server still draws a
+// window there, but the grab must show it black, as the pixel read finds
+// nothing there.
+TEST_F(X11Backend, grabIsBlackWhereTheMonitorsLeaveAGap)
+{
+    const Rect left{0, 0, 960, 1080}, right{960, 0, 960, 540}, gap{960, 540, 960, 540};
+    ASSERT_TRUE(server().runClient("xrandr", {"--setmonitor", "left", "960/254x1080/286+0+0", "screen"}));
+    ASSERT_TRUE(server().runClient("xrandr", {"--setmonitor", "right", "960/254x540/143+960+0", "none"}));
+    // The server sends no notice when monitors are set: a backend opened
+    // now reads them.
+    auto opened = openPlatformOn(server());
+    ASSERT_TRUE(std::holds_alternative<Platform>(opened)) << std::get<std::string>(opened);
+    Screen& screen = *std::get<Platform>(opened).screen;
+    ASSERT_EQ(screen.monitors(), (std::vector<Rect>{left, right}));
+
+    // Over the corner where both monitors and the gap meet; shown() finds
+    // its colour at its centre, in the gap.
+    const Colour orange{200, 100, 0};
+    const std::uint32_t orangePixel = 0x00C86400u;
+    SolidWindow window(server(), {860, 440, 200, 200}, orange);
+    ASSERT_TRUE(window.shown());
+
+    const Rect blocks[] = {
+        {850, 430, 220, 220}, // the window, both monitors, the gap and bare root around them
+        {870, 450, 50, 50},   // inside the left monitor
+        {1000, 460, 50, 50},  // inside the right monitor
+        {950, 530, 30, 30},   // one pixel each way into both monitors, the rest in the gap
+        {1000, 600, 40, 40},  // all in the gap
+    };
+    ScreenImage image;
+    for (const Rect& block : blocks) {
+        SCOPED_TRACE(testing::Message() << "block " << block.x << "," << block.y << " " << block.width << "x"
+                                        << block.height);
+        const std::optional<Screenshot> shot = Screenshot::take(server(), block);
+        ASSERT_TRUE(shot);
+        EXPECT_TRUE(screen.grab(block, image));
+        ASSERT_EQ(image.width, block.width);
+        ASSERT_EQ(image.height, block.height);
+        // Black in the gap, what the root shows everywhere else.
+        const auto expectedAt = [&](Point p) -> std::uint32_t {
+            if (gap.contains(p)) return 0;
+            const Colour c = shot->at({p.x - block.x, p.y - block.y});
+            return (std::uint32_t{c.r} << 16) | (std::uint32_t{c.g} << 8) | c.b;
+        };
+        EXPECT_EQ(wrongPixels(image, block, expectedAt), 0);
+    }
+
+    // The window's colour on both monitors, black in the gap, where the
+    // pixel read finds nothing either.
+    ASSERT_TRUE(screen.grab({959, 539, 2, 2}, image));
+    EXPECT_EQ(image.pixels, (std::vector<std::uint32_t>{orangePixel, orangePixel, orangePixel, 0u}));
+    EXPECT_EQ(screen.pixel({960, 539}), 0x000064C8u);
+    EXPECT_EQ(screen.pixel({960, 540}), InvalidColour);
+}
+
+// A 16-bit server's pixels are no 32-bit words: the grab converts each one,
+// and still puts the block where it belongs.
+TEST_F(X11Backend, grabConvertsThePixelsOfA16BitServer)
+{
+    Xvfb::Options options;
+    options.width = 640;
+    options.height = 480;
+    options.depth = 16;
+    Xvfb server16(options);
+    ASSERT_TRUE(server16.running()) << server16.error();
+    auto opened = openPlatformOn(server16);
+    ASSERT_TRUE(std::holds_alternative<Platform>(opened)) << std::get<std::string>(opened);
+    Screen& screen16 = *std::get<Platform>(opened).screen;
+    // Full and empty levels survive 5 and 6 bits.
+    SolidWindow window(server16, {0, 0, 30, 20}, {255, 0, 255});
+    ASSERT_TRUE(window.shown());
+
+    const Rect block{-10, -5, 30, 20}; // what of it lies on the root lies in the window
+    ScreenImage image;
+    ASSERT_TRUE(screen16.grab(block, image));
+    ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(block.width * block.height));
+    EXPECT_EQ(wrongPixels(image, block, [&](Point p) { return window.rect().contains(p) ? 0x00FF00FFu : 0u; }), 0);
 }
 
 // With no window manager there are no panels: the work area is the monitor.

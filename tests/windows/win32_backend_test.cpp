@@ -1,17 +1,19 @@
 // The Win32 backend on Windows (under Wine): text at the API boundary, the
-// clipboard, and how the pointer's speed and confinement are recorded and
+// clipboard, the screen's blocks, and how the pointer's speed and confinement are recorded and
 // given back.
 
 #include <gtest/gtest.h>
 
 #include "platform/win32/win32_api.h"
 
+#include <chrono>
 #include <string>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_pointer.h"
 #include "platform/win32/win32_pointer_state.h"
+#include "platform/win32/win32_screen.h"
 #include "platform/win32/win32_text.h"
 
 using namespace tintora;
@@ -114,7 +116,90 @@ private:
     ProcessIdentity m_identity;
 };
 
+// A borderless window of one colour above the others, until destroyed.
+class ColourWindow {
+public:
+    ColourWindow(Rect rect, COLORREF colour) : m_brush(CreateSolidBrush(colour))
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hbrBackground = m_brush;
+        windowClass.lpszClassName = L"TintoraTestColourWindow";
+        RegisterClassW(&windowClass);
+        m_window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"",
+                                   WS_POPUP | WS_VISIBLE, rect.x, rect.y, rect.width, rect.height, nullptr, nullptr,
+                                   windowClass.hInstance, nullptr);
+        UpdateWindow(m_window);
+        // Drawn when its messages are handled: until the screen shows it.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        HDC screen = GetDC(nullptr);
+        for (;;) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            m_shown = GetPixel(screen, rect.x + rect.width / 2, rect.y + rect.height / 2) == colour;
+            if (m_shown || std::chrono::steady_clock::now() >= deadline) break;
+            // Until the next message, or a while for the screen to catch up.
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        }
+        ReleaseDC(nullptr, screen);
+    }
+    ~ColourWindow()
+    {
+        if (m_window) DestroyWindow(m_window);
+        UnregisterClassW(L"TintoraTestColourWindow", GetModuleHandleW(nullptr));
+        DeleteObject(m_brush);
+    }
+    ColourWindow(const ColourWindow&) = delete;
+    ColourWindow& operator=(const ColourWindow&) = delete;
+    bool shown() const { return m_shown; }
+
+private:
+    HBRUSH m_brush;
+    HWND m_window = nullptr;
+    bool m_shown = false;
+};
+
 } // namespace
+
+// A grabbed block lies where it belongs in the image, each pixel 0x00RRGGBB
+// with the top byte clear, black where it leaves the desktop.
+TEST(Win32Screen, grabCopiesTheDesktopAndBlacksWhatLiesOffIt)
+{
+    const RECT desk = desktopRect();
+    const Rect window{desk.left, desk.top, 40, 30};
+    ColourWindow colourWindow(window, RGB(200, 100, 0));
+    ASSERT_TRUE(colourWindow.shown());
+    const struct Case {
+        Rect block;
+        bool readable;
+    } cases[] = {
+        {{desk.left + 5, desk.top + 5, 20, 10}, true},      // in the window
+        {{desk.left - 10, desk.top - 5, 30, 20}, true},     // over the desktop's corner: the window, or off it
+        {{desk.left - 100, desk.top - 100, 10, 10}, false}, // wholly off
+    };
+    Win32Screen screen;
+    ScreenImage image;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "block " << c.block.x << "," << c.block.y << " " << c.block.width << "x"
+                                        << c.block.height);
+        EXPECT_EQ(screen.grab(c.block, image), c.readable);
+        ASSERT_EQ(image.width, c.block.width);
+        ASSERT_EQ(image.height, c.block.height);
+        ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(c.block.width * c.block.height));
+        int wrong = 0;
+        for (int y = 0; y < c.block.height; ++y)
+            for (int x = 0; x < c.block.width; ++x) {
+                const Point p{c.block.x + x, c.block.y + y};
+                const std::uint32_t expected = window.contains(p) ? 0x00C86400u : 0u;
+                const std::uint32_t got = image.pixels[static_cast<std::size_t>(y * c.block.width + x)];
+                if (got != expected && wrong++ < 5)
+                    ADD_FAILURE() << "pixel (" << p.x << ", " << p.y << ") is " << std::hex << got << ", expected "
+                                  << expected;
+            }
+        EXPECT_EQ(wrong, 0);
+    }
+}
 
 TEST(Win32Text, utf8AndWideCharactersBothWays)
 {

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_screen.h"
 
+#include "platform/screen_image.h"
 #include "platform/win32/win32_text.h"
 
 #include <algorithm>
@@ -198,56 +199,34 @@ void Win32Screen::releaseBlock()
 
 bool Win32Screen::grab(Rect rect, ScreenImage& image)
 {
-    const int w = std::max(rect.width, 0);
-    const int h = std::max(rect.height, 0);
-    if (image.width != w || image.height != h) {
-        image.width = w;
-        image.height = h;
-        image.pixels.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    }
-    // Every pixel is written below, or the whole image is black.
+    resizeImage(image, rect.width, rect.height);
     const auto failed = [&image] {
-        std::fill(image.pixels.begin(), image.pixels.end(), 0u);
+        clearImage(image);
         return false;
     };
-    if (w == 0 || h == 0 || !reserveBlock(w, h)) return failed();
-
-    const std::vector<MonitorEntry> shown = monitorEntries();
+    // Monitors of different sizes leave corners of the desktop's bounding
+    // rectangle that no monitor shows: those stay black, as what lies off
+    // the desktop does.
     const Rect desk = virtualDesktop();
+    std::vector<Rect> shown = monitors();
+    for (Rect& m : shown) m = intersected(m, desk);
+    const Rect part = intersected(rect, desk);
+    if (part.isEmpty() || !reserveBlock(part.width, part.height)) return failed();
+
     bool copied = false;
     HDC desktop = GetDC(nullptr);
     if (desktop) {
         GdiFlush();
-        const Rect part = intersected(rect, desk);
-        // What lies off the desktop stays black.
-        if (part != rect)
-            for (int y = 0; y < h; ++y) std::memset(m_blockBits + static_cast<std::size_t>(y) * m_blockWidth, 0, w * 4u);
         // One copy of the part of the block that lies on the desktop;
         // CAPTUREBLT brings layered windows (menus, tooltips) along.
-        if (!part.isEmpty())
-            copied = BitBlt(m_blockDc, part.x - rect.x, part.y - rect.y, part.width, part.height, desktop, part.x,
-                            part.y, SRCCOPY | CAPTUREBLT);
+        copied = BitBlt(m_blockDc, 0, 0, part.width, part.height, desktop, part.x, part.y, SRCCOPY | CAPTUREBLT);
         ReleaseDC(nullptr, desktop);
         GdiFlush();
     }
     if (!copied) return failed();
-
-    // Monitors of different sizes leave corners of the desktop's bounding
-    // rectangle that no monitor shows: those stay black.
-    long long shownArea = 0;
-    for (const MonitorEntry& m : shown) shownArea += static_cast<long long>(m.rect.width) * m.rect.height;
-    const bool everyPixelShown = shownArea >= static_cast<long long>(desk.width) * desk.height;
-    for (int y = 0; y < h; ++y) {
-        const std::uint32_t* from = m_blockBits + static_cast<std::size_t>(y) * m_blockWidth;
-        std::uint32_t* to = image.pixels.data() + static_cast<std::size_t>(y) * w;
-        for (int x = 0; x < w; ++x) to[x] = withoutTopByte(from[x]); // the copy leaves the top byte undefined
-        if (everyPixelShown) continue;
-        for (int x = 0; x < w; ++x) {
-            const Point p{rect.x + x, rect.y + y};
-            if (std::none_of(shown.begin(), shown.end(), [&](const MonitorEntry& m) { return m.rect.contains(p); }))
-                to[x] = 0;
-        }
-    }
+    copyBlock(image, {part.x - rect.x, part.y - rect.y}, m_blockBits, static_cast<std::size_t>(m_blockWidth),
+              part.width, part.height);
+    blackOutside(image, {rect.x, rect.y}, shown);
     return true;
 }
 

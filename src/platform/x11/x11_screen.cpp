@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/gamma_ramp.h"
+#include "platform/screen_image.h"
 
 namespace tintora::x11 {
 
@@ -41,17 +42,6 @@ struct ImageDeleter {
     }
 };
 using ImagePtr = std::unique_ptr<XImage, ImageDeleter>;
-
-// One row of 32-bit pixels out of the server's image, the unused top byte
-// cleared. Built twice, the wider vectors taken where the processor has them:
-// at zoom 0.5 this copy moves 650 KB a tick.
-#if defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void copyPixels(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int n)
-{
-    for (int i = 0; i < n; ++i) out[i] = withoutTopByte(in[i]);
-}
 
 struct ResourcesDeleter {
     void operator()(XRRScreenResources* r) const
@@ -202,6 +192,13 @@ void X11Screen::readLayout()
     if (m_monitors.empty())
         for (const Crtc& c : m_crtcs) m_monitors.push_back(c.rect);
     if (m_monitors.empty()) m_monitors.push_back(rootRect());
+
+    // What the root has no pixels for, no monitor shows either.
+    m_shown.clear();
+    for (const Rect& m : m_monitors) {
+        const Rect onRoot = intersected(m, rootRect());
+        if (!onRoot.isEmpty()) m_shown.push_back(onRoot);
+    }
 }
 
 Rect X11Screen::rootRect() const
@@ -227,8 +224,8 @@ ColourValue X11Screen::pixel(Point p)
     refreshLayoutIfChanged();
     // A point that no monitor shows has no pixel: the root window's contents
     // there are undefined.
-    const bool shown = std::any_of(m_monitors.begin(), m_monitors.end(), [p](const Rect& m) { return m.contains(p); });
-    if (!shown || !rootRect().contains(p)) return InvalidColour;
+    if (std::none_of(m_shown.begin(), m_shown.end(), [p](const Rect& m) { return m.contains(p); }))
+        return InvalidColour;
 
     ErrorTrap trap(m_display);
     ImagePtr image(XGetImage(m_display, m_root, p.x, p.y, 1, 1, AllPlanes, ZPixmap));
@@ -367,22 +364,16 @@ void X11Screen::releaseShmImage()
 bool X11Screen::grab(Rect rect, ScreenImage& image)
 {
     refreshLayoutIfChanged();
-    const int w = std::max(rect.width, 0);
-    const int h = std::max(rect.height, 0);
+    resizeImage(image, rect.width, rect.height);
     const Rect clipped = intersected(rect, rootRect());
-    const bool whole = clipped == rect && w > 0 && h > 0;
-    if (image.width != w || image.height != h) {
-        image.width = w;
-        image.height = h;
-        image.pixels.assign(static_cast<std::size_t>(w) * h, 0u);
-    } else if (!whole) {
-        // What the root does not cover stays black.
-        std::fill(image.pixels.begin(), image.pixels.end(), 0u);
+    if (clipped.isEmpty() || !grabInto(clipped, rect, image)) {
+        clearImage(image);
+        return image.pixels.empty();
     }
-    if (clipped.isEmpty()) return w == 0 || h == 0;
-    if (grabInto(clipped, rect, image)) return true;
-    std::fill(image.pixels.begin(), image.pixels.end(), 0u);
-    return false;
+    // Off the root, and where monitors of different sizes leave parts of it
+    // bare, the image stays black, as pixel() reads nothing there.
+    blackOutside(image, {rect.x, rect.y}, m_shown);
+    return true;
 }
 
 bool X11Screen::grabInto(const Rect& clipped, const Rect& wanted, ScreenImage& image)
@@ -402,26 +393,19 @@ bool X11Screen::grabInto(const Rect& clipped, const Rect& wanted, ScreenImage& i
         xi = owned.get();
     }
 
-    const int dx = clipped.x - wanted.x;
-    const int dy = clipped.y - wanted.y;
+    const Point at{clipped.x - wanted.x, clipped.y - wanted.y};
     const bool plain32 = xi->bits_per_pixel == 32 && m_red.shift == 16 && m_red.bits == 8 && m_green.shift == 8 &&
                          m_green.bits == 8 && m_blue.shift == 0 && m_blue.bits == 8 &&
                          xi->byte_order == LSBFirst;
-    // Sizes in locals: a store through a pixel pointer could otherwise change
-    // them, as far as the compiler knows, and the row copy would not be
-    // vectorised.
-    const int width = clipped.width;
-    const int height = clipped.height;
-    const std::size_t stride = static_cast<std::size_t>(image.width);
-    const std::size_t bytesPerLine = static_cast<std::size_t>(xi->bytes_per_line);
-    for (int y = 0; y < height; ++y) {
-        std::uint32_t* out = image.pixels.data() + static_cast<std::size_t>(y + dy) * stride + dx;
-        if (plain32) {
-            const auto* in = reinterpret_cast<const std::uint32_t*>(xi->data + static_cast<std::size_t>(y) * bytesPerLine);
-            copyPixels(out, in, width);
-        } else {
-            for (int x = 0; x < width; ++x) out[x] = toRgb32(XGetPixel(xi, x, y));
-        }
+    if (plain32) {
+        // Rows of 32-bit pixels are padded to whole pixels.
+        copyBlock(image, at, reinterpret_cast<const std::uint32_t*>(xi->data),
+                  static_cast<std::size_t>(xi->bytes_per_line) / 4, clipped.width, clipped.height);
+        return true;
+    }
+    for (int y = 0; y < clipped.height; ++y) {
+        std::uint32_t* out = image.pixels.data() + static_cast<std::size_t>(y + at.y) * image.width + at.x;
+        for (int x = 0; x < clipped.width; ++x) out[x] = toRgb32(XGetPixel(xi, x, y));
     }
     return true;
 }

@@ -66,6 +66,7 @@ private:
     bool m_layoutKnown = false;
     std::vector<Crtc> m_crtcs;        // CRTCs that show something
     std::vector<Rect> m_monitors;     // primary first
+    std::vector<Rect> m_shown;        // the monitors' parts on the root: what has pixels
     Visual* m_visual;
     int m_depth;
     ChannelFormat m_red, m_green, m_blue;
