@@ -59,7 +59,7 @@ protected:
         Xvfb::Options options;
         options.width = 1024;
         options.height = 768;
-        options.xorgConfig = fs::path(__FILE__).parent_path() / "xorg-dummy.conf";
+        options.xorgConfig = TINTORA_XORG_DUMMY_CONFIG;
         return options;
     }
 
