@@ -112,30 +112,10 @@ void traceReadoutsWhenAsked(MainWindow& mainWindow)
     };
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The windows over the platform, until the program ends. QApplication keeps
+// argc by reference: it is main's own.
+int runWindows(int& argc, char** argv, tintora::ProgramOptions& options)
 {
-    if (const auto status = tintora::runPlatformHelper(argc, argv)) return *status;
-    tintora::connectStandardStreams();
-
-    // The command line as given: QApplication removes the arguments it knows.
-    std::vector<std::string> args(argv + 1, argv + argc);
-    // --help and --version answer without a display (and fail when the
-    // answer cannot be written).
-    if (const auto information = tintora::requestedInformation(args)) {
-        std::cout << *information << std::flush;
-        return std::cout ? 0 : 1;
-    }
-    auto parsed = tintora::parseProgramOptions(args);
-    if (auto* error = std::get_if<tintora::OptionError>(&parsed)) {
-        std::cerr << "tintora: " << error->message << "\n" << tintora::usageText();
-        return 2;
-    }
-    tintora::ProgramOptions& options = std::get<tintora::ProgramOptions>(parsed);
-
-    if (options.probing()) return runProbeMode(options);
-
     auto opened = tintora::openPlatform();
     if (auto* error = std::get_if<std::string>(&opened)) {
         std::cerr << "tintora: " << *error << '\n';
@@ -163,4 +143,31 @@ int main(int argc, char** argv)
     const int status = app.exec();
     g_running = nullptr;
     return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (const auto status = tintora::runPlatformHelper(argc, argv)) return *status;
+    tintora::connectStandardStreams();
+
+    // The command line as given: QApplication removes the arguments it knows.
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // --help and --version answer without a display (and fail when the
+    // answer cannot be written).
+    if (const auto information = tintora::requestedInformation(args)) {
+        std::cout << *information << std::flush;
+        return std::cout ? 0 : 1;
+    }
+    auto parsed = tintora::parseProgramOptions(args);
+    if (auto* error = std::get_if<tintora::OptionError>(&parsed)) {
+        std::cerr << "tintora: " << error->message << "\n" << tintora::usageText();
+        return 2;
+    }
+    tintora::ProgramOptions& options = std::get<tintora::ProgramOptions>(parsed);
+
+    if (options.probing()) return runProbeMode(options);
+
+    return runWindows(argc, argv, options);
 }
