@@ -191,7 +191,8 @@ TEST(PointerStateFile, textRoundTripAndWhatIsNotAStateFile)
 {
     const PointerChanges changes{{4242, 133456789012345678ull}, 10, 1, true};
     const std::string text = PointerStateFiles::text(changes);
-    EXPECT_EQ(text, "tintora pointer state 1\r\nowner 4242 133456789012345678\r\nspeed 10 1\r\nconfined 1\r\n");
+    EXPECT_EQ(text,
+              "tintora pointer record 1\nowner 4242 133456789012345678\nsetting 0 speed 0000000a 00000001\nconfined\n");
     const auto back = PointerStateFiles::parse(text);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->owner, changes.owner);
@@ -201,11 +202,14 @@ TEST(PointerStateFile, textRoundTripAndWhatIsNotAStateFile)
 
     for (const char* bad : {
              "",
-             "tintora pointer state 2\r\nowner 1 2\r\nspeed 10 1\r\nconfined 0\r\n",
-             "tintora pointer state 1\r\nowner 1 2\r\nspeed 10 1\r\n",
-             "tintora pointer state 1\r\nowner 1 2\r\nspeed 10 21\r\nconfined 0\r\n",
-             "tintora pointer state 1\r\nowner 1 2\r\nspeed ten 1\r\nconfined 0\r\n",
-             "tintora pointer state 1\r\nowner 1 2\r\nspeed 10 1\r\nconfined 0\r\nextra 1\r\n",
+             "tintora pointer record 2\nowner 1 2\nsetting 0 speed 0000000a 00000001\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a 00000001",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a 00000015\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 00000000 00000001\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a ten\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a 00000001 00000002\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 6 Xvfb%20mouse 0000000a 00000001\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a 00000001\nconfined\nextra 1\n",
          })
         EXPECT_FALSE(PointerStateFiles::parse(bad)) << bad;
 }
