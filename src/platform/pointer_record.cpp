@@ -34,14 +34,14 @@ bool isPlainNameByte(char c)
 }
 
 // The line's fields between single spaces; nothing when a field is empty
-// (two spaces, a space at either end).
-std::optional<std::vector<std::string_view>> fieldsOf(std::string_view line)
+// (two spaces, a space at either end) or there are more than most.
+std::optional<std::vector<std::string_view>> fieldsOf(std::string_view line, std::size_t most)
 {
     std::vector<std::string_view> fields;
     for (;;) {
         const std::size_t space = line.find(' ');
         const std::string_view field = line.substr(0, space);
-        if (field.empty()) return std::nullopt;
+        if (field.empty() || fields.size() == most) return std::nullopt;
         fields.push_back(field);
         if (space == std::string_view::npos) return fields;
         line.remove_prefix(space + 1);
@@ -92,9 +92,10 @@ std::optional<std::string> nameOf(std::string_view text)
         }
         if (text[i] != '%' || i + 2 >= text.size()) return std::nullopt;
         const int hi = upperHexDigit(text[i + 1]), lo = upperHexDigit(text[i + 2]);
+        if (hi < 0 || lo < 0) return std::nullopt;
         const char byte = static_cast<char>(hi * 16 + lo);
         // Written one way only: a plain byte is never escaped.
-        if (hi < 0 || lo < 0 || isPlainNameByte(byte)) return std::nullopt;
+        if (isPlainNameByte(byte)) return std::nullopt;
         name += byte;
         i += 2;
     }
@@ -190,33 +191,34 @@ std::optional<PointerRecord> parsePointerRecord(std::string_view text)
 {
     // Every line ends in a line feed: a file cut short is no record.
     if (text.empty() || text.back() != '\n') return std::nullopt;
-    text.remove_suffix(1);
-    std::vector<std::string_view> lines;
-    for (std::size_t lf; (lf = text.find('\n')) != std::string_view::npos; text.remove_prefix(lf + 1))
-        lines.push_back(text.substr(0, lf));
-    lines.push_back(text);
-
-    const bool earlier = lines.front() == EarlierX11Header;
-    if (lines.front() != Header && !earlier) return std::nullopt;
+    const auto nextLine = [&text] {
+        const std::size_t lf = text.find('\n');
+        const std::string_view line = text.substr(0, lf);
+        text.remove_prefix(lf + 1);
+        return line;
+    };
+    const std::string_view header = nextLine();
+    const bool earlier = header == EarlierX11Header;
+    if (header != Header && !earlier) return std::nullopt;
     PointerRecord record;
-    std::size_t next = 1;
     if (!earlier) {
-        const auto owner = next < lines.size() ? fieldsOf(lines[next]) : std::nullopt;
+        const auto owner = text.empty() ? std::nullopt : fieldsOf(nextLine(), 3);
         if (!owner || owner->size() != 3 || (*owner)[0] != "owner") return std::nullopt;
         const auto pid = numberOf((*owner)[1], std::numeric_limits<std::uint32_t>::max());
         const auto started = numberOf((*owner)[2], std::numeric_limits<std::uint64_t>::max());
         if (!pid || !started) return std::nullopt;
         record.ownerPid = static_cast<std::uint32_t>(*pid);
         record.ownerStarted = *started;
-        ++next;
     }
     const std::string_view settingWord = earlier ? "device" : "setting";
-    for (; next < lines.size(); ++next) {
-        if (!earlier && lines[next] == "confined" && next + 1 == lines.size()) {
+    while (!text.empty()) {
+        const std::string_view line = nextLine();
+        if (!earlier && line == "confined" && text.empty()) {
             record.confined = true;
             break;
         }
-        const auto fields = fieldsOf(lines[next]);
+        // The word, the id, the name, the original and up to two written.
+        const auto fields = fieldsOf(line, 6);
         if (!fields || fields->front() != settingWord || record.settings.size() == kMostRecordedSettings)
             return std::nullopt;
         auto setting = settingOf(std::span(*fields).subspan(1), earlier ? earlierNameOf : nameOf);
