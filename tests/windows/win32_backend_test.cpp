@@ -303,6 +303,24 @@ TEST_F(PointerTest, anotherRunningCopysSlowPointerIsNotTheUsersSpeed)
     EXPECT_TRUE(PointerStateFiles::of(other.identity()));
 }
 
+// The user's speed comes back with the last copy to end: one that ends while
+// another that slowed the pointer from the same speed still runs leaves that
+// one's speed.
+TEST_F(PointerTest, aCopyThatEndsLeavesTheSpeedOfOneStillRunning)
+{
+    LiveProcess other;
+    ASSERT_NE(other.identity().pid, 0u);
+    setSystemSpeed(1);
+    ASSERT_TRUE(PointerStateFiles::save({other.identity(), 12, 1, false}));
+    {
+        Win32Pointer pointer;
+        pointer.setSpeed(3);
+        EXPECT_EQ(systemSpeed(), 3);
+    }
+    EXPECT_EQ(systemSpeed(), 1);
+    EXPECT_TRUE(PointerStateFiles::of(other.identity()));
+}
+
 int main(int argc, char** argv)
 {
     // The pointer's watchdog is this program started again.
