@@ -19,7 +19,6 @@
 using namespace tintora;
 using namespace tintora::test;
 using tintora::x11::PointerStateFile;
-using tintora::x11::SavedDevice;
 
 namespace {
 
@@ -59,7 +58,7 @@ private:
     int m_saved = -1;
 };
 
-const std::vector<SavedDevice> Devices{{6, "Xvfb mouse", {0x3f800000, 0, 0, 0, 0x3f800000, 0, 0, 0, 0x3f800000},
+const std::vector<ChangedSetting> Devices{{6, "Xvfb mouse", {0x3f800000, 0, 0, 0, 0x3f800000, 0, 0, 0, 0x3f800000},
                                         {{0x3d000000, 0, 0, 0, 0x3d000000, 0, 0, 0, 0x3f800000}}}};
 
 std::string privateFolderIn(const std::string& temporary) { return temporary + "/tintora-" + std::to_string(::getuid()); }
@@ -100,9 +99,9 @@ TEST(PointerStateFile, goesToAPrivateFolderWhenTheRuntimeDirectoryCannotBeWritte
         EXPECT_EQ(st.st_uid, ::getuid());
         const auto loaded = PointerStateFile::load(path);
         ASSERT_TRUE(loaded);
-        ASSERT_EQ(loaded->size(), 1u);
-        EXPECT_EQ(loaded->front().original, Devices.front().original);
-        EXPECT_EQ(loaded->front().written, Devices.front().written);
+        ASSERT_EQ(loaded->settings.size(), 1u);
+        EXPECT_EQ(loaded->settings.front().original, Devices.front().original);
+        EXPECT_EQ(loaded->settings.front().written, Devices.front().written);
 
         file.remove();
         EXPECT_FALSE(fs::exists(path));

@@ -377,6 +377,29 @@ TEST_F(X11PointerTest, unreadableStateFileIsDroppedWithoutHarm)
     EXPECT_EQ(devices().properties(), before);
 }
 
+// A file the backend left before its record was shared, by a run that was
+// killed, still gives the mouse its own matrix back.
+TEST_F(X11PointerTest, fileOfAnEarlierVersionIsGivenBack)
+{
+    closeBackend();
+    const auto words = [](const MatrixBits& m) {
+        std::string text;
+        char word[9];
+        for (const std::uint32_t w : m) {
+            std::snprintf(word, sizeof word, "%08x", static_cast<unsigned>(w));
+            text += (text.empty() ? "" : ",") + std::string(word);
+        }
+        return text;
+    };
+    ASSERT_TRUE(devices().setMatrix(m_mouse, scaleMatrix(1.0f / 32)));
+    const std::string name = m_stateDir.path() + "/tintora-pointer-" + server().displayName() + "-999999999.state";
+    std::ofstream(name) << "tintora-pointer-state 1\ndevice " << m_mouse << " 58766662206d6f757365 "
+                        << words(OtherOddMatrix) << ' ' << words(scaleMatrix(1.0f / 32)) << '\n';
+    openBackend();
+    EXPECT_EQ(devices().matrix(m_mouse), OtherOddMatrix);
+    EXPECT_TRUE(m_stateDir.entries().empty());
+}
+
 // A pointer plugged in while the speed is changed gets it (the mouse taken
 // off its master and put back, with a matrix of the user's of its own
 // meanwhile); the XTest pointer that comes with a new master stays as it is.

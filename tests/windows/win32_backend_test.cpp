@@ -276,7 +276,8 @@ TEST(PointerStateFile, textRoundTripAndWhatIsNotAStateFile)
 {
     const PointerChanges changes{{4242, 133456789012345678ull}, 10, 1, true};
     const std::string text = PointerStateFiles::text(changes);
-    EXPECT_EQ(text, "tintora pointer state 1\r\nowner 4242 133456789012345678\r\nspeed 10 1\r\nconfined 1\r\n");
+    EXPECT_EQ(text,
+              "tintora pointer record 1\nowner 4242 133456789012345678\nsetting 0 speed 0000000a 00000001\nconfined\n");
     const auto back = PointerStateFiles::parse(text);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->owner, changes.owner);
@@ -286,11 +287,14 @@ TEST(PointerStateFile, textRoundTripAndWhatIsNotAStateFile)
 
     for (const char* bad : {
              "",
-             "tintora pointer state 2\r\nowner 1 2\r\nspeed 10 1\r\nconfined 0\r\n",
-             "tintora pointer state 1\r\nowner 1 2\r\nspeed 10 1\r\n",
-             "tintora pointer state 1\r\nowner 1 2\r\nspeed 10 21\r\nconfined 0\r\n",
-             "tintora pointer state 1\r\nowner 1 2\r\nspeed ten 1\r\nconfined 0\r\n",
-             "tintora pointer state 1\r\nowner 1 2\r\nspeed 10 1\r\nconfined 0\r\nextra 1\r\n",
+             "tintora pointer record 2\nowner 1 2\nsetting 0 speed 0000000a 00000001\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a 00000001",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a 00000015\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 00000000 00000001\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a ten\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a 00000001 00000002\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 6 Xvfb%20mouse 0000000a 00000001\n",
+             "tintora pointer record 1\nowner 1 2\nsetting 0 speed 0000000a 00000001\nconfined\nextra 1\n",
          })
         EXPECT_FALSE(PointerStateFiles::parse(bad)) << bad;
 }
@@ -379,6 +383,24 @@ TEST_F(PointerTest, anotherRunningCopysSlowPointerIsNotTheUsersSpeed)
         Win32Pointer pointer;
         EXPECT_EQ(pointer.speed(), 12) << "the user's speed, as the other copy recorded it";
         EXPECT_EQ(systemSpeed(), 1) << "the other copy's change stays while it runs";
+    }
+    EXPECT_EQ(systemSpeed(), 1);
+    EXPECT_TRUE(PointerStateFiles::of(other.identity()));
+}
+
+// The user's speed comes back with the last copy to end: one that ends while
+// another that slowed the pointer from the same speed still runs leaves that
+// one's speed.
+TEST_F(PointerTest, aCopyThatEndsLeavesTheSpeedOfOneStillRunning)
+{
+    LiveProcess other;
+    ASSERT_NE(other.identity().pid, 0u);
+    setSystemSpeed(1);
+    ASSERT_TRUE(PointerStateFiles::save({other.identity(), 12, 1, false}));
+    {
+        Win32Pointer pointer;
+        pointer.setSpeed(3);
+        EXPECT_EQ(systemSpeed(), 3);
     }
     EXPECT_EQ(systemSpeed(), 1);
     EXPECT_TRUE(PointerStateFiles::of(other.identity()));

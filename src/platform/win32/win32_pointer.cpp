@@ -46,29 +46,26 @@ bool startWatchdog(const ProcessIdentity& self)
 Win32Pointer::Win32Pointer()
 {
     m_changes.owner = currentProcess();
+    // What runs that ended without giving back what they changed left.
+    const std::vector<OtherCopy> others = PointerStateFiles::others(m_changes.owner);
+    for (const OtherCopy& other : others) {
+        const auto left = changesOf(other.record);
+        if (!other.running && left) giveBack(*left, others);
+    }
     const int found = systemSpeed();
     m_userSpeed = found;
-    for (const PointerChanges& other : PointerStateFiles::all()) {
-        if (other.owner == m_changes.owner) continue;
-        if (!isRunning(other.owner)) {
-            // Left by a run that ended without giving back what it changed.
-            giveBack(other);
-            m_userSpeed = systemSpeed();
-        } else if (other.setSpeed != 0 && other.setSpeed == found) {
-            // Another copy has slowed the pointer: the user's speed is the
-            // one it recorded.
-            m_userSpeed = other.userSpeed;
-            m_speedOfOtherCopy = other.setSpeed;
-        }
+    if (found == 0) return;
+    // Another copy may have slowed the pointer: the user's speed is then the
+    // one it recorded.
+    const PointerValue original = originalUnder(SpeedSettingId, SpeedSettingName, {static_cast<std::uint32_t>(found)},
+                                                PointerStateFiles::others(m_changes.owner));
+    if (original.front() != static_cast<std::uint32_t>(found)) {
+        m_userSpeed = static_cast<int>(original.front());
+        m_speedOfOtherCopy = found;
     }
 }
 
-Win32Pointer::~Win32Pointer()
-{
-    if (m_changes.confined) ClipCursor(nullptr);
-    if (m_changes.setSpeed != 0 && systemSpeed() == m_changes.setSpeed) setSessionPointerSpeed(m_changes.userSpeed);
-    PointerStateFiles::remove(m_changes.owner);
-}
+Win32Pointer::~Win32Pointer() { giveBack(m_changes, PointerStateFiles::others(m_changes.owner)); }
 
 std::optional<Point> Win32Pointer::position()
 {
@@ -148,7 +145,7 @@ int runWatchdog()
         CloseHandle(process);
     }
     // Ended: a normal end has removed the file already.
-    if (const auto changes = PointerStateFiles::of(watched)) giveBack(*changes);
+    if (const auto changes = PointerStateFiles::of(watched)) giveBack(*changes, PointerStateFiles::others(watched));
     return 0;
 }
 

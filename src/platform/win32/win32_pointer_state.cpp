@@ -2,15 +2,12 @@
 
 #include <shlobj.h>
 
-#include <sstream>
-
+#include "platform/files.h"
 #include "platform/win32/win32_text.h"
 
 namespace tintora::win32 {
 
 namespace {
-
-constexpr const char* Header = "tintora pointer state 1";
 
 std::uint64_t ticksOf(const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
 
@@ -26,33 +23,12 @@ std::wstring fileOf(const std::wstring& folder, DWORD pid)
     return folder + L"\\pointer-" + std::to_wstring(pid) + L".state";
 }
 
-std::optional<std::string> readSmallFile(const std::wstring& path)
+std::optional<PointerChanges> readChanges(const std::wstring& path)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    char buffer[1024];
-    DWORD read = 0;
-    const BOOL ok = ReadFile(file, buffer, sizeof buffer, &read, nullptr);
-    CloseHandle(file);
-    if (!ok) return std::nullopt;
-    return std::string(buffer, read);
-}
-
-bool writeSmallFile(const std::wstring& path, const std::string& text)
-{
-    const std::wstring temp = path + L".new";
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                    written == text.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    if (!ok || !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temp.c_str());
-        return false;
-    }
-    return true;
+    std::string error;
+    const auto text = readFile(utf8FromWide(path), error);
+    if (!text) return std::nullopt;
+    return PointerStateFiles::parse(*text);
 }
 
 } // namespace
@@ -84,39 +60,36 @@ std::wstring PointerStateFiles::folder()
     return folder;
 }
 
-std::string PointerStateFiles::text(const PointerChanges& c)
+PointerRecord recordOf(const PointerChanges& c)
 {
-    std::ostringstream out;
-    out << Header << "\r\nowner " << c.owner.pid << ' ' << c.owner.started << "\r\nspeed " << c.userSpeed << ' '
-        << c.setSpeed << "\r\nconfined " << (c.confined ? 1 : 0) << "\r\n";
-    return out.str();
+    PointerRecord record{static_cast<std::uint32_t>(c.owner.pid), c.owner.started, {}, c.confined};
+    if (c.setSpeed != 0)
+        record.settings.push_back({SpeedSettingId, SpeedSettingName, {static_cast<std::uint32_t>(c.userSpeed)},
+                                   {{static_cast<std::uint32_t>(c.setSpeed)}}});
+    return record;
 }
+
+std::optional<PointerChanges> changesOf(const PointerRecord& record)
+{
+    PointerChanges c{{record.ownerPid, record.ownerStarted}, 0, 0, record.confined};
+    if (record.settings.empty()) return c;
+    const ChangedSetting& speed = record.settings.front();
+    const auto onScale = [](const PointerValue& v) { return v.size() == 1 && v[0] >= 1 && v[0] <= 20; };
+    if (record.settings.size() > 1 || !speed.isSetting(SpeedSettingId, SpeedSettingName) || !onScale(speed.original) ||
+        speed.written.size() != 1 || !onScale(speed.written.front()))
+        return std::nullopt;
+    c.userSpeed = static_cast<int>(speed.original[0]);
+    c.setSpeed = static_cast<int>(speed.written.front()[0]);
+    return c;
+}
+
+std::string PointerStateFiles::text(const PointerChanges& changes) { return pointerRecordText(recordOf(changes)); }
 
 std::optional<PointerChanges> PointerStateFiles::parse(const std::string& text)
 {
-    std::istringstream in(text);
-    std::string line;
-    if (!std::getline(in, line) || line.rfind(Header, 0) != 0) return std::nullopt;
-    PointerChanges c;
-    bool owner = false, speed = false, confined = false;
-    std::string key;
-    while (in >> key) {
-        if (key == "owner") {
-            owner = static_cast<bool>(in >> c.owner.pid >> c.owner.started);
-        } else if (key == "speed") {
-            speed = static_cast<bool>(in >> c.userSpeed >> c.setSpeed);
-        } else if (key == "confined") {
-            int value = 0;
-            confined = static_cast<bool>(in >> value);
-            c.confined = value != 0;
-        } else {
-            return std::nullopt;
-        }
-        if (!in) return std::nullopt;
-    }
-    const auto onScale = [](int s) { return s >= 0 && s <= 20; };
-    if (!owner || !speed || !confined || !onScale(c.userSpeed) || !onScale(c.setSpeed)) return std::nullopt;
-    return c;
+    const auto record = parsePointerRecord(text);
+    if (!record) return std::nullopt;
+    return changesOf(*record);
 }
 
 bool PointerStateFiles::save(const PointerChanges& changes)
@@ -128,7 +101,8 @@ bool PointerStateFiles::save(const PointerChanges& changes)
     const std::wstring dir = folder();
     if (dir.empty()) return false;
     CreateDirectoryW(dir.c_str(), nullptr);
-    return writeSmallFile(fileOf(dir, changes.owner.pid), text(changes));
+    std::string error;
+    return replaceFile(utf8FromWide(fileOf(dir, changes.owner.pid)), text(changes), error);
 }
 
 void PointerStateFiles::remove(const ProcessIdentity& owner)
@@ -149,8 +123,7 @@ std::vector<PointerChanges> PointerStateFiles::all()
     HANDLE search = FindFirstFileW((dir + L"\\pointer-*.state").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return found;
     do {
-        if (const auto bytes = readSmallFile(dir + L"\\" + entry.cFileName))
-            if (const auto changes = parse(*bytes)) found.push_back(*changes);
+        if (const auto changes = readChanges(dir + L"\\" + entry.cFileName)) found.push_back(*changes);
     } while (FindNextFileW(search, &entry));
     FindClose(search);
     return found;
@@ -160,11 +133,17 @@ std::optional<PointerChanges> PointerStateFiles::of(const ProcessIdentity& owner
 {
     const std::wstring dir = folder();
     if (dir.empty()) return std::nullopt;
-    const auto bytes = readSmallFile(fileOf(dir, owner.pid));
-    if (!bytes) return std::nullopt;
-    const auto changes = parse(*bytes);
+    const auto changes = readChanges(fileOf(dir, owner.pid));
     if (!changes || !(changes->owner == owner)) return std::nullopt;
     return changes;
+}
+
+std::vector<OtherCopy> PointerStateFiles::others(const ProcessIdentity& self)
+{
+    std::vector<OtherCopy> found;
+    for (const PointerChanges& changes : all())
+        if (!(changes.owner == self)) found.push_back({recordOf(changes), isRunning(changes.owner)});
+    return found;
 }
 
 void setSessionPointerSpeed(int speed)
@@ -175,13 +154,13 @@ void setSessionPointerSpeed(int speed)
                           0);
 }
 
-void giveBack(const PointerChanges& changes)
+void giveBack(const PointerChanges& changes, const std::vector<OtherCopy>& others)
 {
-    if (changes.setSpeed != 0) {
+    for (const ChangedSetting& speed : recordOf(changes).settings) {
         int now = 0;
-        // A speed the user has changed since stays as the user set it.
-        if (SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &now, 0) && now == changes.setSpeed)
-            setSessionPointerSpeed(changes.userSpeed);
+        if (!SystemParametersInfoW(SPI_GETMOUSESPEED, 0, &now, 0)) continue;
+        if (const auto value = valueToGiveBack(speed, {static_cast<std::uint32_t>(now)}, others))
+            setSessionPointerSpeed(static_cast<int>(value->front()));
     }
     if (changes.confined) ClipCursor(nullptr);
     PointerStateFiles::remove(changes.owner);

@@ -1,15 +1,17 @@
 #pragma once
 
-// What the program has changed of the pointer, kept on disk while it is
-// changed, so that whatever ends the program (a crash, the task manager) the
-// user's own setting comes back: at once through the watchdog process, at
-// the latest at the next start.
+// What the program has changed of the pointer, kept on disk as the pointer
+// record (platform/pointer_record.h) while it is changed, so that whatever
+// ends the program (a crash, the task manager) the user's own setting comes
+// back: at once through the watchdog process, at the latest at the next
+// start.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/pointer_record.h"
 #include "platform/win32/win32_api.h"
 
 namespace tintora::win32 {
@@ -37,9 +39,17 @@ struct PointerChanges {
     bool any() const { return setSpeed != 0 || confined; }
 };
 
+// The changes as a record: the speed is the setting SpeedSettingId named
+// SpeedSettingName, its value one word. And back: nothing when the record
+// holds anything else, or speeds off the 1-20 scale.
+inline constexpr int SpeedSettingId = 0;
+inline constexpr const char* SpeedSettingName = "speed";
+PointerRecord recordOf(const PointerChanges& changes);
+std::optional<PointerChanges> changesOf(const PointerRecord& record);
+
 // One file per process: %LOCALAPPDATA%\Tintora\pointer-<pid>.state, written
-// whole through a temporary file and removed once nothing is changed; the
-// folder goes when the last file goes.
+// whole through replaceFile (platform/files.h) and removed once nothing is
+// changed; the folder goes when the last file goes.
 class PointerStateFiles {
 public:
     // The folder for these files; empty when the system names none.
@@ -53,6 +63,8 @@ public:
     // Every readable state file's changes.
     static std::vector<PointerChanges> all();
     static std::optional<PointerChanges> of(const ProcessIdentity& owner);
+    // The records of every process but self, and whether each still runs.
+    static std::vector<OtherCopy> others(const ProcessIdentity& self);
 
     // The file's text and back; nothing when the text is not a state file.
     static std::string text(const PointerChanges& changes);
@@ -63,9 +75,9 @@ public:
 // profile, no settings-change broadcast.
 void setSessionPointerSpeed(int speed);
 
-// Gives back what changes records, where the pointer still shows it: the
-// user's speed when the speed is still the one set, the pointer freed when
-// it was held. Then removes the record.
-void giveBack(const PointerChanges& changes);
+// Gives back what changes records: the speed as valueToGiveBack says with
+// the other copies' records (only where the system still shows the speed
+// set), the pointer freed when it was held. Then removes the record.
+void giveBack(const PointerChanges& changes, const std::vector<OtherCopy>& others);
 
 } // namespace tintora::win32

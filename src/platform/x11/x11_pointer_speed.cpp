@@ -69,11 +69,14 @@ std::optional<DeviceProperty> readDeviceProperty(Display* display, int id, Atom 
     return p;
 }
 
+// A "Coordinate Transformation Matrix": nine 32-bit floats, row by row.
+constexpr std::size_t MatrixWords = 9;
+
 // The device's matrix applied after diag(f, f, 1): relative motion is scaled
 // by f before the device's own transformation, which stays as it was.
-MatrixBits scaled(const MatrixBits& m, double f)
+PointerValue scaled(const PointerValue& m, double f)
 {
-    MatrixBits out = m;
+    PointerValue out = m;
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 2; ++column) {
             const std::size_t i = static_cast<std::size_t>(row * 3 + column);
@@ -158,50 +161,40 @@ bool PointerDevices::isXTestDevice(int id)
     return property && property->type != None;
 }
 
-std::optional<MatrixBits> PointerDevices::readMatrix(int id)
+std::optional<PointerValue> PointerDevices::readMatrix(int id)
 {
     if (!m_available) return std::nullopt;
-    const auto p = readDeviceProperty(m_connection->display(), id, m_matrixAtom, 9);
-    if (!p || !p->data || p->type != m_floatAtom || p->format != 32 || p->count != 9 || p->after) return std::nullopt;
+    const auto p = readDeviceProperty(m_connection->display(), id, m_matrixAtom, MatrixWords);
+    if (!p || !p->data || p->type != m_floatAtom || p->format != 32 || p->count != MatrixWords || p->after)
+        return std::nullopt;
     // XI2 hands out format-32 data as 32-bit items, not as longs.
-    MatrixBits m{};
-    std::memcpy(m.data(), p->data.get(), sizeof m);
+    PointerValue m(MatrixWords);
+    std::memcpy(m.data(), p->data.get(), MatrixWords * sizeof m[0]);
     return m;
 }
 
-bool PointerDevices::writeMatrix(int id, const MatrixBits& value)
+bool PointerDevices::writeMatrix(int id, const PointerValue& value)
 {
-    if (!m_available) return false;
+    if (!m_available || value.size() != MatrixWords) return false;
     Display* display = m_connection->display();
-    MatrixBits items = value;
+    PointerValue items = value;
     ErrorTrap trap(display);
     XIChangeProperty(display, id, m_matrixAtom, m_floatAtom, 32, PropModeReplace,
                      reinterpret_cast<unsigned char*>(items.data()), static_cast<int>(items.size()));
     return !trap.failedAfterSync();
 }
 
-void PointerDevices::giveBack(const std::vector<SavedDevice>& saved, const std::vector<OtherCopy>& others)
+void PointerDevices::giveBack(const std::vector<ChangedSetting>& saved, const std::vector<OtherCopy>& others)
 {
     if (saved.empty() || !m_available) return;
     const std::vector<Device> present = slavePointers();
-    for (const SavedDevice& s : saved) {
-        const bool same = std::any_of(present.begin(), present.end(),
-                                      [&](const Device& d) { return d.id == s.id && d.name == s.name; });
-        if (!same) continue;
+    for (const ChangedSetting& s : saved) {
+        const bool there =
+            std::any_of(present.begin(), present.end(), [&](const Device& d) { return s.isSetting(d.id, d.name); });
+        if (!there) continue;
         const auto current = readMatrix(s.id);
-        if (!current || !s.wrote(*current)) continue;
-        MatrixBits target = s.original;
-        for (const OtherCopy& other : others) {
-            if (!other.running) continue;
-            const auto held = std::find_if(other.devices.begin(), other.devices.end(), [&](const SavedDevice& o) {
-                return o.id == s.id && o.name == s.name && o.original == s.original && !o.written.empty();
-            });
-            if (held == other.devices.end()) continue;
-            // The value it set last (a second one is one it was writing).
-            target = held->written.front();
-            break;
-        }
-        if (target != *current) writeMatrix(s.id, target);
+        if (!current) continue;
+        if (const auto value = valueToGiveBack(s, *current, others)) writeMatrix(s.id, *value);
     }
 }
 
@@ -263,26 +256,23 @@ void DeviceSpeed::setSpeed(int speed)
 void DeviceSpeed::apply(const std::vector<PointerDevices::Device>& devices)
 {
     const double factor = speedFactor(m_speed);
-    std::vector<std::pair<int, MatrixBits>> changes;
+    std::vector<std::pair<int, PointerValue>> changes;
     bool changed = false;
     std::optional<std::vector<OtherCopy>> others;
     for (const PointerDevices::Device& device : devices) {
         const auto current = m_devices.readMatrix(device.id);
         if (!current) continue;
         // Saved under this id with another name: a device that is gone.
-        const auto gone = [&](const SavedDevice& s) { return s.id == device.id && s.name != device.name; };
+        const auto gone = [&](const ChangedSetting& s) { return s.id == device.id && s.name != device.name; };
         changed |= std::erase_if(m_saved, gone) > 0;
         auto saved =
-            std::find_if(m_saved.begin(), m_saved.end(), [&](const SavedDevice& s) { return s.id == device.id; });
+            std::find_if(m_saved.begin(), m_saved.end(), [&](const ChangedSetting& s) { return s.id == device.id; });
         const bool ours = saved != m_saved.end() && saved->wrote(*current);
         if (!ours) {
             // Not a value of ours: one another copy of the program set (its
             // state file has the original), or else the user's own.
             if (!others) others = m_file.others();
-            MatrixBits original = *current;
-            for (const OtherCopy& other : *others)
-                for (const SavedDevice& o : other.devices)
-                    if (o.id == device.id && o.name == device.name && o.wrote(*current)) original = o.original;
+            const PointerValue original = originalUnder(device.id, device.name, *current, *others);
             if (saved == m_saved.end()) {
                 m_saved.push_back({device.id, device.name, original, {*current}});
                 saved = std::prev(m_saved.end());
@@ -298,12 +288,12 @@ void DeviceSpeed::apply(const std::vector<PointerDevices::Device>& devices)
         } else {
             saved->written = {*current};
         }
-        const MatrixBits target = scaled(saved->original, factor);
+        const PointerValue target = scaled(saved->original, factor);
         if (target == *current) continue;
         saved->written.push_back(target);
         changes.emplace_back(device.id, target);
     }
-    std::erase_if(m_saved, [](const SavedDevice& s) { return s.written.empty(); });
+    std::erase_if(m_saved, [](const ChangedSetting& s) { return s.written.empty(); });
     if (changes.empty()) {
         if (changed) m_file.save(m_saved);
         return;
@@ -313,13 +303,13 @@ void DeviceSpeed::apply(const std::vector<PointerDevices::Device>& devices)
     const bool recorded = m_file.save(m_saved);
     if (recorded && m_watchOverCrashes && !m_watchdog) startWatchdog();
     for (const auto& [id, value] : changes) {
-        auto saved = std::find_if(m_saved.begin(), m_saved.end(), [id](const SavedDevice& s) { return s.id == id; });
+        auto saved = std::find_if(m_saved.begin(), m_saved.end(), [id](const ChangedSetting& s) { return s.id == id; });
         if (m_devices.writeMatrix(id, value))
             saved->written = {value};
         else
             saved->written.pop_back();
     }
-    std::erase_if(m_saved, [](const SavedDevice& s) { return s.written.empty(); });
+    std::erase_if(m_saved, [](const ChangedSetting& s) { return s.written.empty(); });
     m_file.save(m_saved);
 }
 
@@ -342,7 +332,7 @@ void DeviceSpeed::restoreOrphans()
     if (orphans.empty()) return;
     const std::vector<OtherCopy> others = m_file.others();
     for (const std::string& path : orphans) {
-        if (const auto saved = PointerStateFile::load(path)) m_devices.giveBack(*saved, others);
+        if (const auto record = PointerStateFile::load(path)) m_devices.giveBack(record->settings, others);
         ::unlink(path.c_str());
     }
 }
@@ -363,7 +353,7 @@ bool DeviceSpeed::handleEvent(XEvent& event)
             if (info.flags & (XISlaveAdded | XISlaveAttached | XIDeviceEnabled)) added.push_back(info.deviceid);
         }
     }
-    if (std::erase_if(m_saved, [&](const SavedDevice& s) {
+    if (std::erase_if(m_saved, [&](const ChangedSetting& s) {
             return std::find(removed.begin(), removed.end(), s.id) != removed.end();
         }) > 0)
         m_file.save(m_saved);

@@ -39,15 +39,14 @@ public:
     // automation inject absolute motion that a scaled matrix would move, nor
     // tablets and touch screens. With ids given, only those among them.
     std::vector<Device> physicalRelativePointers(const std::vector<int>* ids = nullptr);
-    std::optional<MatrixBits> readMatrix(int id);
-    bool writeMatrix(int id, const MatrixBits& value);
+    // The matrix as the bit patterns of its nine floats, row by row.
+    std::optional<PointerValue> readMatrix(int id);
+    bool writeMatrix(int id, const PointerValue& value);
 
     // Gives each device of saved (from this copy of the program or an ended
-    // one) its own matrix back, only where it still shows a value that copy
-    // wrote: a value the user set since stays. Where another running copy has
-    // changed the same device from the same original, its value is put back
-    // instead, so that the last copy to end leaves the original.
-    void giveBack(const std::vector<SavedDevice>& saved, const std::vector<OtherCopy>& others);
+    // one) that is still there what valueToGiveBack says: its own matrix,
+    // or the value of another copy that still runs.
+    void giveBack(const std::vector<ChangedSetting>& saved, const std::vector<OtherCopy>& others);
 
 private:
     bool isXTestDevice(int id);
@@ -98,7 +97,7 @@ private:
     int m_xiOpcode = -1; // -1: no XInput 2 on this server
     int m_listener = 0;
     int m_speed;
-    std::vector<SavedDevice> m_saved;
+    std::vector<ChangedSetting> m_saved;
     bool m_watchOverCrashes = false;
     std::unique_ptr<PointerWatchdog> m_watchdog;
 };

@@ -9,16 +9,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <memory>
-#include <sstream>
+
+#include "platform/files.h"
 
 namespace tintora::x11 {
 
 namespace {
 
-constexpr const char* Header = "tintora-pointer-state 1";
 constexpr const char* Suffix = ".state";
 
 // ":0.0" and ":0" are the same server: the screen number is dropped, and
@@ -37,92 +36,6 @@ std::string fileKey(const std::string& displayName)
         if (!plain) c = '_';
     }
     return key.empty() ? "_" : key;
-}
-
-std::string hexOf(const std::string& bytes)
-{
-    if (bytes.empty()) return "-";
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char b : bytes) {
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::optional<std::string> bytesOf(const std::string& hex)
-{
-    if (hex == "-") return std::string();
-    if (hex.size() % 2) return std::nullopt;
-    std::string out;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int hi = hexDigit(hex[i]), lo = hexDigit(hex[i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        out += static_cast<char>(hi * 16 + lo);
-    }
-    return out;
-}
-
-std::string matrixText(const MatrixBits& m)
-{
-    std::string out;
-    char word[9];
-    for (std::size_t i = 0; i < m.size(); ++i) {
-        std::snprintf(word, sizeof word, "%08x", static_cast<unsigned>(m[i]));
-        if (i) out += ',';
-        out += word;
-    }
-    return out;
-}
-
-std::optional<MatrixBits> matrixOf(const std::string& text)
-{
-    MatrixBits m{};
-    std::size_t pos = 0;
-    for (std::size_t i = 0; i < m.size(); ++i) {
-        if (pos + 8 > text.size()) return std::nullopt;
-        std::uint32_t v = 0;
-        for (std::size_t k = 0; k < 8; ++k) {
-            const int d = hexDigit(text[pos + k]);
-            if (d < 0) return std::nullopt;
-            v = v * 16 + static_cast<std::uint32_t>(d);
-        }
-        m[i] = v;
-        pos += 8;
-        const bool last = i + 1 == m.size();
-        if (last ? pos != text.size() : (pos >= text.size() || text[pos] != ',')) return std::nullopt;
-        ++pos;
-    }
-    return m;
-}
-
-std::optional<SavedDevice> deviceOf(const std::string& line)
-{
-    std::istringstream in(line);
-    std::string word, name, original;
-    SavedDevice d;
-    if (!(in >> word) || word != "device" || !(in >> d.id >> name >> original)) return std::nullopt;
-    auto bytes = bytesOf(name);
-    auto matrix = matrixOf(original);
-    if (!bytes || !matrix) return std::nullopt;
-    d.name = *bytes;
-    d.original = *matrix;
-    while (in >> word) {
-        auto value = matrixOf(word);
-        if (!value) return std::nullopt;
-        d.written.push_back(*value);
-    }
-    if (d.written.empty()) return std::nullopt;
-    return d;
 }
 
 // The private folder under the temporary directory.
@@ -145,43 +58,7 @@ bool isPrivateDirectory(const std::string& dir)
     return true;
 }
 
-bool writeStateFile(const std::string& path, const std::vector<SavedDevice>& devices, int& error)
-{
-    const std::string temporary = path + ".new";
-    {
-        errno = 0;
-        std::ofstream out(temporary, std::ios::trunc);
-        if (!out) {
-            error = errno ? errno : EACCES;
-            return false;
-        }
-        out << Header << '\n';
-        for (const SavedDevice& d : devices) {
-            out << "device " << d.id << ' ' << hexOf(d.name) << ' ' << matrixText(d.original);
-            for (const MatrixBits& w : d.written) out << ' ' << matrixText(w);
-            out << '\n';
-        }
-        out.flush();
-        if (!out) {
-            error = errno ? errno : EIO;
-            ::unlink(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = errno;
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
-
-bool SavedDevice::wrote(const MatrixBits& value) const
-{
-    return std::find(written.begin(), written.end(), value) != written.end();
-}
 
 bool PointerStateFile::processEnded(pid_t pid)
 {
@@ -217,33 +94,35 @@ PointerStateFile::PointerStateFile(const std::string& displayName, pid_t pid)
 {
 }
 
-bool PointerStateFile::save(const std::vector<SavedDevice>& devices)
+bool PointerStateFile::save(const std::vector<ChangedSetting>& devices)
 {
     if (devices.empty()) {
         remove();
         return true;
     }
-    int error = 0;
+    const std::string text = pointerRecordText({static_cast<std::uint32_t>(m_pid), 0, devices, false});
+    std::string error;
     if (!m_path.empty()) {
-        if (writeStateFile(m_path, devices, error)) return true;
+        if (replaceFile(m_path, text, error)) return true;
         // The place has gone bad since: another one is tried.
         ::unlink(m_path.c_str());
         m_path.clear();
     }
+    const std::string own = privateDirectory();
     std::string tried;
+    bool ownTried = false;
     for (const std::string& dir : directories(true)) {
         const std::string path = dir + "/" + m_name;
-        if (writeStateFile(path, devices, error)) {
+        if (replaceFile(path, text, error)) {
             m_path = path;
             return true;
         }
-        tried += (tried.empty() ? "" : "; ") + dir + ": " + std::strerror(error);
+        tried += (tried.empty() ? "" : "; ") + error;
+        ownTried |= dir == own;
     }
     if (!m_toldNoPlace) {
         m_toldNoPlace = true;
-        const std::string own = privateDirectory();
-        if (tried.find(own + ":") == std::string::npos)
-            tried += (tried.empty() ? "" : "; ") + own + ": not a private folder of this user";
+        if (!ownTried) tried += (tried.empty() ? "" : "; ") + own + ": not a private folder of this user";
         std::fprintf(stderr,
                      "tintora: no place to keep the pointer's own settings (%s); if the program crashes, the pointer "
                      "speed stays changed.\n",
@@ -301,23 +180,19 @@ std::vector<OtherCopy> PointerStateFile::others() const
     for (const auto& [path, pid] : displayFiles()) {
         if (path == m_path || pid == m_pid) continue;
         OtherCopy copy;
-        copy.path = path;
         copy.running = !processEnded(pid);
-        if (auto devices = load(path)) copy.devices = std::move(*devices);
+        if (auto record = load(path)) copy.record = std::move(*record);
         found.push_back(std::move(copy));
     }
     return found;
 }
 
-std::optional<std::vector<SavedDevice>> PointerStateFile::load(const std::string& path)
+std::optional<PointerRecord> PointerStateFile::load(const std::string& path)
 {
-    std::ifstream in(path);
-    std::string line;
-    if (!in || !std::getline(in, line) || line != Header) return std::nullopt;
-    std::vector<SavedDevice> devices;
-    while (std::getline(in, line))
-        if (auto d = deviceOf(line)) devices.push_back(std::move(*d));
-    return devices;
+    std::string error;
+    const auto text = readFile(path, error);
+    if (!text) return std::nullopt;
+    return parsePointerRecord(*text);
 }
 
 } // namespace tintora::x11

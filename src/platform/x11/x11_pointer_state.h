@@ -1,61 +1,35 @@
 #pragma once
 
-// The pointer devices' own settings, kept on disk while the program has
-// changed them, so that a start after a crash can give them back.
+// Where the X11 backend keeps its pointer record (platform/pointer_record.h)
+// while the program has changed a device, so that the watchdog or a start
+// after a crash can give the devices back.
 
-#include <array>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <sys/types.h>
 
+#include "platform/pointer_record.h"
+
 namespace tintora::x11 {
-
-// A device's "Coordinate Transformation Matrix": nine 32-bit floats, row by
-// row, kept as the server's bit patterns so comparing and restoring is exact.
-using MatrixBits = std::array<std::uint32_t, 9>;
-
-// One device whose matrix the program has changed.
-struct SavedDevice {
-    int id = 0;
-    std::string name;
-    // The user's own matrix, to be put back.
-    MatrixBits original{};
-    // What the program may have left on the device: the value it set last
-    // and, while a change is being made, the one it is writing. A device that
-    // shows anything else was changed by the user and is left alone.
-    std::vector<MatrixBits> written;
-
-    bool wrote(const MatrixBits& value) const;
-};
-
-// The state file another copy of the program keeps (or left) for the same
-// display.
-struct OtherCopy {
-    std::string path;
-    // Its process still runs; a zombie has ended.
-    bool running = false;
-    // Empty when the file cannot be read.
-    std::vector<SavedDevice> devices;
-};
 
 // The state file of one process for one display:
 // tintora-pointer-<display>-<pid>.state in $XDG_RUNTIME_DIR or, where that is
 // missing or cannot be written, in a private folder of the user's under the
 // temporary directory ($TMPDIR or /tmp): tintora-<uid>, mode 0700, owned by
-// the user. Writes are atomic (a temporary file renamed over the old one).
+// the user. Written through replaceFile (platform/files.h): a crash leaves
+// the old file or the new one.
 class PointerStateFile {
 public:
     // displayName is the connection's display string (":0", "host:10.0");
     // pid the process whose file this is (this process by default).
     explicit PointerStateFile(const std::string& displayName, pid_t pid = 0);
 
-    // Replaces the file with devices; an empty list removes it. False when
-    // the file could not be written; the first time no place at all can be
-    // written, standard error says so.
-    bool save(const std::vector<SavedDevice>& devices);
+    // Replaces the file with the record of the devices' settings; an empty
+    // list removes it. False when the file could not be written; the first
+    // time no place at all can be written, standard error says so.
+    bool save(const std::vector<ChangedSetting>& devices);
     void remove() const;
 
     // Where the file is: the path it was last saved to or, before any save,
@@ -65,12 +39,13 @@ public:
     // State files for this display whose process has ended (or that carry
     // this file's process id, left by an earlier process that had it).
     std::vector<std::string> orphans() const;
-    // Every state file for this display but this one.
+    // The record of every state file for this display but this one, and
+    // whether its process runs; an unreadable file records nothing.
     std::vector<OtherCopy> others() const;
 
-    // The devices in a state file; nothing when it cannot be read. Lines that
-    // do not parse are skipped.
-    static std::optional<std::vector<SavedDevice>> load(const std::string& path);
+    // The record in a state file; nothing when it cannot be read or is not
+    // one.
+    static std::optional<PointerRecord> load(const std::string& path);
 
     // Whether the process has ended: gone, or a zombie nobody has reaped yet.
     static bool processEnded(pid_t pid);

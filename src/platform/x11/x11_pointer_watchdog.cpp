@@ -135,10 +135,10 @@ int runPointerWatchdog()
     const PointerStateFile file(DisplayString(connection->display()), static_cast<pid_t>(program));
     const std::string path = file.existingPath();
     if (path.empty()) return 0;
-    const auto saved = PointerStateFile::load(path);
-    if (!saved) return 0; // not a state file: not ours to touch
+    const auto record = PointerStateFile::load(path);
+    if (!record) return 0; // not a state file: not ours to touch
     PointerDevices devices(connection);
-    devices.giveBack(*saved, file.others());
+    devices.giveBack(record->settings, file.others());
     ::unlink(path.c_str());
     return 0;
 }
