@@ -192,7 +192,8 @@ void MainWindow::loadSettings(const std::string& path)
     if (!file)
         std::cerr << "tintora: the settings file cannot be used (" << error
                   << "); the program starts with the defaults and will not write the file.\n";
-    const StoredOptions loaded = readStoredOptions(file ? file->ini : IniDocument(), m_setup.decimalSeparator);
+    m_loadedSettings = file ? file->ini : IniDocument();
+    const StoredOptions loaded = readStoredOptions(m_loadedSettings, m_setup.decimalSeparator);
     // Whether the magnifier is shown stays the window's to say: showing it
     // sets the state.
     const bool magnifierShown = m_state.options.magnifierShown;
@@ -208,7 +209,9 @@ void MainWindow::loadSettings(const std::string& path)
 void MainWindow::saveSettings(const std::string& path)
 {
     std::string error;
-    if (saveSettingsFile(path, m_state.options, m_setup.decimalSeparator, error) != SaveOutcome::Failed) return;
+    if (saveSettingsFile(path, m_loadedSettings, m_state.options, m_setup.decimalSeparator, error) !=
+        SaveOutcome::Failed)
+        return;
     std::cerr << "tintora: the settings were not saved: " << error << '\n';
     showError("Unable to write to " + path);
 }

@@ -21,6 +21,7 @@
 #include "pointer/pointer_aids.h"
 #include "probe/ramp_summary.h"
 #include "probe/readout_text.h"
+#include "settings/ini_file.h"
 #include "widgets/main_window_link.h"
 #include "widgets/topmost_band.h"
 
@@ -208,4 +209,7 @@ private:
     bool m_errorsToStandardError = false;
     std::string m_lastTrace;
     tintora::RampStatus m_rampStatus; // the "LUT:" caption's tooltip
+    // The settings file as the start read it (empty without one): the close
+    // writes only what changed since, leaving the user's own edits alone.
+    tintora::IniDocument m_loadedSettings;
 };

@@ -15,21 +15,22 @@ std::optional<SettingsDocument> readSettingsFile(const std::string& path, std::s
     return document;
 }
 
-std::string bytesWithSettings(std::string_view bytes, const StoredOptions& options, std::string_view decimalSeparator)
+std::string bytesWithSettings(std::string_view bytes, const IniDocument& loaded, const StoredOptions& options,
+                              std::string_view decimalSeparator)
 {
     SettingsText text = decodeSettingsText(bytes);
     IniDocument ini = IniDocument::parse(text.text);
-    writeStoredOptions(ini, options, decimalSeparator);
+    writeStoredOptions(ini, loaded, options, decimalSeparator);
     text.text = ini.text();
     return encodeSettingsText(text);
 }
 
-SaveOutcome saveSettingsFile(const std::string& path, const StoredOptions& options, std::string_view decimalSeparator,
-                             std::string& error)
+SaveOutcome saveSettingsFile(const std::string& path, const IniDocument& loaded, const StoredOptions& options,
+                             std::string_view decimalSeparator, std::string& error)
 {
     const std::optional<std::string> bytes = readFile(path, error);
     if (!bytes) return SaveOutcome::Failed;
-    const std::string updated = bytesWithSettings(*bytes, options, decimalSeparator);
+    const std::string updated = bytesWithSettings(*bytes, loaded, options, decimalSeparator);
     if (updated == *bytes) return SaveOutcome::Unchanged;
     if (!makeParentDirectories(path)) {
         error = "cannot make the folder of " + path;

@@ -22,9 +22,10 @@ struct SettingsDocument {
 // then error says why.
 std::optional<SettingsDocument> readSettingsFile(const std::string& path, std::string& error);
 
-// The file's new bytes: bytes with the options written in place
-// (writeStoredOptions), in the file's own encoding.
-std::string bytesWithSettings(std::string_view bytes, const StoredOptions& options, std::string_view decimalSeparator);
+// The file's new bytes: bytes with what changed since loaded written in
+// place (writeStoredOptions), in the file's own encoding.
+std::string bytesWithSettings(std::string_view bytes, const IniDocument& loaded, const StoredOptions& options,
+                              std::string_view decimalSeparator);
 
 enum class SaveOutcome {
     Unchanged, // the file already holds these values: nothing was written
@@ -32,10 +33,11 @@ enum class SaveOutcome {
     Failed,    // error says why; the file is as it was
 };
 
-// Saves the options into the file at path: the file is read, the
-// new bytes made once, and written in one step (replaceFile) only when they
-// differ from the file's. A file that cannot be read is never written over.
-SaveOutcome saveSettingsFile(const std::string& path, const StoredOptions& options, std::string_view decimalSeparator,
-                             std::string& error);
+// Saves into the file at path the options that changed since loaded (the
+// file as the start read it): the file is read as it is now, the new bytes
+// made once, and written in one step (replaceFile) only when they differ
+// from the file's. A file that cannot be read is never written over.
+SaveOutcome saveSettingsFile(const std::string& path, const IniDocument& loaded, const StoredOptions& options,
+                             std::string_view decimalSeparator, std::string& error);
 
 } // namespace tintora

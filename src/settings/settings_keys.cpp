@@ -72,12 +72,22 @@ StoredOptions readStoredOptions(const IniDocument& ini, std::string_view decimal
     return options;
 }
 
-void writeStoredOptions(IniDocument& ini, const StoredOptions& options, std::string_view decimalSeparator)
+void writeStoredOptions(IniDocument& ini, const IniDocument& loaded, const StoredOptions& options,
+                        std::string_view decimalSeparator)
 {
+    const StoredOptions atStart = readStoredOptions(loaded, decimalSeparator);
     for (const SettingsKey& entry : SettingsKeys) {
+        const bool missing = ini.value(entry.section, entry.key).empty();
+        const bool changed =
+            std::visit([&](const auto& value) { return options.*value.option != atStart.*value.option; }, entry.value);
         const bool atFallback =
             std::visit([&](const auto& value) { return options.*value.option == value.fallback; }, entry.value);
-        if (entry.addedOnlyOffFallback && atFallback && ini.value(entry.section, entry.key).empty()) continue;
+        if (entry.addedOnlyOffFallback && atFallback && missing) continue;
+        // What the run left as it found it is the file's: the value on disk,
+        // whoever wrote it, or no key where the user deleted it. Only a gap
+        // the file had from the start is filled.
+        const bool missingSinceTheStart = missing && loaded.value(entry.section, entry.key).empty();
+        if (!changed && !missingSinceTheStart) continue;
         ini.setValue(entry.section, entry.key,
                      std::visit([&](const auto& value) { return value.text(options, decimalSeparator); }, entry.value));
     }

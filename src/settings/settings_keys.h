@@ -17,9 +17,15 @@ namespace tintora {
 // separator); a key that is missing or cannot be used gives its fallback.
 StoredOptions readStoredOptions(const IniDocument& ini, std::string_view decimalSeparator);
 
-// Writes every option into its key, in the table's order, each value in
-// place (IniDocument::setValue). A key the table adds only off its fallback
-// is left out of a file without it while its option has that value.
-void writeStoredOptions(IniDocument& ini, const StoredOptions& options, std::string_view decimalSeparator);
+// Writes into ini, the file as it stands at the close, what the run changed:
+// the keys whose option differs from what loaded (the file as the start read
+// it, empty when there was none) gives, each value in place
+// (IniDocument::setValue). A key the run did not change is added only where
+// both loaded and ini lack it, so a new file gets every key; otherwise it
+// stays as ini has it, a value the user edited or a key the user deleted
+// meanwhile included. A key the table adds only off its fallback is left out
+// of a file without it while its option has that value.
+void writeStoredOptions(IniDocument& ini, const IniDocument& loaded, const StoredOptions& options,
+                        std::string_view decimalSeparator);
 
 } // namespace tintora

@@ -184,6 +184,30 @@ TEST_F(ProgramSettings, magnifierFromTheFileShowsThePatternAndTheZoomIsSavedInPl
     EXPECT_NE(after->find(ForeignSection), std::string::npos) << *after;
 }
 
+// The user edits the file in an editor while the program runs. The close
+// writes what the program changed (the readouts made hexadecimal) and
+// nothing else: the zoom the user typed, the key the user deleted and the
+// comment the user added stay as the user left them.
+TEST_F(ProgramSettings, editsMadeWhileTheProgramRunsSurviveTheClose)
+{
+    SolidWindow white(m_server, {300, 300, 100, 100}, {255, 255, 255});
+    ASSERT_TRUE(white.shown() && m_server.warpPointer(white.centre()));
+    ASSERT_TRUE(m_directory.writeSettings("[GENERAL]\nonTop=0\nHexMode=0\nDecMode=0\n\n"
+                                          "[MAGNIFIER]\nShowMag=0\nZoom=2\nSlowMouse=0\n"));
+    ASSERT_NO_FATAL_FAILURE(start({"-x", "100", "-y", "200"}));
+    const std::string edited = "[GENERAL]\nonTop=0\nHexMode=0\nDecMode=0\n\n"
+                               "[MAGNIFIER]\n; zoom 4 suits my screen\nShowMag=0\nZoom=4\n";
+    ASSERT_TRUE(m_directory.writeSettings(edited));
+
+    ASSERT_TRUE(m_keyboard.tap({"Control_L", "h"}));
+    ASSERT_TRUE(m_program->traceShows("LUT FF (FFFF) FF (FFFF) FF (FFFF)")) << m_program->transcript();
+    ASSERT_TRUE(m_keyboard.tap({"i"}));
+    EXPECT_EQ(exitCode(m_program->process().waitForExit(ProgramExitTimeout)), 0) << m_program->transcript();
+    const std::string saved = "[GENERAL]\nonTop=0\nHexMode=1\nDecMode=0\n\n"
+                              "[MAGNIFIER]\n; zoom 4 suits my screen\nShowMag=0\nZoom=4\n";
+    EXPECT_EQ(m_directory.settings(), saved);
+}
+
 // A program directory and a settings file without write bits: the close
 // reports that it cannot save, and once the report is answered the program
 // still ends normally, the pointer given back. Root is refused too: the

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -10,6 +11,7 @@
 
 #include "platform/files.h"
 #include "settings/settings_file.h"
+#include "settings/settings_keys.h"
 #include "support/processes.h"
 
 using namespace tintora;
@@ -44,7 +46,61 @@ StoredOptions savedOptions()
     return options;
 }
 
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    text.replace(text.find(from), from.size(), to);
+    return text;
+}
+
 } // namespace
+
+// The close writes the keys whose option the run changed, over whatever the
+// file holds by then, and fills in keys the file lacked at the start and
+// still lacks; every other key stays as the file on disk has it, the user's
+// edits made while the program ran included.
+TEST(SettingsFile, closeWritesOnlyWhatTheRunChanged)
+{
+    const std::string start =
+        "[GENERAL]\nonTop=0\nHexMode=0\nDecMode=0\n\n[MAGNIFIER]\nShowMag=0\nZoom=0,5\nSlowMouse=0\n";
+    const std::string withoutSlowMouse = replaced(start, "SlowMouse=0\n", "");
+    const std::function<void(StoredOptions&)> none = [](StoredOptions&) {};
+    const struct {
+        const char* what;
+        std::string atStart;
+        std::string onDisk; // at the close
+        std::function<void(StoredOptions&)> change;
+        std::string saved;
+    } cases[] = {
+        {"edited on disk, not in the program: the user's value", start, replaced(start, "HexMode=0", "HexMode=1"), none,
+         replaced(start, "HexMode=0", "HexMode=1")},
+        {"changed in the program: its value, in the locale's spelling", start, start,
+         [](StoredOptions& o) { o.zoom = 2.5; }, replaced(start, "Zoom=0,5", "Zoom=2,5")},
+        {"changed on disk and in the program: the program's, the later", start, replaced(start, "Zoom=0,5", "Zoom=4"),
+         [](StoredOptions& o) { o.zoom = 2.5; }, replaced(start, "Zoom=0,5", "Zoom=2,5")},
+        {"deleted on disk, not changed in the program: stays deleted", start, withoutSlowMouse, none,
+         withoutSlowMouse},
+        {"deleted on disk, changed in the program: written again", start, withoutSlowMouse,
+         [](StoredOptions& o) { o.slowPointer = true; }, withoutSlowMouse + "SlowMouse=1\n"},
+        {"missing at the start and at the close: added", withoutSlowMouse, withoutSlowMouse, none, start},
+        {"missing at the start, added on disk: the user's value", withoutSlowMouse, withoutSlowMouse + "SlowMouse=1\n",
+         none, withoutSlowMouse + "SlowMouse=1\n"},
+        {"the LUT window shown in a file from before it: its key added", start, start,
+         [](StoredOptions& o) { o.lutCurvesShown = true; }, start + "\n[LUT]\nShowCurves=1\n"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir{"tintora-settings"};
+        ASSERT_FALSE(dir.path().empty());
+        const std::string path = dir.file("Tintora.ini");
+        const IniDocument loaded = IniDocument::parse(c.atStart);
+        StoredOptions options = readStoredOptions(loaded, ",");
+        c.change(options);
+        put(path, c.onDisk);
+        std::string error;
+        const SaveOutcome expected = c.saved == c.onDisk ? SaveOutcome::Unchanged : SaveOutcome::Written;
+        EXPECT_EQ(saveSettingsFile(path, loaded, options, ",", error), expected) << c.what << ": " << error;
+        EXPECT_EQ(get(path), c.saved) << c.what;
+    }
+}
 
 // The file is written once, whole, and only when a value differs from it.
 TEST(SettingsFile, writtenOnlyWhenAValueChanges)
@@ -54,20 +110,20 @@ TEST(SettingsFile, writtenOnlyWhenAValueChanges)
     const std::string path = dir.file("Tintora.ini");
     std::string error;
 
-    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Written) << error;
+    EXPECT_EQ(saveSettingsFile(path, IniDocument(), savedOptions(), ",", error), SaveOutcome::Written) << error;
     EXPECT_EQ(get(path), Saved);
 
     const ino_t first = inodeOf(path);
-    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Unchanged) << error;
+    EXPECT_EQ(saveSettingsFile(path, IniDocument(), savedOptions(), ",", error), SaveOutcome::Unchanged) << error;
     EXPECT_EQ(inodeOf(path), first);
 
     // Pinned by the user: the same values are no error, other values are.
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Unchanged) << error;
+    EXPECT_EQ(saveSettingsFile(path, IniDocument(), savedOptions(), ",", error), SaveOutcome::Unchanged) << error;
     StoredOptions changed = savedOptions();
     changed.fractions = true;
     error.clear();
-    EXPECT_EQ(saveSettingsFile(path, changed, ",", error), SaveOutcome::Failed);
+    EXPECT_EQ(saveSettingsFile(path, IniDocument(), changed, ",", error), SaveOutcome::Failed);
     EXPECT_NE(error, "");
     EXPECT_EQ(get(path), Saved);
     EXPECT_EQ(dir.entries().size(), 1u);
@@ -82,7 +138,7 @@ TEST(SettingsFile, fileThatCannotBeReadIsNotWrittenOver)
     const std::string huge = Saved + ";" + std::string(kMaxSettingsFileBytes, 'x') + "\n";
     put(path, huge);
     std::string error;
-    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Failed);
+    EXPECT_EQ(saveSettingsFile(path, IniDocument(), savedOptions(), ",", error), SaveOutcome::Failed);
     EXPECT_NE(error.find(path), std::string::npos) << error;
     EXPECT_TRUE(get(path) == huge) << "written over";
     EXPECT_FALSE(readSettingsFile(path, error).has_value());
@@ -102,10 +158,10 @@ TEST(SettingsFile, utf16FileKeepsItsEncoding)
     const auto read = readSettingsFile(path, error);
     ASSERT_TRUE(read) << error;
     EXPECT_EQ(read->ini.value("MAGNIFIER", "Zoom"), "0,5");
-    EXPECT_EQ(saveSettingsFile(path, savedOptions(), ",", error), SaveOutcome::Unchanged) << error;
+    EXPECT_EQ(saveSettingsFile(path, read->ini, savedOptions(), ",", error), SaveOutcome::Unchanged) << error;
     StoredOptions changed = savedOptions();
     changed.zoom = 8;
-    EXPECT_EQ(saveSettingsFile(path, changed, ",", error), SaveOutcome::Written) << error;
+    EXPECT_EQ(saveSettingsFile(path, read->ini, changed, ",", error), SaveOutcome::Written) << error;
     const std::string after = get(path);
     std::string expected = "\xFF\xFE";
     std::string text = Saved;

@@ -46,10 +46,12 @@ TEST(SettingsKeys, everyOptionComesBackFromTheFile)
 
     for (const char* separator : {".", ","}) {
         IniDocument full;
-        writeStoredOptions(full, all, separator);
+        writeStoredOptions(full, IniDocument(), all, separator);
         for (const StoredOptions& written : cases) {
             for (IniDocument ini : {IniDocument(), full}) {
-                writeStoredOptions(ini, written, separator);
+                // Read at the start and untouched on disk since.
+                const IniDocument loaded = ini;
+                writeStoredOptions(ini, loaded, written, separator);
                 EXPECT_EQ(readStoredOptions(IniDocument::parse(ini.text()), separator), written)
                     << "under '" << separator << "' from\n" << ini.text();
             }
