@@ -149,6 +149,8 @@ TEST_F(Probe, malformedOptionsExitTwoWithTheUsage)
         {{"--at", "300"}, "tintora: --at needs X,Y, two whole numbers such as 300,300, not \"300\""},
         {{"--at", "x,y"}, "tintora: --at needs X,Y, two whole numbers such as 300,300, not \"x,y\""},
         {{"--frobnicate"}, "tintora: unknown option --frobnicate"},
+        {{"--at", "300,300", "extra"}, "tintora: unknown argument \"extra\""},
+        {{"--lut", "-x", "100", "extra"}, "tintora: unknown argument \"extra\""},
         // Checked before the display is opened: a GUI start would not end.
         {{"-x", "100", "--lut=1"}, "tintora: --lut takes no value"},
     };
