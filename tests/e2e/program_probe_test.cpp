@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <sstream>
 
@@ -57,9 +59,14 @@ protected:
 
     Outcome run(const std::vector<std::string>& args, EnvironmentChanges extra = {})
     {
+        return run(RunningProgram::Launch{args, std::move(extra), {}, {}});
+    }
+
+    Outcome run(RunningProgram::Launch launch)
+    {
         // Only what the probe itself prints on standard output.
-        extra.emplace("TINTORA_TRACE_READOUTS", std::nullopt);
-        RunningProgram program(m_server, m_directory, RunningProgram::Launch{args, std::move(extra), {}});
+        launch.environment.emplace("TINTORA_TRACE_READOUTS", std::nullopt);
+        RunningProgram program(m_server, m_directory, std::move(launch));
         EXPECT_TRUE(program.process().pid()) << program.process().error();
         Outcome outcome;
         const auto status = program.process().waitForExit(ExitTimeout);
@@ -185,4 +192,39 @@ TEST_F(Probe, withoutAnXDisplayExitOne)
             EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
         }
     }
+}
+
+// A report that cannot be written is a failure, said once: into a full
+// device, or into a pipe whose reader has gone (SIGPIPE ignored, as a shell
+// script may have it, so the write itself fails).
+TEST_F(Probe, unwritableOutputExitsOneWithOneMessage)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* what;
+    } cases[] = {
+        {{"--at", "300,300"}, "the report"},
+        {{"--json", "--at", "300,300", "--at", "-5,10"}, "the report"},
+        {{"--lut"}, "the report"},
+        {{"--help"}, "the usage"},
+        {{"--version"}, "the version"},
+    };
+    const struct {
+        const char* name;
+        std::string outputPath;
+        StreamFaults streams;
+        int reason;
+    } sinks[] = {
+        {"/dev/full", "/dev/full", {}, ENOSPC},
+        {"closed pipe", {}, StreamFaults{{}, true}, EPIPE},
+    };
+    for (const auto& sink : sinks) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(sink.name) + ": " + c.args.front());
+            const Outcome o = run(RunningProgram::Launch{c.args, {}, sink.outputPath, sink.streams});
+            EXPECT_EQ(o.status, 1) << o.err;
+            EXPECT_EQ(o.err, std::string("tintora: ") + c.what + " could not be written: " + std::strerror(sink.reason) + "\n");
+        }
+    }
+    expectNothingWritten();
 }

@@ -37,7 +37,7 @@ protected:
     std::unique_ptr<RunningProgram> launch(const std::vector<std::string>& args, EnvironmentChanges environment = {})
     {
         auto run = std::make_unique<RunningProgram>(m_server, m_directory,
-                                                    RunningProgram::Launch{args, std::move(environment), {}});
+                                                    RunningProgram::Launch{args, std::move(environment), {}, {}});
         EXPECT_TRUE(run->process().pid()) << run->process().error();
         return run;
     }
