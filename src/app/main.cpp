@@ -150,6 +150,12 @@ int runWindows(int& argc, char** argv, tintora::ProgramOptions& options)
 
 int main(int argc, char** argv)
 {
+    // A standard stream the program was started without must not lend its
+    // number to the display connection, or its text would go there.
+    if (!tintora::reserveStandardDescriptors()) {
+        std::cerr << "tintora: a standard stream is closed and cannot be opened on the null device.\n";
+        return 1;
+    }
     if (const auto status = tintora::runPlatformHelper(argc, argv)) return *status;
     tintora::connectStandardStreams();
 

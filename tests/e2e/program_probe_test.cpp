@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -227,4 +228,27 @@ TEST_F(Probe, unwritableOutputExitsOneWithOneMessage)
         }
     }
     expectNothingWritten();
+}
+
+// Started without some of its standard streams (`tintora --at 1,1 >&-`), the
+// probe must not lend their numbers to the display connection: its report or
+// warning would go into the connection as requests, and the program hang.
+TEST_F(Probe, closedStandardStreamsAreNotLentToTheDisplay)
+{
+    SolidWindow orange(m_server, {200, 200, 200, 200}, {200, 100, 0});
+    ASSERT_TRUE(orange.shown());
+    const std::string lines = "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n"
+                              "-5 10 bitmap none lut none\n"
+                              "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n";
+    const std::string warning = "tintora: no monitor shows the point -5,10.\n";
+    const std::vector<int> closedSets[] = {{1}, {2}, {0}, {0, 1, 2}};
+    for (const std::vector<int>& closed : closedSets) {
+        SCOPED_TRACE(::testing::PrintToString(closed));
+        const auto isClosed = [&](int fd) { return std::find(closed.begin(), closed.end(), fd) != closed.end(); };
+        const Outcome o = run(RunningProgram::Launch{
+            {"--at", "300,300", "--at", "-5,10", "--at", "300,300"}, {}, {}, StreamFaults{closed, false}});
+        EXPECT_EQ(o.status, 0) << "did not end in time, or failed; stderr: " << o.err;
+        EXPECT_EQ(o.out, isClosed(1) ? "" : lines);
+        EXPECT_EQ(o.err, isClosed(2) ? "" : warning);
+    }
 }
