@@ -200,30 +200,25 @@ TEST_F(Program, signalsCloseTheProgram)
 }
 
 // Started without its standard streams, the program shows its window where
-// asked, keeps sampling and ends normally on SIGTERM: the trace of each
-// change of the readouts goes nowhere rather than into a display connection
-// that took the number of standard output.
+// asked, samples and ends normally on SIGTERM: the trace of its readouts goes
+// nowhere rather than into a display connection that took the number of
+// standard output.
 TEST_F(Program, runsWithoutStandardStreams)
 {
-    const Colour first{200, 100, 0}, second{0, 128, 255};
-    SolidWindow a(m_server, {1000, 500, 100, 100}, first);
-    SolidWindow b(m_server, {1200, 500, 100, 100}, second);
-    ASSERT_TRUE(a.shown() && b.shown());
-    ASSERT_TRUE(m_server.warpPointer(a.centre()));
+    const Colour orange{200, 100, 0};
+    SolidWindow under(m_server, {1000, 500, 100, 100}, orange);
+    ASSERT_TRUE(under.shown() && m_server.warpPointer(under.centre()));
 
     RunningProgram run(m_server, m_directory,
                        RunningProgram::Launch{{"-x", "100", "-y", "200"}, {}, {}, StreamFaults{{0, 1, 2}, false}});
     ASSERT_TRUE(run.process().pid()) << run.process().error();
     const auto w = window([](const TopLevel& t) { return Point{t.rect.x, t.rect.y} == Point{100, 200}; });
     ASSERT_TRUE(w) << "no window at 100,200";
-    // The swatch (51 x 51 at (142, 47) of the window) shows a colour once
-    // its readouts have been traced.
+    // The swatch (51 x 51 at (142, 47) of the window) is painted after the
+    // readouts it shows were traced.
     const Point swatch{w->rect.x + 142 + 25, w->rect.y + 47 + 25};
-    for (const auto& [target, colour] : {std::pair{&a, first}, std::pair{&b, second}}) {
-        ASSERT_TRUE(m_server.warpPointer(target->centre()));
-        ASSERT_TRUE(waitUntil(ProgramStartTimeout, [&] { return m_server.rootPixel(swatch) == colour; }))
-            << "the swatch does not follow the pointer";
-    }
+    ASSERT_TRUE(waitUntil(ProgramStartTimeout, [&] { return m_server.rootPixel(swatch) == orange; }))
+        << "the swatch never showed the colour under the pointer";
 
     ASSERT_TRUE(run.process().signal(SIGTERM));
     const auto status = run.process().waitForExit(ExitTimeout);
