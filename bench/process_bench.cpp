@@ -144,7 +144,7 @@ public:
             return;
         }
         m_started = Clock::now();
-        m_program.emplace(server, m_directory, RunningProgram::Launch{{}, {}, fifo});
+        m_program.emplace(server, m_directory, RunningProgram::Launch{{}, {}, fifo, {}});
         if (!m_program->process().pid()) m_error = m_program->process().error();
     }
 

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "core/checked_output.h"
 #include "core/program_options.h"
 #include "platform/process.h"
 #include "core/program_state.h"
@@ -149,16 +150,22 @@ int runWindows(int& argc, char** argv, tintora::ProgramOptions& options)
 
 int main(int argc, char** argv)
 {
+    // A standard stream the program was started without must not lend its
+    // number to the display connection, or its text would go there.
+    if (!tintora::reserveStandardDescriptors()) {
+        std::cerr << "tintora: a standard stream is closed and cannot be opened on the null device.\n";
+        return 1;
+    }
     if (const auto status = tintora::runPlatformHelper(argc, argv)) return *status;
     tintora::connectStandardStreams();
 
     // The command line as given: QApplication removes the arguments it knows.
     std::vector<std::string> args(argv + 1, argv + argc);
-    // --help and --version answer without a display (and fail when the
-    // answer cannot be written).
+    // --help and --version answer without a display (and fail, saying why,
+    // when the answer cannot be written).
     if (const auto information = tintora::requestedInformation(args)) {
-        std::cout << *information << std::flush;
-        return std::cout ? 0 : 1;
+        const char* what = *information == tintora::versionLine() ? "the version" : "the usage";
+        return tintora::writeChecked(std::cout, *information, what, std::cerr) ? 0 : 1;
     }
     auto parsed = tintora::parseProgramOptions(args);
     if (auto* error = std::get_if<tintora::OptionError>(&parsed)) {

@@ -6,10 +6,6 @@
 
 namespace tintora {
 
-namespace {
-
-} // namespace
-
 std::string_view trimControl(std::string_view s)
 {
     while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
@@ -57,19 +53,27 @@ std::int32_t positionNumber(std::string_view text)
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
+PositionOption positionOption(std::string_view arg)
+{
+    std::string a(trimControl(arg));
+    for (char& c : a)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (a == "-X") return PositionOption::Left;
+    if (a.rfind("-Y", 0) == 0) return PositionOption::Top;
+    return PositionOption::None;
+}
+
 std::optional<StartPosition> parseStartPosition(const std::vector<std::string>& args)
 {
     if (args.empty()) return std::nullopt;
     StartPosition pos;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string a(trimControl(args[i]));
-        for (char& c : a)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         const std::string_view next = i + 1 < args.size() ? std::string_view(args[i + 1]) : std::string_view();
-        if (a == "-X")
-            pos.left = positionNumber(next);
-        else if (a.rfind("-Y", 0) == 0)
-            pos.top = positionNumber(next);
+        switch (positionOption(args[i])) {
+        case PositionOption::Left: pos.left = positionNumber(next); break;
+        case PositionOption::Top: pos.top = positionNumber(next); break;
+        case PositionOption::None: break;
+        }
     }
     return pos;
 }

@@ -16,6 +16,12 @@ std::string_view trimControl(std::string_view s);
 // before the first character that does not fit, without the sign, 0 if none.
 std::int32_t positionNumber(std::string_view s);
 
+// Which position option an argument is: "-X" for the left edge, any word
+// starting with "-Y" for the top, in either case and with blanks around;
+// the argument after it is its value.
+enum class PositionOption { None, Left, Top };
+PositionOption positionOption(std::string_view arg);
+
 // Where the command line puts the main window: nothing means centre it.
 struct StartPosition {
     std::int32_t left = 0;

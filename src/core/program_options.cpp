@@ -4,6 +4,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "core/command_line.h"
+
 #ifndef TINTORA_VERSION
 #error "TINTORA_VERSION must be defined by the build (CMake's project version)"
 #endif
@@ -163,6 +165,17 @@ std::variant<ProgramOptions, OptionError> parseProgramOptions(const std::vector<
     }
     if (options.json && options.probePoints.empty()) return OptionError{"--json goes with --at"};
     if (options.lutTable && !options.probePoints.empty()) return OptionError{"--lut and --at cannot be combined"};
+    // The probe opens no window, so it has no use for the position options,
+    // but they are the program's own words; any other is a mistake.
+    if (options.probing()) {
+        const std::vector<std::string>& words = options.positionArgs;
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            if (positionOption(words[i]) != PositionOption::None)
+                ++i; // and its value
+            else
+                return OptionError{"unknown argument \"" + words[i] + "\""};
+        }
+    }
     return options;
 }
 

@@ -44,8 +44,9 @@ struct OptionError {
 
 // Reads the "--" options ("--at X,Y" or "--at=X,Y"; X and Y whole decimal
 // numbers, either may be negative). Unknown options, a missing or malformed
-// value, and combinations that mean nothing (--json without --at, --lut with
-// --at) are errors. --help and --version are answered before this
+// value, combinations that mean nothing (--json without --at, --lut with
+// --at), and with --at or --lut any other argument than the position options
+// and their values are errors. --help and --version are answered before this
 // (requestedInformation) and read here as known options without a value.
 std::variant<ProgramOptions, OptionError> parseProgramOptions(const std::vector<std::string>& args);
 

@@ -7,6 +7,14 @@ namespace tintora {
 
 // What the program's start and end need of the system, beyond the windows.
 
+// Opens the null device on each of the standard descriptors 0, 1 and 2 that
+// the program was started without (`tintora --at 1,1 >&-`), so that nothing
+// opened later (the display connection, a file, a helper's channel) gets
+// their number, and with it what is written to the standard streams. False
+// when one of them stays closed. Call first thing in main(), before anything
+// opens a descriptor.
+bool reserveStandardDescriptors();
+
 // Connects the standard output and error to the console the program was
 // started from where the system leaves them unconnected (a Windows program
 // with windows gets no console of its own), so that --help, --version and

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "core/checked_output.h"
 #include "core/colour_text.h"
 #include "probe/lut.h"
 #include "probe/ramp_summary.h"
@@ -95,16 +96,17 @@ std::string rampCsv(const std::vector<RampReading>& ramps)
 
 int runProbe(const ProgramOptions& options, Screen& screen, std::ostream& out, std::ostream& err)
 {
+    // A report that could not be written in full is a failure, said once.
+    constexpr std::string_view Report = "the report";
     if (options.lutTable) {
         const std::vector<RampReading> ramps = screen.allRamps();
         if (ramps.empty()) err << "tintora: no output offers a gamma ramp that can be read.\n";
-        out << rampCsv(ramps) << std::flush;
-        return 0;
+        return writeChecked(out, rampCsv(ramps), Report, err) ? 0 : 1;
     }
     bool warnedNoRamp = false;
     for (const Point p : options.probePoints) {
         const PointReading reading = readPoint(screen, p);
-        out << (options.json ? probeJson(reading) : probeLine(reading)) << '\n';
+        if (!writeChecked(out, (options.json ? probeJson(reading) : probeLine(reading)) + '\n', Report, err)) return 1;
         if (!reading.bitmap) {
             err << "tintora: no monitor shows the point " << p.x << "," << p.y << ".\n";
         } else if (!reading.ramp && !warnedNoRamp) {
@@ -112,7 +114,6 @@ int runProbe(const ProgramOptions& options, Screen& screen, std::ostream& out, s
             err << "tintora: no gamma ramp can be read on this display; the LUT colours are left out.\n";
         }
     }
-    out << std::flush;
     return 0;
 }
 

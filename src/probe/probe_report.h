@@ -36,7 +36,8 @@ std::string probeJson(const PointReading& reading);
 std::string rampCsv(const std::vector<RampReading>& ramps);
 
 // Runs the probe the options ask for (probing() must be true): the --at
-// lines or the --lut table on out, warnings on err. Returns the exit status.
+// lines or the --lut table on out, warnings on err. Returns the exit status:
+// 1, with one message on err, when out fails.
 int runProbe(const ProgramOptions& options, Screen& screen, std::ostream& out, std::ostream& err);
 
 } // namespace tintora

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <sstream>
 
@@ -57,9 +60,14 @@ protected:
 
     Outcome run(const std::vector<std::string>& args, EnvironmentChanges extra = {})
     {
+        return run(RunningProgram::Launch{args, std::move(extra), {}, {}});
+    }
+
+    Outcome run(RunningProgram::Launch launch)
+    {
         // Only what the probe itself prints on standard output.
-        extra.emplace("TINTORA_TRACE_READOUTS", std::nullopt);
-        RunningProgram program(m_server, m_directory, RunningProgram::Launch{args, std::move(extra), {}});
+        launch.environment.emplace("TINTORA_TRACE_READOUTS", std::nullopt);
+        RunningProgram program(m_server, m_directory, std::move(launch));
         EXPECT_TRUE(program.process().pid()) << program.process().error();
         Outcome outcome;
         const auto status = program.process().waitForExit(ExitTimeout);
@@ -149,6 +157,8 @@ TEST_F(Probe, malformedOptionsExitTwoWithTheUsage)
         {{"--at", "300"}, "tintora: --at needs X,Y, two whole numbers such as 300,300, not \"300\""},
         {{"--at", "x,y"}, "tintora: --at needs X,Y, two whole numbers such as 300,300, not \"x,y\""},
         {{"--frobnicate"}, "tintora: unknown option --frobnicate"},
+        {{"--at", "300,300", "extra"}, "tintora: unknown argument \"extra\""},
+        {{"--lut", "-x", "100", "extra"}, "tintora: unknown argument \"extra\""},
         // Checked before the display is opened: a GUI start would not end.
         {{"-x", "100", "--lut=1"}, "tintora: --lut takes no value"},
     };
@@ -182,5 +192,63 @@ TEST_F(Probe, withoutAnXDisplayExitOne)
             EXPECT_EQ(o.err.rfind("tintora: ", 0), 0u) << o.err;
             EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
         }
+    }
+}
+
+// A report that cannot be written is a failure, said once: into a full
+// device, or into a pipe whose reader has gone (SIGPIPE ignored, as a shell
+// script may have it, so the write itself fails).
+TEST_F(Probe, unwritableOutputExitsOneWithOneMessage)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* what;
+    } cases[] = {
+        {{"--at", "300,300"}, "the report"},
+        {{"--json", "--at", "300,300", "--at", "-5,10"}, "the report"},
+        {{"--lut"}, "the report"},
+        {{"--help"}, "the usage"},
+        {{"--version"}, "the version"},
+    };
+    const struct {
+        const char* name;
+        std::string outputPath;
+        StreamFaults streams;
+        int reason;
+    } sinks[] = {
+        {"/dev/full", "/dev/full", {}, ENOSPC},
+        {"closed pipe", {}, StreamFaults{{}, true}, EPIPE},
+    };
+    for (const auto& sink : sinks) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(sink.name) + ": " + c.args.front());
+            const Outcome o = run(RunningProgram::Launch{c.args, {}, sink.outputPath, sink.streams});
+            EXPECT_EQ(o.status, 1) << o.err;
+            EXPECT_EQ(o.err, std::string("tintora: ") + c.what + " could not be written: " + std::strerror(sink.reason) + "\n");
+        }
+    }
+    expectNothingWritten();
+}
+
+// Started without some of its standard streams (`tintora --at 1,1 >&-`), the
+// probe must not lend their numbers to the display connection: its report or
+// warning would go into the connection as requests, and the program hang.
+TEST_F(Probe, closedStandardStreamsAreNotLentToTheDisplay)
+{
+    SolidWindow orange(m_server, {200, 200, 200, 200}, {200, 100, 0});
+    ASSERT_TRUE(orange.shown());
+    const std::string lines = "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n"
+                              "-5 10 bitmap none lut none\n"
+                              "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n";
+    const std::string warning = "tintora: no monitor shows the point -5,10.\n";
+    const std::vector<int> closedSets[] = {{1}, {2}, {0}, {0, 1, 2}};
+    for (const std::vector<int>& closed : closedSets) {
+        SCOPED_TRACE(::testing::PrintToString(closed));
+        const auto isClosed = [&](int fd) { return std::find(closed.begin(), closed.end(), fd) != closed.end(); };
+        const Outcome o = run(RunningProgram::Launch{
+            {"--at", "300,300", "--at", "-5,10", "--at", "300,300"}, {}, {}, StreamFaults{closed, false}});
+        EXPECT_EQ(o.status, 0) << "did not end in time, or failed; stderr: " << o.err;
+        EXPECT_EQ(o.out, isClosed(1) ? "" : lines);
+        EXPECT_EQ(o.err, isClosed(2) ? "" : warning);
     }
 }

@@ -37,7 +37,7 @@ protected:
     std::unique_ptr<RunningProgram> launch(const std::vector<std::string>& args, EnvironmentChanges environment = {})
     {
         auto run = std::make_unique<RunningProgram>(m_server, m_directory,
-                                                    RunningProgram::Launch{args, std::move(environment), {}});
+                                                    RunningProgram::Launch{args, std::move(environment), {}, {}});
         EXPECT_TRUE(run->process().pid()) << run->process().error();
         return run;
     }
@@ -197,6 +197,34 @@ TEST_F(Program, signalsCloseTheProgram)
         EXPECT_EQ(WEXITSTATUS(*status), 0) << "stderr: " << run->errors();
         ASSERT_TRUE(waitUntil(ExitTimeout, [&] { return !m_server.findTopLevel(Title); }));
     }
+}
+
+// Started without its standard streams, the program shows its window where
+// asked, samples and ends normally on SIGTERM: the trace of its readouts goes
+// nowhere rather than into a display connection that took the number of
+// standard output.
+TEST_F(Program, runsWithoutStandardStreams)
+{
+    const Colour orange{200, 100, 0};
+    SolidWindow under(m_server, {1000, 500, 100, 100}, orange);
+    ASSERT_TRUE(under.shown() && m_server.warpPointer(under.centre()));
+
+    RunningProgram run(m_server, m_directory,
+                       RunningProgram::Launch{{"-x", "100", "-y", "200"}, {}, {}, StreamFaults{{0, 1, 2}, false}});
+    ASSERT_TRUE(run.process().pid()) << run.process().error();
+    const auto w = window([](const TopLevel& t) { return Point{t.rect.x, t.rect.y} == Point{100, 200}; });
+    ASSERT_TRUE(w) << "no window at 100,200";
+    // The swatch (51 x 51 at (142, 47) of the window) is painted after the
+    // readouts it shows were traced.
+    const Point swatch{w->rect.x + 142 + 25, w->rect.y + 47 + 25};
+    ASSERT_TRUE(waitUntil(ProgramStartTimeout, [&] { return m_server.rootPixel(swatch) == orange; }))
+        << "the swatch never showed the colour under the pointer";
+
+    ASSERT_TRUE(run.process().signal(SIGTERM));
+    const auto status = run.process().waitForExit(ExitTimeout);
+    ASSERT_TRUE(status) << "still running " << ExitTimeout.count() << " ms after SIGTERM";
+    ASSERT_TRUE(WIFEXITED(*status)) << "ended by signal " << WTERMSIG(*status);
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 extern char** environ;
 
@@ -135,7 +136,7 @@ std::vector<char*> cStrings(std::vector<std::string>& strings)
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
                            const std::vector<std::string>& environment, const std::string& errorPath,
-                           const std::string& outputPath)
+                           const std::string& outputPath, const StreamFaults& faults)
 {
     const std::string path = findInPath(program);
     if (path.empty()) {
@@ -152,28 +153,40 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     const std::string errors = errorPath.empty() ? "/dev/null" : errorPath;
     const std::string output = outputPath.empty() ? "/dev/null" : outputPath;
     const pid_t parent = ::getpid();
-
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        m_error = std::string("fork: ") + std::strerror(errno);
+    // The reading end goes with this process's copy, once the child has the
+    // writing end.
+    int pipeEnds[2] = {-1, -1};
+    if (faults.outputIntoClosedPipe && ::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        m_error = std::string("pipe: ") + std::strerror(errno);
         return;
     }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+
+    const pid_t pid = ::fork();
+    if (pid < 0) m_error = std::string("fork: ") + std::strerror(errno);
     if (pid == 0) {
         // A test that crashes must not leave the child behind.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (::getppid() != parent) ::_exit(127);
         ::setpgid(0, 0);
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        const int out = faults.outputIntoClosedPipe
+                            ? pipeEnds[1]
+                            : ::open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
         if (in < 0 || out < 0 || err < 0) ::_exit(127);
-        ::dup2(in, 0);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
+        // Opened close-on-exec: only the copies on 0, 1 and 2 stay.
+        for (const auto& [fd, target] : {std::pair{in, 0}, std::pair{out, 1}, std::pair{err, 2}})
+            if (fd == target ? ::fcntl(fd, F_SETFD, 0) != 0 : ::dup2(fd, target) != target) ::_exit(127);
+        if (faults.outputIntoClosedPipe) ::sigaction(SIGPIPE, &ignore, nullptr);
+        for (const int fd : faults.closed) ::close(fd);
         ::execve(path.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
-    m_pid = pid;
+    for (const int end : pipeEnds)
+        if (end >= 0) ::close(end);
+    if (pid > 0) m_pid = pid;
 }
 
 ChildProcess::~ChildProcess() { stop(1000ms); }

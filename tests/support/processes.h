@@ -96,16 +96,26 @@ private:
     std::string m_path;
 };
 
+// Standard streams a child starts with that a user may give it too, to see
+// how it copes.
+struct StreamFaults {
+    // Descriptors among 0, 1 and 2 that are not open at all when it starts.
+    std::vector<int> closed;
+    // Its standard output a pipe whose reading end is already closed, with
+    // SIGPIPE ignored: every write to it fails with EPIPE.
+    bool outputIntoClosedPipe = false;
+};
+
 // A child process started with fork + exec. It gets SIGTERM should this
 // process die first; the destructor kills and reaps it if it still runs.
 class ChildProcess {
 public:
     // Starts program (a path, or a name looked up in $PATH). stdin is
     // /dev/null; stderr goes to errorPath and stdout to outputPath, each
-    // /dev/null when empty.
+    // /dev/null when empty; faults changes them further.
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
                  const std::vector<std::string>& environment, const std::string& errorPath = {},
-                 const std::string& outputPath = {});
+                 const std::string& outputPath = {}, const StreamFaults& faults = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

@@ -51,7 +51,7 @@ std::optional<std::string> ProgramDirectory::settings() const
 // --- the program ----------------------------------------------------------------
 
 RunningProgram::RunningProgram(Xvfb& server, const ProgramDirectory& directory, const std::vector<std::string>& args)
-    : RunningProgram(server, directory, Launch{args, {}, {}})
+    : RunningProgram(server, directory, Launch{args, {}, {}, {}})
 {
 }
 
@@ -70,7 +70,8 @@ RunningProgram::RunningProgram(Xvfb& server, const ProgramDirectory& directory, 
     for (auto& [name, value] : launch.environment) environment[name] = value;
     const std::string output = launch.outputPath.empty() ? m_output.path() : launch.outputPath;
     m_process = std::make_unique<ChildProcess>(directory.binary(), launch.args,
-                                               server.clientEnvironment(environment), m_errors.path(), output);
+                                               server.clientEnvironment(environment), m_errors.path(), output,
+                                               launch.streams);
 }
 
 RunningProgram::~RunningProgram()

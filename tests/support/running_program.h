@@ -65,6 +65,8 @@ public:
         EnvironmentChanges environment;
         // Where stdout goes (a FIFO, say); a file of this object's when empty.
         std::string outputPath;
+        // Standard streams closed or broken from the start.
+        StreamFaults streams;
     };
 
     RunningProgram(Xvfb& server, const ProgramDirectory& directory, const std::vector<std::string>& args = {});

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sstream>
+#include <streambuf>
 
 #include "fake/fake_platform.h"
 #include "probe/probe_report.h"
@@ -122,4 +126,72 @@ TEST(ProbeReport, lutTableWithoutRampsWarns)
     EXPECT_EQ(runProbe(options, fake.screen, out, err), 0);
     EXPECT_EQ(out.str(), "output,level,red,green,blue\n");
     EXPECT_EQ(err.str(), "tintora: no output offers a gamma ramp that can be read.\n");
+}
+
+namespace {
+
+// An output that takes so many bytes, then fails as a pipe whose reader has
+// gone does: nothing more taken, EPIPE in errno.
+class ClosingPipeBuffer : public std::streambuf {
+public:
+    explicit ClosingPipeBuffer(std::size_t room) : m_room(room) {}
+    std::string taken;
+
+protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override
+    {
+        const auto fits = std::min(static_cast<std::size_t>(n), m_room - taken.size());
+        taken.append(s, fits);
+        if (fits < static_cast<std::size_t>(n)) errno = EPIPE;
+        return static_cast<std::streamsize>(fits);
+    }
+    int overflow(int c) override
+    {
+        if (c == traits_type::eof()) return 0;
+        const char ch = traits_type::to_char_type(c);
+        return xsputn(&ch, 1) == 1 ? c : traits_type::eof();
+    }
+
+private:
+    std::size_t m_room;
+};
+
+} // namespace
+
+// Output that fails part way: status 1 and one message, whatever was
+// written before, and nothing read or warned about after.
+TEST(ProbeReport, failedOutputEndsTheRunWithOneMessage)
+{
+    fake::FakePlatform fake;
+    fake.screen.pixelValue = 0x000064C8;
+    fake.screen.pixels[{9, 9}] = InvalidColour;
+    fake.screen.ramp = Straight;
+    const std::string firstLine = "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output FAKE-1\n";
+    const std::string failed = std::string("tintora: the report could not be written: ") + std::strerror(EPIPE) + "\n";
+
+    const struct {
+        const char* name;
+        std::vector<Point> points;
+        bool lut;
+        std::size_t room;
+        std::string taken;
+    } cases[] = {
+        {"no room at all", {{300, 300}, {9, 9}}, false, 0, ""},
+        {"the second line fails", {{300, 300}, {9, 9}, {300, 300}}, false, firstLine.size() + 3,
+         firstLine + "9 9"},
+        {"the table fails", {}, true, 10, "output,lev"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramOptions options;
+        options.probePoints = c.points;
+        options.lutTable = c.lut;
+        ClosingPipeBuffer pipe(c.room);
+        std::ostream out(&pipe);
+        std::ostringstream err;
+        EXPECT_EQ(runProbe(options, fake.screen, out, err), 1);
+        EXPECT_EQ(pipe.taken, c.taken);
+        // No warning for the point no monitor shows: its line was not written.
+        EXPECT_EQ(err.str(), failed);
+    }
 }

@@ -86,6 +86,10 @@ TEST(ProgramOptions, acceptedCommandLines)
         {{"--help", "--version"}, {}},
         {{"-x", "7", "--at", "2147483647,-2147483648", "-y"},
          {{{2147483647, -2147483647 - 1}}, false, false, {"-x", "7", "-y"}}},
+        // The position options and their values are known words to the probe
+        // too, as the start-position parser reads them (in capitals, blanks
+        // around, "-Y" as a prefix), and left for it.
+        {{"--lut", " -X\t", "5", "-ytop", "7"}, {{}, false, true, {" -X\t", "5", "-ytop", "7"}}},
     };
     for (const auto& c : cases) {
         std::string line;
@@ -124,6 +128,13 @@ TEST(ProgramOptions, malformedCommandLinesSayWhy)
         {{"--help=all"}, "--help takes no value"},
         {{"--json"}, "--json goes with --at"},
         {{"--lut", "--at", "1,2"}, "--lut and --at cannot be combined"},
+        // The probe reads nothing but its options and the window's position
+        // options (which it has no use for); the first other word is named.
+        {{"--at", "1,2", "extra"}, "unknown argument \"extra\""},
+        {{"extra", "more", "--json", "--at=1,2"}, "unknown argument \"extra\""},
+        {{"--lut", "-x", "100", "1,2"}, "unknown argument \"1,2\""},
+        {{"--lut", "-Xpos", "1"}, "unknown argument \"-Xpos\""},
+        {{"--at", "1,2", ""}, "unknown argument \"\""},
     };
     for (const auto& c : cases) {
         std::string line;

@@ -40,6 +40,12 @@ private:
 
 } // namespace
 
+// The C runtime counts descriptors 0, 1 and 2 as its own from the start,
+// with or without a handle behind them (a program with windows gets none), so
+// no file it opens later takes their number; and the display is reached
+// through handles, never through its descriptors. Nothing to do.
+bool reserveStandardDescriptors() { return true; }
+
 void connectStandardStreams()
 {
     const auto unconnected = [](DWORD which) {

@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <climits>
 #include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace tintora {
@@ -21,6 +23,19 @@ void onSignal(int)
 }
 
 } // namespace
+
+bool reserveStandardDescriptors()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // Every lower number is open by now, so the null device gets this one.
+        const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDWR : O_WRONLY);
+        if (opened == fd) continue;
+        if (opened >= 0) ::close(opened);
+        return false;
+    }
+    return true;
+}
 
 // A POSIX process has its standard streams from whoever started it.
 void connectStandardStreams() {}
