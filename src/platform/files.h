@@ -40,6 +40,30 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
 // failed half-way, which error says), and no temporary file is left behind.
 bool replaceFile(const std::string& path, std::string_view contents, std::string& error);
 
+// The files the program makes for itself alone (the pointer's state files,
+// in a folder of the user's), where anything else found under their names is
+// somebody else's and left as it is: unlike the settings file, which may be
+// a link into the user's own files, they are never reached through a link
+// (on Windows, any reparse point) and never rewritten in place.
+
+// The file's bytes when it is a regular file of the user's (on POSIX owned by
+// the process's user) of at most maxBytes. Nothing, with the reason in error,
+// for anything else: a missing file, a link, a pipe or a device (never waited
+// on), someone else's file, a larger file (never read past maxBytes).
+std::optional<std::string> readOwnFile(const std::string& path, std::size_t maxBytes, std::string& error);
+
+// Replaces the file's bytes with contents, or creates the file (readable and
+// writable by the user only), as replaceFile does but for these files: false
+// with the reason in error when anything but a regular file of the user's is
+// at path (a link stays, and the file it leads to is never written). The new
+// bytes go to a file of a new name beside it, created where nothing was (no
+// link is followed there either), and then take path's place.
+bool replaceOwnFile(const std::string& path, std::string_view contents, std::string& error);
+
+// Removes the file when it is a regular file of the user's; anything else at
+// path stays.
+void removeOwnFile(const std::string& path);
+
 // Whether a file can be created or replaced in dir.
 bool isWritableDirectory(const std::string& dir);
 

@@ -6,13 +6,17 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <optional>
 
+#include "platform/pointer_record.h"
 #include "support/input_devices.h"
+#include "support/processes.h"
 #include "support/printers.h"
 #include "support/xvfb.h"
 
@@ -366,15 +370,81 @@ TEST_F(X11PointerTest, overlappingCopiesScaleTheOriginalAndTheLastToEndGivesItBa
     }
 }
 
-TEST_F(X11PointerTest, unreadableStateFileIsDroppedWithoutHarm)
+// Whatever lies in the state folder under the name of a copy that has
+// ended but is not a state file of the user's is never waited on, never read
+// past a state file's size, never given back and never removed: a pipe
+// (where a read would wait), links (to /dev/zero, which never ends, or to a
+// record elsewhere), a record grown past any state file's size, a huge file,
+// someone else's record, a text this version cannot read (perhaps a later
+// version's). The start goes on at once and leaves each as it is.
+TEST_F(X11PointerTest, whatIsNotAStateFileOfTheUsersIsLeftAlone)
 {
     closeBackend();
-    const std::string name = m_stateDir.path() + "/tintora-pointer-" + server().displayName() + "-999999999.state";
-    std::ofstream(name) << "tintora-pointer-state 1\ndevice 4 zz 0,0\ngarbage\n";
+    const auto value = [](const MatrixBits& m) { return PointerValue(m.begin(), m.end()); };
+    // Each record would give the mouse OtherOddMatrix, were it read whole.
+    const PointerRecord record{999999999, 0, {{m_mouse, "Xvfb mouse", value(OtherOddMatrix), {value(scaleMatrix(1))}}}};
+    PointerRecord large = record;
+    for (int i = 0; i < 300; ++i)
+        large.settings.push_back({1000 + i, std::string(200, 'n'), value(scaleMatrix(1)), {value(scaleMatrix(2))}});
+    ASSERT_GT(pointerRecordText(large).size(), kMostPointerRecordBytes);
+    TempDir elsewhere{"tintora-elsewhere"};
+    const std::string recordElsewhere = elsewhere.file("record");
+    const auto write = [](const std::string& path, const std::string& text) {
+        return static_cast<bool>(std::ofstream(path) << text);
+    };
+    ASSERT_TRUE(write(recordElsewhere, pointerRecordText(record)));
+
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string& path)> make;
+        bool needsRoot = false;
+    };
+    const Case cases[] = {
+        {"a pipe", [](const std::string& p) { return ::mkfifo(p.c_str(), 0600) == 0; }},
+        {"a link to /dev/zero", [](const std::string& p) { return ::symlink("/dev/zero", p.c_str()) == 0; }},
+        {"a link to a record elsewhere",
+         [&](const std::string& p) { return ::symlink(recordElsewhere.c_str(), p.c_str()) == 0; }},
+        {"a record past a state file's size", [&](const std::string& p) { return write(p, pointerRecordText(large)); }},
+        {"a huge file without a line end",
+         [&](const std::string& p) { return write(p, "x") && ::truncate(p.c_str(), off_t{100} << 20) == 0; }},
+        {"someone else's record",
+         [&](const std::string& p) {
+             return write(p, pointerRecordText(record)) && ::chown(p.c_str(), 65534, 65534) == 0;
+         },
+         true},
+        {"a text this version cannot read",
+         [&](const std::string& p) { return write(p, "tintora-pointer-state 1\ndevice 4 zz 0,0\ngarbage\n"); }},
+    };
+    int pid = 999999990; // beyond any process id: long ended
+    for (const Case& c : cases) {
+        if (c.needsRoot && ::geteuid() != 0) continue;
+        const std::string name = "tintora-pointer-" + server().displayName() + "-" + std::to_string(pid++) + ".state";
+        ASSERT_TRUE(c.make(m_stateDir.file(name))) << c.name;
+    }
+    const auto planted = m_stateDir.entries();
     const auto before = devices().properties();
+
+    // In a child, so that a start that waits fails the test rather than
+    // hanging it.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string error;
+        const bool opened = openPointerBackend(error).has_value();
+        ::_exit(opened ? 0 : 1);
+    }
+    int status = 0;
+    const bool ended = waitUntil(10000ms, [&] { return ::waitpid(child, &status, WNOHANG) == child; });
+    if (!ended) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    ASSERT_TRUE(ended) << "the start waited on a file in the state folder";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(m_stateDir.entries(), planted) << "a file that is not the user's state file was removed";
+    EXPECT_EQ(devices().properties(), before) << "a file that is not the user's state file was given back";
+    EXPECT_EQ(readAll(recordElsewhere), pointerRecordText(record));
     openBackend();
-    EXPECT_TRUE(m_stateDir.entries().empty());
-    EXPECT_EQ(devices().properties(), before);
 }
 
 // A file the backend left before its record was shared, by a run that was

@@ -1,9 +1,11 @@
-// The POSIX file functions the settings file is read and written with.
+// The POSIX file functions the settings file and the pointer's state files
+// are read and written with.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -272,5 +274,103 @@ TEST(UserConfigDirectory, followsTheBaseDirectoryRules)
         ScopedEnv xdg("XDG_CONFIG_HOME", c.xdg);
         ScopedEnv home("HOME", c.home);
         EXPECT_EQ(userConfigDirectory(), c.expected) << c.xdg.value_or("(unset)") << ' ' << c.home.value_or("(unset)");
+    }
+}
+
+// The program's own files (the pointer's state files) are read only when they
+// are regular files of the user's of at most the size asked for: never
+// waiting on a pipe, never following a link, never reading past the bound.
+TEST(OwnFiles, onlyARegularFileOfTheUsersWithinTheBoundIsRead)
+{
+    constexpr std::size_t bound = 4096;
+    TempDir dir{"tintora-own"};
+    ASSERT_FALSE(dir.path().empty());
+    const std::string bytes(bound, 'x');
+    ASSERT_TRUE(writeBytes(dir.file("bound"), bytes));
+    ASSERT_TRUE(writeBytes(dir.file("past"), bytes + "x"));
+    ASSERT_EQ(::symlink(dir.file("bound").c_str(), dir.file("link").c_str()), 0);
+    ASSERT_EQ(::symlink("/dev/zero", dir.file("zero").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) {
+        ASSERT_TRUE(writeBytes(dir.file("theirs"), "x"));
+        ASSERT_EQ(::chown(dir.file("theirs").c_str(), 65534, 65534), 0);
+    }
+    const struct {
+        const char* name;
+        bool readable;
+    } cases[] = {
+        {"bound", true}, {"past", false}, {"link", false}, {"zero", false},
+        {"pipe", false}, {"missing", false}, {"theirs", false},
+    };
+    // A read that waits ends the test here rather than hanging it.
+    ::alarm(10);
+    for (const auto& c : cases) {
+        if (std::string(c.name) == "theirs" && !asRoot) continue;
+        std::string error;
+        const auto read = readOwnFile(dir.file(c.name), bound, error);
+        EXPECT_EQ(read.has_value(), c.readable) << c.name;
+        if (read) EXPECT_EQ(*read, bytes) << c.name;
+        else EXPECT_NE(error.find(dir.file(c.name)), std::string::npos) << c.name << ": " << error;
+    }
+    ::alarm(0);
+}
+
+// An own file is replaced only when it is a regular file of the user's (or
+// missing), by a new file for the user alone, and never through a link,
+// whether at its name or at the names its new text goes to first; a link
+// found there stays, and so does the file it leads to. Removing it leaves
+// anything else at its name.
+TEST(OwnFiles, areReplacedAndRemovedNeverThroughALink)
+{
+    TempDir elsewhere{"tintora-victim"};
+    const std::string victim = elsewhere.file("victim");
+    ASSERT_TRUE(writeBytes(victim, "the user's own"));
+    const struct {
+        const char* name;
+        // Makes what is at path (and beside it) before the write.
+        std::function<bool(const std::string& path)> make;
+        bool replaced;
+    } cases[] = {
+        {"nothing there", [](const std::string&) { return true; }, true},
+        {"a file of the user's", [](const std::string& p) { return writeBytes(p, "old"); }, true},
+        {"a link to a file", [&](const std::string& p) { return ::symlink(victim.c_str(), p.c_str()) == 0; }, false},
+        {"a directory", [](const std::string& p) { return ::mkdir(p.c_str(), 0700) == 0; }, false},
+        {"someone else's file",
+         [](const std::string& p) { return writeBytes(p, "old") && ::chown(p.c_str(), 65534, 65534) == 0; }, false},
+        {"links at the names of new files",
+         [&](const std::string& p) {
+             const std::size_t slash = p.rfind('/');
+             bool made = true;
+             for (int n = 0; n < 50; ++n) {
+                 const std::string name = p.substr(0, slash + 1) + "." + p.substr(slash + 1) + "." +
+                                          std::to_string(::getpid()) + "." + std::to_string(n) + ".tmp";
+                 made &= ::symlink(victim.c_str(), name.c_str()) == 0;
+             }
+             return made;
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir{"tintora-own"};
+        ASSERT_FALSE(dir.path().empty());
+        const std::string path = dir.file("own.state");
+        if (!c.make(path)) continue; // only root can give a file away
+        const Names before = dir.entries();
+        std::string error;
+        UmaskScope umask(022);
+        EXPECT_EQ(replaceOwnFile(path, "new", error), c.replaced) << error;
+        EXPECT_EQ(readBytes(victim), "the user's own");
+        if (c.replaced) {
+            EXPECT_EQ(readBytes(path), "new");
+            EXPECT_EQ(modeOf(path), 0600u);
+            removeOwnFile(path);
+            EXPECT_FALSE(pathExists(path));
+        } else {
+            EXPECT_NE(error.find(path), std::string::npos) << error;
+            removeOwnFile(path);
+            EXPECT_EQ(dir.entries(), before) << "what is not the user's own file was changed";
+        }
     }
 }

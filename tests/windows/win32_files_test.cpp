@@ -1,5 +1,5 @@
-// The settings file's reads and writes on the Windows file API, in a folder
-// whose name holds Cyrillic letters, "#" and a space.
+// The settings file's and the state files' reads and writes on the Windows
+// file API, in a folder whose name holds Cyrillic letters, "#" and a space.
 
 #include <gtest/gtest.h>
 
@@ -185,6 +185,45 @@ TEST(Win32Files, onlyFilesOfSettingsSizeAreRead)
     error.clear();
     EXPECT_FALSE(readFile("NUL", error).has_value());
     EXPECT_NE(error, "");
+}
+
+// The pointer's state files: read only as plain files within the bound, and
+// never written or read through a link where the system makes one.
+TEST(Win32Files, ownFilesAreReadWithinTheBoundAndNeverThroughALink)
+{
+    ScratchFolder dir;
+    ASSERT_TRUE(dir.ok());
+    constexpr std::size_t bound = 4096;
+    const std::string path = dir.file("pointer-1.state");
+    std::string error;
+    ASSERT_TRUE(replaceOwnFile(path, std::string(bound, 'x'), error)) << error;
+    EXPECT_EQ(readOwnFile(path, bound, error).value_or("<unreadable>").size(), bound) << error;
+    ASSERT_TRUE(replaceOwnFile(path, std::string(bound + 1, 'x'), error)) << error;
+    EXPECT_FALSE(readOwnFile(path, bound, error).has_value());
+    EXPECT_NE(error.find("larger than 4096 bytes"), std::string::npos) << error;
+    for (const std::string& other : {dir.path(), dir.file("missing"), std::string("NUL")}) {
+        error.clear();
+        EXPECT_FALSE(readOwnFile(other, bound, error).has_value()) << other;
+        EXPECT_NE(error, "") << other;
+    }
+    error.clear();
+    EXPECT_FALSE(replaceOwnFile(dir.path(), "x", error));
+    EXPECT_NE(error, "");
+
+    const std::string victim = dir.file("victim");
+    ASSERT_TRUE(replaceFile(victim, "the user's own", error)) << error;
+    const std::string link = dir.file("pointer-2.state");
+    // Where the system lets this user make links (Wine's call says it did,
+    // and makes none).
+    if (CreateSymbolicLinkW(wideFromUtf8(link).c_str(), wideFromUtf8(victim).c_str(), 0x2) && pathExists(link)) {
+        EXPECT_FALSE(readOwnFile(link, bound, error).has_value());
+        EXPECT_FALSE(replaceOwnFile(link, "x", error));
+        removeOwnFile(link);
+        EXPECT_TRUE(pathExists(link));
+        EXPECT_EQ(bytesOf(victim), "the user's own");
+    }
+    removeOwnFile(path);
+    EXPECT_FALSE(pathExists(path));
 }
 
 TEST(Win32Files, foldersAndWhereSettingsGo)

@@ -119,9 +119,25 @@ bool mayWrite(const std::string& target, std::optional<struct stat>& existing, s
     return true;
 }
 
-// A new file beside target under a name of its own; its descriptor, or -1
-// with the reason in error.
-int createFileBeside(const std::string& target, std::string& name, std::string& error)
+// Whether st is of a regular file of this process's user; the reason in
+// error when not.
+bool isOwnRegularFile(const struct stat& st, const std::string& path, std::string& error)
+{
+    if (!S_ISREG(st.st_mode)) {
+        error = path + ": not a regular file";
+        return false;
+    }
+    if (st.st_uid != ::geteuid()) {
+        error = path + ": not a file of this user's";
+        return false;
+    }
+    return true;
+}
+
+// A new file beside target under a name of its own, with mode less the
+// umask; its descriptor, or -1 with the reason in error. Only a name where
+// nothing is, not even a link, is taken.
+int createFileBeside(const std::string& target, mode_t mode, std::string& name, std::string& error)
 {
     const std::string dir = directoryOf(target);
     struct stat dirSt {};
@@ -135,8 +151,7 @@ int createFileBeside(const std::string& target, std::string& name, std::string& 
                                                           : target.substr(0, slash + 1) + "." + target.substr(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = prefix + "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1)) + ".tmp";
-        // 0666 so that the umask decides a new file's permissions, as for any new file.
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0) return fd;
         if (errno != EEXIST) {
             error = withReason("cannot create a file in " + dir, errno);
@@ -153,7 +168,8 @@ std::optional<TempFile> createTempBeside(const std::string& target, const std::o
                                          std::string& error)
 {
     std::string name;
-    const int fd = createFileBeside(target, name, error);
+    // 0666 so that the umask decides a new file's permissions, as for any new file.
+    const int fd = createFileBeside(target, 0666, name, error);
     if (fd < 0) return std::nullopt;
     if (existing) {
         // The owner and group differ only when someone else's file is saved,
@@ -249,13 +265,15 @@ int openRegularFile(const std::string& path, bool& missing, std::string& error)
     return fd;
 }
 
-// The rest of the file's bytes, unless there are more than limit: never
-// more is read, even from a file that grows meanwhile.
-std::optional<std::string> readAtMost(int fd, const std::string& path, std::size_t limit, std::string& error)
+// The rest of the file's bytes, unless there are more than limit (then
+// tooLargeError is the error): never more is read, even from a file that grows
+// meanwhile.
+std::optional<std::string> readAtMost(int fd, const std::string& path, std::size_t limit,
+                                      const std::string& tooLargeError, std::string& error)
 {
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > static_cast<off_t>(limit)) {
-        error = tooLarge(path, limit);
+        error = tooLargeError;
         return std::nullopt;
     }
     std::string bytes;
@@ -270,7 +288,7 @@ std::optional<std::string> readAtMost(int fd, const std::string& path, std::size
         if (n == 0) return bytes;
         bytes.append(buffer, static_cast<std::size_t>(n));
         if (bytes.size() > limit) {
-            error = tooLarge(path, limit);
+            error = tooLargeError;
             return std::nullopt;
         }
     }
@@ -284,7 +302,56 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
     const Descriptor file(openRegularFile(path, missing, error));
     if (missing) return std::string();
     if (file.get() < 0) return std::nullopt;
-    return readAtMost(file.get(), path, kMaxSettingsFileBytes, error);
+    return readAtMost(file.get(), path, kMaxSettingsFileBytes, tooLarge(path, kMaxSettingsFileBytes), error);
+}
+
+std::optional<std::string> readOwnFile(const std::string& path, std::size_t maxBytes, std::string& error)
+{
+    // Looked at before it is opened (opening a pipe or a device can wait or
+    // have effects of its own), and once open again: what is read is the file
+    // that was looked at.
+    struct stat before {};
+    if (::lstat(path.c_str(), &before) != 0) {
+        error = withReason(path, errno);
+        return std::nullopt;
+    }
+    if (!isOwnRegularFile(before, path, error)) return std::nullopt;
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0) {
+        error = withReason(path, errno);
+        return std::nullopt;
+    }
+    if (st.st_dev != before.st_dev || st.st_ino != before.st_ino) {
+        error = path + ": replaced while being opened";
+        return std::nullopt;
+    }
+    return readAtMost(file.get(), path, maxBytes, path + ": larger than " + std::to_string(maxBytes) + " bytes", error);
+}
+
+bool replaceOwnFile(const std::string& path, std::string_view contents, std::string& error)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (!isOwnRegularFile(st, path, error)) return false;
+    } else if (errno != ENOENT) {
+        error = withReason(path, errno);
+        return false;
+    }
+    std::string name;
+    const int fd = createFileBeside(path, 0600, name, error);
+    if (fd < 0) return false;
+    TempFile temp(fd, std::move(name));
+    // The rename takes the name's place, whatever may have been put there
+    // meanwhile; nothing is written through it.
+    return replaceThroughTemp(temp, path, contents, error);
+}
+
+void removeOwnFile(const std::string& path)
+{
+    struct stat st {};
+    std::string error;
+    if (::lstat(path.c_str(), &st) == 0 && isOwnRegularFile(st, path, error)) ::unlink(path.c_str());
 }
 
 bool replaceFile(const std::string& path, std::string_view contents, std::string& error)

@@ -70,6 +70,17 @@ std::optional<TempFile> createTempBeside(const std::wstring& target, std::string
     return std::nullopt;
 }
 
+// Whether attributes are a plain file's: not a folder, a device, a link or
+// any other reparse point; the reason in error when not.
+bool isPlainFile(DWORD attributes, const std::string& path, std::string& error)
+{
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT)) {
+        error = path + ": not a regular file";
+        return false;
+    }
+    return true;
+}
+
 // The whole of contents written from the handle's position.
 bool writeAll(HANDLE file, std::string_view contents)
 {
@@ -80,6 +91,14 @@ bool writeAll(HANDLE file, std::string_view contents)
         done += written;
     }
     return true;
+}
+
+// Writes contents to the temporary file and flushes it to the disk.
+bool fillTemp(TempFile& temp, std::string_view contents, std::string& error)
+{
+    if (writeAll(temp.handle(), contents) && FlushFileBuffers(temp.handle()) && temp.close()) return true;
+    error = withReason(win32::utf8FromWide(temp.path()), GetLastError());
+    return false;
 }
 
 // Writes contents over the file's own bytes, cuts off what is left of the
@@ -122,6 +141,34 @@ std::wstring finalTarget(const std::wstring& path, DWORD attributes)
     return resolved;
 }
 
+// The rest of the file's bytes, unless there are more than limit (then
+// tooLargeError is the error): never more is read, even from a file that
+// grows meanwhile. The handle stays open.
+std::optional<std::string> readAtMost(HANDLE h, const std::string& path, std::size_t limit,
+                                      const std::string& tooLargeError, std::string& error)
+{
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(h, &size) && static_cast<unsigned long long>(size.QuadPart) > limit) {
+        error = tooLargeError;
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[8192];
+    for (;;) {
+        DWORD n = 0;
+        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr)) {
+            error = withReason(path, GetLastError());
+            return std::nullopt;
+        }
+        if (n == 0) return bytes;
+        bytes.append(buffer, n);
+        if (bytes.size() > limit) {
+            error = tooLargeError;
+            return std::nullopt;
+        }
+    }
+}
+
 } // namespace
 
 std::optional<std::string> readFile(const std::string& path, std::string& error)
@@ -154,30 +201,34 @@ std::optional<std::string> readFile(const std::string& path, std::string& error)
     }
     const std::string tooLarge =
         path + ": larger than " + std::to_string(kMaxSettingsFileBytes >> 20) + " MB, which no settings file is";
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(h, &size) && static_cast<unsigned long long>(size.QuadPart) > kMaxSettingsFileBytes) {
-        CloseHandle(h);
-        error = tooLarge;
+    auto bytes = readAtMost(h, path, kMaxSettingsFileBytes, tooLarge, error);
+    CloseHandle(h);
+    return bytes;
+}
+
+std::optional<std::string> readOwnFile(const std::string& path, std::size_t maxBytes, std::string& error)
+{
+    const std::wstring wide = win32::wideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        error = withReason(path, GetLastError());
         return std::nullopt;
     }
-    std::string bytes;
-    char buffer[8192];
-    for (;;) {
-        DWORD n = 0;
-        if (!ReadFile(h, buffer, sizeof buffer, &n, nullptr)) {
-            error = withReason(path, GetLastError());
-            CloseHandle(h);
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        bytes.append(buffer, n);
-        // Never more is read, even from a file that grows meanwhile.
-        if (bytes.size() > kMaxSettingsFileBytes) {
-            CloseHandle(h);
-            error = tooLarge;
-            return std::nullopt;
-        }
+    if (!isPlainFile(attributes, path, error)) return std::nullopt;
+    // Should a link have taken the file's place since, the link itself is
+    // opened, and refused below.
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        error = withReason(path, GetLastError());
+        return std::nullopt;
     }
+    BY_HANDLE_FILE_INFORMATION info{};
+    std::optional<std::string> bytes;
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info))
+        error = path + ": not a regular file";
+    else if (isPlainFile(info.dwFileAttributes, path, error))
+        bytes = readAtMost(h, path, maxBytes, path + ": larger than " + std::to_string(maxBytes) + " bytes", error);
     CloseHandle(h);
     return bytes;
 }
@@ -218,10 +269,7 @@ bool replaceFile(const std::string& path, std::string_view contents, std::string
         }
         return rewriteInPlace(target, targetText, contents, error);
     }
-    if (!writeAll(temp->handle(), contents) || !FlushFileBuffers(temp->handle()) || !temp->close()) {
-        error = withReason(win32::utf8FromWide(temp->path()), GetLastError());
-        return false;
-    }
+    if (!fillTemp(*temp, contents, error)) return false;
     // ReplaceFileW keeps the old file's attributes and security settings;
     // a new file simply takes the temporary file's place.
     const BOOL placed =
@@ -239,6 +287,40 @@ bool replaceFile(const std::string& path, std::string_view contents, std::string
     if (exists && (GetFileAttributesW(target.c_str()) & kept) != (attributes & kept))
         SetFileAttributesW(target.c_str(), (attributes & kept) ? (attributes & kept) : FILE_ATTRIBUTE_NORMAL);
     return true;
+}
+
+bool replaceOwnFile(const std::string& path, std::string_view contents, std::string& error)
+{
+    const std::wstring target = win32::wideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = GetLastError();
+        if (code != ERROR_FILE_NOT_FOUND) {
+            error = withReason(path, code);
+            return false;
+        }
+    } else if (!isPlainFile(attributes, path, error)) {
+        return false;
+    }
+    // CREATE_NEW takes only a name where nothing is, not even a link.
+    std::optional<TempFile> temp = createTempBeside(target, error);
+    if (!temp || !fillTemp(*temp, contents, error)) return false;
+    // The name itself is replaced: a link put there meanwhile is never
+    // written through.
+    if (!MoveFileExW(temp->path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = withReason(path, GetLastError());
+        return false;
+    }
+    temp->keep();
+    return true;
+}
+
+void removeOwnFile(const std::string& path)
+{
+    const std::wstring wide = win32::wideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    std::string error;
+    if (attributes != INVALID_FILE_ATTRIBUTES && isPlainFile(attributes, path, error)) DeleteFileW(wide.c_str());
 }
 
 bool isWritableDirectory(const std::string& dir)

@@ -26,7 +26,9 @@ std::wstring fileOf(const std::wstring& folder, DWORD pid)
 std::optional<PointerChanges> readChanges(const std::wstring& path)
 {
     std::string error;
-    const auto text = readFile(utf8FromWide(path), error);
+    // Other copies' files too: never through a link, never past a record's
+    // size.
+    const auto text = readOwnFile(utf8FromWide(path), kMostPointerRecordBytes, error);
     if (!text) return std::nullopt;
     return PointerStateFiles::parse(*text);
 }
@@ -102,14 +104,14 @@ bool PointerStateFiles::save(const PointerChanges& changes)
     if (dir.empty()) return false;
     CreateDirectoryW(dir.c_str(), nullptr);
     std::string error;
-    return replaceFile(utf8FromWide(fileOf(dir, changes.owner.pid)), text(changes), error);
+    return replaceOwnFile(utf8FromWide(fileOf(dir, changes.owner.pid)), text(changes), error);
 }
 
 void PointerStateFiles::remove(const ProcessIdentity& owner)
 {
     const std::wstring dir = folder();
     if (dir.empty()) return;
-    DeleteFileW(fileOf(dir, owner.pid).c_str());
+    removeOwnFile(utf8FromWide(fileOf(dir, owner.pid)));
     // Only an empty folder goes: the call fails while another file is there.
     RemoveDirectoryW(dir.c_str());
 }

@@ -48,8 +48,10 @@ PointerRecord recordOf(const PointerChanges& changes);
 std::optional<PointerChanges> changesOf(const PointerRecord& record);
 
 // One file per process: %LOCALAPPDATA%\Tintora\pointer-<pid>.state, written
-// whole through replaceFile (platform/files.h) and removed once nothing is
-// changed; the folder goes when the last file goes.
+// whole and read as a file of the program's own (replaceOwnFile, readOwnFile
+// in platform/files.h: never through a link or other reparse point, at most
+// kMostPointerRecordBytes read) and removed once nothing is changed; the
+// folder goes when the last file goes.
 class PointerStateFiles {
 public:
     // The folder for these files; empty when the system names none.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/files.h"
 #include "platform/pointer.h"
 #include "platform/x11/x11_pointer_watchdog.h"
 
@@ -332,8 +333,13 @@ void DeviceSpeed::restoreOrphans()
     if (orphans.empty()) return;
     const std::vector<OtherCopy> others = m_file.others();
     for (const std::string& path : orphans) {
-        if (const auto record = PointerStateFile::load(path)) m_devices.giveBack(record->settings, others);
-        ::unlink(path.c_str());
+        // Only what is a record in a file of the user's is given back and
+        // removed. Anything else under such a name (a link, a pipe, someone
+        // else's file, a text this version cannot read) is not ours to touch.
+        const auto record = PointerStateFile::load(path);
+        if (!record) continue;
+        m_devices.giveBack(record->settings, others);
+        removeOwnFile(path);
     }
 }
 

@@ -38,24 +38,31 @@ std::string fileKey(const std::string& displayName)
     return key.empty() ? "_" : key;
 }
 
+// "/run/user/1000/" as "/run/user/1000": lstat() follows a link with a slash
+// after its name.
+std::string withoutTrailingSlashes(std::string dir)
+{
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir;
+}
+
 // The private folder under the temporary directory.
 std::string privateDirectory()
 {
     std::string temporary = "/tmp";
-    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && tmpdir[0] == '/') temporary = tmpdir;
-    while (temporary.size() > 1 && temporary.back() == '/') temporary.pop_back();
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && tmpdir[0] == '/')
+        temporary = withoutTrailingSlashes(tmpdir);
     return (temporary == "/" ? "" : temporary) + "/tintora-" + std::to_string(::getuid());
 }
 
 // Our own directory, not a name anyone else could have put there or linked
 // elsewhere: a directory (not a link) owned by this user, which nobody else
-// may enter.
+// may enter. One that was open to others is not made private: links of
+// theirs may already be in it.
 bool isPrivateDirectory(const std::string& dir)
 {
     struct stat st {};
-    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
-    if ((st.st_mode & 077) != 0 && ::chmod(dir.c_str(), 0700) != 0) return false;
-    return true;
+    return ::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
 }
 
 } // namespace
@@ -77,9 +84,10 @@ bool PointerStateFile::processEnded(pid_t pid)
 std::vector<std::string> PointerStateFile::directories(bool create)
 {
     std::vector<std::string> found;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        struct stat st {};
-        if (::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) found.push_back(runtime);
+    // Held to the same rule as the private folder: a runtime directory that
+    // others may write to (or that is a link) is not used.
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && runtime[0] == '/') {
+        if (const std::string dir = withoutTrailingSlashes(runtime); isPrivateDirectory(dir)) found.push_back(dir);
     }
     const std::string own = privateDirectory();
     if (create) ::mkdir(own.c_str(), 0700);
@@ -103,9 +111,9 @@ bool PointerStateFile::save(const std::vector<ChangedSetting>& devices)
     const std::string text = pointerRecordText({static_cast<std::uint32_t>(m_pid), 0, devices, false});
     std::string error;
     if (!m_path.empty()) {
-        if (replaceFile(m_path, text, error)) return true;
+        if (replaceOwnFile(m_path, text, error)) return true;
         // The place has gone bad since: another one is tried.
-        ::unlink(m_path.c_str());
+        removeOwnFile(m_path);
         m_path.clear();
     }
     const std::string own = privateDirectory();
@@ -113,7 +121,7 @@ bool PointerStateFile::save(const std::vector<ChangedSetting>& devices)
     bool ownTried = false;
     for (const std::string& dir : directories(true)) {
         const std::string path = dir + "/" + m_name;
-        if (replaceFile(path, text, error)) {
+        if (replaceOwnFile(path, text, error)) {
             m_path = path;
             return true;
         }
@@ -133,7 +141,7 @@ bool PointerStateFile::save(const std::vector<ChangedSetting>& devices)
 
 void PointerStateFile::remove() const
 {
-    if (!m_path.empty()) ::unlink(m_path.c_str());
+    if (!m_path.empty()) removeOwnFile(m_path);
 }
 
 std::string PointerStateFile::existingPath() const
@@ -190,7 +198,7 @@ std::vector<OtherCopy> PointerStateFile::others() const
 std::optional<PointerRecord> PointerStateFile::load(const std::string& path)
 {
     std::string error;
-    const auto text = readFile(path, error);
+    const auto text = readOwnFile(path, kMostPointerRecordBytes, error);
     if (!text) return std::nullopt;
     return parsePointerRecord(*text);
 }

@@ -16,10 +16,14 @@ namespace tintora::x11 {
 
 // The state file of one process for one display:
 // tintora-pointer-<display>-<pid>.state in $XDG_RUNTIME_DIR or, where that is
-// missing or cannot be written, in a private folder of the user's under the
-// temporary directory ($TMPDIR or /tmp): tintora-<uid>, mode 0700, owned by
-// the user. Written through replaceFile (platform/files.h): a crash leaves
-// the old file or the new one.
+// missing, cannot be written or is not private, in a private folder of the
+// user's under the temporary directory ($TMPDIR or /tmp): tintora-<uid>, made
+// with mode 0700. Private means a directory (not a link) owned by the user
+// that nobody else may enter; a folder that is not (someone else's, or open
+// to others, where links of theirs may already be) is not used, nor made
+// private. Written and read as files of the program's own (replaceOwnFile,
+// readOwnFile in platform/files.h): never through a link, a crash leaves the
+// old file or the new one.
 class PointerStateFile {
 public:
     // displayName is the connection's display string (":0", "host:10.0");
@@ -40,11 +44,12 @@ public:
     // this file's process id, left by an earlier process that had it).
     std::vector<std::string> orphans() const;
     // The record of every state file for this display but this one, and
-    // whether its process runs; an unreadable file records nothing.
+    // whether its process runs; a file load() cannot read records nothing.
     std::vector<OtherCopy> others() const;
 
-    // The record in a state file; nothing when it cannot be read or is not
-    // one.
+    // The record in a state file; nothing when it is not a regular file of
+    // the user's, holds more than kMostPointerRecordBytes (never read past
+    // them) or is not a record.
     static std::optional<PointerRecord> load(const std::string& path);
 
     // Whether the process has ended: gone, or a zombie nobody has reaped yet.

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_helper_process.h"
 #include "platform/x11/x11_pointer_speed.h"
@@ -139,7 +140,7 @@ int runPointerWatchdog()
     if (!record) return 0; // not a state file: not ours to touch
     PointerDevices devices(connection);
     devices.giveBack(record->settings, file.others());
-    ::unlink(path.c_str());
+    removeOwnFile(path);
     return 0;
 }
 
