@@ -83,11 +83,12 @@ void writeStoredOptions(IniDocument& ini, const IniDocument& loaded, const Store
         const bool atFallback =
             std::visit([&](const auto& value) { return options.*value.option == value.fallback; }, entry.value);
         if (entry.addedOnlyOffFallback && atFallback && missing) continue;
-        // What the run left as it found it is the file's: the value on disk,
-        // whoever wrote it, or no key where the user deleted it. Only a gap
-        // the file had from the start is filled.
-        const bool missingSinceTheStart = missing && loaded.value(entry.section, entry.key).empty();
-        if (!changed && !missingSinceTheStart) continue;
+        // A key the user edited or deleted on disk while the program ran is
+        // the user's, unless the run changed the option too. Every other key
+        // gets the program's value: a key missing from the start is added,
+        // one that did not read is written with the value in use.
+        const bool editedOnDisk = ini.value(entry.section, entry.key) != loaded.value(entry.section, entry.key);
+        if (!changed && editedOnDisk) continue;
         ini.setValue(entry.section, entry.key,
                      std::visit([&](const auto& value) { return value.text(options, decimalSeparator); }, entry.value));
     }

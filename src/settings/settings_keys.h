@@ -17,14 +17,14 @@ namespace tintora {
 // separator); a key that is missing or cannot be used gives its fallback.
 StoredOptions readStoredOptions(const IniDocument& ini, std::string_view decimalSeparator);
 
-// Writes into ini, the file as it stands at the close, what the run changed:
-// the keys whose option differs from what loaded (the file as the start read
-// it, empty when there was none) gives, each value in place
-// (IniDocument::setValue). A key the run did not change is added only where
-// both loaded and ini lack it, so a new file gets every key; otherwise it
-// stays as ini has it, a value the user edited or a key the user deleted
-// meanwhile included. A key the table adds only off its fallback is left out
-// of a file without it while its option has that value.
+// Writes the options into ini, the file as it stands at the close, each
+// value in place (IniDocument::setValue), but for the user's edits: a key
+// whose value on disk differs from what loaded (the file as the start read
+// it, empty when there was none) had, edited or deleted while the program
+// ran, stays as ini has it unless the run changed its option too. So a new
+// file gets every key, and a value that did not read is written with the one
+// in use. A key the table adds only off its fallback is left out of a file
+// without it while its option has that value.
 void writeStoredOptions(IniDocument& ini, const IniDocument& loaded, const StoredOptions& options,
                         std::string_view decimalSeparator);
 

@@ -54,11 +54,10 @@ std::string replaced(std::string text, const std::string& from, const std::strin
 
 } // namespace
 
-// The close writes the keys whose option the run changed, over whatever the
-// file holds by then, and fills in keys the file lacked at the start and
-// still lacks; every other key stays as the file on disk has it, the user's
-// edits made while the program ran included.
-TEST(SettingsFile, closeWritesOnlyWhatTheRunChanged)
+// The close writes every key with the program's value, but for keys the user
+// edited or deleted on disk while the program ran and whose option the run
+// left alone: those stay as the user wrote them.
+TEST(SettingsFile, closeKeepsWhatTheUserEditedMeanwhile)
 {
     const std::string start =
         "[GENERAL]\nonTop=0\nHexMode=0\nDecMode=0\n\n[MAGNIFIER]\nShowMag=0\nZoom=0,5\nSlowMouse=0\n";
@@ -84,6 +83,10 @@ TEST(SettingsFile, closeWritesOnlyWhatTheRunChanged)
         {"missing at the start and at the close: added", withoutSlowMouse, withoutSlowMouse, none, start},
         {"missing at the start, added on disk: the user's value", withoutSlowMouse, withoutSlowMouse + "SlowMouse=1\n",
          none, withoutSlowMouse + "SlowMouse=1\n"},
+        {"untouched on disk, not read (the other separator): the value in use", replaced(start, "Zoom=0,5", "Zoom=1.5"),
+         replaced(start, "Zoom=0,5", "Zoom=1.5"), none, replaced(start, "Zoom=0,5", "Zoom=2")},
+        {"untouched on disk, spelled otherwise: the program's spelling", replaced(start, "onTop=0", "onTop=$0"),
+         replaced(start, "onTop=0", "onTop=$0"), none, start},
         {"the LUT window shown in a file from before it: its key added", start, start,
          [](StoredOptions& o) { o.lutCurvesShown = true; }, start + "\n[LUT]\nShowCurves=1\n"},
     };
