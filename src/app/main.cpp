@@ -163,10 +163,8 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     // --help and --version answer without a display (and fail, saying why,
     // when the answer cannot be written).
-    if (const auto information = tintora::requestedInformation(args)) {
-        const char* what = *information == tintora::versionLine() ? "the version" : "the usage";
-        return tintora::writeChecked(std::cout, *information, what, std::cerr) ? 0 : 1;
-    }
+    if (const auto information = tintora::requestedInformation(args))
+        return tintora::writeChecked(std::cout, information->text, information->what, std::cerr) ? 0 : 1;
     auto parsed = tintora::parseProgramOptions(args);
     if (auto* error = std::get_if<tintora::OptionError>(&parsed)) {
         std::cerr << "tintora: " << error->message << "\n" << tintora::usageText();

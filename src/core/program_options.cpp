@@ -129,11 +129,11 @@ std::string usageText()
     return text;
 }
 
-std::optional<std::string> requestedInformation(const std::vector<std::string>& args)
+std::optional<RequestedInformation> requestedInformation(const std::vector<std::string>& args)
 {
     for (const std::string& arg : args) {
-        if (arg == "--help") return usageText();
-        if (arg == "--version") return versionLine();
+        if (arg == "--help") return RequestedInformation{usageText(), "the usage"};
+        if (arg == "--version") return RequestedInformation{versionLine(), "the version"};
     }
     return std::nullopt;
 }

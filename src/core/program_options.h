@@ -19,10 +19,17 @@ std::string versionLine();
 // The usage: how the program is started and every option it reads.
 std::string usageText();
 
-// The text that "--help" or "--version" asks for, whichever of them comes
+// What "--help" or "--version" asks for: its text, and what it is in words
+// for a message about it ("the usage", "the version").
+struct RequestedInformation {
+    std::string text;
+    const char* what = "";
+};
+
+// The information "--help" or "--version" asks for, whichever of them comes
 // first in args (program path excluded); nothing when neither is there and
 // the program is to start.
-std::optional<std::string> requestedInformation(const std::vector<std::string>& args);
+std::optional<RequestedInformation> requestedInformation(const std::vector<std::string>& args);
 
 // What the command line asks for. Every argument that starts with "--" is one
 // of the options of the usage; all other arguments ("-x 100", anything else)
