@@ -16,7 +16,6 @@ find_package(Qt6 REQUIRED COMPONENTS Core)
 target_link_libraries(tintora_platform
     PUBLIC tintora_platform_common tintora_files
     PRIVATE Qt6::Core user32 gdi32 shell32 ole32 uuid)
-set_source_files_properties(src/platform/win32/win32_screen.cpp PROPERTIES COMPILE_OPTIONS "-O3")
 
 # The program's icon (data/, drawn once for every platform) rendered at the
 # sizes Windows shows and packed into one .ico, so that they never disagree.

@@ -24,6 +24,3 @@ add_library(tintora_platform STATIC
 target_link_libraries(tintora_platform
     PUBLIC tintora_platform_common tintora_files
     PRIVATE X11::X11 X11::Xrandr X11::Xext X11::Xfixes X11::Xi X11::xcb Qt6::Gui)
-# The capture's copy runs 20 times a second over up to 403 x 403 pixels: let
-# it be vectorised.
-set_source_files_properties(src/platform/x11/x11_screen.cpp PROPERTIES COMPILE_OPTIONS "-O3")

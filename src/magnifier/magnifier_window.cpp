@@ -77,6 +77,9 @@ MagnifierWindow::MagnifierWindow(ProgramState& state, Platform& platform, MainWi
 
 void MagnifierWindow::setCoordinates(Point p)
 {
+    // A resting pointer: the label already says it.
+    if (m_shownCoordinates == p) return;
+    m_shownCoordinates = p;
     QLabel* label = m_ui.coordinatesLabel;
     const QString text = QString::fromStdString(coordinateText(p));
     if (label->text() == text) return;

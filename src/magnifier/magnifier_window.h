@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 #include "platform/platform.h"
 #include "widgets/main_window_link.h"
@@ -106,4 +107,5 @@ private:
     tintora::ScreenImage m_grab;         // the block of the latest capture, reused
     tintora::ScreenImage m_previousGrab; // the one before
     tintora::ScreenImage m_bitmap;       // the picture, made at the first capture
+    std::optional<tintora::Point> m_shownCoordinates; // what the coordinates label says
 };

@@ -396,7 +396,7 @@ void MainWindow::showLutCurves(bool shown)
     if (!lut) return;
     lut->showCurves(shown);
     if (!shown) return;
-    lut->follow(rampReading, m_state.bitmapColour);
+    lut->follow(m_rampReading, m_state.bitmapColour);
     // The keys stay here: nudging and the commands.
     focusMainWindow();
 }
@@ -487,9 +487,9 @@ void MainWindow::probeTick()
         const Point p = m_platform.pointer->position().value_or(Point{0, 0});
         magnifier->capture(p);
         magnifier->setCoordinates(p);
-        sampleAt(m_state, *m_platform.screen, p, rampReading);
+        sampleAt(m_state, *m_platform.screen, p, m_rampReading);
     } else {
-        samplePointer(m_state, *m_platform.screen, *m_platform.pointer, rampReading);
+        samplePointer(m_state, *m_platform.screen, *m_platform.pointer, m_rampReading);
     }
     showReadouts();
     showRamp();
@@ -497,9 +497,9 @@ void MainWindow::probeTick()
 
 void MainWindow::showRamp()
 {
-    if (m_rampStatus.follow(rampReading)) m_ui.lutCaption->setToolTip(QString::fromStdString(m_rampStatus.text()));
+    if (m_rampStatus.follow(m_rampReading)) m_ui.lutCaption->setToolTip(QString::fromStdString(m_rampStatus.text()));
     LutWindow* lut = m_windows.lutWindow;
-    if (lut && lut->isVisible()) lut->follow(rampReading, m_state.bitmapColour);
+    if (lut && lut->isVisible()) lut->follow(m_rampReading, m_state.bitmapColour);
 }
 
 void MainWindow::showReadouts()

@@ -142,7 +142,6 @@ public:
     // The ramp read at the latest tick: the "LUT:" caption's tooltip and the
     // LUT window, when shown, follow it.
     void showRamp();
-    tintora::RampReading rampReading;
 
     // The program became active or inactive.
     void applicationActivated();
@@ -208,6 +207,7 @@ private:
     // answer one (a signal ended the program, or the display has gone).
     bool m_errorsToStandardError = false;
     std::string m_lastTrace;
+    tintora::RampReading m_rampReading; // the ramp read at the latest tick, with its output
     tintora::RampStatus m_rampStatus; // the "LUT:" caption's tooltip
     // The settings file as the start read it (empty without one): the close
     // writes only what changed since, leaving the user's own edits alone.

@@ -87,8 +87,8 @@ std::optional<PointerRecord> parsePointerRecord(std::string_view text);
 
 inline constexpr std::size_t kMostRecordedSettings = 1024;
 // A record's file is never read past this many bytes. The record of a few
-// devices is a few hundred bytes; a hundred devices with long names still
-// fit.
+// devices is a few hundred bytes; a hundred devices with names of ordinary
+// length (a few dozen bytes) still fit.
 inline constexpr std::size_t kMostPointerRecordBytes = std::size_t{64} << 10;
 inline constexpr std::size_t kMostValueWords = 16;
 inline constexpr std::size_t kMostNameBytes = 1024;

@@ -57,7 +57,7 @@ void PointerAids::keyUp(const KeyChord& key)
     if (!key.alt) m_rowLocked = false;
     if (!key.shift) m_columnLocked = false;
     if (!key.alt && !key.shift) m_pointer.release();
-    if (!key.ctrl) m_pointer.setSpeed(configuredSpeed(m_state));
+    if (!key.ctrl) inversionKeyUp(m_state, m_pointer);
     m_state.altHeld = key.alt;
     m_state.ctrlHeld = key.ctrl;
 }

@@ -69,10 +69,7 @@ void SettingsDialog::closeEvent(QCloseEvent* event)
 {
     // However the dialog is closed, the box becomes the option.
     m_state.options.slowPointer = m_ui.slowPointerBox->isChecked();
-    if (m_state.options.slowPointer)
-        applySlowPointer(m_state, *m_platform.pointer);
-    else
-        m_platform.pointer->setSpeed(m_state.userPointerSpeed);
+    m_platform.pointer->setSpeed(configuredSpeed(m_state));
     event->accept();
     emit closed();
 }

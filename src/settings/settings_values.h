@@ -4,11 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/stored_options.h"
+
 namespace tintora {
 
-// The zoom factor when the settings file has none that can be used.
-constexpr double kDefaultZoom = 2.0;
-// Below the smallest step of the zoom ladder only a hand-edited file can go;
+// (A file without a zoom that can be used gives kDefaultZoom, of
+// core/stored_options.h.) Below the smallest step of the zoom ladder only a hand-edited file can go;
 // the magnifier divides by the zoom, so such values are not taken.
 constexpr double kSmallestFileZoom = 0.5;
 
