@@ -207,9 +207,9 @@ bool Win32Screen::grab(Rect rect, ScreenImage& image)
     // Monitors of different sizes leave corners of the desktop's bounding
     // rectangle that no monitor shows: those stay black, as what lies off
     // the desktop does.
+    // (The desktop is the monitors' bounding rectangle: none reaches past it.)
     const Rect desk = virtualDesktop();
-    std::vector<Rect> shown = monitors();
-    for (Rect& m : shown) m = intersected(m, desk);
+    const std::vector<Rect> shown = monitors();
     const Rect part = intersected(rect, desk);
     if (part.isEmpty() || !reserveBlock(part.width, part.height)) return failed();
 
