@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -51,6 +52,17 @@ struct RampReading {
     int size = 0;       // entries per channel of the output's own ramp, before resampling
 };
 
+// The largest display profile read; a larger one counts as no profile.
+constexpr std::size_t kLargestProfileBytes = 4u * 1024u * 1024u;
+
+// The display profile the system publishes for one output, as bytes, unread.
+struct PublishedProfile {
+    std::vector<std::uint8_t> bytes; // the profile file's bytes; empty when none is published
+    std::string output;              // the output it applies to (as in RampReading::output)
+    std::string origin;              // where it was found: the property's or the file's name
+    std::uint64_t serial = 0;        // changes whenever what is published may have changed
+};
+
 // A block of screen pixels, row by row.
 struct ScreenImage {
     int width = 0;
@@ -75,6 +87,17 @@ public:
     // outputs whose ramp cannot be read are left out.
     virtual std::vector<RampReading> allRamps() = 0;
 
+    // Fills profile with the display profile published for the output that
+    // shows p (the first output otherwise). The backend reads the system's
+    // profile again only after the system says it changed, never per call:
+    // when profile already holds that output's profile at its current serial,
+    // nothing is copied, so a reading kept from tick to tick costs nothing.
+    // A profile larger than kLargestProfileBytes is not read (bytes empty).
+    // False, profile untouched, when no output can be told.
+    virtual bool profileAt(Point p, PublishedProfile& profile) = 0;
+    // The profiles of every output that shows something, in the system's
+    // order (bytes empty where none is published).
+    virtual std::vector<PublishedProfile> allProfiles() = 0;
     // Whether this system offers a gamma ramp at all.
     virtual bool canReadGammaRamp() = 0;
 

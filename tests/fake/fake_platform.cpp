@@ -31,6 +31,21 @@ std::vector<RampReading> FakeScreen::allRamps()
     return all;
 }
 
+bool FakeScreen::profileAt(Point, PublishedProfile& reading)
+{
+    if (reading.serial == profile.serial && reading.output == profile.output) return true;
+    ++profileCopies;
+    reading = profile;
+    return true;
+}
+
+std::vector<PublishedProfile> FakeScreen::allProfiles()
+{
+    std::vector<PublishedProfile> all{profile};
+    all.insert(all.end(), otherProfiles.begin(), otherProfiles.end());
+    return all;
+}
+
 bool FakeScreen::grab(Rect rect, ScreenImage& image)
 {
     image.width = rect.width;

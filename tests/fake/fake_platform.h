@@ -18,6 +18,9 @@ public:
     std::string rampOutput = "FAKE-1";        // the output rampAt names
     int rampSize = 256;                       // its own ramp size
     std::vector<RampReading> otherOutputs;    // allRamps lists these after ramp's output
+    PublishedProfile profile;                 // what profileAt gives (bytes empty: none)
+    std::vector<PublishedProfile> otherProfiles; // allProfiles lists these after profile
+    int profileCopies = 0;                    // profileAt calls that copied bytes
     Rect workArea{0, 0, 1920, 1040};
     Rect desktop{0, 0, 1920, 1080};
     int pixelReads = 0;
@@ -28,6 +31,8 @@ public:
     bool rampAt(Point p, RampReading& reading) override;
     std::vector<RampReading> allRamps() override;
     bool canReadGammaRamp() override { return ramp.has_value(); }
+    bool profileAt(Point p, PublishedProfile& reading) override;
+    std::vector<PublishedProfile> allProfiles() override;
     bool grab(Rect rect, ScreenImage& image) override;
     Rect virtualDesktop() override { return desktop; }
     std::vector<Rect> monitors() override { return {desktop}; }

@@ -256,3 +256,11 @@ Rect Win32Screen::workAreaAt(Point p)
 }
 
 } // namespace tintora::win32
+
+namespace tintora::win32 {
+
+// Interim: profiles are not read yet.
+bool Win32Screen::profileAt(Point, PublishedProfile&) { return false; }
+std::vector<PublishedProfile> Win32Screen::allProfiles() { return {}; }
+
+} // namespace tintora::win32

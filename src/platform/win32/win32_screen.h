@@ -23,6 +23,8 @@ public:
     bool rampAt(Point p, RampReading& reading) override;
     std::vector<RampReading> allRamps() override;
     bool canReadGammaRamp() override;
+    bool profileAt(Point p, PublishedProfile& profile) override;
+    std::vector<PublishedProfile> allProfiles() override;
     bool grab(Rect rect, ScreenImage& image) override;
     Rect virtualDesktop() override;
     std::vector<Rect> monitors() override;

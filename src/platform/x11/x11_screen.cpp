@@ -504,3 +504,11 @@ std::string unreadableDisplayReason(Display* display, int screen)
 }
 
 } // namespace tintora::x11
+
+namespace tintora::x11 {
+
+// Interim: profiles are not read yet.
+bool X11Screen::profileAt(Point, PublishedProfile&) { return false; }
+std::vector<PublishedProfile> X11Screen::allProfiles() { return {}; }
+
+} // namespace tintora::x11
