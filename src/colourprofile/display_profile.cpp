@@ -15,6 +15,8 @@ namespace {
 
 // An ICC profile's header is 128 bytes, followed by its tag count.
 constexpr std::size_t kSmallestProfileBytes = 132;
+constexpr std::size_t kDeviceClassOffset = 12;
+constexpr std::size_t kColourSpaceOffset = 16;
 constexpr std::size_t kSignatureOffset = 36;
 
 // Points at which each calibration curve is sampled once, to find where an
@@ -108,7 +110,7 @@ std::string descriptionOf(cmsHPROFILE profile)
 }
 
 // The device classes whose RGB profiles describe what a screen shows.
-bool isDisplayClass(cmsProfileClassSignature deviceClass)
+bool isDisplayClass(std::uint32_t deviceClass)
 {
     return deviceClass == cmsSigDisplayClass || deviceClass == cmsSigColorSpaceClass ||
            deviceClass == cmsSigInputClass;
@@ -283,12 +285,14 @@ std::unique_ptr<DisplayProfile> DisplayProfile::read(std::span<const std::uint8_
         whyNot = "The display profile is damaged or of a form Little CMS cannot read.";
         return nullptr;
     }
-    const cmsColorSpaceSignature space = cmsGetColorSpace(profile.handle);
+    // The header's fields as numbers: Little CMS's enumerations hold only the
+    // values they name, and a profile may hold any.
+    const std::uint32_t space = bigEndian32(bytes, kColourSpaceOffset);
     if (space != cmsSigRgbData) {
         whyNot = "The display profile is not for RGB colours (its colour space is '" + signatureText(space) + "').";
         return nullptr;
     }
-    const cmsProfileClassSignature deviceClass = cmsGetDeviceClass(profile.handle);
+    const std::uint32_t deviceClass = bigEndian32(bytes, kDeviceClassOffset);
     if (!isDisplayClass(deviceClass)) {
         whyNot = "The display profile is not a display profile (its class is '" + signatureText(deviceClass) + "').";
         return nullptr;

@@ -17,6 +17,7 @@ struct Lab {
     double L = 0;
     double a = 0;
     double b = 0;
+    friend bool operator==(const Lab&, const Lab&) = default;
 };
 
 // The CIEDE2000 difference of two colours (weights kL = kC = kH = 1).
