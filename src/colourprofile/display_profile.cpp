@@ -109,6 +109,8 @@ std::string descriptionOf(cmsHPROFILE profile)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+bool finite(const Lab& lab) { return std::isfinite(lab.L) && std::isfinite(lab.a) && std::isfinite(lab.b); }
+
 // The device classes whose RGB profiles describe what a screen shows.
 bool isDisplayClass(std::uint32_t deviceClass)
 {
@@ -236,11 +238,31 @@ struct DisplayProfile::Parts {
         if (transform) cmsDeleteTransform(transform);
     }
 
-    Lab labOf(const double (&device)[3]) const
+    Lab labOf(double red, double green, double blue) const
     {
+        const double device[3] = {red, green, blue};
         cmsCIELab lab{};
         cmsDoTransform(transform, device, &lab, 1);
         return {lab.L, lab.a, lab.b};
+    }
+
+    // Whether the transform gives numbers (a damaged curve or matrix may give
+    // infinities): for every level of each channel alone and of grey, and a
+    // grid of colours between.
+    bool givesNumbers() const
+    {
+        for (int level = 0; level < 256; ++level) {
+            const double v = level / 255.0;
+            if (!finite(labOf(v, 0, 0)) || !finite(labOf(0, v, 0)) || !finite(labOf(0, 0, v)) ||
+                !finite(labOf(v, v, v)))
+                return false;
+        }
+        constexpr int kGrid = 5;
+        for (int r = 0; r < kGrid; ++r)
+            for (int g = 0; g < kGrid; ++g)
+                for (int b = 0; b < kGrid; ++b)
+                    if (!finite(labOf(r / (kGrid - 1.0), g / (kGrid - 1.0), b / (kGrid - 1.0)))) return false;
+        return true;
     }
 };
 
@@ -261,7 +283,8 @@ struct OpenProfile {
 // Why the bytes cannot be a profile worth opening, or empty when they may be.
 std::string headerFault(std::span<const std::uint8_t> bytes)
 {
-    if (bytes.size() > kLargestProfileBytes) return "The display profile is larger than 4 MiB.";
+    if (bytes.size() > kLargestProfileBytes)
+        return "The display profile is larger than " + std::to_string(kLargestProfileBytes >> 20) + " MiB.";
     if (bytes.size() < kSmallestProfileBytes) return "The display profile is too short to be a profile.";
     if (bigEndian32(bytes, kSignatureOffset) != 0x61637370u) // "acsp"
         return "The display profile's bytes are not an ICC profile.";
@@ -329,6 +352,10 @@ std::unique_ptr<DisplayProfile> DisplayProfile::read(std::span<const std::uint8_
         whyNot = "The display profile gives no transform to Lab.";
         return nullptr;
     }
+    if (!parts.givesNumbers()) {
+        whyNot = "The display profile is damaged: some of its colours are not numbers.";
+        return nullptr;
+    }
     return result;
 }
 
@@ -361,8 +388,7 @@ CalibrationCheck DisplayProfile::check(const GammaTable& loaded) const
 
 Lab DisplayProfile::intendedLab(Rgb bitmap) const
 {
-    const double device[3] = {bitmap.R / 255.0, bitmap.G / 255.0, bitmap.B / 255.0};
-    return m_parts->labOf(device);
+    return m_parts->labOf(bitmap.R / 255.0, bitmap.G / 255.0, bitmap.B / 255.0);
 }
 
 std::optional<Lab> DisplayProfile::seenLab(Rgb bitmap, const GammaTable& loaded) const
@@ -383,7 +409,9 @@ std::optional<Lab> DisplayProfile::seenLab(Rgb bitmap, const GammaTable& loaded)
             device[c] = *value;
         }
     }
-    return m_parts->labOf(device);
+    const Lab seen = m_parts->labOf(device[0], device[1], device[2]);
+    if (!finite(seen)) return std::nullopt;
+    return seen;
 }
 
 double deltaE2000(const Lab& one, const Lab& other)

@@ -61,7 +61,8 @@ class DisplayProfile {
 public:
     // The profile in bytes, or nothing with why not in whyNot, one English
     // sentence for the standard error (too large, truncated, not a profile,
-    // not an RGB display profile, no usable transform or calibration).
+    // not an RGB display profile, no usable transform or calibration, a
+    // transform that gives infinities for 8-bit levels).
     // Profiles of the display, colour space and input classes in RGB are
     // read; device links, abstract, named colour and output profiles are not.
     static std::unique_ptr<DisplayProfile> read(std::span<const std::uint8_t> bytes, std::string& whyNot);
@@ -88,7 +89,8 @@ public:
     // calibration loaded the seen colour is the intended one. Without a vcgt
     // the device value is the entry itself. Nothing when an entry lies
     // beyond what the calibration can give (no device value under it gives
-    // that output; it is never clamped).
+    // that output; it is never clamped), or when the profile gives no number
+    // for the device values.
     std::optional<Lab> seenLab(Rgb bitmap, const GammaTable& loaded) const;
 
 private:
