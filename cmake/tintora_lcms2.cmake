@@ -7,7 +7,9 @@ endif()
 
 if(TINTORA_PLATFORM STREQUAL "win32")
     # The Windows build: lcms2 cross-built with MinGW and cached in
-    # ~/.cache/tintora, made and found here by the Windows backend's work.
+    # ~/.cache/tintora, made and found here by the Windows backend's work
+    # (its lcms2.h, off the system's include path, needs
+    # CMS_NO_REGISTER_KEYWORD=1 in C++17 and later).
     message(FATAL_ERROR "lcms2 for the Windows build is not wired in yet (cmake/tintora_lcms2.cmake)")
 else()
     # Linux: Debian's liblcms2-dev.
