@@ -148,6 +148,9 @@ void MagnifierWindow::paintEvent(QPaintEvent*)
 
 void MagnifierWindow::showEvent(QShowEvent* event)
 {
+    // Before the window is mapped: a part of the main window's look, it has
+    // no entry of its own in task bars.
+    m_platform.windows->leaveOutOfTaskBar(static_cast<NativeWindow>(winId()));
     QWidget::showEvent(event);
     putInTopmostBandWhenShown(this, *m_platform.windows);
     // A restore from the task bar is no new showing.
