@@ -194,8 +194,10 @@ TEST_P(ProgramUnderWindowManager, startsWhereAskedOrCentredInTheWorkArea)
             << ::testing::PrintToString(area) << "; " << context();
         EXPECT_EQ(mainRect().width, MainWidth);
         EXPECT_EQ(mainRect().height, MainHeight);
-        const auto clients = clientList(m_server);
-        EXPECT_NE(std::find(clients.begin(), clients.end(), m_main->id), clients.end()) << "not managed";
+        EXPECT_TRUE(waitUntil(StepTimeout, [&] {
+            const auto clients = clientList(m_server);
+            return std::find(clients.begin(), clients.end(), m_main->id) != clients.end();
+        })) << "not managed";
         EXPECT_EQ(frameExtents(m_server, m_main->id).value_or(std::array<long, 4>{}), (std::array<long, 4>{}))
             << "the main window got a frame";
         m_program.reset();
