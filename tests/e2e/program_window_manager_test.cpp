@@ -151,6 +151,18 @@ protected:
         m_hexadecimal = !m_hexadecimal;
     }
 
+    // Whether the manager gave window a frame with a title bar, in time.
+    bool hasTitleBar(unsigned long window)
+    {
+        std::optional<std::array<long, 4>> frame;
+        const bool titled = waitUntil(StepTimeout, [&] {
+            frame = frameExtents(m_server, window);
+            return frame && (*frame)[2] > 0;
+        });
+        EXPECT_TRUE(titled) << "no title bar: frame " << ::testing::PrintToString(frame);
+        return titled;
+    }
+
     // Where window stands in the manager's stacking order (-1: not there).
     long stackingIndex(unsigned long window)
     {
@@ -300,11 +312,7 @@ TEST_P(ProgramUnderWindowManager, helpWindowIsFramedComesBackFromMinimisedAndHan
     const auto help = m_server.waitForTopLevel(HelpTitle, StepTimeout);
     ASSERT_TRUE(help) << context();
     ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, help->id); })) << context();
-    std::optional<std::array<long, 4>> frame;
-    ASSERT_TRUE(waitUntil(StepTimeout, [&] {
-        frame = frameExtents(m_server, help->id);
-        return frame && (*frame)[2] > 0;
-    })) << "no title bar: " << ::testing::PrintToString(frame);
+    ASSERT_TRUE(hasTitleBar(help->id));
     const Rect helpRect = clientRect(m_server, help->id).value_or(Rect{});
     EXPECT_EQ(helpRect.width, 614);
     // Shown as the program shows it: activated, in the topmost band, the
@@ -345,6 +353,7 @@ TEST_P(ProgramUnderWindowManager, keysReachTheMainWindowAfterTheDialogsClose)
     const auto settings = m_server.waitForTopLevel(SettingsTitle, StepTimeout);
     ASSERT_TRUE(settings) << context();
     ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, settings->id); })) << context();
+    EXPECT_TRUE(hasTitleBar(settings->id));
     ASSERT_TRUE(m_keyboard.tap({"Escape"}));
     ASSERT_TRUE(waitUntil(StepTimeout, [&] { return !m_server.findTopLevel(SettingsTitle); })) << context();
     ASSERT_NO_FATAL_FAILURE(expectKeysReachTheMainWindow());
@@ -356,6 +365,7 @@ TEST_P(ProgramUnderWindowManager, keysReachTheMainWindowAfterTheDialogsClose)
     const auto dialog = m_server.waitForTopLevel(ColourDialogTitle, StepTimeout);
     ASSERT_TRUE(dialog) << context();
     ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, dialog->id); })) << context();
+    EXPECT_TRUE(hasTitleBar(dialog->id));
     ASSERT_TRUE(m_keyboard.tap({"Escape"}));
     ASSERT_TRUE(waitUntil(StepTimeout, [&] { return !m_server.findTopLevel(ColourDialogTitle); })) << context();
     ASSERT_NO_FATAL_FAILURE(expectKeysReachTheMainWindow());
