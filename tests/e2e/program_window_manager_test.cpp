@@ -163,6 +163,17 @@ protected:
         return titled;
     }
 
+    // The dialog titled title comes, framed, with the keyboard; Esc closes it.
+    void closeDialogWithEscape(const char* title)
+    {
+        const auto dialog = m_server.waitForTopLevel(title, StepTimeout);
+        ASSERT_TRUE(dialog) << "no " << title << "; " << context();
+        ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, dialog->id); })) << context();
+        EXPECT_TRUE(hasTitleBar(dialog->id));
+        ASSERT_TRUE(m_keyboard.tap({"Escape"}));
+        ASSERT_TRUE(waitUntil(StepTimeout, [&] { return !m_server.findTopLevel(title); })) << context();
+    }
+
     // Where window stands in the manager's stacking order (-1: not there).
     long stackingIndex(unsigned long window)
     {
@@ -350,24 +361,14 @@ TEST_P(ProgramUnderWindowManager, keysReachTheMainWindowAfterTheDialogsClose)
     ASSERT_TRUE(m_devices.warpTo(m_colour->centre()));
 
     ASSERT_TRUE(m_keyboard.tap({"Control_L", "s"}));
-    const auto settings = m_server.waitForTopLevel(SettingsTitle, StepTimeout);
-    ASSERT_TRUE(settings) << context();
-    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, settings->id); })) << context();
-    EXPECT_TRUE(hasTitleBar(settings->id));
-    ASSERT_TRUE(m_keyboard.tap({"Escape"}));
-    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return !m_server.findTopLevel(SettingsTitle); })) << context();
+    ASSERT_NO_FATAL_FAILURE(closeDialogWithEscape(SettingsTitle));
     ASSERT_NO_FATAL_FAILURE(expectKeysReachTheMainWindow());
 
-    // Frozen, the swatch opens the colour dialog; Esc closes it.
+    // Frozen, the swatch opens the colour dialog.
     ASSERT_TRUE(m_keyboard.tap({"space"}));
     ASSERT_NO_FATAL_FAILURE(waitUntilKeysHandled());
     ASSERT_TRUE(clickAt(topLeft(mainRect()) + Swatch));
-    const auto dialog = m_server.waitForTopLevel(ColourDialogTitle, StepTimeout);
-    ASSERT_TRUE(dialog) << context();
-    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, dialog->id); })) << context();
-    EXPECT_TRUE(hasTitleBar(dialog->id));
-    ASSERT_TRUE(m_keyboard.tap({"Escape"}));
-    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return !m_server.findTopLevel(ColourDialogTitle); })) << context();
+    ASSERT_NO_FATAL_FAILURE(closeDialogWithEscape(ColourDialogTitle));
     ASSERT_NO_FATAL_FAILURE(expectKeysReachTheMainWindow());
 }
 
