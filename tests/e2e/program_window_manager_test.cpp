@@ -292,11 +292,19 @@ TEST_P(ProgramUnderWindowManager, dragSnapsToTheWorkAreaAndTheMagnifierFollows)
     }
 
     // Tab shows the magnifier standing on the main window; it follows the
-    // drags, and the keyboard stays with the main window.
+    // drags exactly, with the framed help window open beside them, and the
+    // keyboard stays with the main window.
     ASSERT_EQ(topLeft(drag({600, 500}, {600, 500})), (Point{600, 500}));
     ASSERT_TRUE(m_keyboard.tap({"Tab"}));
     const auto magnifier = m_server.waitForTopLevel("Magnifier", StepTimeout);
     ASSERT_TRUE(magnifier) << context();
+    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, m_main->id); }));
+    ASSERT_TRUE(m_keyboard.tap({"F1"}));
+    const auto help = m_server.waitForTopLevel(HelpTitle, StepTimeout);
+    ASSERT_TRUE(help && hasTitleBar(help->id)) << context();
+    // Out of the drags' way, as a user would move it.
+    ASSERT_TRUE(m_server.runClient("xdotool", {"windowmove", std::to_string(help->id), "1250", "100"}));
+    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return clientRect(m_server, help->id).value_or(Rect{}).x >= 1250; }));
     for (const Point to : {Point{600, 500}, Point{900, 600}, Point{300, 450}}) {
         SCOPED_TRACE(::testing::PrintToString(to));
         const Rect main = drag(to, to);
@@ -310,6 +318,10 @@ TEST_P(ProgramUnderWindowManager, dragSnapsToTheWorkAreaAndTheMagnifierFollows)
         EXPECT_EQ(frameExtents(m_server, magnifier->id).value_or(std::array<long, 4>{}), (std::array<long, 4>{}))
             << "the magnifier got a frame";
     }
+    // The drags gave the main window the keyboard: F1 there closes the help.
+    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, m_main->id); }));
+    ASSERT_TRUE(m_keyboard.tap({"F1"}));
+    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return !m_server.findTopLevel(HelpTitle); })) << context();
     ASSERT_NO_FATAL_FAILURE(expectKeysReachTheMainWindow());
 }
 
