@@ -282,6 +282,18 @@ pid_t parentOf(pid_t pid)
     return stat ? stat->parent : 0;
 }
 
+std::vector<pid_t> processesWithEnvironment(const std::string& entry)
+{
+    std::vector<pid_t> found;
+    for (const pid_t pid : allProcesses()) {
+        const auto stat = statOf(pid);
+        if (!stat || stat->state == "Z") continue;
+        const std::string environment = '\0' + readAll("/proc/" + std::to_string(pid) + "/environ");
+        if (environment.find('\0' + entry + '\0') != std::string::npos) found.push_back(pid);
+    }
+    return found;
+}
+
 std::vector<pid_t> processGroupMembers(pid_t group)
 {
     std::vector<pid_t> members;

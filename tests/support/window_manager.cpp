@@ -335,6 +335,12 @@ std::vector<pid_t> WindowManager::stop()
         }
     }
     m_processes.clear();
+    // Anything that left its group (a daemon of its own session) still has
+    // this desktop's home in its environment.
+    for (const pid_t left : processesWithEnvironment("HOME=" + m_dir.file("home"))) {
+        ::kill(left, SIGKILL);
+        killed.push_back(left);
+    }
     return killed;
 }
 
