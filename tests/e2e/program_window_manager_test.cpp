@@ -336,8 +336,19 @@ TEST_P(ProgramUnderWindowManager, helpWindowIsFramedComesBackFromMinimisedAndHan
     ASSERT_TRUE(help) << context();
     ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, help->id); })) << context();
     ASSERT_TRUE(hasTitleBar(help->id));
+    // Centred in the work area, the frame the manager adds included.
+    const auto frame = frameExtents(m_server, help->id).value_or(std::array<long, 4>{});
+    const Rect area = m_manager->workArea();
+    const int outerWidth = 614 + static_cast<int>(frame[0] + frame[1]);
+    const int outerHeight = 522 + static_cast<int>(frame[2] + frame[3]);
+    const Rect centred{area.x + (area.width - outerWidth) / 2 + static_cast<int>(frame[0]),
+                       area.y + (area.height - outerHeight) / 2 + static_cast<int>(frame[2]), 614, 522};
+    std::optional<Rect> shown;
+    EXPECT_TRUE(waitUntil(StepTimeout, [&] {
+        shown = clientRect(m_server, help->id);
+        return shown == centred;
+    })) << "at " << ::testing::PrintToString(shown) << " in the frame " << ::testing::PrintToString(frame);
     const Rect helpRect = clientRect(m_server, help->id).value_or(Rect{});
-    EXPECT_EQ(helpRect.width, 614);
     // Shown as the program shows it: activated, in the topmost band, the
     // page painted; only then does a user reach for its minimise button.
     ASSERT_TRUE(waitUntil(StepTimeout, [&] {
@@ -373,6 +384,19 @@ TEST_P(ProgramUnderWindowManager, keysReachTheMainWindowAfterTheDialogsClose)
     ASSERT_TRUE(m_devices.warpTo(m_colour->centre()));
 
     ASSERT_TRUE(m_keyboard.tap({"Control_L", "s"}));
+    // Centred over the main window, the frame the manager adds included.
+    const auto settings = m_server.waitForTopLevel(SettingsTitle, StepTimeout);
+    ASSERT_TRUE(settings && hasTitleBar(settings->id)) << context();
+    const auto frame = frameExtents(m_server, settings->id).value_or(std::array<long, 4>{});
+    const Rect main = mainRect();
+    const Rect client = clientRect(m_server, settings->id).value_or(Rect{});
+    const int outerWidth = client.width + static_cast<int>(frame[0] + frame[1]);
+    const int outerHeight = client.height + static_cast<int>(frame[2] + frame[3]);
+    const Point centred{main.x + (main.width - outerWidth) / 2 + static_cast<int>(frame[0]),
+                        main.y + (main.height - outerHeight) / 2 + static_cast<int>(frame[2])};
+    EXPECT_TRUE(waitUntil(StepTimeout, [&] { return clientRect(m_server, settings->id) == Rect{centred.x, centred.y, client.width, client.height}; }))
+        << "at " << ::testing::PrintToString(clientRect(m_server, settings->id)) << " in the frame "
+        << ::testing::PrintToString(frame);
     ASSERT_NO_FATAL_FAILURE(closeDialogWithEscape(SettingsTitle));
     ASSERT_NO_FATAL_FAILURE(expectKeysReachTheMainWindow());
 
