@@ -70,7 +70,7 @@ protected:
     {
         m_program.reset();
         if (!m_manager) return;
-        EXPECT_EQ(m_manager->stop(), std::vector<pid_t>{}) << "processes of the desktop outlived SIGTERM";
+        EXPECT_EQ(m_manager->stop(), std::vector<std::string>{}) << "processes of the desktop that needed SIGKILL";
     }
 
     // Starts the program and waits until its main window is mapped and has
@@ -161,6 +161,42 @@ protected:
         });
         EXPECT_TRUE(titled) << "no title bar: frame " << ::testing::PrintToString(frame);
         return titled;
+    }
+
+    // Waits until the window's frame (the extents the manager gives it
+    // around the window) stands centred over `over`, no further left or up
+    // than the work area, as the program places a window the first time.
+    void expectFrameCentredOver(unsigned long window, Rect over)
+    {
+        const auto frame = frameExtents(m_server, window).value_or(std::array<long, 4>{});
+        const Rect client = clientRect(m_server, window).value_or(Rect{});
+        const Rect area = m_manager->workArea();
+        const int outerWidth = client.width + static_cast<int>(frame[0] + frame[1]);
+        const int outerHeight = client.height + static_cast<int>(frame[2] + frame[3]);
+        const Rect centred{std::max(area.x, over.x + (over.width - outerWidth) / 2) + static_cast<int>(frame[0]),
+                           std::max(area.y, over.y + (over.height - outerHeight) / 2) + static_cast<int>(frame[2]),
+                           client.width, client.height};
+        std::optional<Rect> shown;
+        EXPECT_TRUE(waitUntil(StepTimeout, [&] {
+            shown = clientRect(m_server, window);
+            return shown == centred;
+        })) << "at " << ::testing::PrintToString(shown) << " in the frame " << ::testing::PrintToString(frame)
+            << ", not " << ::testing::PrintToString(centred);
+    }
+
+    // Tab shows the magnifier, F1 the help window; the magnifier and the
+    // help window once both are there.
+    std::optional<std::pair<TopLevel, TopLevel>> showMagnifierAndHelp()
+    {
+        if (!m_keyboard.tap({"Tab"})) return std::nullopt;
+        const auto magnifier = m_server.waitForTopLevel("Magnifier", StepTimeout);
+        // The magnifier hands the keyboard back to the main window.
+        if (!magnifier || !waitUntil(StepTimeout, [&] { return hasFocus(m_server, m_main->id); }) ||
+            !m_keyboard.tap({"F1"}))
+            return std::nullopt;
+        const auto help = m_server.waitForTopLevel(HelpTitle, StepTimeout);
+        if (!help) return std::nullopt;
+        return std::pair{*magnifier, *help};
     }
 
     // The dialog titled title comes, framed, with the keyboard; Esc closes it.
@@ -295,27 +331,25 @@ TEST_P(ProgramUnderWindowManager, dragSnapsToTheWorkAreaAndTheMagnifierFollows)
     // drags exactly, with the framed help window open beside them, and the
     // keyboard stays with the main window.
     ASSERT_EQ(topLeft(drag({600, 500}, {600, 500})), (Point{600, 500}));
-    ASSERT_TRUE(m_keyboard.tap({"Tab"}));
-    const auto magnifier = m_server.waitForTopLevel("Magnifier", StepTimeout);
-    ASSERT_TRUE(magnifier) << context();
-    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, m_main->id); }));
-    ASSERT_TRUE(m_keyboard.tap({"F1"}));
-    const auto help = m_server.waitForTopLevel(HelpTitle, StepTimeout);
-    ASSERT_TRUE(help && hasTitleBar(help->id)) << context();
-    // Out of the drags' way, as a user would move it.
-    ASSERT_TRUE(m_server.runClient("xdotool", {"windowmove", std::to_string(help->id), "1250", "100"}));
-    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return clientRect(m_server, help->id).value_or(Rect{}).x >= 1250; }));
+    const auto shown = showMagnifierAndHelp();
+    ASSERT_TRUE(shown) << context();
+    const auto& [magnifier, help] = *shown;
+    ASSERT_TRUE(hasTitleBar(help.id));
+    expectFrameCentredOver(help.id, m_manager->workArea());
+    // Out of the drags' way, as a user would move it once it is there.
+    ASSERT_TRUE(m_server.runClient("xdotool", {"windowmove", std::to_string(help.id), "1250", "100"}));
+    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return clientRect(m_server, help.id).value_or(Rect{}).x >= 1250; }));
     for (const Point to : {Point{600, 500}, Point{900, 600}, Point{300, 450}}) {
         SCOPED_TRACE(::testing::PrintToString(to));
         const Rect main = drag(to, to);
         ASSERT_EQ(topLeft(main), to) << context();
         const Rect docked{main.x, main.y - MagnifierSize, MagnifierSize, MagnifierSize};
-        std::optional<Rect> shown;
+        std::optional<Rect> standing;
         EXPECT_TRUE(waitUntil(StepTimeout, [&] {
-            shown = clientRect(m_server, magnifier->id);
-            return shown == docked;
-        })) << "magnifier at " << ::testing::PrintToString(shown) << "; " << context();
-        EXPECT_EQ(frameExtents(m_server, magnifier->id).value_or(std::array<long, 4>{}), (std::array<long, 4>{}))
+            standing = clientRect(m_server, magnifier.id);
+            return standing == docked;
+        })) << "magnifier at " << ::testing::PrintToString(standing) << "; " << context();
+        EXPECT_EQ(frameExtents(m_server, magnifier.id).value_or(std::array<long, 4>{}), (std::array<long, 4>{}))
             << "the magnifier got a frame";
     }
     // The drags gave the main window the keyboard: F1 there closes the help.
@@ -337,17 +371,7 @@ TEST_P(ProgramUnderWindowManager, helpWindowIsFramedComesBackFromMinimisedAndHan
     ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, help->id); })) << context();
     ASSERT_TRUE(hasTitleBar(help->id));
     // Centred in the work area, the frame the manager adds included.
-    const auto frame = frameExtents(m_server, help->id).value_or(std::array<long, 4>{});
-    const Rect area = m_manager->workArea();
-    const int outerWidth = 614 + static_cast<int>(frame[0] + frame[1]);
-    const int outerHeight = 522 + static_cast<int>(frame[2] + frame[3]);
-    const Rect centred{area.x + (area.width - outerWidth) / 2 + static_cast<int>(frame[0]),
-                       area.y + (area.height - outerHeight) / 2 + static_cast<int>(frame[2]), 614, 522};
-    std::optional<Rect> shown;
-    EXPECT_TRUE(waitUntil(StepTimeout, [&] {
-        shown = clientRect(m_server, help->id);
-        return shown == centred;
-    })) << "at " << ::testing::PrintToString(shown) << " in the frame " << ::testing::PrintToString(frame);
+    expectFrameCentredOver(help->id, m_manager->workArea());
     const Rect helpRect = clientRect(m_server, help->id).value_or(Rect{});
     // Shown as the program shows it: activated, in the topmost band, the
     // page painted; only then does a user reach for its minimise button.
@@ -387,16 +411,7 @@ TEST_P(ProgramUnderWindowManager, keysReachTheMainWindowAfterTheDialogsClose)
     // Centred over the main window, the frame the manager adds included.
     const auto settings = m_server.waitForTopLevel(SettingsTitle, StepTimeout);
     ASSERT_TRUE(settings && hasTitleBar(settings->id)) << context();
-    const auto frame = frameExtents(m_server, settings->id).value_or(std::array<long, 4>{});
-    const Rect main = mainRect();
-    const Rect client = clientRect(m_server, settings->id).value_or(Rect{});
-    const int outerWidth = client.width + static_cast<int>(frame[0] + frame[1]);
-    const int outerHeight = client.height + static_cast<int>(frame[2] + frame[3]);
-    const Point centred{main.x + (main.width - outerWidth) / 2 + static_cast<int>(frame[0]),
-                        main.y + (main.height - outerHeight) / 2 + static_cast<int>(frame[2])};
-    EXPECT_TRUE(waitUntil(StepTimeout, [&] { return clientRect(m_server, settings->id) == Rect{centred.x, centred.y, client.width, client.height}; }))
-        << "at " << ::testing::PrintToString(clientRect(m_server, settings->id)) << " in the frame "
-        << ::testing::PrintToString(frame);
+    expectFrameCentredOver(settings->id, mainRect());
     ASSERT_NO_FATAL_FAILURE(closeDialogWithEscape(SettingsTitle));
     ASSERT_NO_FATAL_FAILURE(expectKeysReachTheMainWindow());
 
@@ -446,13 +461,9 @@ TEST_P(ProgramUnderWindowManager, focusAnotherApplicationAndBack)
 TEST_P(ProgramUnderWindowManager, titlesClassIconAndTaskBarEntries)
 {
     ASSERT_NO_FATAL_FAILURE(start());
-    ASSERT_TRUE(m_keyboard.tap({"Tab"}));
-    const auto magnifier = m_server.waitForTopLevel("Magnifier", StepTimeout);
-    ASSERT_TRUE(magnifier) << context();
-    ASSERT_TRUE(waitUntil(StepTimeout, [&] { return hasFocus(m_server, m_main->id); }));
-    ASSERT_TRUE(m_keyboard.tap({"F1"}));
-    const auto help = m_server.waitForTopLevel(HelpTitle, StepTimeout);
-    ASSERT_TRUE(help) << context();
+    const auto shown = showMagnifierAndHelp();
+    ASSERT_TRUE(shown) << context();
+    const auto& [magnifier, help] = *shown;
 
     const std::string startupClass = desktopEntryValue("StartupWMClass");
     ASSERT_FALSE(startupClass.empty()) << "the desktop entry names no StartupWMClass";
@@ -461,8 +472,8 @@ TEST_P(ProgramUnderWindowManager, titlesClassIconAndTaskBarEntries)
         const char* title;
         bool listed;
     };
-    for (const Expected& e : {Expected{m_main->id, "Tintora", true}, Expected{help->id, HelpTitle, true},
-                              Expected{magnifier->id, "Magnifier", false}}) {
+    for (const Expected& e : {Expected{m_main->id, "Tintora", true}, Expected{help.id, HelpTitle, true},
+                              Expected{magnifier.id, "Magnifier", false}}) {
         SCOPED_TRACE(e.title);
         const auto t = m_server.findTopLevel(e.title);
         ASSERT_TRUE(t);

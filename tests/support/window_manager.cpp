@@ -313,9 +313,15 @@ bool WindowManager::start(std::string& why)
     return true;
 }
 
-std::vector<pid_t> WindowManager::stop()
+std::vector<std::string> WindowManager::stop()
 {
-    std::vector<pid_t> killed;
+    std::vector<std::string> killed;
+    auto kill = [&killed](pid_t pid) {
+        std::string name = readAll("/proc/" + std::to_string(pid) + "/comm");
+        if (!name.empty() && name.back() == '\n') name.pop_back();
+        ::kill(pid, SIGKILL);
+        killed.push_back(std::to_string(pid) + " " + name);
+    };
     // Last started first: the panel and the manager still find the bus
     // while they end.
     for (auto it = m_processes.rbegin(); it != m_processes.rend(); ++it) {
@@ -325,10 +331,7 @@ std::vector<pid_t> WindowManager::stop()
         ::kill(-group, SIGTERM);
         process.waitForExit(5000ms);
         waitUntil(5000ms, [&] { return processGroupMembers(group).empty(); });
-        for (const pid_t left : processGroupMembers(group)) {
-            ::kill(left, SIGKILL);
-            killed.push_back(left);
-        }
+        for (const pid_t left : processGroupMembers(group)) kill(left);
         process.stop(); // reaps it, should it still run
         // Those of the group that were this process's children to reap.
         while (::waitpid(-group, nullptr, WNOHANG) > 0) {
@@ -337,10 +340,7 @@ std::vector<pid_t> WindowManager::stop()
     m_processes.clear();
     // Anything that left its group (a daemon of its own session) still has
     // this desktop's home in its environment.
-    for (const pid_t left : processesWithEnvironment("HOME=" + m_dir.file("home"))) {
-        ::kill(left, SIGKILL);
-        killed.push_back(left);
-    }
+    for (const pid_t left : processesWithEnvironment("HOME=" + m_dir.file("home"))) kill(left);
     return killed;
 }
 

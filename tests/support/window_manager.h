@@ -58,8 +58,9 @@ public:
     // Ends every process started here (the manager, the panel, the bus and
     // what these started in turn: each runs in a process group of its own,
     // and all have this desktop's home in their environment); the pids of
-    // those that outlived SIGTERM or left their group, which needed SIGKILL.
-    std::vector<pid_t> stop();
+    // those that outlived SIGTERM or left their group, which needed SIGKILL,
+    // as "pid name".
+    std::vector<std::string> stop();
     // What the manager and its helpers wrote on their standard error.
     std::string log() const;
 
