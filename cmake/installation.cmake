@@ -39,6 +39,14 @@ foreach(size IN LISTS TINTORA_ICON_SIZES)
     install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 
+# The sizes window managers and task bars show (_NET_WM_ICON), embedded in the
+# program; Qt hands them to each window.
+set(window_icon_files)
+foreach(size 16 24 32 48 64 128)
+    list(APPEND window_icon_files ${PROJECT_BINARY_DIR}/icons/${size}x${size}/${TINTORA_APP_ID}.png)
+endforeach()
+qt_add_resources(tintora window_icon PREFIX /icons BASE ${PROJECT_BINARY_DIR}/icons FILES ${window_icon_files})
+
 # The manual page, with the project's version.
 configure_file(data/tintora.1.in ${PROJECT_BINARY_DIR}/man/tintora.1 @ONLY)
 

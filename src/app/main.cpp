@@ -1,7 +1,9 @@
 // Program entry: the platform, the four windows, the message loop.
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QFont>
+#include <QIcon>
 #include <QLocale>
 #include <QPalette>
 #include <QStyleFactory>
@@ -88,6 +90,14 @@ void setUpApplication(QApplication& app)
     QFont::insertSubstitutions(QStringLiteral("Tahoma"), {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     app.setQuitOnLastWindowClosed(false);
     applySkin(app);
+    // The program's icon for the window manager and task bars, at the sizes
+    // the build embeds (the Windows executable carries its own instead).
+    QIcon icon;
+    for (QDirIterator it(QStringLiteral(":/icons"), {QStringLiteral("*.png")}, QDir::Files,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        icon.addFile(it.next());
+    if (!icon.isNull()) app.setWindowIcon(icon);
 }
 
 // What the main window needs to know of the run.

@@ -184,6 +184,7 @@ bool HelpWindow::event(QEvent* event)
     case QEvent::WindowStateChange:
         // The window manager's frame arrives after the window is shown.
         fitMinimumSizeToFrame();
+        m_firstPlace.frameMayHaveChanged(this);
         break;
     default: break;
     }
@@ -209,8 +210,10 @@ void HelpWindow::showHelp()
         const QRect main = m_mainWindow.mainWindowFrame();
         const Point near{main.x() + main.width() / 2, main.y() + main.height() / 2};
         const Rect area = m_platform.screen->workAreaAt(near);
-        const Point p = centreInWorkArea(width(), height(), area);
-        move(p.x, p.y);
+        m_firstPlace.placeFirst(this, [area](QSize outer) {
+            const Point p = centreInWorkArea(outer.width(), outer.height(), area);
+            return QPoint(p.x, p.y);
+        });
     }
     // Shown restored, as large as it was (maximised stays maximised).
     if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);

@@ -7,6 +7,7 @@
 
 #include "core/commands.h"
 #include "platform/platform.h"
+#include "widgets/frame_placement.h"
 #include "widgets/main_window_link.h"
 
 namespace tintora {
@@ -107,4 +108,5 @@ private:
     std::string m_executablePath;
     HelpWindowUi m_ui;
     bool m_placed = false;
+    FramePlacement m_firstPlace;
 };

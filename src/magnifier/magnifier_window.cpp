@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QEvent>
 #include <QImage>
+#include <QMoveEvent>
 #include <QPainter>
 #include <utility>
 
@@ -90,7 +91,24 @@ void MagnifierWindow::setCoordinates(Point p)
 
 void MagnifierWindow::dockOn(const QRect& mainWindowFrame)
 {
-    move(mainWindowFrame.x(), mainWindowFrame.y() - ClientHeight);
+    m_dockedAt = QPoint(mainWindowFrame.x(), mainWindowFrame.y() - ClientHeight);
+    m_dockAskedAgain = false;
+    move(*m_dockedAt);
+}
+
+void MagnifierWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // While the main window is dragged, the window manager's report of an
+    // earlier place can come after the request for the latest one has gone
+    // out; Qt then takes the window to stand where the report says, and a
+    // docking at the place it believes the window already stands would ask
+    // for nothing. Asked once more, the window ends where it is docked. Only
+    // once: a manager that keeps the window elsewhere (out of a panel) has
+    // the last word.
+    if (!m_dockedAt || pos() == *m_dockedAt || m_dockAskedAgain || !isVisible()) return;
+    m_dockAskedAgain = true;
+    move(*m_dockedAt);
 }
 
 void MagnifierWindow::showZoom(double zoom)
@@ -148,6 +166,9 @@ void MagnifierWindow::paintEvent(QPaintEvent*)
 
 void MagnifierWindow::showEvent(QShowEvent* event)
 {
+    // Before the window is mapped: a part of the main window's look, it has
+    // no entry of its own in task bars.
+    m_platform.windows->leaveOutOfTaskBar(static_cast<NativeWindow>(winId()));
     QWidget::showEvent(event);
     putInTopmostBandWhenShown(this, *m_platform.windows);
     // A restore from the task bar is no new showing.

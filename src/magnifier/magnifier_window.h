@@ -96,6 +96,7 @@ protected:
     void paintEvent(QPaintEvent*) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -108,4 +109,9 @@ private:
     tintora::ScreenImage m_previousGrab; // the one before
     tintora::ScreenImage m_bitmap;       // the picture, made at the first capture
     std::optional<tintora::Point> m_shownCoordinates; // what the coordinates label says
+    // Where the latest docking asked the window to stand, and whether that
+    // request has been made again after the window manager reported another
+    // place.
+    std::optional<QPoint> m_dockedAt;
+    bool m_dockAskedAgain = false;
 };

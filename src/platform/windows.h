@@ -14,6 +14,12 @@ public:
     // Puts a shown window into the topmost band or takes it out of it.
     // Does nothing when the window manager offers no such band.
     virtual void setTopmost(NativeWindow window, bool topmost) = 0;
+    // Leaves a window that is being shown out of the task bar and the
+    // pagers: it is a part of another window's look, which has the entry.
+    // Called at every showing (window managers forget the state of a hidden
+    // window). Where the system gives every window without an owner an
+    // entry of its own (Windows), the window keeps it.
+    virtual void leaveOutOfTaskBar(NativeWindow window) = 0;
 };
 
 } // namespace tintora

@@ -47,10 +47,18 @@ void SettingsDialog::placeOverMainWindow()
 {
     // Kept inside the work area's left and top edges.
     const QRect main = m_mainWindow.mainWindowFrame();
-    const QRect frame = frameGeometry();
     const Rect area = m_platform.screen->workAreaAt({main.x() + main.width() / 2, main.y() + main.height() / 2});
-    const Point p = centreOver({main.x(), main.y(), main.width(), main.height()}, frame.width(), frame.height(), area);
-    move(p.x, p.y);
+    m_firstPlace.placeFirst(this, [main, area](QSize outer) {
+        const Point p = centreOver({main.x(), main.y(), main.width(), main.height()}, outer.width(), outer.height(), area);
+        return QPoint(p.x, p.y);
+    });
+}
+
+void SettingsDialog::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // The window manager's frame arrives after the dialog is shown.
+    m_firstPlace.frameMayHaveChanged(this);
 }
 
 void SettingsDialog::showEvent(QShowEvent* event)
@@ -58,6 +66,7 @@ void SettingsDialog::showEvent(QShowEvent* event)
     putInTopmostBandWhenShown(this, *m_platform.windows);
     m_ui.slowPointerBox->setChecked(m_state.options.slowPointer);
     QWidget::showEvent(event);
+    m_firstPlace.frameMayHaveChanged(this);
 }
 
 void SettingsDialog::runCommand(Command command)

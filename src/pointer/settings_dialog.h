@@ -6,6 +6,7 @@
 
 #include "core/commands.h"
 #include "platform/platform.h"
+#include "widgets/frame_placement.h"
 #include "widgets/main_window_link.h"
 
 namespace tintora {
@@ -42,6 +43,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -52,4 +54,5 @@ private:
     MainWindowLink& m_mainWindow;
     SettingsDialogUi m_ui;
     bool m_placed = false;
+    FramePlacement m_firstPlace;
 };

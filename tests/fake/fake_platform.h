@@ -95,6 +95,8 @@ class FakeWindows final : public Windows {
 public:
     std::vector<std::pair<NativeWindow, bool>> topmostCalls;
     void setTopmost(NativeWindow window, bool topmost) override { topmostCalls.emplace_back(window, topmost); }
+    std::vector<NativeWindow> leftOutOfTaskBar; // every window, at every showing
+    void leaveOutOfTaskBar(NativeWindow window) override { leftOutOfTaskBar.push_back(window); }
 };
 
 class FakeShell final : public Shell {

@@ -236,32 +236,83 @@ std::string readAll(const std::string& path)
     return s.str();
 }
 
-pid_t parentOf(pid_t pid)
+namespace {
+
+// The fields of /proc/<pid>/stat after the name: state, ppid, pgrp.
+struct ProcessStat {
+    std::string state;
+    pid_t parent = 0;
+    pid_t group = 0;
+};
+
+std::optional<ProcessStat> statOf(pid_t pid)
 {
     const std::string stat = readAll("/proc/" + std::to_string(pid) + "/stat");
-    // "pid (name) state ppid ...": the name may hold anything, even ')'.
+    // "pid (name) state ppid pgrp ...": the name may hold anything, even ')'.
     const auto close = stat.rfind(')');
-    if (close == std::string::npos) return 0;
+    if (close == std::string::npos) return std::nullopt;
     std::istringstream rest(stat.substr(close + 1));
-    std::string state;
-    long parent = 0;
-    rest >> state >> parent;
-    return static_cast<pid_t>(parent);
+    ProcessStat s;
+    long parent = 0, group = 0;
+    if (!(rest >> s.state >> parent >> group)) return std::nullopt;
+    s.parent = static_cast<pid_t>(parent);
+    s.group = static_cast<pid_t>(group);
+    return s;
+}
+
+// Every process that /proc lists.
+std::vector<pid_t> allProcesses()
+{
+    std::vector<pid_t> pids;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return pids;
+    while (const dirent* entry = ::readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atol(entry->d_name));
+        if (pid > 0) pids.push_back(pid);
+    }
+    ::closedir(proc);
+    return pids;
+}
+
+} // namespace
+
+pid_t parentOf(pid_t pid)
+{
+    const auto stat = statOf(pid);
+    return stat ? stat->parent : 0;
+}
+
+std::vector<pid_t> processesWithEnvironment(const std::string& entry)
+{
+    std::vector<pid_t> found;
+    for (const pid_t pid : allProcesses()) {
+        const auto stat = statOf(pid);
+        if (!stat || stat->state == "Z") continue;
+        const std::string environment = '\0' + readAll("/proc/" + std::to_string(pid) + "/environ");
+        if (environment.find('\0' + entry + '\0') != std::string::npos) found.push_back(pid);
+    }
+    return found;
+}
+
+std::vector<pid_t> processGroupMembers(pid_t group)
+{
+    std::vector<pid_t> members;
+    for (const pid_t pid : allProcesses()) {
+        const auto stat = statOf(pid);
+        if (stat && stat->group == group && stat->state != "Z") members.push_back(pid);
+    }
+    return members;
 }
 
 std::vector<pid_t> childrenCalled(const std::string& name, pid_t parent)
 {
     if (parent == 0) parent = ::getpid();
     std::vector<pid_t> found;
-    DIR* proc = ::opendir("/proc");
-    if (!proc) return found;
-    while (const dirent* entry = ::readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atol(entry->d_name));
-        if (pid <= 0 || parentOf(pid) != parent) continue;
+    for (const pid_t pid : allProcesses()) {
+        if (parentOf(pid) != parent) continue;
         const std::string cmdline = readAll("/proc/" + std::to_string(pid) + "/cmdline");
         if (cmdline.substr(0, cmdline.find('\0')) == name) found.push_back(pid);
     }
-    ::closedir(proc);
     return found;
 }
 

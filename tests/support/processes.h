@@ -154,4 +154,10 @@ pid_t parentOf(pid_t pid);
 // Children of parent (this process by default) whose argv[0] is name.
 std::vector<pid_t> childrenCalled(const std::string& name, pid_t parent = 0);
 
+// Every process, zombies left out, whose process group is group.
+std::vector<pid_t> processGroupMembers(pid_t group);
+// Every process, zombies left out, whose environment holds entry
+// ("NAME=value") as it was when the process started.
+std::vector<pid_t> processesWithEnvironment(const std::string& entry);
+
 } // namespace tintora::test

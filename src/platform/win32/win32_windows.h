@@ -8,6 +8,9 @@ namespace tintora::win32 {
 class Win32Windows final : public Windows {
 public:
     void setTopmost(NativeWindow window, bool topmost) override;
+    // Windows gives every window without an owner its task bar button; the
+    // magnifier keeps its own there, captioned "Magnifier".
+    void leaveOutOfTaskBar(NativeWindow) override {}
 };
 
 } // namespace tintora::win32

@@ -11,6 +11,7 @@ class X11Windows final : public Windows {
 public:
     explicit X11Windows(std::shared_ptr<Connection> connection);
     void setTopmost(NativeWindow window, bool topmost) override;
+    void leaveOutOfTaskBar(NativeWindow window) override;
 
 private:
     std::shared_ptr<Connection> m_connection;
