@@ -51,12 +51,14 @@ public:
     std::vector<Point> moves;                // every moveTo, in order
 
     std::optional<Point> position() override { return where; }
+    bool canMovePointer() override { return true; }
     void moveTo(Point p) override
     {
         moves.push_back(p);
         where = p;
     }
     int speed() override { return currentSpeed; }
+    bool canSetPointerSpeed() override { return true; }
     void setSpeed(int s) override
     {
         speedsSet.push_back(s);
