@@ -9,16 +9,10 @@
 #include <string>
 #include <variant>
 
+#include "platform/backend_choice.h"
 #include "platform/platform.h"
 
 namespace tintora {
-
-// What a backend found of the display server its variable names.
-struct DisplayServerCheck {
-    bool usable = false;    // the program can read other programs' pixels through it
-    bool xwayland = false;  // an X server of a Wayland compositor, which shows no Wayland window
-    std::string why;        // when not usable: what is missing, for the user
-};
 
 namespace x11 {
 // The server $DISPLAY names: reachable, TrueColor, and whether it is Xwayland.

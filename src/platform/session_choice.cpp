@@ -1,7 +1,5 @@
 // The Linux build holds two backends; this is where one is chosen for the
-// session, once: X11 where $DISPLAY reaches an X server that shows every
-// window, otherwise Wayland where $WAYLAND_DISPLAY reaches a compositor,
-// otherwise nothing, with what is missing said.
+// session, once, by the rule of platform/backend_choice.h, and opened.
 
 #include <QByteArray>
 
@@ -14,44 +12,16 @@ namespace tintora {
 
 namespace {
 
-enum class Backend { X11, Wayland };
-
-struct BackendChoice {
-    std::optional<Backend> backend;
-    std::string why; // when there is none
-};
-
 bool isSet(const char* variable)
 {
     const char* value = std::getenv(variable);
     return value && *value;
 }
 
-BackendChoice decide()
-{
-    const bool wayland = isSet("WAYLAND_DISPLAY");
-    std::string x11Why = "No X11 display: $DISPLAY is not set.";
-    if (isSet("DISPLAY")) {
-        const DisplayServerCheck x = x11::checkDisplay();
-        if (x.usable && !(x.xwayland && wayland)) return {Backend::X11, {}};
-        x11Why = x.usable ? "The X server of $DISPLAY is the Wayland session's Xwayland, which shows no Wayland "
-                            "window's pixels."
-                          : x.why;
-    }
-    std::string waylandWhy = "No Wayland display: $WAYLAND_DISPLAY is not set.";
-    if (wayland) {
-        const DisplayServerCheck w = wayland::checkDisplay();
-        if (w.usable) return {Backend::Wayland, {}};
-        waylandWhy = w.why;
-    }
-    return {std::nullopt, x11Why + " " + waylandWhy +
-                              " Tintora needs an X11 session, or a Wayland session whose desktop lets programs "
-                              "read the screen through the ScreenCast portal (GNOME)."};
-}
-
 const BackendChoice& choice()
 {
-    static const BackendChoice decided = decide();
+    static const BackendChoice decided =
+        chooseBackendFor(isSet("DISPLAY"), x11::checkDisplay, isSet("WAYLAND_DISPLAY"), wayland::checkDisplay);
     return decided;
 }
 
