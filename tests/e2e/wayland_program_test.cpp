@@ -30,13 +30,14 @@ protected:
         ASSERT_TRUE(m_session.running()) << m_session.error();
         // The consent as the ScreenCast dialog records it, and its token
         // where the program keeps it: no dialog at any start.
-        ASSERT_TRUE(m_session.allowScreenCastAhead(Token)) << m_session.error();
-        std::filesystem::create_directories(m_session.configHome() + "/tintora");
-        std::ofstream(tokenFile()) << Token << "\n";
+        ASSERT_TRUE(m_session.allowProgramScreenCast()) << m_session.error();
         ASSERT_TRUE(m_client.ready(ReadTimeout)) << m_client.error();
+        // A copy of its own, whose settings file is written beside it.
+        std::error_code e;
+        ASSERT_TRUE(std::filesystem::copy_file(TINTORA_BINARY, binary(), e)) << e.message();
     }
 
-    std::string tokenFile() const { return m_session.configHome() + "/tintora/screen-cast-restore-token"; }
+    std::string binary() const { return m_programDir.file("tintora"); }
 
     struct Outcome {
         int status = -1; // -1: did not end in time, or not by itself
@@ -49,7 +50,7 @@ protected:
         TempFile out, err;
         EnvironmentChanges environment = m_session.clientEnvironment();
         for (auto& [name, value] : extra) environment[name] = value;
-        ChildProcess program(TINTORA_BINARY, args, environmentWith(environment), err.path(), out.path());
+        ChildProcess program(binary(), args, environmentWith(environment), err.path(), out.path());
         EXPECT_TRUE(program.pid()) << program.error();
         Outcome o;
         o.status = exitCode(program.waitForExit(ExitTimeout));
@@ -58,8 +59,8 @@ protected:
         return o;
     }
 
-    static constexpr const char* Token = "0f2c6a52-9a43-4d9e-8a61-3c1c2f6b7d10";
     HeadlessGnome m_session;
+    TempDir m_programDir{"tintora-program"};
     WaylandColourClient m_client{m_session, WAYLAND_TEST_CLIENT, Left, Right};
 };
 
@@ -80,9 +81,10 @@ TEST_F(WaylandProgram, probeReadsKnownColoursAndTheConsentHoldsAtTheNextStart)
     EXPECT_NE(first.err.find("no monitor shows the point 1920,5"), std::string::npos) << first.err;
 
     // The token is kept, and the portal still holds the consent under it.
-    EXPECT_EQ(readAll(tokenFile()), std::string(Token) + "\n");
+    const std::string token = HeadlessGnome::ProgramToken;
+    EXPECT_EQ(readAll(m_session.programTokenFile()), token + "\n");
     const auto tokens = m_session.screenCastTokens();
-    EXPECT_NE(std::find(tokens.begin(), tokens.end(), Token), tokens.end());
+    EXPECT_NE(std::find(tokens.begin(), tokens.end(), token), tokens.end());
 
     const Outcome second = run({"--at", "1800,900"});
     EXPECT_EQ(second.status, 0) << second.err;
@@ -101,7 +103,7 @@ TEST_F(WaylandProgram, windowReadsTheColourUnderThePointer)
     TempFile out, err;
     EnvironmentChanges environment = m_session.clientEnvironment();
     environment["TINTORA_TRACE_READOUTS"] = "1";
-    ChildProcess program(TINTORA_BINARY, {}, environmentWith(environment), err.path(), out.path());
+    ChildProcess program(binary(), {}, environmentWith(environment), err.path(), out.path());
     ASSERT_TRUE(program.pid()) << program.error();
 
     const struct {

@@ -202,6 +202,13 @@ bool HeadlessGnome::allowScreenCastAhead(const std::string& token)
         .has_value();
 }
 
+bool HeadlessGnome::allowProgramScreenCast()
+{
+    if (!allowScreenCastAhead(ProgramToken)) return false;
+    std::filesystem::create_directories(configHome() + "/tintora");
+    return static_cast<bool>(std::ofstream(programTokenFile()) << ProgramToken << "\n");
+}
+
 std::vector<std::string> HeadlessGnome::screenCastTokens()
 {
     const auto listed = runClient({"gdbus", "call", "--session", "--dest",

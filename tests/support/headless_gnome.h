@@ -48,6 +48,11 @@ public:
     // remembered, under token (a UUID): a program that brings this token
     // is not asked.
     bool allowScreenCastAhead(const std::string& token);
+    // The consent given to Tintora so: under ProgramToken, which is put where
+    // the program keeps its restore token (programTokenFile()).
+    bool allowProgramScreenCast();
+    static constexpr const char* ProgramToken = "0f2c6a52-9a43-4d9e-8a61-3c1c2f6b7d10";
+    std::string programTokenFile() const { return configHome() + "/tintora/screen-cast-restore-token"; }
     // The restore tokens the portal holds for screen casts.
     std::vector<std::string> screenCastTokens();
 
