@@ -105,6 +105,7 @@ PipeWireFrames::~PipeWireFrames()
 {
     if (m_loop) pw_thread_loop_stop(m_loop);
     if (m_stream) {
+        spa_hook_remove(&m_listener->hook);
         // The held buffer goes back before the stream is gone.
         if (m_held) pw_stream_queue_buffer(m_stream, m_held);
         pw_stream_destroy(m_stream);
@@ -138,6 +139,11 @@ void PipeWireFrames::onStateChanged(void* self, int, int state, const char* erro
     if (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED) return;
     std::lock_guard lock(frames->m_mutex);
     frames->m_failure = std::string("the screen cast's stream ended") + (error ? std::string(": ") + error : "") + ".";
+    // Its buffers go with it: nothing is read from them any more (the user
+    // may have stopped the cast), so reads fail rather than show a picture
+    // that no longer changes.
+    frames->m_held = nullptr;
+    frames->m_pointer.reset();
     frames->m_changed.notify_all();
 }
 

@@ -64,7 +64,8 @@ public:
     // the stream's area.
     std::optional<Point> pointer();
 
-    // Why the stream stopped, empty while it runs.
+    // Why the stream stopped, empty while it runs. Once it has, there is no
+    // frame and no pointer any more.
     std::string failure();
 
     PipeWireFrames(const PipeWireFrames&) = delete;
