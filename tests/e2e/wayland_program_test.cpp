@@ -97,39 +97,47 @@ TEST_F(WaylandProgram, probeReadsKnownColoursAndTheConsentHoldsAtTheNextStart)
 }
 
 // The windows run on Wayland and read the colour under the pointer as it
-// moves; a termination signal closes the program normally.
+// moves, with the magnifier hidden and shown (its block grabbed out of the
+// frames); a termination signal closes the program normally, the settings
+// saved.
 TEST_F(WaylandProgram, windowReadsTheColourUnderThePointer)
 {
-    TempFile out, err;
-    EnvironmentChanges environment = m_session.clientEnvironment();
-    environment["TINTORA_TRACE_READOUTS"] = "1";
-    ChildProcess program(binary(), {}, environmentWith(environment), err.path(), out.path());
-    ASSERT_TRUE(program.pid()) << program.error();
+    for (const std::string settings : {"", "[MAGNIFIER]\nShowMag=1\nZoom=32\n"}) {
+        SCOPED_TRACE(settings.empty() ? "magnifier hidden" : "magnifier shown");
+        const std::string settingsFile = m_programDir.file("Tintora.ini");
+        std::ofstream(settingsFile, std::ios::trunc) << settings;
+        TempFile out, err;
+        EnvironmentChanges environment = m_session.clientEnvironment();
+        environment["TINTORA_TRACE_READOUTS"] = "1";
+        ChildProcess program(binary(), {}, environmentWith(environment), err.path(), out.path());
+        ASSERT_TRUE(program.pid()) << program.error();
 
-    const struct {
-        Point at;
-        const char* readout;
-    } moves[] = {
-        {{300, 400}, "Bitmap 200 0 64 | "},
-        {{1500, 600}, "Bitmap 32 96 160 | "},
-        {{20, 1000}, "Bitmap 200 0 64 | "},
-    };
-    std::size_t seen = 0;
-    for (const auto& move : moves) {
-        SCOPED_TRACE(move.readout);
-        ASSERT_TRUE(m_client.movePointer(move.at));
-        // Each readout after the ones before it.
-        ASSERT_TRUE(waitUntil(ReadTimeout, [&] {
-            const auto at = out.contents().find(move.readout, seen);
-            if (at == std::string::npos) return false;
-            seen = at + 1;
-            return true;
-        })) << "trace:\n" << out.contents() << "errors:\n" << err.contents();
+        const struct {
+            Point at;
+            const char* readout;
+        } moves[] = {
+            {{300, 400}, "Bitmap 200 0 64 | "},
+            {{1500, 600}, "Bitmap 32 96 160 | "},
+            {{20, 1000}, "Bitmap 200 0 64 | "},
+        };
+        std::size_t seen = 0;
+        for (const auto& move : moves) {
+            SCOPED_TRACE(move.readout);
+            ASSERT_TRUE(m_client.movePointer(move.at));
+            // Each readout after the ones before it.
+            ASSERT_TRUE(waitUntil(ReadTimeout, [&] {
+                const auto at = out.contents().find(move.readout, seen);
+                if (at == std::string::npos) return false;
+                seen = at + 1;
+                return true;
+            })) << "trace:\n" << out.contents() << "errors:\n" << err.contents();
+        }
+        EXPECT_NE(err.contents().find("offers no gamma ramp"), std::string::npos) << err.contents();
+
+        ASSERT_TRUE(program.signal(SIGTERM));
+        EXPECT_EQ(exitCode(program.waitForExit(ExitTimeout)), 0) << err.contents();
+        EXPECT_NE(readAll(settingsFile).find("ShowMag="), std::string::npos) << readAll(settingsFile);
     }
-    EXPECT_NE(err.contents().find("offers no gamma ramp"), std::string::npos) << err.contents();
-
-    ASSERT_TRUE(program.signal(SIGTERM));
-    EXPECT_EQ(exitCode(program.waitForExit(ExitTimeout)), 0) << err.contents();
 }
 
 } // namespace
