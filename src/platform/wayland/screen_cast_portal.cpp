@@ -4,11 +4,14 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QDBusServiceWatcher>
 #include <QDBusUnixFileDescriptor>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <unistd.h>
+
+#include <iostream>
 
 #include "platform/files.h"
 
@@ -50,11 +53,15 @@ std::string readToken(const std::string& file)
     return looksLikeToken(token) ? token : std::string();
 }
 
+// Keeps the token the portal gave for the next start; one that cannot be
+// kept only means the user is asked again then, which is said.
 void writeToken(const std::string& file, const std::string& token)
 {
-    std::string error;
-    if (readToken(file) == token || !looksLikeToken(token)) return;
-    if (!makeParentDirectories(file) || !replaceOwnFile(file, token + "\n", error)) return;
+    if (!looksLikeToken(token) || readToken(file) == token) return;
+    std::string error = file.empty() ? "no configuration directory" : "cannot make its folder";
+    if (!file.empty() && makeParentDirectories(file) && replaceOwnFile(file, token + "\n", error)) return;
+    std::cerr << "tintora: the consent to read the screen cannot be kept (" << error
+              << "); it will be asked for again at the next start.\n";
 }
 
 QVariant portalProperty(const char* name)
@@ -220,11 +227,17 @@ std::optional<QVariantMap> ScreenCastPortal::request(const QString& method, QLis
     timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, &wait, &QEventLoop::quit);
     if (deadline) timer.start(*deadline);
-    while (!m_answer && (!deadline || timer.isActive())) wait.processEvents(QEventLoop::WaitForMoreEvents);
+    // A portal that goes away (it crashed, the session ends) never answers.
+    bool portalGone = false;
+    QDBusServiceWatcher watcher(PortalService, bus, QDBusServiceWatcher::WatchForUnregistration);
+    QObject::connect(&watcher, &QDBusServiceWatcher::serviceUnregistered, &wait, [&] { portalGone = true; });
+    while (!m_answer && !portalGone && (!deadline || timer.isActive()))
+        wait.processEvents(QEventLoop::WaitForMoreEvents);
     bus.disconnect(PortalService, requestPath, requestInterface, QStringLiteral("Response"), this,
                    SLOT(onResponse(uint, QVariantMap)));
     if (!m_answer) {
-        error = "The desktop portal did not answer the screen cast's " + text(method) + " in time.";
+        error = portalGone ? "The desktop portal went away before it answered the screen cast's " + text(method) + "."
+                           : "The desktop portal did not answer the screen cast's " + text(method) + " in time.";
         return std::nullopt;
     }
     if (m_answer->first != 0) {
