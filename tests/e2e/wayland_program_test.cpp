@@ -25,6 +25,9 @@ const std::string Left = "C80040", Right = "2060A0";
 
 class WaylandProgram : public ::testing::Test {
 protected:
+    WaylandProgram() = default;
+    explicit WaylandProgram(HeadlessGnome::Options options) : m_session(options) {}
+
     void SetUp() override
     {
         ASSERT_TRUE(m_session.running()) << m_session.error();
@@ -45,11 +48,11 @@ protected:
         std::string err;
     };
 
-    Outcome run(const std::vector<std::string>& args, EnvironmentChanges extra = {})
+    Outcome run(const std::vector<std::string>& args, const EnvironmentChanges& extra = {})
     {
         TempFile out, err;
         EnvironmentChanges environment = m_session.clientEnvironment();
-        for (auto& [name, value] : extra) environment[name] = value;
+        for (const auto& [name, value] : extra) environment[name] = value;
         ChildProcess program(binary(), args, environmentWith(environment), err.path(), out.path());
         EXPECT_TRUE(program.pid()) << program.error();
         Outcome o;
@@ -138,6 +141,38 @@ TEST_F(WaylandProgram, windowReadsTheColourUnderThePointer)
         EXPECT_EQ(exitCode(program.waitForExit(ExitTimeout)), 0) << err.contents();
         EXPECT_NE(readAll(settingsFile).find("ShowMag="), std::string::npos) << readAll(settingsFile);
     }
+}
+
+// An X server of the Wayland session (Xwayland) shows only X programs'
+// windows: with a Wayland display named too, the program takes the Wayland
+// backend and reads the Wayland window; with the X server alone it takes
+// X11, where no monitor shows the window.
+class WaylandProgramWithXwayland : public WaylandProgram {
+protected:
+    static HeadlessGnome::Options withXwayland()
+    {
+        HeadlessGnome::Options options;
+        options.xwayland = true;
+        return options;
+    }
+    WaylandProgramWithXwayland() : WaylandProgram(withXwayland()) {}
+};
+
+TEST_F(WaylandProgramWithXwayland, anXwaylandDisplayGivesWayToWayland)
+{
+    const EnvironmentChanges xwayland = m_session.xwaylandEnvironment();
+    ASSERT_FALSE(xwayland.empty()) << "Mutter named no X display";
+    const std::string expected = "100 100 bitmap " + Left + " lut none\n";
+    Outcome both;
+    ASSERT_TRUE(waitUntil(ReadTimeout, [&] {
+        both = run({"--at", "100,100"}, xwayland);
+        return both.out == expected;
+    })) << "status " << both.status << "\nout:\n" << both.out << "err:\n" << both.err;
+
+    EnvironmentChanges xOnly = xwayland;
+    xOnly["WAYLAND_DISPLAY"] = std::nullopt;
+    const Outcome x11 = run({"--at", "100,100"}, xOnly);
+    EXPECT_NE(x11.out, expected) << x11.err;
 }
 
 } // namespace

@@ -93,6 +93,19 @@ EnvironmentChanges HeadlessGnome::clientEnvironment() const
             {"GTK_A11Y", "none"}};
 }
 
+EnvironmentChanges HeadlessGnome::xwaylandEnvironment() const
+{
+    // Mutter says which display it took, and keeps the server's key in a
+    // file of the runtime directory.
+    std::smatch display;
+    const std::string log = readAll(m_runtime.file("gnome-shell.log"));
+    if (!std::regex_search(log, display, std::regex("Using public X11 display (:[0-9]+)"))) return {};
+    for (const std::string& entry : TempDir::entries(m_runtime.path()))
+        if (entry.starts_with(".mutter-Xwaylandauth."))
+            return {{"DISPLAY", display[1].str()}, {"XAUTHORITY", m_runtime.file(entry)}};
+    return {};
+}
+
 std::string HeadlessGnome::configHome() const { return m_runtime.path() + "/home/.config"; }
 
 bool HeadlessGnome::startServer(const std::string& name, const std::vector<std::string>& command)
@@ -144,13 +157,13 @@ bool HeadlessGnome::start()
         !waitFor("PipeWire", [&] { return socketAnswers(d + "/pipewire-0"); }) ||
         !startServer("wireplumber", {"wireplumber"}))
         return false;
-    if (!startServer("gnome-shell", {"gnome-shell", "--headless", "--wayland", "--no-x11",
-                                     "--wayland-display=" + m_waylandName,
-                                     "--virtual-monitor",
-                                     std::to_string(m_options.width) + "x" + std::to_string(m_options.height)}) ||
-        !waitFor("gnome-shell", [&] {
+    std::vector<std::string> shell{"gnome-shell", "--headless", "--wayland", "--wayland-display=" + m_waylandName,
+                                   "--virtual-monitor",
+                                   std::to_string(m_options.width) + "x" + std::to_string(m_options.height)};
+    if (!m_options.xwayland) shell.push_back("--no-x11");
+    if (!startServer("gnome-shell", shell) || !waitFor("gnome-shell", [&] {
             return socketAnswers(d + "/" + m_waylandName) && hasBusName("org.gnome.Mutter.ScreenCast") &&
-                   hasBusName("org.gnome.Shell");
+                   hasBusName("org.gnome.Shell") && (!m_options.xwayland || !xwaylandEnvironment().empty());
         }))
         return false;
     // The GNOME backend first, so the portal finds it when it starts.

@@ -24,6 +24,9 @@ public:
         int width = 1920;
         int height = 1080;
         std::chrono::milliseconds startTimeout = 60000ms;
+        // Mutter runs Xwayland too, an X server for X programs that shows
+        // none of the Wayland windows.
+        bool xwayland = false;
     };
 
     HeadlessGnome();
@@ -40,6 +43,8 @@ public:
     // What a client of the session runs with: the compositor, the buses,
     // the private home and configuration directory, and no X display.
     EnvironmentChanges clientEnvironment() const;
+    // With Options::xwayland: $DISPLAY and $XAUTHORITY of its X server.
+    EnvironmentChanges xwaylandEnvironment() const;
     // $XDG_CONFIG_HOME of the session's clients.
     std::string configHome() const;
 
