@@ -15,7 +15,6 @@
 #include "core/program_options.h"
 #include "platform/process.h"
 #include "core/program_state.h"
-#include "pointer/pointer_aids.h"
 #include "probe/probe_report.h"
 #include "app/program_windows.h"
 
@@ -126,8 +125,6 @@ int runWindows(int& argc, char** argv, tintora::ProgramOptions& options)
     tintora::Platform platform = std::move(std::get<tintora::Platform>(opened));
     if (!platform.screen->canReadGammaRamp())
         std::cerr << "tintora: this display offers no gamma ramp; the LUT column will read 0.\n";
-    for (const std::string& notice : tintora::refusedPointerAids(*platform.pointer))
-        std::cerr << "tintora: " << notice << '\n';
 
     prepareQt();
     QApplication app(argc, argv);

@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <iostream>
+#include <sstream>
 
 #include "main_window_fixture.h"
+#include "pointer/pointer_aids.h"
 
 using namespace tintora;
 
@@ -129,6 +132,15 @@ TEST(RefusedPointerAids, keysAskNothingOfAPointerTheSystemHoldsBack)
     p.fake.pointer.speedSettable = false;
     p.fake.pointer.confinable = false;
     p.fake.pointer.movable = false;
+    // The start says so on the standard error, once for each aid.
+    std::ostringstream errors;
+    std::streambuf* const stderrBuffer = std::cerr.rdbuf(errors.rdbuf());
+    p.form->showMainWindow();
+    std::cerr.rdbuf(stderrBuffer);
+    std::string expected;
+    for (const std::string& notice : refusedPointerAids(p.fake.pointer)) expected += "tintora: " + notice + "\n";
+    EXPECT_EQ(errors.str(), expected);
+    EXPECT_NE(expected.find("the slow pointer is unavailable"), std::string::npos);
     p.form->applySlowPointer();
     p.down(Qt::Key_Alt, Qt::ControlModifier);
     p.down(Qt::Key_Shift, Qt::AltModifier | Qt::ControlModifier);
