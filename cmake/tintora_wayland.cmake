@@ -4,6 +4,8 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(PIPEWIRE REQUIRED IMPORTED_TARGET libpipewire-0.3)
 find_package(Qt6 REQUIRED COMPONENTS Core Gui DBus)
+# The ramps, from GNOME's compositor.
+include(cmake/tintora_mutter_gamma.cmake)
 add_library(tintora_wayland STATIC
     src/platform/wayland/pipewire_frames.cpp
     src/platform/wayland/screen_cast_portal.cpp
@@ -17,4 +19,4 @@ add_library(tintora_wayland STATIC
 set_target_properties(tintora_wayland PROPERTIES AUTOMOC ON)
 target_link_libraries(tintora_wayland
     PUBLIC tintora_platform_common tintora_files
-    PRIVATE PkgConfig::PIPEWIRE Qt6::Core Qt6::Gui Qt6::DBus)
+    PRIVATE tintora_mutter_gamma PkgConfig::PIPEWIRE Qt6::Core Qt6::Gui Qt6::DBus)

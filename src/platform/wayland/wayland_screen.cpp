@@ -32,11 +32,9 @@ ColourValue WaylandScreen::pixel(Point p)
     return colour;
 }
 
-// The ramps come through the compositor's display configuration, where it
-// offers them (not yet read here).
-bool WaylandScreen::rampAt(Point, RampReading&) { return false; }
-std::vector<RampReading> WaylandScreen::allRamps() { return {}; }
-bool WaylandScreen::canReadGammaRamp() { return false; }
+bool WaylandScreen::rampAt(Point p, RampReading& reading) { return m_gamma.rampAt(p, reading); }
+std::vector<RampReading> WaylandScreen::allRamps() { return m_gamma.allRamps(); }
+bool WaylandScreen::canReadGammaRamp() { return m_gamma.canReadGammaRamp(); }
 
 bool WaylandScreen::profileAt(Point, PublishedProfile&) { return false; }
 std::vector<PublishedProfile> WaylandScreen::allProfiles() { return {}; }

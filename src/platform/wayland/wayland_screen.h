@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/screen.h"
+#include "platform/wayland/mutter_gamma.h"
 #include "platform/wayland/pipewire_frames.h"
 #include "platform/wayland/screen_cast_portal.h"
 
@@ -16,8 +17,9 @@ struct ScreenCast {
     Rect area; // the monitor cast, on the desktop
 };
 
-// The screen as the newest frame of the cast monitor shows it. A Wayland
-// compositor lends no other monitor, no ramp and no profile to a client.
+// The screen as the newest frame of the cast monitor shows it, and the ramps
+// as GNOME's compositor reports them. A Wayland compositor lends no other
+// monitor and no profile to a client.
 class WaylandScreen final : public Screen {
 public:
     explicit WaylandScreen(std::shared_ptr<ScreenCast> cast);
@@ -36,6 +38,7 @@ public:
 
 private:
     std::shared_ptr<ScreenCast> m_cast;
+    MutterGamma m_gamma;
 };
 
 } // namespace tintora::wayland
