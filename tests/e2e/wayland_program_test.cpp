@@ -18,7 +18,7 @@ using namespace tintora::test;
 
 namespace {
 
-constexpr auto ExitTimeout = 20000ms;
+constexpr auto ExitTimeout = 40000ms;
 constexpr auto ReadTimeout = 20000ms;
 // Both halves of the client's window.
 const std::string Left = "C80040", Right = "2060A0";
@@ -122,6 +122,10 @@ TEST_F(WaylandProgram, windowReadsTheColourUnderThePointer)
             {{300, 400}, "Bitmap 200 0 64 | "},
             {{1500, 600}, "Bitmap 32 96 160 | "},
             {{20, 1000}, "Bitmap 200 0 64 | "},
+            // The halves meet between columns 959 and 960: the position is
+            // the pointer's own pixel, not the corner of its picture.
+            {{960, 1000}, "Bitmap 32 96 160 | "},
+            {{959, 1000}, "Bitmap 200 0 64 | "},
         };
         std::size_t seen = 0;
         for (const auto& move : moves) {

@@ -74,9 +74,10 @@ private:
 
     Options m_options;
     std::string m_error;
-    TempDir m_runtime{"tintora-gnome"};
+    std::unique_ptr<TempDir> m_runtime;
     std::string m_waylandName;
-    std::vector<std::unique_ptr<ChildProcess>> m_servers; // in the order started
+    // In the order started, with their names.
+    std::vector<std::pair<std::string, std::unique_ptr<ChildProcess>>> m_servers;
 };
 
 // The test client (wayland_test_client) on a session: a full-screen window

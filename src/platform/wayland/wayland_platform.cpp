@@ -16,8 +16,9 @@ namespace tintora::wayland {
 
 namespace {
 
-// The first frame comes as soon as the compositor has painted once.
-constexpr std::chrono::milliseconds FirstFrameTimeout{10000};
+// The first frame comes as soon as the compositor has painted once: at
+// once on an idle machine, seconds later on a busy one.
+constexpr std::chrono::milliseconds FirstFrameTimeout{20000};
 
 // The compositor's socket: $WAYLAND_DISPLAY itself when it is a path, else
 // under $XDG_RUNTIME_DIR.
