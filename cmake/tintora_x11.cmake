@@ -1,8 +1,8 @@
-# The X11 build (TINTORA_PLATFORM=x11): the X11 platform backend.
+# The X11 backend of the Linux build (cmake/tintora_linux.cmake).
 
 find_package(X11 REQUIRED COMPONENTS Xrandr Xext Xfixes Xi)
 find_package(Qt6 REQUIRED COMPONENTS Gui)
-add_library(tintora_platform STATIC
+add_library(tintora_x11 STATIC
     src/platform/x11/x11_barriers.cpp
     src/platform/x11/x11_connection.cpp
     src/platform/x11/x11_helper_process.cpp
@@ -12,7 +12,6 @@ add_library(tintora_platform STATIC
     src/platform/x11/x11_pointer_speed.cpp
     src/platform/x11/x11_pointer_state.cpp
     src/platform/x11/x11_pointer_watchdog.cpp
-    src/platform/x11/x11_process.cpp
     src/platform/x11/x11_screen.cpp
     src/platform/x11/x11_windows.cpp
     # The parts done through Qt: the clipboard (kept after the program's end
@@ -21,6 +20,6 @@ add_library(tintora_platform STATIC
     src/platform/x11/x11_clipboard_keeper.cpp
     src/platform/x11/x11_shell.cpp
 )
-target_link_libraries(tintora_platform
+target_link_libraries(tintora_x11
     PUBLIC tintora_platform_common tintora_files
     PRIVATE X11::X11 X11::Xrandr X11::Xext X11::Xfixes X11::Xi X11::xcb Qt6::Gui)

@@ -1,6 +1,7 @@
 // Program entry: the platform, the four windows, the message loop.
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFont>
 #include <QIcon>
@@ -62,8 +63,15 @@ void applySkin(QApplication& app)
 
 // --at, --json and --lut read and print: no window, the pointer and the
 // settings file left alone.
-int runProbeMode(const tintora::ProgramOptions& options)
+int runProbeMode(int& argc, char** argv, const tintora::ProgramOptions& options)
 {
+    if (const auto why = tintora::chooseBackend()) {
+        std::cerr << "tintora: " << *why << '\n';
+        return 1;
+    }
+    // No window, but the backend may hear the system's answers through the
+    // event loop (the Wayland portal's do).
+    QCoreApplication app(argc, argv);
     auto screen = tintora::openScreen();
     if (auto* error = std::get_if<std::string>(&screen)) {
         std::cerr << "tintora: " << *error << '\n';
@@ -127,6 +135,14 @@ void traceReadoutsWhenAsked(MainWindow& mainWindow)
 // argc by reference: it is main's own.
 int runWindows(int& argc, char** argv, tintora::ProgramOptions& options)
 {
+    // The backend is chosen before Qt starts, so that Qt's windows go to the
+    // same display server and a session with none usable is refused plainly.
+    if (const auto why = tintora::chooseBackend()) {
+        std::cerr << "tintora: " << *why << '\n';
+        return 1;
+    }
+    prepareQt();
+    QApplication app(argc, argv);
     auto opened = tintora::openPlatform();
     if (auto* error = std::get_if<std::string>(&opened)) {
         std::cerr << "tintora: " << *error << '\n';
@@ -135,9 +151,6 @@ int runWindows(int& argc, char** argv, tintora::ProgramOptions& options)
     tintora::Platform platform = std::move(std::get<tintora::Platform>(opened));
     if (!platform.screen->canReadGammaRamp())
         std::cerr << "tintora: this display offers no gamma ramp; the LUT column will read 0.\n";
-
-    prepareQt();
-    QApplication app(argc, argv);
     setUpApplication(app);
 
     tintora::ProgramState state;
@@ -182,7 +195,7 @@ int main(int argc, char** argv)
     }
     tintora::ProgramOptions& options = std::get<tintora::ProgramOptions>(parsed);
 
-    if (options.probing()) return runProbeMode(options);
+    if (options.probing()) return runProbeMode(argc, argv, options);
 
     return runWindows(argc, argv, options);
 }

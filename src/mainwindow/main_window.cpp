@@ -171,6 +171,9 @@ void MainWindow::applyCommandLine()
 
 void MainWindow::showMainWindow()
 {
+    // What the session refuses of the pointer aids is said once, at the start.
+    for (const std::string& notice : refusedPointerAids(*m_platform.pointer))
+        std::cerr << "tintora: " << notice << '\n';
     loadSettings(settingsFilePathFor(m_state.programDir));
     if (!m_startPosition) moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen->primaryWorkArea()));
     show();

@@ -24,13 +24,23 @@ struct Platform {
     std::unique_ptr<Keyboard> keyboard;
 };
 
-// Opens the platform of this build (X11 on Linux, Win32 on Windows). On failure the result holds
-// a message for the user saying why the program cannot run.
+// Decides, once and before the toolkit starts, which of this build's backends
+// serves this session (on Linux X11 or Wayland, on Windows Win32); nothing
+// when one can, else a message for the user saying why the program cannot
+// run here. Call first: prepareToolkit() (platform/process.h) tells the
+// toolkit the window system plugin that goes with the backend chosen.
+std::optional<std::string> chooseBackend();
+
+// Opens the platform of the backend chosen. Call once the application object
+// exists (a backend may need its event loop to hear the system's answers).
+// On failure the result holds a message for the user saying why the program
+// cannot run.
 std::variant<Platform, std::string> openPlatform();
 
 // Opens only the screen of this build's platform, for reading pixels and
 // ramps without a window: nothing else of the system is touched (the pointer
-// and its state files stay as they are). The same refusal as openPlatform().
+// and its state files stay as they are). The same refusal as openPlatform(),
+// and likewise called once the (core) application object exists.
 std::variant<std::unique_ptr<Screen>, std::string> openScreen();
 
 // When this process was started as one of the platform's helper processes

@@ -18,9 +18,16 @@ public:
     // Pointer position in physical pixels, or nothing when it cannot be read.
     virtual std::optional<Point> position() = 0;
 
+    // Whether moveTo() can put the pointer anywhere on this system.
+    virtual bool canMovePointer() = 0;
+
     // Puts the pointer at p at once (a warp: no motion, so neither the speed
-    // nor a confinement changes where it lands).
+    // nor a confinement changes where it lands). Does nothing when moving is
+    // unavailable.
     virtual void moveTo(Point p) = 0;
+
+    // Whether setSpeed() can change the pointer speed on this system.
+    virtual bool canSetPointerSpeed() = 0;
 
     // The system-wide pointer speed, 1-20, or 0 when it cannot be read.
     virtual int speed() = 0;

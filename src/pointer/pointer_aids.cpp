@@ -19,15 +19,31 @@ std::optional<Point> nudgeTarget(Point p, int key, bool rowLocked, bool columnLo
 
 void applySlowPointer(const ProgramState& state, Pointer& pointer)
 {
-    if (state.options.slowPointer) pointer.setSpeed(MinPointerSpeed);
+    if (state.options.slowPointer && pointer.canSetPointerSpeed()) pointer.setSpeed(MinPointerSpeed);
 }
 
 void inversionKeyDown(const ProgramState& state, Pointer& pointer, bool ctrlHeld)
 {
-    if (ctrlHeld) pointer.setSpeed(invertedSpeed(state));
+    if (ctrlHeld && pointer.canSetPointerSpeed()) pointer.setSpeed(invertedSpeed(state));
 }
 
-void inversionKeyUp(const ProgramState& state, Pointer& pointer) { pointer.setSpeed(configuredSpeed(state)); }
+void inversionKeyUp(const ProgramState& state, Pointer& pointer)
+{
+    if (pointer.canSetPointerSpeed()) pointer.setSpeed(configuredSpeed(state));
+}
+
+std::vector<std::string> refusedPointerAids(Pointer& pointer)
+{
+    std::vector<std::string> notices;
+    if (!pointer.canSetPointerSpeed())
+        notices.push_back("this session does not let programs set the pointer speed; the slow pointer is unavailable.");
+    if (!pointer.canConfinePointer())
+        notices.push_back("this session does not let programs hold the pointer on a line; the Alt and Shift axis "
+                          "locks are unavailable.");
+    if (!pointer.canMovePointer())
+        notices.push_back("this session does not let programs move the pointer; the arrow keys do not nudge it.");
+    return notices;
+}
 
 PointerAids::PointerAids(ProgramState& state, Pointer& pointer, Screen& screen)
     : m_state(state), m_pointer(pointer), m_screen(screen)
@@ -38,12 +54,15 @@ void PointerAids::keyDown(const KeyChord& key)
 {
     m_state.altHeld = key.alt;
     m_state.ctrlHeld = key.ctrl;
-    if (key.alt && !m_rowLocked) {
+    // Where the system cannot hold the pointer, no lock is taken: the arrow
+    // keys are not held to a line the pointer is not on.
+    const bool canLock = m_pointer.canConfinePointer();
+    if (key.alt && !m_rowLocked && canLock) {
         m_lockStart = m_pointer.position().value_or(m_lockStart);
         m_pointer.confine(rowThrough(m_lockStart, m_screen.virtualDesktop()));
         m_rowLocked = true;
     }
-    if (key.shift && !m_columnLocked) {
+    if (key.shift && !m_columnLocked && canLock) {
         m_lockStart = m_pointer.position().value_or(m_lockStart);
         m_pointer.confine(columnThrough(m_lockStart, m_screen.virtualDesktop()));
         m_columnLocked = true;
@@ -56,7 +75,7 @@ void PointerAids::keyUp(const KeyChord& key)
 {
     if (!key.alt) m_rowLocked = false;
     if (!key.shift) m_columnLocked = false;
-    if (!key.alt && !key.shift) m_pointer.release();
+    if (!key.alt && !key.shift && m_pointer.canConfinePointer()) m_pointer.release();
     if (!key.ctrl) inversionKeyUp(m_state, m_pointer);
     m_state.altHeld = key.alt;
     m_state.ctrlHeld = key.ctrl;
@@ -65,7 +84,8 @@ void PointerAids::keyUp(const KeyChord& key)
 void PointerAids::nudge(int key)
 {
     // A warp lands exactly, whatever the pointer's speed; relative motion
-    // would be scaled by it.
+    // would be scaled by it. Where the system allows no warp, nothing moves.
+    if (!m_pointer.canMovePointer()) return;
     const std::optional<Point> from = m_pointer.position();
     if (!from) return;
     if (const auto to = nudgeTarget(*from, key, m_rowLocked, m_columnLocked, m_screen.virtualDesktop()))
@@ -80,6 +100,7 @@ void PointerAids::releaseLocks()
 
 void PointerAids::restoreConfiguredSpeed()
 {
+    if (!m_pointer.canSetPointerSpeed()) return;
     if (m_pointer.speed() != configuredSpeed(m_state)) m_pointer.setSpeed(configuredSpeed(m_state));
 }
 
@@ -92,8 +113,8 @@ void PointerAids::lift()
 
 void PointerAids::giveBack()
 {
-    m_pointer.setSpeed(m_state.userPointerSpeed);
-    m_pointer.release();
+    if (m_pointer.canSetPointerSpeed()) m_pointer.setSpeed(m_state.userPointerSpeed);
+    if (m_pointer.canConfinePointer()) m_pointer.release();
     m_rowLocked = m_columnLocked = false;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/commands.h"
 #include "core/program_state.h"
@@ -28,6 +30,12 @@ constexpr Rect columnThrough(Point p, const Rect& desktop) { return {p.x, deskto
 // and Right). Nothing for other keys, a held axis, or a target outside the
 // desktop.
 std::optional<Point> nudgeTarget(Point p, int key, bool rowLocked, bool columnLocked, const Rect& desktop);
+
+// What the program says at its start about the pointer aids the system
+// refuses it (Wayland refuses all three), one line each, to follow
+// "tintora: "; none where everything is allowed. The aids themselves do
+// nothing there: no speed is set, no lock taken, no warp made.
+std::vector<std::string> refusedPointerAids(Pointer& pointer);
 
 // Re-applies the slow speed when the option is on; otherwise does nothing.
 void applySlowPointer(const ProgramState& state, Pointer& pointer);

@@ -64,7 +64,13 @@ void SettingsDialog::moveEvent(QMoveEvent* event)
 void SettingsDialog::showEvent(QShowEvent* event)
 {
     putInTopmostBandWhenShown(this, *m_platform.windows);
-    m_ui.slowPointerBox->setChecked(m_state.options.slowPointer);
+    // Where the system lets no program set the speed, the box shows the slow
+    // pointer off, as it is, and says why; the option itself stays as stored,
+    // for sessions that allow it.
+    const bool speedSettable = m_platform.pointer->canSetPointerSpeed();
+    m_ui.slowPointerBox->setEnabled(speedSettable);
+    m_ui.slowPointerBox->setToolTip(speedSettable ? QString() : QString::fromUtf8(SpeedUnavailableText));
+    m_ui.slowPointerBox->setChecked(m_state.options.slowPointer && speedSettable);
     QWidget::showEvent(event);
     m_firstPlace.frameMayHaveChanged(this);
 }
@@ -76,9 +82,12 @@ void SettingsDialog::runCommand(Command command)
 
 void SettingsDialog::closeEvent(QCloseEvent* event)
 {
-    // However the dialog is closed, the box becomes the option.
-    m_state.options.slowPointer = m_ui.slowPointerBox->isChecked();
-    m_platform.pointer->setSpeed(configuredSpeed(m_state));
+    // However the dialog is closed, the box becomes the option, unless the
+    // system refuses the speed (the box disabled, the option left alone).
+    if (m_ui.slowPointerBox->isEnabled()) {
+        m_state.options.slowPointer = m_ui.slowPointerBox->isChecked();
+        m_platform.pointer->setSpeed(configuredSpeed(m_state));
+    }
     event->accept();
     emit closed();
 }

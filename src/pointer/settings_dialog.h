@@ -25,6 +25,9 @@ class SettingsDialog : public QWidget {
 public:
     static constexpr int ClientWidth = 237;
     static constexpr int ClientHeight = 147;
+    // The box's tooltip where the system lets no program set the speed.
+    static constexpr const char* SpeedUnavailableText =
+        "This session does not let programs change the pointer speed.";
 
     SettingsDialog(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow);
 

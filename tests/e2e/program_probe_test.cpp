@@ -181,7 +181,8 @@ TEST_F(Probe, withoutAnXDisplayExitOne)
     } cases[] = {
         {{{"DISPLAY", std::nullopt}}, "$DISPLAY is not set"},
         {{{"DISPLAY", ":98765"}}, "Cannot open the X11 display \":98765\""},
-        {{{"WAYLAND_DISPLAY", "wayland-0"}}, "This is a Wayland session"},
+        // A Wayland display named, but no compositor behind it.
+        {{{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", "tintora-no-compositor"}}, "Cannot reach the Wayland display"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);

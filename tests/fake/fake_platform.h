@@ -49,20 +49,26 @@ public:
     std::vector<std::optional<Rect>> confinements; // every confine/release
 
     std::vector<Point> moves;                // every moveTo, in order
+    // What the system lets the program do (Wayland: none of them).
+    bool movable = true;
+    bool speedSettable = true;
+    bool confinable = true;
 
     std::optional<Point> position() override { return where; }
+    bool canMovePointer() override { return movable; }
     void moveTo(Point p) override
     {
         moves.push_back(p);
         where = p;
     }
     int speed() override { return currentSpeed; }
+    bool canSetPointerSpeed() override { return speedSettable; }
     void setSpeed(int s) override
     {
         speedsSet.push_back(s);
         if (s >= MinPointerSpeed && s <= MaxPointerSpeed) currentSpeed = s;
     }
-    bool canConfinePointer() override { return true; }
+    bool canConfinePointer() override { return confinable; }
     void confine(Rect r) override
     {
         confinement = r;

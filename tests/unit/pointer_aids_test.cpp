@@ -212,3 +212,56 @@ TEST(PointerSpeed, giveBackRestoresTheUsersSpeedAndFreesThePointer)
     EXPECT_FALSE(a.fake.pointer.confinement.has_value());
     EXPECT_FALSE(a.aids.rowLocked() || a.aids.columnLocked());
 }
+
+TEST(RefusedPointerAids, eachRefusalIsSaidOnceAndItsAidDoesNothing)
+{
+    const std::string speed =
+        "this session does not let programs set the pointer speed; the slow pointer is unavailable.";
+    const std::string lines = "this session does not let programs hold the pointer on a line; the Alt and Shift "
+                              "axis locks are unavailable.";
+    const std::string moves = "this session does not let programs move the pointer; the arrow keys do not nudge it.";
+    const struct {
+        bool speedSettable, confinable, movable;
+        std::vector<std::string> notices;
+    } cases[] = {
+        {true, true, true, {}},
+        {false, true, true, {speed}},
+        {true, false, true, {lines}},
+        {true, true, false, {moves}},
+        // Wayland.
+        {false, false, false, {speed, lines, moves}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "speed " << c.speedSettable << " confine " << c.confinable << " move "
+                                        << c.movable);
+        Aids a(true);
+        a.fake.pointer.speedSettable = c.speedSettable;
+        a.fake.pointer.confinable = c.confinable;
+        a.fake.pointer.movable = c.movable;
+        EXPECT_EQ(refusedPointerAids(a.fake.pointer), c.notices);
+
+        // Every aid asked for: Ctrl's speed, both locks, a nudge along the
+        // held row, the releases, switching away, the close.
+        applySlowPointer(a.state, a.fake.pointer);
+        a.down(keys::Control, {.ctrl = true});
+        a.down(keys::Alt, {.alt = true, .ctrl = true});
+        // No lock is taken where none can hold: the arrow keys are not held
+        // to a line the pointer is not on.
+        EXPECT_EQ(a.aids.rowLocked(), c.confinable);
+        a.down(keys::Right, {.alt = true, .ctrl = true});
+        a.down(keys::Shift, {.alt = true, .shift = true, .ctrl = true});
+        EXPECT_EQ(a.aids.columnLocked(), c.confinable);
+        EXPECT_TRUE(a.state.altHeld && a.state.ctrlHeld) << "the swatch click still reads them";
+        a.up(keys::Shift, {});
+        a.down(keys::Alt, {.alt = true});
+        a.aids.lift();
+        inversionKeyDown(a.state, a.fake.pointer, true);
+        inversionKeyUp(a.state, a.fake.pointer);
+        a.aids.giveBack();
+
+        EXPECT_EQ(a.fake.pointer.speedsSet.empty(), !c.speedSettable);
+        EXPECT_EQ(a.fake.pointer.confinements.empty(), !c.confinable);
+        const std::vector<Point> nudged = c.movable ? std::vector<Point>{{101, 200}} : std::vector<Point>{};
+        EXPECT_EQ(a.fake.pointer.moves, nudged);
+    }
+}

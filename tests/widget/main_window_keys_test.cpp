@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <iostream>
+#include <sstream>
 
 #include "main_window_fixture.h"
+#include "pointer/pointer_aids.h"
 
 using namespace tintora;
 
@@ -120,4 +123,40 @@ TEST(Nudge, autoRepeatKeepsNudging)
     }
     p.send(p.form, QEvent::KeyRelease, Qt::Key_Right);
     EXPECT_EQ(p.fake.pointer.where, (Point{110, 200}));
+}
+
+TEST(RefusedPointerAids, keysAskNothingOfAPointerTheSystemHoldsBack)
+{
+    // Wayland: no speed, no confinement, no warp for a program.
+    Program p(true);
+    p.fake.pointer.speedSettable = false;
+    p.fake.pointer.confinable = false;
+    p.fake.pointer.movable = false;
+    // The start says so on the standard error, once for each aid.
+    std::ostringstream errors;
+    std::streambuf* const stderrBuffer = std::cerr.rdbuf(errors.rdbuf());
+    p.form->showMainWindow();
+    std::cerr.rdbuf(stderrBuffer);
+    std::string expected;
+    for (const std::string& notice : refusedPointerAids(p.fake.pointer)) expected += "tintora: " + notice + "\n";
+    EXPECT_EQ(errors.str(), expected);
+    EXPECT_NE(expected.find("the slow pointer is unavailable"), std::string::npos);
+    p.form->applySlowPointer();
+    p.down(Qt::Key_Alt, Qt::ControlModifier);
+    p.down(Qt::Key_Shift, Qt::AltModifier | Qt::ControlModifier);
+    p.down(Qt::Key_Right, Qt::AltModifier | Qt::ShiftModifier | Qt::ControlModifier);
+    p.down(Qt::Key_Down, Qt::NoModifier);
+    EXPECT_FALSE(p.form->pointerAids().rowLocked() || p.form->pointerAids().columnLocked());
+    // The swatch click still tells the held Alt and Ctrl.
+    p.down(Qt::Key_A, Qt::AltModifier | Qt::ControlModifier);
+    EXPECT_TRUE(p.state.altHeld && p.state.ctrlHeld);
+    // Ctrl+M's re-applied speed, the releases, switching away, the close.
+    p.down(Qt::Key_M, Qt::ControlModifier);
+    p.up(Qt::Key_Control, Qt::NoModifier);
+    p.form->applicationDeactivated();
+    p.form->close();
+    EXPECT_TRUE(p.fake.pointer.speedsSet.empty());
+    EXPECT_TRUE(p.fake.pointer.confinements.empty());
+    EXPECT_TRUE(p.fake.pointer.moves.empty());
+    EXPECT_EQ(p.fake.pointer.where, (Point{100, 200}));
 }

@@ -74,3 +74,53 @@ TEST(SettingsDialog, appliesTheBoxHoweverClosed)
         EXPECT_EQ(p.fake.pointer.currentSpeed, c.speedAfter);
     }
 }
+
+TEST(SettingsDialog, whereTheSpeedCannotBeSetTheBoxIsDisabledAndSaysWhy)
+{
+    for (const bool slowBefore : {false, true}) {
+        SCOPED_TRACE(slowBefore);
+        MainWindowFixture p;
+        p.fake.pointer.speedSettable = false;
+        p.state.options.slowPointer = slowBefore;
+        p.form->probeTimer()->stop();
+        p.form->show();
+        bool enabled = true, checked = true;
+        QString tip;
+        {
+            ModalAnswer answer([&](QWidget*) {
+                const QCheckBox* box = p.settings->ui().slowPointerBox;
+                enabled = box->isEnabled();
+                checked = box->isChecked();
+                tip = box->toolTip();
+                // A disabled box takes no click.
+                QTest::mouseClick(p.settings->ui().slowPointerBox, Qt::LeftButton);
+                QTest::keyClick(keyTarget(p.settings), Qt::Key_Escape);
+            });
+            p.form->showSettings();
+        }
+        EXPECT_FALSE(enabled);
+        // The slow pointer is off, as it is in such a session.
+        EXPECT_FALSE(checked);
+        EXPECT_EQ(tip.toStdString(), "This session does not let programs change the pointer speed.");
+        // The stored option is kept for sessions that allow it, and nobody
+        // asked for a speed.
+        EXPECT_EQ(p.state.options.slowPointer, slowBefore);
+        EXPECT_TRUE(p.fake.pointer.speedsSet.empty());
+    }
+    // Where it can, the box is live again and says nothing.
+    MainWindowFixture p;
+    p.form->probeTimer()->stop();
+    p.form->show();
+    bool enabled = false;
+    QString tip = "?";
+    {
+        ModalAnswer answer([&](QWidget*) {
+            enabled = p.settings->ui().slowPointerBox->isEnabled();
+            tip = p.settings->ui().slowPointerBox->toolTip();
+            p.settings->close();
+        });
+        p.form->showSettings();
+    }
+    EXPECT_TRUE(enabled);
+    EXPECT_TRUE(tip.isEmpty());
+}

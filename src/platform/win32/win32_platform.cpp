@@ -8,6 +8,9 @@
 
 namespace tintora {
 
+// Windows has one backend, always usable.
+std::optional<std::string> chooseBackend() { return std::nullopt; }
+
 std::variant<Platform, std::string> openPlatform()
 {
     Platform p;

@@ -20,8 +20,10 @@ public:
     ~Win32Pointer() override;
 
     std::optional<Point> position() override;
+    bool canMovePointer() override { return true; }
     void moveTo(Point p) override;
     int speed() override;
+    bool canSetPointerSpeed() override { return true; }
     void setSpeed(int speed) override;
     bool canConfinePointer() override;
     void confine(Rect rect) override;

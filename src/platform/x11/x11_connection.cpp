@@ -31,8 +31,7 @@ std::shared_ptr<Connection> Connection::open(std::string& error)
 {
     const char* name = std::getenv("DISPLAY");
     if (!name || !*name) {
-        error = "No X11 display: $DISPLAY is not set. Tintora needs an X11 session "
-                "(a Wayland session cannot show other programs' pixels or the display's gamma ramp).";
+        error = "No X11 display: $DISPLAY is not set.";
         return nullptr;
     }
     Display* display = XOpenDisplay(name);

@@ -1,7 +1,8 @@
-#include <cstdlib>
 #include <cstring>
 
-#include "platform/platform.h"
+#include <X11/extensions/Xrandr.h>
+
+#include "platform/session_backends.h"
 #include "platform/x11/x11_clipboard.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_keyboard.h"
@@ -11,66 +12,80 @@
 #include "platform/x11/x11_shell.h"
 #include "platform/x11/x11_windows.h"
 
-namespace tintora {
+namespace tintora::x11 {
 
 namespace {
 
-// Why this session cannot be used, or nothing.
-std::optional<std::string> refusal()
+// Xwayland, the X server a Wayland compositor runs for X programs, shows
+// only their windows: it says so by its extension, and older ones by the
+// names of their outputs.
+bool isXwayland(Display* display)
 {
-    const char* session = std::getenv("XDG_SESSION_TYPE");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((session && std::strcmp(session, "wayland") == 0) || (wayland && *wayland)) {
-        return std::string("This is a Wayland session. Wayland does not let a program read other programs' "
-                           "pixels or the display's gamma ramp, so Tintora would only show zeros. "
-                           "Log in to an X11 session (\"GNOME on Xorg\", \"Plasma (X11)\") to use it.");
+    int opcode = 0, event = 0, error = 0;
+    if (XQueryExtension(display, "XWAYLAND", &opcode, &event, &error)) return true;
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+    if (!resources) return false;
+    bool found = false;
+    for (int i = 0; i < resources->noutput && !found; ++i) {
+        if (XRROutputInfo* info = XRRGetOutputInfo(display, resources, resources->outputs[i])) {
+            found = std::strncmp(info->name, "XWAYLAND", 8) == 0;
+            XRRFreeOutputInfo(info);
+        }
     }
-    return std::nullopt;
+    XRRFreeScreenResources(resources);
+    return found;
 }
 
-} // namespace
-
 // A connection to a display whose pixels the program can read, or why not.
-static std::variant<std::shared_ptr<x11::Connection>, std::string> openReadableDisplay()
+std::variant<std::shared_ptr<Connection>, std::string> openReadableDisplay()
 {
-    if (auto why = refusal()) return *why;
     std::string error;
-    auto connection = x11::Connection::open(error);
+    auto connection = Connection::open(error);
     if (!connection) return error;
-    error = x11::unreadableDisplayReason(connection->display(), connection->screen());
+    error = unreadableDisplayReason(connection->display(), connection->screen());
     if (!error.empty()) return error;
     return connection;
 }
 
-std::variant<Platform, std::string> openPlatform()
+} // namespace
+
+DisplayServerCheck checkDisplay()
+{
+    auto opened = openReadableDisplay();
+    if (auto* why = std::get_if<std::string>(&opened)) return {false, false, *why};
+    auto& connection = std::get<0>(opened);
+    return {true, isXwayland(connection->display()), {}};
+}
+
+std::variant<Platform, std::string> openX11Platform()
 {
     auto opened = openReadableDisplay();
     if (auto* why = std::get_if<std::string>(&opened)) return *why;
     auto connection = std::get<0>(std::move(opened));
     Platform p;
-    p.screen = std::make_unique<x11::X11Screen>(connection);
-    auto pointer = std::make_unique<x11::X11Pointer>(connection);
+    p.screen = std::make_unique<X11Screen>(connection);
+    auto pointer = std::make_unique<X11Pointer>(connection);
     pointer->watchOverCrashes();
     p.pointer = std::move(pointer);
-    p.windows = std::make_unique<x11::X11Windows>(connection);
-    p.clipboard = std::make_unique<x11::X11Clipboard>(connection);
-    p.shell = std::make_unique<x11::X11Shell>();
-    p.keyboard = std::make_unique<x11::X11Keyboard>(connection);
+    p.windows = std::make_unique<X11Windows>(connection);
+    p.clipboard = std::make_unique<X11Clipboard>(connection);
+    p.shell = std::make_unique<X11Shell>();
+    p.keyboard = std::make_unique<X11Keyboard>(connection);
     return p;
 }
 
-std::variant<std::unique_ptr<Screen>, std::string> openScreen()
+std::variant<std::unique_ptr<Screen>, std::string> openX11Screen()
 {
     auto opened = openReadableDisplay();
     if (auto* why = std::get_if<std::string>(&opened)) return *why;
-    return std::unique_ptr<Screen>(std::make_unique<x11::X11Screen>(std::get<0>(std::move(opened))));
+    return std::unique_ptr<Screen>(std::make_unique<X11Screen>(std::get<0>(std::move(opened))));
 }
 
-std::optional<int> runPlatformHelper(int, char**)
+std::optional<int> runX11Helper(int, char**)
 {
-    if (x11::startedAsClipboardKeeper()) return x11::runClipboardKeeper();
-    if (x11::startedAsPointerWatchdog()) return x11::runPointerWatchdog();
+    if (startedAsClipboardKeeper()) return runClipboardKeeper();
+    if (startedAsPointerWatchdog()) return runPointerWatchdog();
     return std::nullopt;
 }
 
-} // namespace tintora
+} // namespace tintora::x11

@@ -17,8 +17,10 @@ public:
     explicit X11Pointer(std::shared_ptr<Connection> connection);
     ~X11Pointer() override;
     std::optional<Point> position() override;
+    bool canMovePointer() override { return true; }
     void moveTo(Point p) override;
     int speed() override;
+    bool canSetPointerSpeed() override { return true; }
     void setSpeed(int speed) override;
     bool canConfinePointer() override;
     void confine(Rect rect) override;

@@ -40,12 +40,6 @@ bool reserveStandardDescriptors()
 // A POSIX process has its standard streams from whoever started it.
 void connectStandardStreams() {}
 
-void prepareToolkit()
-{
-    // The program's platform is X11 whatever the session prefers.
-    qputenv("QT_QPA_PLATFORM", "xcb");
-}
-
 // SIGINT, SIGTERM and SIGHUP reach the event loop through a self-pipe.
 void onEndRequest(std::function<void()> close)
 {
