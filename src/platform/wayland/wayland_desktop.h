@@ -8,11 +8,13 @@
 
 namespace tintora::wayland {
 
-// A Wayland client cannot put its windows above the others': the compositor
-// alone stacks them, so the topmost band is not offered.
+// A Wayland client cannot put its windows above the others' nor keep one
+// out of task bars: the compositor alone stacks them and lists them, so
+// neither is offered.
 class WaylandWindows final : public Windows {
 public:
     void setTopmost(NativeWindow, bool) override {}
+    void leaveOutOfTaskBar(NativeWindow) override {}
 };
 
 // The clipboard through Qt. Once the program ends its text is gone, unless
