@@ -108,17 +108,20 @@ TEST(LutWindow, ctrlLShowsAndHidesEscAndCtrlLInItHide)
 
 TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
 {
+    // The tooltip's second line is the display profile's (see below).
+    const QString NoProfile = "\nNo display profile";
     Program p;
     p.form->toggleLutCurves();
-    const char* halved = "HDMI-1, 256 entries, distinct levels R 256 G 128 B 256";
+    const QString halved = "HDMI-1, 256 entries, distinct levels R 256 G 128 B 256";
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
-    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), halved);
+    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), halved + NoProfile);
+    EXPECT_EQ(p.lut()->ui().profileLabel->text(), "No display profile");
 
     const struct {
         std::optional<GammaTable> ramp;
         const char* output;
         int size;
-        const char* status;
+        QString status;
     } cases[] = {
         {rampOf([](int i) { return i * 257; }), "DP-2", 1024, "DP-2, 1024 entries, identity"},
         {std::nullopt, "DP-2", 1024, "No gamma ramp"},
@@ -130,13 +133,13 @@ TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
         p.fake.screen.rampSize = c.size;
         p.form->probeTick();
         EXPECT_EQ(p.lut()->ui().statusLabel->text(), c.status);
-        EXPECT_EQ(p.form->ui().lutCaption->toolTip(), c.status) << "the \"LUT:\" caption's tooltip";
+        EXPECT_EQ(p.form->ui().lutCaption->toolTip(), c.status + NoProfile) << "the \"LUT:\" caption's tooltip";
     }
     // Hidden, the window no longer follows; the tooltip does.
     p.form->toggleLutCurves();
     p.fake.screen.rampOutput = "HDMI-2";
     p.form->probeTick();
-    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256");
+    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256" + NoProfile);
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
     p.form->toggleLutCurves();
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256")
