@@ -15,11 +15,16 @@
 
 class XlibFloor;
 
+namespace tintora::test {
+class Xvfb;
+}
+
 namespace tintora::bench {
 
 struct World {
     Platform* platform = nullptr;
     XlibFloor* floor = nullptr;
+    test::Xvfb* server = nullptr; // the private server, for tools run against it
     // Centre of the coloured window the pointer rests on.
     Point pointer;
 };
@@ -64,5 +69,7 @@ void registerColourDialogBenchmarks();
 std::vector<Row> colourDialogRows(const TimesByName& times);
 void registerLutBenchmarks();
 std::vector<Row> lutRows(const TimesByName& times);
+void registerProfileBenchmarks();
+std::vector<Row> profileRows(const TimesByName& times);
 
 } // namespace tintora::bench
