@@ -98,7 +98,7 @@ std::string profileLine(const PublishedProfile& published, const RampReading* ra
     line += " calibration ";
     if (!ramp) return line + "unknown" + source;
     const CalibrationCheck check = profile->check(ramp->ramp);
-    const bool lost = check.state == CalibrationCheck::State::Lost;
+    const bool lost = rampDiffersFromExpected(check);
     if (!profile->hasCalibration())
         line += lost ? "none ramp not straight" : "none";
     else

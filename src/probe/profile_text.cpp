@@ -24,11 +24,9 @@ std::string calibrationText(const ProfileFacts& facts)
 {
     if (!facts.check) return facts.hasCalibration ? "calibration not checked (no gamma ramp)" : "no calibration";
     const CalibrationCheck& check = *facts.check;
-    if (!facts.hasCalibration)
-        return check.state == CalibrationCheck::State::Lost ? "no calibration, ramp not straight: " + differenceText(check)
-                                                            : "no calibration";
-    if (check.state == CalibrationCheck::State::Lost) return "calibration lost: " + differenceText(check);
-    return "calibration loaded";
+    const bool differs = rampDiffersFromExpected(check);
+    if (!facts.hasCalibration) return differs ? "no calibration, ramp not straight: " + differenceText(check) : "no calibration";
+    return differs ? "calibration lost: " + differenceText(check) : "calibration loaded";
 }
 
 } // namespace
@@ -40,6 +38,12 @@ std::string oneDecimal(double v, const std::string& decimalSeparator)
     const long long whole = std::llabs(static_cast<long long>(tenths));
     std::string text = tenths < 0 ? "-" : "";
     return text + std::to_string(whole / 10) + decimalSeparator + std::to_string(whole % 10);
+}
+
+bool rampDiffersFromExpected(const CalibrationCheck& check)
+{
+    if (check.state == CalibrationCheck::State::None) return check.largestDifference > kCalibrationTolerance;
+    return check.state == CalibrationCheck::State::Lost;
 }
 
 const char* channelName(int channel)

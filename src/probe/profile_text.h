@@ -10,6 +10,10 @@ namespace tintora {
 // "-4.0", "0.0" (never "-0.0"), the separator given.
 std::string oneDecimal(double v, const std::string& decimalSeparator = ".");
 
+// Whether the loaded ramp is not the one the profile expects: its calibration
+// lost, or, for a profile without one, a ramp that is not straight.
+bool rampDiffersFromExpected(const CalibrationCheck& check);
+
 // "red", "green" or "blue" for channel 0, 1 or 2.
 const char* channelName(int channel);
 

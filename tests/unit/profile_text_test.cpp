@@ -65,9 +65,9 @@ TEST(ProfileText, statusLineForEachState)
         {"lost, seen beyond the calibration", true, checked(CalibrationCheck::State::Lost, 300, 7, 2), std::nullopt, 0,
          "Profile \"Office 27\", calibration lost: largest difference 300 at level 7 (blue), Lab 53.2 80.1 67.2, "
          "seen beyond the calibration's range"},
-        {"no vcgt, straight ramp", false, checked(CalibrationCheck::State::None), facts.intended, 0,
+        {"no vcgt, straight ramp", false, checked(CalibrationCheck::State::None, 256, 3, 0), facts.intended, 0,
          "Profile \"Office 27\", no calibration, Lab 53.2 80.1 67.2, seen 53.2 80.1 67.2, \xCE\x94" "E00 0.0"},
-        {"no vcgt, another ramp", false, checked(CalibrationCheck::State::Lost, 5000, 128, 1), seen, 1.04,
+        {"no vcgt, another ramp", false, checked(CalibrationCheck::State::None, 5000, 128, 1), seen, 1.04,
          "Profile \"Office 27\", no calibration, ramp not straight: largest difference 5000 at level 128 (green), "
          "Lab 53.2 80.1 67.2, seen 54.0 0.0 67.0, \xCE\x94" "E00 1.0"},
         {"no ramp", true, std::nullopt, std::nullopt, 0,
