@@ -29,17 +29,17 @@ TEST(ProbeReport, lineAndJsonOfOnePoint)
         const char* line;
         const char* json;
     } cases[] = {
-        {"straight ramp", {{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}},
+        {"straight ramp", {{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}, std::nullopt},
          "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1",
          R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"HDMI-1","rampSize":256,"identity":true,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
-        {"corrected ramp of another size", {{-20, 7}, Rgb{200, 100, 0}, RampReading{corrected, "DP-1", 1024}},
+        {"corrected ramp of another size", {{-20, 7}, Rgb{200, 100, 0}, RampReading{corrected, "DP-1", 1024}, std::nullopt},
          "-20 7 bitmap C86400 lut C70000 ramp 51000 0 0 output DP-1",
          R"({"x":-20,"y":7,"bitmap":"C86400","lut":"C70000","ramp":[51000,0,0],"output":"DP-1","rampSize":1024,"identity":false,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
-        {"no ramp", {{1, 2}, Rgb{0, 0x0A, 0xFF}, std::nullopt}, "1 2 bitmap 000AFF lut none",
+        {"no ramp", {{1, 2}, Rgb{0, 0x0A, 0xFF}, std::nullopt, std::nullopt}, "1 2 bitmap 000AFF lut none",
          R"({"x":1,"y":2,"bitmap":"000AFF","lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
-        {"no pixel", {{5000, 0}, std::nullopt, std::nullopt}, "5000 0 bitmap none lut none",
+        {"no pixel", {{5000, 0}, std::nullopt, std::nullopt, std::nullopt}, "5000 0 bitmap none lut none",
          R"({"x":5000,"y":0,"bitmap":null,"lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
-        {"output name needing escapes", {{0, 0}, Rgb{0, 0, 0}, RampReading{Straight, "a\"b\\c\x01", 256}},
+        {"output name needing escapes", {{0, 0}, Rgb{0, 0, 0}, RampReading{Straight, "a\"b\\c\x01", 256}, std::nullopt},
          "0 0 bitmap 000000 lut 000000 ramp 0 0 0 output a\"b\\c\x01",
          R"({"x":0,"y":0,"bitmap":"000000","lut":"000000","ramp":[0,0,0],"output":"a\"b\\c\u0001","rampSize":256,"identity":true,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
     };
