@@ -49,10 +49,10 @@ void ProfileReading::readPublished(std::ostream& err)
     std::string whyNot;
     m_profile = DisplayProfile::read(m_published.bytes, whyNot);
     if (!m_profile) {
-        err << "tintora: the display profile published for "
+        err << "tintora: the display profile of "
             << (m_published.output.empty() ? std::string("the display") : m_published.output);
         if (!m_published.origin.empty()) err << " (" << m_published.origin << ")";
-        err << " cannot be read: " << whyNot << "\n";
+        err << " is left out. " << whyNot << "\n";
         return;
     }
     m_facts.description = m_profile->description();

@@ -40,7 +40,8 @@ public:
     // Follows the profile of the output that shows p for the Bitmap colour
     // and the ramp read there this tick (its size 0 when none could be read).
     // A published profile that does not read counts as none; it is said once
-    // on err, when it is first met, not at every tick.
+    // on err, when it is first met, not at every tick: "tintora: the display
+    // profile of HDMI-1 (_ICC_PROFILE) is left out. " and why.
     void follow(Screen& screen, Point p, const RampReading& ramp, Rgb bitmap, std::ostream& err);
 
     // The facts of the latest follow; nothing where no profile applies.
