@@ -13,25 +13,7 @@ namespace tintora {
 
 namespace {
 
-std::string jsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            static const char digits[] = "0123456789abcdef";
-            out += "\\u00";
-            out += digits[c >> 4];
-            out += digits[c & 0xF];
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
+std::string jsonString(const std::string& text) { return quotedText(text, Quoting::Json); }
 
 // A CSV field, quoted only when it has to be.
 std::string csvField(const std::string& text)

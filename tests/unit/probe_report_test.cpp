@@ -52,67 +52,51 @@ TEST(ProbeReport, lineAndJsonOfOnePoint)
 
 TEST(ProbeReport, profileWordsAndKeysOfOnePoint)
 {
-    ProfileFacts facts;
-    facts.description = "Office 27";
-    facts.hasCalibration = true;
-    facts.intended = {53.24, 80.1, -67.2};
+    const Lab intended{53.24, 80.1, -67.2};
     const Lab seen{54.01, -0.04, 66.96};
     CalibrationCheck loaded;
     loaded.state = CalibrationCheck::State::Loaded;
     CalibrationCheck lost;
     lost.state = CalibrationCheck::State::Lost;
     lost.largestDifference = 19251;
-    CalibrationCheck none;
-    none.state = CalibrationCheck::State::None;
+    const CalibrationCheck none; // a profile without a vcgt
 
     const std::string start = "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1";
     const std::string jsonStart = R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],)"
                                   R"("output":"HDMI-1","rampSize":256,"identity":true,)";
     const struct {
         const char* name;
-        std::string description;
-        bool hasCalibration;
-        std::optional<CalibrationCheck> check;
-        std::optional<Lab> seen;
-        double deltaE;
-        bool withRamp;
+        ProfileFacts facts; // description, vcgt, check, intended, seen, ΔE00
         const char* words;
         const char* keys;
     } cases[] = {
-        {"loaded", "Office 27", true, loaded, facts.intended, 0, true,
+        {"loaded", {"Office 27", true, loaded, intended, intended, 0},
          R"( profile "Office 27" calibration loaded lab 53.2 80.1 -67.2 seen 53.2 80.1 -67.2 de 0.0)",
          R"("profile":"Office 27","calibration":"loaded","lab":[53.2,80.1,-67.2],"seenLab":[53.2,80.1,-67.2],"deltaE":0.0})"},
-        {"lost", "Office 27", true, lost, seen, 31.26, true,
+        {"lost", {"Office 27", true, lost, intended, seen, 31.26},
          R"( profile "Office 27" calibration lost lab 53.2 80.1 -67.2 seen 54.0 0.0 67.0 de 31.3)",
          R"("profile":"Office 27","calibration":"lost","lab":[53.2,80.1,-67.2],"seenLab":[54.0,0.0,67.0],"deltaE":31.3})"},
-        {"seen beyond the calibration's range", "Office 27", true, lost, std::nullopt, 0, true,
+        {"seen beyond the calibration's range", {"Office 27", true, lost, intended, {}, 0},
          R"( profile "Office 27" calibration lost lab 53.2 80.1 -67.2 seen none de none)",
          R"("profile":"Office 27","calibration":"lost","lab":[53.2,80.1,-67.2],"seenLab":null,"deltaE":null})"},
-        {"no vcgt", "sRGB", false, none, seen, 0.04, true,
+        {"no vcgt", {"sRGB", false, none, intended, seen, 0.04},
          R"( profile "sRGB" calibration none lab 53.2 80.1 -67.2 seen 54.0 0.0 67.0 de 0.0)",
          R"("profile":"sRGB","calibration":"none","lab":[53.2,80.1,-67.2],"seenLab":[54.0,0.0,67.0],"deltaE":0.0})"},
-        {"description needing escapes", "a\"b\\c\x01\n", false, none, std::nullopt, 0, true,
+        {"description needing escapes", {"a\"b\\c\x01\n", false, none, intended, {}, 0},
          R"( profile "a\"b\\c\x01\x0a" calibration none lab 53.2 80.1 -67.2 seen none de none)",
          R"("profile":"a\"b\\c\u0001\u000a","calibration":"none","lab":[53.2,80.1,-67.2],"seenLab":null,"deltaE":null})"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        facts.description = c.description;
-        facts.hasCalibration = c.hasCalibration;
-        facts.check = c.check;
-        facts.seen = c.seen;
-        facts.deltaE = c.deltaE;
-        const PointReading reading{{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}, facts};
+        const PointReading reading{{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}, c.facts};
         EXPECT_EQ(probeLine(reading), start + c.words);
         EXPECT_EQ(probeJson(reading), jsonStart + c.keys);
     }
 
     // A profile without a ramp to check it against: the calibration is not
     // known, nor what is seen.
-    facts.description = "Office 27";
-    facts.check.reset();
-    facts.seen.reset();
-    const PointReading noRamp{{1, 2}, Rgb{200, 100, 0}, std::nullopt, facts};
+    const ProfileFacts unchecked{"Office 27", true, {}, intended, {}, 0};
+    const PointReading noRamp{{1, 2}, Rgb{200, 100, 0}, std::nullopt, unchecked};
     EXPECT_EQ(probeLine(noRamp),
               R"(1 2 bitmap C86400 lut none profile "Office 27" calibration unknown lab 53.2 80.1 -67.2 seen none de none)");
     EXPECT_EQ(probeJson(noRamp),

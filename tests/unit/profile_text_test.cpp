@@ -39,58 +39,45 @@ TEST(ProfileText, quotedTextEscapesQuotesBackslashesAndControls)
     EXPECT_EQ(quotedText("a\"b\\c\x01\n\x7F" "d"), R"("a\"b\\c\x01\x0a\x7fd")");
     EXPECT_EQ(quotedText("\xC3\xA9" "cran"), "\"\xC3\xA9" "cran\"") << "UTF-8 stays as it is";
     EXPECT_EQ(quotedText(""), "\"\"");
+    EXPECT_EQ(quotedText("a\"\\\x1F\x7F", Quoting::Json), "\"a\\\"\\\\\\u001f\x7F\"") << "DEL is valid in JSON";
 }
 
 TEST(ProfileText, statusLineForEachState)
 {
-    ProfileFacts facts;
-    facts.description = "Office 27";
-    facts.hasCalibration = true;
-    facts.intended = {53.24, 80.1, 67.2};
+    const Lab intended{53.24, 80.1, 67.2};
     const Lab seen{54.01, -0.04, 66.96};
+    using State = CalibrationCheck::State;
 
     const struct {
         const char* name;
-        bool hasCalibration;
-        std::optional<CalibrationCheck> check;
-        std::optional<Lab> seen;
-        double deltaE;
+        ProfileFacts facts; // description, vcgt, check, intended, seen, ΔE00
         const char* text;
     } cases[] = {
-        {"loaded", true, checked(CalibrationCheck::State::Loaded), facts.intended, 0,
+        {"loaded", {"Office 27", true, checked(State::Loaded), intended, intended, 0},
          "Profile \"Office 27\", calibration loaded, Lab 53.2 80.1 67.2, seen 53.2 80.1 67.2, \xCE\x94" "E00 0.0"},
-        {"lost", true, checked(CalibrationCheck::State::Lost, 19251, 255, 0), seen, 2.25,
+        {"lost", {"Office 27", true, checked(State::Lost, 19251, 255, 0), intended, seen, 2.25},
          "Profile \"Office 27\", calibration lost: largest difference 19251 at level 255 (red), Lab 53.2 80.1 67.2, "
          "seen 54.0 0.0 67.0, \xCE\x94" "E00 2.2"},
-        {"lost, seen beyond the calibration", true, checked(CalibrationCheck::State::Lost, 300, 7, 2), std::nullopt, 0,
+        {"lost, seen beyond the calibration", {"Office 27", true, checked(State::Lost, 300, 7, 2), intended, {}, 0},
          "Profile \"Office 27\", calibration lost: largest difference 300 at level 7 (blue), Lab 53.2 80.1 67.2, "
          "seen beyond the calibration's range"},
-        {"no vcgt, straight ramp", false, checked(CalibrationCheck::State::None, 256, 3, 0), facts.intended, 0,
-         "Profile \"Office 27\", no calibration, Lab 53.2 80.1 67.2, seen 53.2 80.1 67.2, \xCE\x94" "E00 0.0"},
-        {"no vcgt, another ramp", false, checked(CalibrationCheck::State::None, 5000, 128, 1), seen, 1.04,
-         "Profile \"Office 27\", no calibration, ramp not straight: largest difference 5000 at level 128 (green), "
+        {"no vcgt, straight ramp", {"sRGB", false, checked(State::None, 256, 3, 0), intended, intended, 0},
+         "Profile \"sRGB\", no calibration, Lab 53.2 80.1 67.2, seen 53.2 80.1 67.2, \xCE\x94" "E00 0.0"},
+        {"no vcgt, another ramp", {"sRGB", false, checked(State::None, 5000, 128, 1), intended, seen, 1.04},
+         "Profile \"sRGB\", no calibration, ramp not straight: largest difference 5000 at level 128 (green), "
          "Lab 53.2 80.1 67.2, seen 54.0 0.0 67.0, \xCE\x94" "E00 1.0"},
-        {"no ramp", true, std::nullopt, std::nullopt, 0,
+        {"no ramp", {"Office 27", true, {}, intended, {}, 0},
          "Profile \"Office 27\", calibration not checked (no gamma ramp), Lab 53.2 80.1 67.2"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        facts.hasCalibration = c.hasCalibration;
-        facts.check = c.check;
-        facts.seen = c.seen;
-        facts.deltaE = c.deltaE;
-        EXPECT_EQ(profileStatusText(&facts, "."), c.text);
+        EXPECT_EQ(profileStatusText(&c.facts, "."), c.text);
     }
-    EXPECT_EQ(profileStatusText(nullptr, "."), "No display profile");
-
     // The user's decimal separator; a description's control characters as spaces.
-    facts.description = "Line\none\t\"two\"";
-    facts.check = checked(CalibrationCheck::State::Loaded);
-    facts.hasCalibration = true;
-    facts.seen = seen;
-    facts.deltaE = 0.97;
-    EXPECT_EQ(profileStatusText(&facts, ","), "Profile \"Line one \"two\"\", calibration loaded, Lab 53,2 80,1 67,2, "
-                                              "seen 54,0 0,0 67,0, \xCE\x94" "E00 1,0");
+    const ProfileFacts comma{"Line\none\t\"two\"", true, checked(State::Loaded), intended, seen, 0.97};
+    EXPECT_EQ(profileStatusText(&comma, ","), "Profile \"Line one \"two\"\", calibration loaded, "
+                                              "Lab 53,2 80,1 67,2, seen 54,0 0,0 67,0, \xCE\x94" "E00 1,0");
+    EXPECT_EQ(profileStatusText(nullptr, "."), "No display profile");
 }
 
 TEST(ProfileText, statusIsWorkedOutAgainOnlyWhenTheFactsChange)
