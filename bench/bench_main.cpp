@@ -1,5 +1,5 @@
-// The in-process benchmarks: the probe tick, the magnifier and the colour
-// dialog's images, on a private Xvfb with a ramp loaded and a coloured window
+// The in-process benchmarks: the probe tick, the magnifier, the colour
+// dialog's images and the display profile's readouts, on a private Xvfb with a ramp loaded and a coloured window
 // under the pointer. Qt draws offscreen, so only the backend's connection (and
 // the floor's) talk to the X server. Prints Google Benchmark's report, then
 // the summary rows, each figure beside its goal.
@@ -119,16 +119,18 @@ int main(int argc, char** argv)
     registerMagnifierBenchmarks();
     registerColourDialogBenchmarks();
     registerLutBenchmarks();
+    registerColourProfileBenchmarks();
     // Last: it publishes a profile and loads its calibration for a while.
-    registerProfileBenchmarks();
+    registerProfileTickBenchmarks();
 
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
     std::printf("\n");
-    for (const auto& rows : {probeRows(reporter.times), lutRows(reporter.times), profileRows(reporter.times), magnifierRows(reporter.times),
-                             colourDialogRows(reporter.times)})
+    for (const auto& rows : {probeRows(reporter.times), lutRows(reporter.times), profileTickRows(reporter.times),
+                             magnifierRows(reporter.times), colourDialogRows(reporter.times),
+                             colourProfileRows(reporter.times)})
         for (const Row& row : rows) std::printf("%s\n", rowText(row).c_str());
     return 0;
 }

@@ -69,7 +69,9 @@ void registerColourDialogBenchmarks();
 std::vector<Row> colourDialogRows(const TimesByName& times);
 void registerLutBenchmarks();
 std::vector<Row> lutRows(const TimesByName& times);
-void registerProfileBenchmarks();
-std::vector<Row> profileRows(const TimesByName& times);
+void registerColourProfileBenchmarks();
+std::vector<Row> colourProfileRows(const TimesByName& times);
+void registerProfileTickBenchmarks();
+std::vector<Row> profileTickRows(const TimesByName& times);
 
 } // namespace tintora::bench

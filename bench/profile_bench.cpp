@@ -78,14 +78,14 @@ void mainWindowTickProfile(benchmark::State& st, bool published)
 
 } // namespace
 
-void registerProfileBenchmarks()
+void registerProfileTickBenchmarks()
 {
     benchmark::RegisterBenchmark("mainWindowTickNoProfile", mainWindowTickProfile, false)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("mainWindowTickProfile", mainWindowTickProfile, true)->Unit(benchmark::kMicrosecond);
 }
 
-std::vector<Row> profileRows(const TimesByName& t)
+std::vector<Row> profileTickRows(const TimesByName& t)
 {
     std::vector<Row> rows;
     if (!t.contains("mainWindowTickNoProfile") || !t.contains("mainWindowTickProfile") ||
