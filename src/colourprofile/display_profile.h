@@ -19,7 +19,7 @@ struct Lab {
     double b = 0;
 };
 
-// The CIEDE2000 difference of two colours.
+// The CIEDE2000 difference of two colours (weights kL = kC = kH = 1).
 double deltaE2000(const Lab& one, const Lab& other);
 
 // Whether the ramp loaded in the adapter is the calibration a profile expects.
@@ -31,33 +31,63 @@ struct CalibrationCheck {
     };
     State state = State::None;
     bool expectsStraightRamp = true; // true when the profile has no vcgt
-    int largestDifference = 0;       // in ramp units (0-65535)
-    int level = 0;                   // 0-255, where the largest difference is
-    int channel = 0;                 // 0 red, 1 green, 2 blue
+    // The largest difference between a loaded and an expected entry, in ramp
+    // units (0-65535), and where it is: of equal largest differences the
+    // first in the ramp's order (red before green before blue, then the
+    // lowest level). Filled in every state, None included (against the
+    // straight ramp), so a caller can say how far a ramp is from what the
+    // profile expects.
+    int largestDifference = 0;
+    int level = 0;   // 0-255
+    int channel = 0; // 0 red, 1 green, 2 blue
 };
+
+// The largest difference of an entry from the expected one that still counts
+// as the calibration loaded: one 8-bit step, room for loaders that truncate,
+// resample the calibration to other ramp sizes or round it differently.
+inline constexpr int kCalibrationTolerance = 256;
+
+// The description of a profile that has none.
+inline constexpr const char* kNoProfileDescription = "(no description)";
 
 // A display profile, read once from the bytes the system publishes: its
 // description, the calibration it expects (vcgt, resampled to 256 levels) and
-// the transform to Lab (relative colorimetric), built once.
+// the transform to Lab (relative colorimetric, D50), built once.
+//
+// check, intendedLab and seenLab allocate nothing: they run on every probe
+// tick.
 class DisplayProfile {
 public:
-    // The profile in bytes, or nothing with why not in whyNot (too large,
-    // truncated, not a profile, not an RGB display profile).
+    // The profile in bytes, or nothing with why not in whyNot, one English
+    // sentence for the standard error (too large, truncated, not a profile,
+    // not an RGB display profile, no usable transform or calibration).
+    // Profiles of the display, colour space and input classes in RGB are
+    // read; device links, abstract, named colour and output profiles are not.
     static std::unique_ptr<DisplayProfile> read(std::span<const std::uint8_t> bytes, std::string& whyNot);
     ~DisplayProfile();
 
+    // The profile's description (English where it has several), blanks
+    // trimmed, in UTF-8; kNoProfileDescription when it has none.
     const std::string& description() const;
     bool hasCalibration() const;
-    // The ramp the profile expects: its vcgt at 256 levels, or the straight ramp.
+    // The ramp the profile expects: each channel's vcgt curve sampled at
+    // level / 255, times 65535, rounded half away from zero; without a vcgt
+    // the straight ramp (level * 257).
     const GammaTable& expectedRamp() const;
-    // The loaded ramp against the expected one.
+    // The loaded ramp (256 entries per channel, as platform/gamma_ramp.h
+    // resamples it) against the expected one.
     CalibrationCheck check(const GammaTable& loaded) const;
-    // The Bitmap colour through the profile.
+    // The Bitmap colour through the profile: each level / 255 is the device
+    // value.
     Lab intendedLab(Rgb bitmap) const;
     // What the screen shows for the Bitmap colour: the loaded ramp's entries
     // taken back through the inverse of the calibration to device values, then
-    // through the profile. Nothing when an entry lies beyond what the
-    // calibration can give (no device value under it gives that output).
+    // through the profile. An entry within one ramp unit of the expected one
+    // (what a loader that truncates gives) is the level itself, so with the
+    // calibration loaded the seen colour is the intended one. Without a vcgt
+    // the device value is the entry itself. Nothing when an entry lies
+    // beyond what the calibration can give (no device value under it gives
+    // that output; it is never clamped).
     std::optional<Lab> seenLab(Rgb bitmap, const GammaTable& loaded) const;
 
 private:

@@ -109,8 +109,6 @@ bool TempFile::write(const std::string& bytes) const
 
 // --- child processes ----------------------------------------------------------
 
-namespace {
-
 std::string findInPath(const std::string& program)
 {
     if (program.find('/') != std::string::npos) return program;
@@ -123,6 +121,8 @@ std::string findInPath(const std::string& program)
     }
     return {};
 }
+
+namespace {
 
 std::vector<char*> cStrings(std::vector<std::string>& strings)
 {

@@ -138,6 +138,10 @@ private:
     std::string m_error;
 };
 
+// The path of program (a path, or a name looked up in $PATH); empty when it
+// is not found there.
+std::string findInPath(const std::string& program);
+
 // The exit code in a wait status; -1 for none, or for an end by a signal.
 int exitCode(std::optional<int> status);
 
