@@ -1,5 +1,5 @@
-// The in-process benchmarks: the probe tick, the magnifier and the colour
-// dialog's images, on a private Xvfb with a ramp loaded and a coloured window
+// The in-process benchmarks: the probe tick, the magnifier, the colour
+// dialog's images and the display profile's readouts, on a private Xvfb with a ramp loaded and a coloured window
 // under the pointer. Qt draws offscreen, so only the backend's connection (and
 // the floor's) talk to the X server. Prints Google Benchmark's report, then
 // the summary rows, each figure beside its goal.
@@ -119,6 +119,7 @@ int main(int argc, char** argv)
     registerMagnifierBenchmarks();
     registerColourDialogBenchmarks();
     registerLutBenchmarks();
+    registerColourProfileBenchmarks();
 
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -126,7 +127,7 @@ int main(int argc, char** argv)
 
     std::printf("\n");
     for (const auto& rows : {probeRows(reporter.times), lutRows(reporter.times), magnifierRows(reporter.times),
-                             colourDialogRows(reporter.times)})
+                             colourDialogRows(reporter.times), colourProfileRows(reporter.times)})
         for (const Row& row : rows) std::printf("%s\n", rowText(row).c_str());
     return 0;
 }

@@ -64,5 +64,7 @@ void registerColourDialogBenchmarks();
 std::vector<Row> colourDialogRows(const TimesByName& times);
 void registerLutBenchmarks();
 std::vector<Row> lutRows(const TimesByName& times);
+void registerColourProfileBenchmarks();
+std::vector<Row> colourProfileRows(const TimesByName& times);
 
 } // namespace tintora::bench

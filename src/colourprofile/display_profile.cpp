@@ -15,6 +15,8 @@ namespace {
 
 // An ICC profile's header is 128 bytes, followed by its tag count.
 constexpr std::size_t kSmallestProfileBytes = 132;
+constexpr std::size_t kDeviceClassOffset = 12;
+constexpr std::size_t kColourSpaceOffset = 16;
 constexpr std::size_t kSignatureOffset = 36;
 
 // Points at which each calibration curve is sampled once, to find where an
@@ -107,8 +109,10 @@ std::string descriptionOf(cmsHPROFILE profile)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+bool finite(const Lab& lab) { return std::isfinite(lab.L) && std::isfinite(lab.a) && std::isfinite(lab.b); }
+
 // The device classes whose RGB profiles describe what a screen shows.
-bool isDisplayClass(cmsProfileClassSignature deviceClass)
+bool isDisplayClass(std::uint32_t deviceClass)
 {
     return deviceClass == cmsSigDisplayClass || deviceClass == cmsSigColorSpaceClass ||
            deviceClass == cmsSigInputClass;
@@ -234,11 +238,31 @@ struct DisplayProfile::Parts {
         if (transform) cmsDeleteTransform(transform);
     }
 
-    Lab labOf(const double (&device)[3]) const
+    Lab labOf(double red, double green, double blue) const
     {
+        const double device[3] = {red, green, blue};
         cmsCIELab lab{};
         cmsDoTransform(transform, device, &lab, 1);
         return {lab.L, lab.a, lab.b};
+    }
+
+    // Whether the transform gives numbers (a damaged curve or matrix may give
+    // infinities): for every level of each channel alone and of grey, and a
+    // grid of colours between.
+    bool givesNumbers() const
+    {
+        for (int level = 0; level < 256; ++level) {
+            const double v = level / 255.0;
+            if (!finite(labOf(v, 0, 0)) || !finite(labOf(0, v, 0)) || !finite(labOf(0, 0, v)) ||
+                !finite(labOf(v, v, v)))
+                return false;
+        }
+        constexpr int kGrid = 5;
+        for (int r = 0; r < kGrid; ++r)
+            for (int g = 0; g < kGrid; ++g)
+                for (int b = 0; b < kGrid; ++b)
+                    if (!finite(labOf(r / (kGrid - 1.0), g / (kGrid - 1.0), b / (kGrid - 1.0)))) return false;
+        return true;
     }
 };
 
@@ -259,7 +283,8 @@ struct OpenProfile {
 // Why the bytes cannot be a profile worth opening, or empty when they may be.
 std::string headerFault(std::span<const std::uint8_t> bytes)
 {
-    if (bytes.size() > kLargestProfileBytes) return "The display profile is larger than 4 MiB.";
+    if (bytes.size() > kLargestProfileBytes)
+        return "The display profile is larger than " + std::to_string(kLargestProfileBytes >> 20) + " MiB.";
     if (bytes.size() < kSmallestProfileBytes) return "The display profile is too short to be a profile.";
     if (bigEndian32(bytes, kSignatureOffset) != 0x61637370u) // "acsp"
         return "The display profile's bytes are not an ICC profile.";
@@ -283,12 +308,14 @@ std::unique_ptr<DisplayProfile> DisplayProfile::read(std::span<const std::uint8_
         whyNot = "The display profile is damaged or of a form Little CMS cannot read.";
         return nullptr;
     }
-    const cmsColorSpaceSignature space = cmsGetColorSpace(profile.handle);
+    // The header's fields as numbers: Little CMS's enumerations hold only the
+    // values they name, and a profile may hold any.
+    const std::uint32_t space = bigEndian32(bytes, kColourSpaceOffset);
     if (space != cmsSigRgbData) {
         whyNot = "The display profile is not for RGB colours (its colour space is '" + signatureText(space) + "').";
         return nullptr;
     }
-    const cmsProfileClassSignature deviceClass = cmsGetDeviceClass(profile.handle);
+    const std::uint32_t deviceClass = bigEndian32(bytes, kDeviceClassOffset);
     if (!isDisplayClass(deviceClass)) {
         whyNot = "The display profile is not a display profile (its class is '" + signatureText(deviceClass) + "').";
         return nullptr;
@@ -325,6 +352,10 @@ std::unique_ptr<DisplayProfile> DisplayProfile::read(std::span<const std::uint8_
         whyNot = "The display profile gives no transform to Lab.";
         return nullptr;
     }
+    if (!parts.givesNumbers()) {
+        whyNot = "The display profile is damaged: some of its colours are not numbers.";
+        return nullptr;
+    }
     return result;
 }
 
@@ -357,8 +388,7 @@ CalibrationCheck DisplayProfile::check(const GammaTable& loaded) const
 
 Lab DisplayProfile::intendedLab(Rgb bitmap) const
 {
-    const double device[3] = {bitmap.R / 255.0, bitmap.G / 255.0, bitmap.B / 255.0};
-    return m_parts->labOf(device);
+    return m_parts->labOf(bitmap.R / 255.0, bitmap.G / 255.0, bitmap.B / 255.0);
 }
 
 std::optional<Lab> DisplayProfile::seenLab(Rgb bitmap, const GammaTable& loaded) const
@@ -379,7 +409,9 @@ std::optional<Lab> DisplayProfile::seenLab(Rgb bitmap, const GammaTable& loaded)
             device[c] = *value;
         }
     }
-    return m_parts->labOf(device);
+    const Lab seen = m_parts->labOf(device[0], device[1], device[2]);
+    if (!finite(seen)) return std::nullopt;
+    return seen;
 }
 
 double deltaE2000(const Lab& one, const Lab& other)

@@ -17,6 +17,7 @@ struct Lab {
     double L = 0;
     double a = 0;
     double b = 0;
+    friend bool operator==(const Lab&, const Lab&) = default;
 };
 
 // The CIEDE2000 difference of two colours (weights kL = kC = kH = 1).
@@ -60,7 +61,8 @@ class DisplayProfile {
 public:
     // The profile in bytes, or nothing with why not in whyNot, one English
     // sentence for the standard error (too large, truncated, not a profile,
-    // not an RGB display profile, no usable transform or calibration).
+    // not an RGB display profile, no usable transform or calibration, a
+    // transform that gives infinities for 8-bit levels).
     // Profiles of the display, colour space and input classes in RGB are
     // read; device links, abstract, named colour and output profiles are not.
     static std::unique_ptr<DisplayProfile> read(std::span<const std::uint8_t> bytes, std::string& whyNot);
@@ -80,14 +82,16 @@ public:
     // The Bitmap colour through the profile: each level / 255 is the device
     // value.
     Lab intendedLab(Rgb bitmap) const;
-    // What the screen shows for the Bitmap colour: the loaded ramp's entries
-    // taken back through the inverse of the calibration to device values, then
-    // through the profile. An entry within one ramp unit of the expected one
-    // (what a loader that truncates gives) is the level itself, so with the
-    // calibration loaded the seen colour is the intended one. Without a vcgt
-    // the device value is the entry itself. Nothing when an entry lies
-    // beyond what the calibration can give (no device value under it gives
-    // that output; it is never clamped).
+    // What the screen shows for the Bitmap colour: the loaded ramp's entries taken
+    // back through the inverse of the calibration to device values, then through
+    // the profile. An entry within one ramp unit of the expected one (what a
+    // loader that truncates gives) is the level itself, so with the calibration
+    // loaded the seen colour is the intended one. Without a vcgt the device value
+    // is the entry itself. Where several device values give an entry, the middle
+    // of a flat step of the calibration, or on a calibration that turns, the
+    // stretch nearest the level. Nothing when an entry lies beyond what the
+    // calibration can give (no device value under it gives that output; it is
+    // never clamped), or when the profile gives no number for the device values.
     std::optional<Lab> seenLab(Rgb bitmap, const GammaTable& loaded) const;
 
 private:

@@ -42,20 +42,13 @@ std::vector<std::uint8_t> vcgtHeader(std::uint32_t form)
     return bytes;
 }
 
-// sRGB's tone curve: the parametric curve of type 4.
-cmsToneCurve* srgbCurve()
-{
-    const double parameters[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-    return cmsBuildParametricToneCurve(nullptr, 4, parameters);
-}
-
 } // namespace
 
 ProfileBytes displayProfileBytes(const TestProfile& wanted)
 {
     const cmsCIExyY white{0.3127, 0.3290, 1.0};
     const cmsCIExyYTRIPLE primaries{{0.64, 0.33, 1.0}, {0.30, 0.60, 1.0}, {0.15, 0.06, 1.0}};
-    cmsToneCurve* curve = srgbCurve();
+    cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, wanted.toneCurve.data());
     cmsToneCurve* curves[3] = {curve, curve, curve};
     cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
     cmsFreeToneCurve(curve);

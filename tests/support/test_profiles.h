@@ -35,6 +35,10 @@ struct TestProfile {
     std::wstring description = L"Tintora test display";
     double version = 2.1; // the ICC version written (Argyll reads v2 only)
     std::uint32_t deviceClass = kDisplayClass;
+    // The tone curves: the parametric curve of type 4 (gamma, a, b, c, d:
+    // (a x + b) ^ gamma from d on, c x below), sRGB's by default; kept as a
+    // formula in version 4 profiles, sampled into a table in version 2.
+    std::array<double, 5> toneCurve{2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
     // At most one of the three vcgt forms:
     // a table lcms2 writes from the curve (it always stores 256 16-bit entries),
     ChannelCurve vcgtCurve;

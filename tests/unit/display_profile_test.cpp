@@ -89,6 +89,10 @@ TEST(DisplayProfileRead, refusesWhatIsNoUsableRgbDisplayProfile)
     outputClass.deviceClass = kOutputClass;
     TestProfile oneChannelVcgt;
     oneChannelVcgt.rawVcgt = vcgtTableTag(256, 2, halfOutput, 1);
+    // A tone curve of (1000 x) ^ 100 overflows a double from x = 0.0011 on.
+    TestProfile infiniteCurve;
+    infiniteCurve.version = 4.3;
+    infiniteCurve.toneCurve = {100, 1000, 0, 1, 0};
     TestProfile shortVcgt;
     shortVcgt.rawVcgt = vcgtTableTag(256, 2, halfOutput);
     shortVcgt.rawVcgt.resize(300); // fewer entries than it declares
@@ -113,6 +117,8 @@ TEST(DisplayProfileRead, refusesWhatIsNoUsableRgbDisplayProfile)
         {"output class", displayProfileBytes(outputClass),
          "The display profile is not a display profile (its class is 'prtr')."},
         {"no colorants", rgbProfileWithoutColorantsBytes(), "The display profile gives no transform to Lab."},
+        {"colours that are no numbers", displayProfileBytes(infiniteCurve),
+         "The display profile is damaged: some of its colours are not numbers."},
         {"vcgt of one channel", displayProfileBytes(oneChannelVcgt),
          "The display profile's calibration (vcgt) cannot be read."},
         {"vcgt table cut short", displayProfileBytes(shortVcgt),
