@@ -1,6 +1,7 @@
 // The display profiles the X11 backend finds on a private Xvfb, published
 // there as ArgyllCMS's dispwin publishes them and, for what dispwin cannot
-// make, through Xlib.
+// make, through Xlib. The profiles are made with Little CMS, but for one that
+// Argyll makes from its own reference profile and calibration.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "platform/platform.h"
 #include "support/printers.h"
 #include "support/published_profiles.h"
+#include "support/test_profiles.h"
 #include "support/xvfb.h"
 
 using namespace tintora;
@@ -48,13 +50,28 @@ Bytes patternOfSize(std::size_t size)
     return bytes;
 }
 
+Bytes withTableVcgt()
+{
+    TestProfile profile;
+    profile.vcgtCurve = [](int channel, double x) { return x * (0.8 + 0.1 * channel); };
+    return displayProfileBytes(profile);
+}
+
+Bytes withFormulaVcgt()
+{
+    TestProfile profile;
+    profile.vcgtFormula = {{2.2, 0, 1}, {2.0, 0, 1}, {1.8, 0, 0.9}};
+    return displayProfileBytes(profile);
+}
+
 class X11PublishedProfiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_server.running()) << m_server.error();
-        for (const char* name : {"sRGB.icm", "Rec2020.icm", "DisplayP3.icm"})
-            ASSERT_FALSE(fileBytes(ReferenceProfiles + name).empty()) << name;
+        ASSERT_NE(m_plain, m_tableVcgt);
+        ASSERT_NE(m_plain, m_formulaVcgt);
+        ASSERT_NE(m_tableVcgt, m_formulaVcgt);
     }
 
     // Reads the profile at p until it satisfies done or the deadline passes;
@@ -66,9 +83,11 @@ protected:
     }
 
     Xvfb m_server;
-    const Bytes m_srgb = fileBytes(ReferenceProfiles + "sRGB.icm");
-    const Bytes m_rec2020 = fileBytes(ReferenceProfiles + "Rec2020.icm");
-    const Bytes m_displayP3 = fileBytes(ReferenceProfiles + "DisplayP3.icm");
+    // Three display profiles: without a calibration, with a table, with a
+    // formula.
+    const Bytes m_plain = displayProfileBytes();
+    const Bytes m_tableVcgt = withTableVcgt();
+    const Bytes m_formulaVcgt = withFormulaVcgt();
 };
 
 // dispwin -I sets the output's and the root's _ICC_PROFILE, -U removes both:
@@ -103,8 +122,10 @@ TEST_F(X11PublishedProfiles, followsWhatDispwinInstallsAndRemoves)
     EXPECT_EQ(reading.output, "screen");
     const std::uint64_t installed = reading.serial;
 
-    ASSERT_TRUE(run({"dispwin", "-I", ReferenceProfiles + "Rec2020.icm"}));
-    ASSERT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.bytes == m_rec2020; }));
+    const std::string made = home.file("made.icc");
+    ASSERT_TRUE(writeProfileFile(made, m_tableVcgt));
+    ASSERT_TRUE(run({"dispwin", "-I", made}));
+    ASSERT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.bytes == m_tableVcgt; }));
     EXPECT_NE(reading.serial, installed);
 
     ASSERT_TRUE(run({"dispwin", "-U"}));
@@ -129,23 +150,23 @@ TEST_F(X11PublishedProfiles, theOutputsPropertyThenTheRootsDeviceProfileThenTheR
         std::string origin;
     };
     const Case cases[] = {
-        {"the root's profile alone", {{RootProfile, m_srgb}}, m_srgb, "root property _ICC_PROFILE"},
+        {"the root's profile alone", {{RootProfile, m_plain}}, m_plain, "root property _ICC_PROFILE"},
         {"the root's device profile before its profile",
-         {{RootProfile, m_srgb}, {RootDeviceProfile, m_displayP3}},
-         m_displayP3,
+         {{RootProfile, m_plain}, {RootDeviceProfile, m_formulaVcgt}},
+         m_formulaVcgt,
          "root property _ICC_DEVICE_PROFILE"},
         {"the output's before the root's",
-         {{RootProfile, m_srgb}, {RootDeviceProfile, m_displayP3}, {OutputProfile, m_rec2020}},
-         m_rec2020,
+         {{RootProfile, m_plain}, {RootDeviceProfile, m_formulaVcgt}, {OutputProfile, m_tableVcgt}},
+         m_tableVcgt,
          "output property _ICC_PROFILE"},
-        {"the output's alone", {{OutputProfile, m_rec2020}}, m_rec2020, "output property _ICC_PROFILE"},
+        {"the output's alone", {{OutputProfile, m_tableVcgt}}, m_tableVcgt, "output property _ICC_PROFILE"},
         {"a format 32 property is no profile",
-         {{RootProfile, m_srgb}, {OutputProfile, m_rec2020, 32}, {RootDeviceProfile, m_displayP3, 32}},
-         m_srgb,
+         {{RootProfile, m_plain}, {OutputProfile, m_tableVcgt, 32}, {RootDeviceProfile, m_formulaVcgt, 32}},
+         m_plain,
          "root property _ICC_PROFILE"},
-        {"an empty property is no profile", {{RootProfile, m_srgb}, {OutputProfile, {}}}, m_srgb,
+        {"an empty property is no profile", {{RootProfile, m_plain}, {OutputProfile, {}}}, m_plain,
          "root property _ICC_PROFILE"},
-        {"another screen's profile is not the first one's", {{{"_ICC_PROFILE_1", ""}, m_srgb}}, {}, ""},
+        {"another screen's profile is not the first one's", {{{"_ICC_PROFILE_1", ""}, m_plain}}, {}, ""},
         {"nothing published", {}, {}, ""},
     };
     for (const Case& c : cases) {
@@ -179,13 +200,13 @@ TEST_F(X11PublishedProfiles, theOutputsPropertyThenTheRootsDeviceProfileThenTheR
 // property in line.
 TEST_F(X11PublishedProfiles, readsAgainWhenAPropertyChanges)
 {
-    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_srgb));
+    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
     auto screen = openScreenOn(m_server);
     ASSERT_TRUE(screen);
     const Point p{1000, 300};
     PublishedProfile reading;
     ASSERT_TRUE(screen->profileAt(p, reading));
-    ASSERT_EQ(reading.bytes, m_srgb);
+    ASSERT_EQ(reading.bytes, m_plain);
 
     // The same serial and output: the caller's bytes are left alone.
     PublishedProfile kept = reading;
@@ -201,19 +222,19 @@ TEST_F(X11PublishedProfiles, readsAgainWhenAPropertyChanges)
         std::string origin;
     };
     const Step steps[] = {
-        {"the root's profile replaced", [&] { return publishProfileProperty(m_server, RootProfile, m_rec2020); },
-         m_rec2020, "root property _ICC_PROFILE"},
+        {"the root's profile replaced", [&] { return publishProfileProperty(m_server, RootProfile, m_tableVcgt); },
+         m_tableVcgt, "root property _ICC_PROFILE"},
         {"a device profile published",
-         [&] { return publishProfileProperty(m_server, RootDeviceProfile, m_displayP3); }, m_displayP3,
+         [&] { return publishProfileProperty(m_server, RootDeviceProfile, m_formulaVcgt); }, m_formulaVcgt,
          "root property _ICC_DEVICE_PROFILE"},
-        {"the output's published", [&] { return publishProfileProperty(m_server, OutputProfile, m_srgb); }, m_srgb,
+        {"the output's published", [&] { return publishProfileProperty(m_server, OutputProfile, m_plain); }, m_plain,
          "output property _ICC_PROFILE"},
-        {"the output's replaced", [&] { return publishProfileProperty(m_server, OutputProfile, m_rec2020); },
-         m_rec2020, "output property _ICC_PROFILE"},
-        {"the output's removed", [&] { return removeProfileProperty(m_server, OutputProfile); }, m_displayP3,
+        {"the output's replaced", [&] { return publishProfileProperty(m_server, OutputProfile, m_tableVcgt); },
+         m_tableVcgt, "output property _ICC_PROFILE"},
+        {"the output's removed", [&] { return removeProfileProperty(m_server, OutputProfile); }, m_formulaVcgt,
          "root property _ICC_DEVICE_PROFILE"},
         {"the device profile removed", [&] { return removeProfileProperty(m_server, RootDeviceProfile); },
-         m_rec2020, "root property _ICC_PROFILE"},
+         m_tableVcgt, "root property _ICC_PROFILE"},
         {"the root's profile removed", [&] { return removeProfileProperty(m_server, RootProfile); }, {}, ""},
     };
     for (const Step& step : steps) {
@@ -232,7 +253,7 @@ TEST_F(X11PublishedProfiles, readsAgainWhenAPropertyChanges)
 // the standard error, and one of exactly the cap is read whole.
 TEST_F(X11PublishedProfiles, aProfileLargerThanTheCapIsNotRead)
 {
-    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_srgb));
+    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
     ASSERT_TRUE(publishProfileProperty(m_server, OutputProfile, patternOfSize(kLargestProfileBytes + 1)));
     auto screen = openScreenOn(m_server);
     ASSERT_TRUE(screen);
@@ -265,9 +286,9 @@ TEST_F(X11PublishedProfiles, eachScreensRootPropertiesHaveItsSuffix)
 {
     ASSERT_TRUE(m_server.runClient("xrandr", {"--setmonitor", "left", "960/254x1080/286+0+0", "screen"}));
     ASSERT_TRUE(m_server.runClient("xrandr", {"--setmonitor", "right", "960/254x1080/286+960+0", "none"}));
-    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_srgb));
-    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_PROFILE_1", ""}, m_rec2020));
-    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_DEVICE_PROFILE_2", ""}, m_displayP3));
+    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
+    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_PROFILE_1", ""}, m_tableVcgt));
+    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_DEVICE_PROFILE_2", ""}, m_formulaVcgt));
     auto screen = openScreenOn(m_server);
     ASSERT_TRUE(screen);
     ASSERT_EQ(screen->monitors().size(), 2u);
@@ -278,9 +299,9 @@ TEST_F(X11PublishedProfiles, eachScreensRootPropertiesHaveItsSuffix)
         std::string origin;
     };
     const Case cases[] = {
-        {{100, 100}, m_srgb, "root property _ICC_PROFILE"},
-        {{1500, 100}, m_rec2020, "root property _ICC_PROFILE_1"},
-        {{100, 900}, m_srgb, "root property _ICC_PROFILE"},
+        {{100, 100}, m_plain, "root property _ICC_PROFILE"},
+        {{1500, 100}, m_tableVcgt, "root property _ICC_PROFILE_1"},
+        {{100, 900}, m_plain, "root property _ICC_PROFILE"},
     };
     PublishedProfile reading;
     for (const Case& c : cases) {
