@@ -22,8 +22,9 @@ struct LutWindowUi {
 // under the pointer and, under them, one line of status (output, ramp size,
 // identity or the distinct levels per channel) and the display profile's line
 // (probe/profile_text.h). It follows the probe tick but repaints only when the
-// ramp, the output or the levels change, and sets a text only when it changed. Whether it is
-// shown is kept in the program state; it keeps its place while hidden.
+// ramp, the output or the levels change, and sets a text only when it
+// changed. Whether it is shown is kept in the program state; it keeps its
+// place while hidden.
 class LutWindow : public QWidget {
     Q_OBJECT
 public:

@@ -99,9 +99,8 @@ PointReading readPoint(Screen& screen, Point p, ProfileReading& profile, std::os
     const ColourValue pixel = screen.pixel(p);
     if (pixel == InvalidColour) return reading;
     reading.bitmap = rgbFromColourValue(pixel);
-    RampReading ramp;
+    RampReading ramp; // size 0 (no ramp) unless read
     if (screen.rampAt(p, ramp)) reading.ramp = ramp;
-    else ramp.size = 0;
     profile.follow(screen, p, ramp, *reading.bitmap, err);
     if (const ProfileFacts* facts = profile.facts()) reading.profile = *facts;
     return reading;
