@@ -163,6 +163,7 @@ TEST_F(Probe, malformedOptionsExitTwoWithTheUsage)
         {{"--lut", "-x", "100", "extra"}, "tintora: unknown argument \"extra\""},
         // Checked before the display is opened: a GUI start would not end.
         {{"-x", "100", "--lut=1"}, "tintora: --lut takes no value"},
+        {{"--profile", "--at", "1,1"}, "tintora: --profile and --at cannot be combined"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.firstLine);
@@ -187,7 +188,8 @@ TEST_F(Probe, withoutAnXDisplayExitOne)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
-        for (const auto& args : {std::vector<std::string>{"--at", "1,1"}, std::vector<std::string>{"--lut"}}) {
+        for (const auto& args : {std::vector<std::string>{"--at", "1,1"}, std::vector<std::string>{"--lut"},
+                                 std::vector<std::string>{"--profile"}}) {
             const Outcome o = run(args, c.env);
             EXPECT_EQ(o.status, 1);
             EXPECT_EQ(o.out, "");
@@ -209,6 +211,7 @@ TEST_F(Probe, unwritableOutputExitsOneWithOneMessage)
         {{"--at", "300,300"}, "the report"},
         {{"--json", "--at", "300,300", "--at", "-5,10"}, "the report"},
         {{"--lut"}, "the report"},
+        {{"--profile"}, "the report"},
         {{"--help"}, "the usage"},
         {{"--version"}, "the version"},
     };
