@@ -492,18 +492,18 @@ void MainWindow::copyToClipboard(Rgb colour)
 void MainWindow::probeTick()
 {
     MagnifierWindow* magnifier = m_windows.magnifier;
+    Point p;
     if (magnifier && magnifier->isVisible()) {
         // One pointer read serves the picture, its label and the sample: a
         // round trip to the server saved twice a tick.
-        const Point p = m_platform.pointer->position().value_or(Point{0, 0});
+        p = m_platform.pointer->position().value_or(Point{0, 0});
         magnifier->capture(p);
         magnifier->setCoordinates(p);
         sampleAt(m_state, *m_platform.screen, p, m_rampReading);
-        m_profileReading.follow(*m_platform.screen, p, m_rampReading, m_state.bitmapColour, std::cerr);
     } else {
-        const Point p = samplePointer(m_state, *m_platform.screen, *m_platform.pointer, m_rampReading);
-        m_profileReading.follow(*m_platform.screen, p, m_rampReading, m_state.bitmapColour, std::cerr);
+        p = samplePointer(m_state, *m_platform.screen, *m_platform.pointer, m_rampReading);
     }
+    m_profileReading.follow(*m_platform.screen, p, m_rampReading, m_state.bitmapColour, std::cerr);
     showReadouts();
     showRamp();
 }
