@@ -107,7 +107,7 @@ int main(int argc, char** argv)
         std::cerr << "tintora_bench: the floor's connection found no CRTC or no MIT-SHM\n";
         return 1;
     }
-    world() = {&*platform, &floor, window.centre()};
+    world() = {&*platform, &floor, &server, window.centre()};
 
     // Qt must not open an X connection of its own.
     const ScopedEnv qpa("QT_QPA_PLATFORM", "offscreen");
@@ -120,14 +120,17 @@ int main(int argc, char** argv)
     registerColourDialogBenchmarks();
     registerLutBenchmarks();
     registerColourProfileBenchmarks();
+    // Last: it publishes a profile and loads its calibration for a while.
+    registerProfileTickBenchmarks();
 
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
     std::printf("\n");
-    for (const auto& rows : {probeRows(reporter.times), lutRows(reporter.times), magnifierRows(reporter.times),
-                             colourDialogRows(reporter.times), colourProfileRows(reporter.times)})
+    for (const auto& rows : {probeRows(reporter.times), lutRows(reporter.times), profileTickRows(reporter.times),
+                             magnifierRows(reporter.times), colourDialogRows(reporter.times),
+                             colourProfileRows(reporter.times)})
         for (const Row& row : rows) std::printf("%s\n", rowText(row).c_str());
     return 0;
 }

@@ -15,11 +15,16 @@
 
 class XlibFloor;
 
+namespace tintora::test {
+class Xvfb;
+}
+
 namespace tintora::bench {
 
 struct World {
     Platform* platform = nullptr;
     XlibFloor* floor = nullptr;
+    test::Xvfb* server = nullptr; // the private server, for tools run against it
     // Centre of the coloured window the pointer rests on.
     Point pointer;
 };
@@ -66,5 +71,7 @@ void registerLutBenchmarks();
 std::vector<Row> lutRows(const TimesByName& times);
 void registerColourProfileBenchmarks();
 std::vector<Row> colourProfileRows(const TimesByName& times);
+void registerProfileTickBenchmarks();
+std::vector<Row> profileTickRows(const TimesByName& times);
 
 } // namespace tintora::bench

@@ -6,11 +6,20 @@ if(TARGET Lcms2::Lcms2)
 endif()
 
 if(TINTORA_PLATFORM STREQUAL "win32")
-    # The Windows build: lcms2 cross-built with MinGW and cached in
-    # ~/.cache/tintora, made and found here by the Windows backend's work
-    # (its lcms2.h, off the system's include path, needs
-    # CMS_NO_REGISTER_KEYWORD=1 in C++17 and later).
-    message(FATAL_ERROR "lcms2 for the Windows build is not wired in yet (cmake/tintora_lcms2.cmake)")
+    # The Windows build: the static library scripts/windows cross-builds once
+    # from Debian's lcms2 source and keeps in ~/.cache/tintora.
+    set(TINTORA_LCMS2_PREFIX "" CACHE PATH "lcms2 built for Windows: include/lcms2.h, lib/liblcms2.a")
+    if(NOT EXISTS "${TINTORA_LCMS2_PREFIX}/include/lcms2.h" OR NOT EXISTS "${TINTORA_LCMS2_PREFIX}/lib/liblcms2.a")
+        message(FATAL_ERROR "TINTORA_LCMS2_PREFIX ('${TINTORA_LCMS2_PREFIX}') holds no lcms2 built for Windows; "
+                            "scripts/windows builds it")
+    endif()
+    add_library(Lcms2::Lcms2 STATIC IMPORTED GLOBAL)
+    set_target_properties(Lcms2::Lcms2 PROPERTIES
+        IMPORTED_LOCATION "${TINTORA_LCMS2_PREFIX}/lib/liblcms2.a"
+        INTERFACE_INCLUDE_DIRECTORIES "${TINTORA_LCMS2_PREFIX}/include"
+        # Outside the system's include folders, lcms2.h's `register`
+        # parameters are an error in C++17 and later.
+        INTERFACE_COMPILE_DEFINITIONS "CMS_NO_REGISTER_KEYWORD=1")
 else()
     # Linux: Debian's liblcms2-dev.
     find_package(PkgConfig REQUIRED)

@@ -52,8 +52,10 @@ std::optional<std::string> answeredBefore(ProgramOptions&, std::string_view) { r
 const KnownOption Options[] = {
     {"--at", "X,Y",
      "print the colour at root-window pixel (X, Y) as drawn and after\n"
-     "the gamma ramp, with the three ramp entries and the output's name,\n"
-     "one line per point; X and Y are whole numbers; repeatable",
+     "the gamma ramp, with the three ramp entries and the output's name\n"
+     "and, where a display profile applies, whether its calibration is\n"
+     "loaded and the colour in CIE L*a*b* as intended and as seen, one\n"
+     "line per point; X and Y are whole numbers; repeatable",
      [](ProgramOptions& o, std::string_view value) -> std::optional<std::string> {
          const auto p = pointOf(value);
          if (!p)
@@ -63,7 +65,8 @@ const KnownOption Options[] = {
      }},
     {"--json", "",
      "print each --at point as one JSON object instead, with the size of\n"
-     "the output's own ramp and whether the ramp is the identity",
+     "the output's own ramp, whether the ramp is the identity and what\n"
+     "the display profile says",
      [](ProgramOptions& o, std::string_view) -> std::optional<std::string> {
          o.json = true;
          return std::nullopt;
@@ -73,6 +76,14 @@ const KnownOption Options[] = {
      "(output,level,red,green,blue; levels 0 to 255)",
      [](ProgramOptions& o, std::string_view) -> std::optional<std::string> {
          o.lutTable = true;
+         return std::nullopt;
+     }},
+    {"--profile", "",
+     "print each output's display profile: its description, its size,\n"
+     "whether it has a calibration (vcgt) and whether that is loaded in\n"
+     "the output's gamma ramp, one line per output",
+     [](ProgramOptions& o, std::string_view) -> std::optional<std::string> {
+         o.profiles = true;
          return std::nullopt;
      }},
     {"--help", "", "print this help and exit", answeredBefore},
@@ -99,12 +110,13 @@ std::string usageText()
     std::string text = "Usage: tintora [-x LEFT] [-y TOP]\n"
                        "       tintora --at X,Y [--at X,Y ...] [--json]\n"
                        "       tintora --lut\n"
+                       "       tintora --profile\n"
                        "       tintora --help | --version\n"
                        "\n"
                        "Shows the colour of the pixel under the mouse pointer twice: as applications\n"
                        "drew it (Bitmap) and as it leaves the display adapter after the adapter's\n"
-                       "gamma ramp (LUT). Needs an X11 session. --at and --lut print instead,\n"
-                       "without a window.\n"
+                       "gamma ramp (LUT). Needs an X11 session. --at, --lut and --profile print\n"
+                       "instead, without a window.\n"
                        "\n"
                        "Options:\n"
                        "  -x LEFT     put the main window's left edge at LEFT (screen pixels)\n"
@@ -165,6 +177,9 @@ std::variant<ProgramOptions, OptionError> parseProgramOptions(const std::vector<
     }
     if (options.json && options.probePoints.empty()) return OptionError{"--json goes with --at"};
     if (options.lutTable && !options.probePoints.empty()) return OptionError{"--lut and --at cannot be combined"};
+    if (options.profiles && !options.probePoints.empty())
+        return OptionError{"--profile and --at cannot be combined"};
+    if (options.profiles && options.lutTable) return OptionError{"--profile and --lut cannot be combined"};
     // The probe opens no window, so it has no use for the position options,
     // but they are the program's own words; any other is a mistake.
     if (options.probing()) {

@@ -38,10 +38,11 @@ struct ProgramOptions {
     std::vector<Point> probePoints; // --at X,Y, in the order given
     bool json = false;              // --json: the probe's lines as JSON objects
     bool lutTable = false;          // --lut: every output's ramp as CSV
+    bool profiles = false;          // --profile: every output's display profile
     std::vector<std::string> positionArgs;
 
     // Whether the program reads and prints instead of opening its windows.
-    bool probing() const { return !probePoints.empty() || lutTable; }
+    bool probing() const { return !probePoints.empty() || lutTable || profiles; }
 };
 
 // A command line that cannot be obeyed: one line saying why.
@@ -51,8 +52,9 @@ struct OptionError {
 
 // Reads the "--" options ("--at X,Y" or "--at=X,Y"; X and Y whole decimal
 // numbers, either may be negative). Unknown options, a missing or malformed
-// value, combinations that mean nothing (--json without --at, --lut with
-// --at), and with --at or --lut any other argument than the position options
+// value, combinations that mean nothing (--json without --at; --lut, --at and
+// --profile with each other), and with --at, --lut or --profile any other
+// argument than the position options
 // and their values are errors. --help and --version are answered before this
 // (requestedInformation) and read here as known options without a value.
 std::variant<ProgramOptions, OptionError> parseProgramOptions(const std::vector<std::string>& args);

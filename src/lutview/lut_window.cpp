@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "probe/profile_text.h"
 #include "widgets/program_font.h"
 #include "widgets/topmost_band.h"
 
@@ -22,13 +23,18 @@ LutWindow::LutWindow(ProgramState& state, Platform& platform, MainWindowLink& ma
     setFont(programFont());
     m_ui.curves = new LutCurves(this);
     m_ui.statusLabel = new QLabel(this);
+    m_ui.profileLabel = new QLabel(this);
+    // A description is the profile maker's text: shown as it is, wrapped.
+    m_ui.profileLabel->setTextFormat(Qt::PlainText);
+    m_ui.profileLabel->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(3);
     layout->addWidget(m_ui.curves, 1);
     layout->addWidget(m_ui.statusLabel);
+    layout->addWidget(m_ui.profileLabel);
     resize(320, 260);
-    follow(RampReading{}, Rgb{});
+    follow(RampReading{}, Rgb{}, profileStatusText(nullptr, "."));
 }
 
 void LutWindow::placeBesideMainWindow()
@@ -75,9 +81,13 @@ void LutWindow::closeEvent(QCloseEvent* event)
     runCommand(Command::CloseWindow);
 }
 
-void LutWindow::follow(const RampReading& reading, Rgb bitmap)
+void LutWindow::follow(const RampReading& reading, Rgb bitmap, const std::string& profileText)
 {
     const bool hasRamp = reading.size > 0;
     m_ui.curves->plot(hasRamp ? &reading.ramp : nullptr, bitmap);
     if (m_status.follow(reading)) m_ui.statusLabel->setText(QString::fromStdString(m_status.text()));
+    if (profileText != m_profileText) {
+        m_profileText = profileText;
+        m_ui.profileLabel->setText(QString::fromStdString(m_profileText));
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QWidget>
+#include <string>
 
 #include "core/commands.h"
 #include "core/program_state.h"
@@ -14,13 +15,16 @@
 struct LutWindowUi {
     LutCurves* curves = nullptr;
     QLabel* statusLabel = nullptr;
+    QLabel* profileLabel = nullptr; // the display profile's line under the status
 };
 
 // A small resizable window titled "LUT": the curves of the ramp of the output
 // under the pointer and, under them, one line of status (output, ramp size,
-// identity or the distinct levels per channel). It follows the probe tick but
-// repaints only when the ramp, the output or the levels change. Whether it is
-// shown is kept in the program state; it keeps its place while hidden.
+// identity or the distinct levels per channel) and the display profile's line
+// (probe/profile_text.h). It follows the probe tick but repaints only when the
+// ramp, the output or the levels change, and sets a text only when it
+// changed. Whether it is shown is kept in the program state; it keeps its
+// place while hidden.
 class LutWindow : public QWidget {
     Q_OBJECT
 public:
@@ -34,9 +38,9 @@ public:
     // back to the main window.
     void runCommand(tintora::Command command);
 
-    // The tick's reading (its size 0 when no ramp could be read) and the
-    // Bitmap levels the markers stand on.
-    void follow(const tintora::RampReading& reading, tintora::Rgb bitmap);
+    // The tick's reading (its size 0 when no ramp could be read), the
+    // Bitmap levels the markers stand on and the display profile's line.
+    void follow(const tintora::RampReading& reading, tintora::Rgb bitmap, const std::string& profileText);
 
     const LutWindowUi& ui() const { return m_ui; }
 
@@ -51,5 +55,6 @@ private:
     MainWindowLink& m_mainWindow;
     LutWindowUi m_ui;
     tintora::RampStatus m_status;
+    std::string m_profileText;
     bool m_placed = false;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QTextDocument>
 #include <iostream>
 
 #include "core/error_text.h"
@@ -31,6 +32,16 @@ namespace {
 // The "F1" caption while the program is active, and while it is not.
 const QColor HelpActive(255, 255, 0);
 const QColor HelpInactive(128, 128, 128);
+
+// A tooltip that shows text as it is: Qt takes a text that looks like HTML
+// (a display profile's description may) for rich text.
+QString plainToolTip(const std::string& text)
+{
+    QString plain = QString::fromStdString(text);
+    if (!Qt::mightBeRichText(plain)) return plain;
+    return QStringLiteral("<p style='white-space:pre'>") + plain.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")) +
+           QStringLiteral("</p>");
+}
 
 } // namespace
 
@@ -399,7 +410,7 @@ void MainWindow::showLutCurves(bool shown)
     if (!lut) return;
     lut->showCurves(shown);
     if (!shown) return;
-    lut->follow(m_rampReading, m_state.bitmapColour);
+    lut->follow(m_rampReading, m_state.bitmapColour, m_profileStatus.text());
     // The keys stay here: nudging and the commands.
     focusMainWindow();
 }
@@ -484,25 +495,30 @@ void MainWindow::copyToClipboard(Rgb colour)
 void MainWindow::probeTick()
 {
     MagnifierWindow* magnifier = m_windows.magnifier;
+    Point p;
     if (magnifier && magnifier->isVisible()) {
         // One pointer read serves the picture, its label and the sample: a
         // round trip to the server saved twice a tick.
-        const Point p = m_platform.pointer->position().value_or(Point{0, 0});
+        p = m_platform.pointer->position().value_or(Point{0, 0});
         magnifier->capture(p);
         magnifier->setCoordinates(p);
         sampleAt(m_state, *m_platform.screen, p, m_rampReading);
     } else {
-        samplePointer(m_state, *m_platform.screen, *m_platform.pointer, m_rampReading);
+        p = samplePointer(m_state, *m_platform.screen, *m_platform.pointer, m_rampReading);
     }
+    m_profileReading.follow(*m_platform.screen, p, m_rampReading, m_state.bitmapColour, std::cerr);
     showReadouts();
     showRamp();
 }
 
 void MainWindow::showRamp()
 {
-    if (m_rampStatus.follow(m_rampReading)) m_ui.lutCaption->setToolTip(QString::fromStdString(m_rampStatus.text()));
+    const bool rampChanged = m_rampStatus.follow(m_rampReading);
+    const bool profileChanged = m_profileStatus.follow(m_profileReading.facts(), m_setup.decimalSeparator);
+    if (rampChanged || profileChanged)
+        m_ui.lutCaption->setToolTip(plainToolTip(m_rampStatus.text() + "\n" + m_profileStatus.text()));
     LutWindow* lut = m_windows.lutWindow;
-    if (lut && lut->isVisible()) lut->follow(m_rampReading, m_state.bitmapColour);
+    if (lut && lut->isVisible()) lut->follow(m_rampReading, m_state.bitmapColour, m_profileStatus.text());
 }
 
 void MainWindow::showReadouts()

@@ -19,6 +19,8 @@
 #include "mainwindow/title_button.h"
 #include "platform/platform.h"
 #include "pointer/pointer_aids.h"
+#include "probe/profile_reading.h"
+#include "probe/profile_text.h"
 #include "probe/ramp_summary.h"
 #include "probe/readout_text.h"
 #include "settings/ini_file.h"
@@ -139,8 +141,8 @@ public:
     // One run of the probe timer: sample, magnify, show.
     void probeTick();
     void showReadouts();
-    // The ramp read at the latest tick: the "LUT:" caption's tooltip and the
-    // LUT window, when shown, follow it.
+    // The ramp read at the latest tick and what the display profile says: the
+    // "LUT:" caption's tooltip and the LUT window, when shown, follow them.
     void showRamp();
 
     // The program became active or inactive.
@@ -209,6 +211,8 @@ private:
     std::string m_lastTrace;
     tintora::RampReading m_rampReading; // the ramp read at the latest tick, with its output
     tintora::RampStatus m_rampStatus; // the "LUT:" caption's tooltip
+    tintora::ProfileReading m_profileReading; // the display profile under the pointer, for the latest sample
+    tintora::ProfileStatus m_profileStatus;   // its line in the tooltip and the LUT window
     // The settings file as the start read it (empty without one): the close
     // writes only what changed since, leaving the user's own edits alone.
     tintora::IniDocument m_loadedSettings;

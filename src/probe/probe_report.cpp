@@ -1,35 +1,19 @@
 #include "probe/probe_report.h"
 
+#include <cmath>
 #include <ostream>
 
 #include "core/checked_output.h"
 #include "core/colour_text.h"
 #include "probe/lut.h"
+#include "probe/profile_text.h"
 #include "probe/ramp_summary.h"
 
 namespace tintora {
 
 namespace {
 
-std::string jsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20) {
-            static const char digits[] = "0123456789abcdef";
-            out += "\\u00";
-            out += digits[c >> 4];
-            out += digits[c & 0xF];
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
+std::string jsonString(const std::string& text) { return quotedText(text, Quoting::Json); }
 
 // A CSV field, quoted only when it has to be.
 std::string csvField(const std::string& text)
@@ -43,16 +27,82 @@ std::string csvField(const std::string& text)
     return out + "\"";
 }
 
+std::string labWords(const Lab& lab, char between)
+{
+    return oneDecimal(lab.L) + between + oneDecimal(lab.a) + between + oneDecimal(lab.b);
+}
+
+std::string jsonNumber(double v) { return std::isfinite(v) ? oneDecimal(v) : "null"; }
+
+std::string jsonLab(const Lab& lab)
+{
+    return "[" + jsonNumber(lab.L) + "," + jsonNumber(lab.a) + "," + jsonNumber(lab.b) + "]";
+}
+
+// loaded, lost, none (the profile has no vcgt) or unknown (no ramp to check).
+const char* calibrationWord(const ProfileFacts& facts)
+{
+    if (!facts.check) return "unknown";
+    if (!facts.hasCalibration) return "none";
+    return facts.check->state == CalibrationCheck::State::Lost ? "lost" : "loaded";
+}
+
+std::string profileWords(const ProfileFacts& f)
+{
+    std::string words = " profile " + quotedText(f.description) + " calibration " + calibrationWord(f) + " lab " +
+                        labWords(f.intended, ' ') + " seen ";
+    return words + (f.seen ? labWords(*f.seen, ' ') + " de " + oneDecimal(f.deltaE) : "none de none");
+}
+
+std::string profileJson(const std::optional<ProfileFacts>& f)
+{
+    if (!f) return ",\"profile\":null,\"calibration\":null,\"lab\":null,\"seenLab\":null,\"deltaE\":null";
+    const char* calibration = calibrationWord(*f);
+    std::string json = ",\"profile\":" + jsonString(f->description) + ",\"calibration\":";
+    json += f->check ? jsonString(calibration) : "null";
+    json += ",\"lab\":" + jsonLab(f->intended);
+    json += ",\"seenLab\":" + (f->seen ? jsonLab(*f->seen) : std::string("null"));
+    json += ",\"deltaE\":" + (f->seen ? jsonNumber(f->deltaE) : std::string("null"));
+    return json;
+}
+
+// One output's line of --profile, without its line end.
+std::string profileLine(const PublishedProfile& published, const RampReading* ramp)
+{
+    std::string line = "output " + published.output + " profile ";
+    if (published.bytes.empty()) return line + "none";
+    const std::string size = " bytes " + std::to_string(published.bytes.size());
+    const std::string source = " source " + quotedText(published.origin);
+    std::string whyNot;
+    const std::unique_ptr<DisplayProfile> profile = DisplayProfile::read(published.bytes, whyNot);
+    if (!profile) return line + "unreadable " + quotedText(whyNot) + size + source;
+    line += quotedText(profile->description()) + size + " vcgt " + (profile->hasCalibration() ? "yes" : "no");
+    line += " calibration ";
+    if (!ramp) return line + "unknown" + source;
+    const CalibrationCheck check = profile->check(ramp->ramp);
+    const bool lost = rampDiffersFromExpected(check);
+    if (!profile->hasCalibration())
+        line += lost ? "none ramp not straight" : "none";
+    else
+        line += lost ? "lost" : "loaded";
+    if (lost)
+        line += " difference " + std::to_string(check.largestDifference) + " level " + std::to_string(check.level) +
+                " channel " + channelName(check.channel);
+    return line + source;
+}
+
 } // namespace
 
-PointReading readPoint(Screen& screen, Point p)
+PointReading readPoint(Screen& screen, Point p, ProfileReading& profile, std::ostream& err)
 {
-    PointReading reading{p, std::nullopt, std::nullopt};
+    PointReading reading{p, std::nullopt, std::nullopt, std::nullopt};
     const ColourValue pixel = screen.pixel(p);
     if (pixel == InvalidColour) return reading;
     reading.bitmap = rgbFromColourValue(pixel);
-    RampReading ramp;
-    if (screen.rampAt(p, ramp)) reading.ramp = std::move(ramp);
+    RampReading ramp; // size 0 (no ramp) unless read
+    if (screen.rampAt(p, ramp)) reading.ramp = ramp;
+    profile.follow(screen, p, ramp, *reading.bitmap, err);
+    if (const ProfileFacts* facts = profile.facts()) reading.profile = *facts;
     return reading;
 }
 
@@ -61,25 +111,31 @@ std::string probeLine(const PointReading& r)
     std::string line = std::to_string(r.at.x) + " " + std::to_string(r.at.y) + " bitmap ";
     if (!r.bitmap) return line + "none lut none";
     line += hexColour(*r.bitmap) + " lut ";
-    if (!r.ramp) return line + "none";
-    const RawEntries e = rawEntries(r.ramp->ramp, *r.bitmap);
-    return line + hexColour(mapThroughRamp(r.ramp->ramp, *r.bitmap)) + " ramp " + std::to_string(e.R) + " " +
-           std::to_string(e.G) + " " + std::to_string(e.B) + " output " + r.ramp->output;
+    if (!r.ramp) {
+        line += "none";
+    } else {
+        const RawEntries e = rawEntries(r.ramp->ramp, *r.bitmap);
+        line += hexColour(mapThroughRamp(r.ramp->ramp, *r.bitmap)) + " ramp " + std::to_string(e.R) + " " +
+                std::to_string(e.G) + " " + std::to_string(e.B) + " output " + r.ramp->output;
+    }
+    return r.profile ? line + profileWords(*r.profile) : line;
 }
 
 std::string probeJson(const PointReading& r)
 {
     std::string json = "{\"x\":" + std::to_string(r.at.x) + ",\"y\":" + std::to_string(r.at.y) + ",\"bitmap\":";
     json += r.bitmap ? jsonString(hexColour(*r.bitmap)) : "null";
-    if (!r.bitmap || !r.ramp)
-        return json + ",\"lut\":null,\"ramp\":null,\"output\":null,\"rampSize\":null,\"identity\":null}";
-    const RawEntries e = rawEntries(r.ramp->ramp, *r.bitmap);
-    json += ",\"lut\":" + jsonString(hexColour(mapThroughRamp(r.ramp->ramp, *r.bitmap)));
-    json += ",\"ramp\":[" + std::to_string(e.R) + "," + std::to_string(e.G) + "," + std::to_string(e.B) + "]";
-    json += ",\"output\":" + jsonString(r.ramp->output);
-    json += ",\"rampSize\":" + std::to_string(r.ramp->size);
-    json += std::string(",\"identity\":") + (isIdentityRamp(r.ramp->ramp) ? "true" : "false") + "}";
-    return json;
+    if (!r.bitmap || !r.ramp) {
+        json += ",\"lut\":null,\"ramp\":null,\"output\":null,\"rampSize\":null,\"identity\":null";
+    } else {
+        const RawEntries e = rawEntries(r.ramp->ramp, *r.bitmap);
+        json += ",\"lut\":" + jsonString(hexColour(mapThroughRamp(r.ramp->ramp, *r.bitmap)));
+        json += ",\"ramp\":[" + std::to_string(e.R) + "," + std::to_string(e.G) + "," + std::to_string(e.B) + "]";
+        json += ",\"output\":" + jsonString(r.ramp->output);
+        json += ",\"rampSize\":" + std::to_string(r.ramp->size);
+        json += std::string(",\"identity\":") + (isIdentityRamp(r.ramp->ramp) ? "true" : "false");
+    }
+    return json + profileJson(r.bitmap ? r.profile : std::nullopt) + "}";
 }
 
 std::string rampCsv(const std::vector<RampReading>& ramps)
@@ -94,6 +150,18 @@ std::string rampCsv(const std::vector<RampReading>& ramps)
     return csv;
 }
 
+std::string profileReport(const std::vector<PublishedProfile>& profiles, const std::vector<RampReading>& ramps)
+{
+    std::string report;
+    for (const PublishedProfile& published : profiles) {
+        const RampReading* ramp = nullptr;
+        for (const RampReading& r : ramps)
+            if (r.output == published.output) ramp = &r;
+        report += profileLine(published, ramp) + "\n";
+    }
+    return report;
+}
+
 int runProbe(const ProgramOptions& options, Screen& screen, std::ostream& out, std::ostream& err)
 {
     // A report that could not be written in full is a failure, said once.
@@ -103,9 +171,15 @@ int runProbe(const ProgramOptions& options, Screen& screen, std::ostream& out, s
         if (ramps.empty()) err << "tintora: no output offers a gamma ramp that can be read.\n";
         return writeChecked(out, rampCsv(ramps), Report, err) ? 0 : 1;
     }
+    if (options.profiles) {
+        const std::vector<PublishedProfile> profiles = screen.allProfiles();
+        if (profiles.empty()) err << "tintora: no output can be told on this display; no profile is read.\n";
+        return writeChecked(out, profileReport(profiles, screen.allRamps()), Report, err) ? 0 : 1;
+    }
     bool warnedNoRamp = false;
+    ProfileReading profile;
     for (const Point p : options.probePoints) {
-        const PointReading reading = readPoint(screen, p);
+        const PointReading reading = readPoint(screen, p, profile, err);
         if (!writeChecked(out, (options.json ? probeJson(reading) : probeLine(reading)) + '\n', Report, err)) return 1;
         if (!reading.bitmap) {
             err << "tintora: no monitor shows the point " << p.x << "," << p.y << ".\n";

@@ -8,6 +8,7 @@
 #include "core/program_options.h"
 #include "core/rgb.h"
 #include "platform/screen.h"
+#include "probe/profile_reading.h"
 
 namespace tintora {
 
@@ -16,27 +17,49 @@ struct PointReading {
     Point at;
     std::optional<Rgb> bitmap;       // nothing: no monitor shows the point
     std::optional<RampReading> ramp; // nothing: no ramp could be read there
+    std::optional<ProfileFacts> profile; // nothing: no display profile applies (or no pixel)
 };
 
-// Reads the pixel at p and the ramp of the output that shows it.
-PointReading readPoint(Screen& screen, Point p);
+// Reads the pixel at p, the ramp of the output that shows it and what its
+// display profile says, through profile (kept for the run, so a profile
+// shared by several points is read once; one that does not read is said once
+// on err).
+PointReading readPoint(Screen& screen, Point p, ProfileReading& profile, std::ostream& err);
 
 // "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1";
 // "... bitmap C86400 lut none" without a ramp, "... bitmap none lut none"
-// where no monitor shows the point. No line end.
+// where no monitor shows the point. Where a display profile applies, then
+// ' profile "Office 27" calibration loaded lab 53.2 80.1 67.2 seen 53.2 80.1
+// 67.2 de 0.0': calibration loaded, lost, none (the profile has no vcgt) or
+// unknown (no ramp); "seen none de none" where the seen colour cannot be told
+// (no ramp, or the ramp beyond the calibration's range). No line end.
 std::string probeLine(const PointReading& reading);
 
 // The same as one JSON object: x, y, bitmap, lut, ramp (the three entries),
-// output, rampSize (the output's own size) and identity; null for what could
-// not be read. No line end.
+// output, rampSize (the output's own size), identity, profile (its
+// description), calibration ("loaded", "lost", "none"), lab, seenLab (three
+// numbers each) and deltaE; null for what could not be read or told. No line
+// end.
 std::string probeJson(const PointReading& reading);
+
+// What --profile prints: one line per output, in the order given, each
+// checked against the ramp of the output of the same name where there is one:
+//   output HDMI-1 profile "Office 27" bytes 3144 vcgt yes calibration loaded source "_ICC_PROFILE"
+//   output HDMI-1 profile "Office 27" bytes 3144 vcgt yes calibration lost difference 19251 level 255
+//     channel red source "_ICC_PROFILE"
+//   output DP-1 profile none
+//   output DP-2 profile unreadable "not an ICC profile" bytes 12 source "_ICC_PROFILE"
+// calibration is loaded, lost, none (no vcgt; the straight ramp is checked as
+// the one expected, "none ramp not straight difference ..." where it is not)
+// or unknown (no ramp). Lines end in LF.
+std::string profileReport(const std::vector<PublishedProfile>& profiles, const std::vector<RampReading>& ramps);
 
 // Every ramp as CSV: the header "output,level,red,green,blue", then 256 rows
 // per output, levels 0 to 255. Lines end in LF.
 std::string rampCsv(const std::vector<RampReading>& ramps);
 
 // Runs the probe the options ask for (probing() must be true): the --at
-// lines or the --lut table on out, warnings on err. Returns the exit status:
+// lines, the --lut table or the --profile lines on out, warnings on err. Returns the exit status:
 // 1, with one message on err, when out fails.
 int runProbe(const ProgramOptions& options, Screen& screen, std::ostream& out, std::ostream& err);
 

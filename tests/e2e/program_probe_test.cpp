@@ -11,6 +11,7 @@
 #include <map>
 #include <sstream>
 
+#include "support/processes.h"
 #include "support/running_program.h"
 #include "support/xvfb.h"
 
@@ -110,7 +111,8 @@ TEST_F(Probe, linesAndJsonForEachPoint)
     const Outcome json = run({"--json", "--at", "300,300"});
     EXPECT_EQ(json.status, 0) << json.err;
     EXPECT_EQ(json.out, R"({"x":300,"y":300,"bitmap":"C86400","lut":"C93200","ramp":[51400,12850,0],)"
-                        R"("output":"screen","rampSize":256,"identity":false})"
+                        R"("output":"screen","rampSize":256,"identity":false,)"
+                        R"("profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"
                         "\n");
 
     // A point no monitor shows still gets its line, and a warning.
@@ -129,7 +131,7 @@ TEST_F(Probe, identityRampIsReportedAsSuch)
     ASSERT_TRUE(loadIdentityRamp(m_server));
     const Outcome json = run({"--json", "--at", "10,10"});
     EXPECT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find(R"("rampSize":256,"identity":true})"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find(R"("rampSize":256,"identity":true,)"), std::string::npos) << json.out;
 }
 
 TEST_F(Probe, lutPrintsEveryLevelOfTheRamp)
@@ -161,6 +163,7 @@ TEST_F(Probe, malformedOptionsExitTwoWithTheUsage)
         {{"--lut", "-x", "100", "extra"}, "tintora: unknown argument \"extra\""},
         // Checked before the display is opened: a GUI start would not end.
         {{"-x", "100", "--lut=1"}, "tintora: --lut takes no value"},
+        {{"--profile", "--at", "1,1"}, "tintora: --profile and --at cannot be combined"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.firstLine);
@@ -186,7 +189,8 @@ TEST_F(Probe, withoutAnXDisplayExitOne)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
-        for (const auto& args : {std::vector<std::string>{"--at", "1,1"}, std::vector<std::string>{"--lut"}}) {
+        for (const auto& args : {std::vector<std::string>{"--at", "1,1"}, std::vector<std::string>{"--lut"},
+                                 std::vector<std::string>{"--profile"}}) {
             const Outcome o = run(args, c.env);
             EXPECT_EQ(o.status, 1);
             EXPECT_EQ(o.out, "");
@@ -208,6 +212,7 @@ TEST_F(Probe, unwritableOutputExitsOneWithOneMessage)
         {{"--at", "300,300"}, "the report"},
         {{"--json", "--at", "300,300", "--at", "-5,10"}, "the report"},
         {{"--lut"}, "the report"},
+        {{"--profile"}, "the report"},
         {{"--help"}, "the usage"},
         {{"--version"}, "the version"},
     };
@@ -252,4 +257,106 @@ TEST_F(Probe, closedStandardStreamsAreNotLentToTheDisplay)
         EXPECT_EQ(o.out, isClosed(1) ? "" : lines);
         EXPECT_EQ(o.err, isClosed(2) ? "" : warning);
     }
+}
+
+namespace {
+
+// A display profile on the private server as a calibrated desktop has it:
+// the sRGB reference with ArgyllCMS's "strange" calibration as its vcgt,
+// published and its calibration loaded by dispwin, whose own settings go to a
+// HOME of the test's.
+class ProbeWithDispwin : public Probe {
+protected:
+    void SetUp() override
+    {
+        Probe::SetUp();
+        ASSERT_FALSE(m_home.path().empty());
+        const std::string ref = "/usr/share/color/argyll/ref/";
+        const Outcome made = tool("iccvcgt", {"-i", ref + "sRGB.icm", ref + "strange.cal", profilePath()});
+        ASSERT_EQ(made.status, 0) << made.out << made.err;
+    }
+
+    Outcome tool(const std::string& name, const std::vector<std::string>& args)
+    {
+        const TempFile out, err;
+        ChildProcess child(name, args,
+                           m_server.clientEnvironment({{"HOME", m_home.path()},
+                                                       {"XDG_CONFIG_HOME", m_home.file(".config")}}),
+                           err.path(), out.path());
+        EXPECT_TRUE(child.pid()) << child.error();
+        Outcome outcome;
+        const auto status = child.waitForExit(ExitTimeout);
+        if (status && WIFEXITED(*status)) outcome.status = WEXITSTATUS(*status);
+        outcome.out = out.contents();
+        outcome.err = err.contents();
+        return outcome;
+    }
+
+    // dispwin's answer: whether the profile's calibration is loaded.
+    bool dispwinSaysLoaded()
+    {
+        const Outcome verified = tool("dispwin", {"-V", profilePath()});
+        EXPECT_EQ(verified.status, 0) << verified.err;
+        const bool loaded = verified.out.find("IS loaded") != std::string::npos;
+        EXPECT_TRUE(loaded || verified.out.find("is NOT loaded") != std::string::npos) << verified.out;
+        return loaded;
+    }
+
+    std::string profilePath() const { return m_home.file("calibrated.icc"); }
+
+    TempDir m_home{"tintora-dispwin"};
+};
+
+} // namespace
+
+// The program's word on the calibration agrees with dispwin's in each state:
+// nothing published, published and loaded (dispwin -I), the straight ramp
+// loaded over it (dispwin -c), the profile taken away (dispwin -U).
+TEST_F(ProbeWithDispwin, calibrationAgreesWithDispwin)
+{
+    SolidWindow orange(m_server, {200, 200, 200, 200}, {200, 100, 0});
+    ASSERT_TRUE(orange.shown());
+    const std::string description = "\"sRGB IEC61966-2.1 (Equivalent to www.srgb.com 1998 HP profile)\"";
+    const std::string size = std::to_string(readAll(profilePath()).size());
+
+    const Outcome none = run({"--profile"});
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out, "output screen profile none\n");
+    EXPECT_EQ(run({"--at", "300,300"}).out, "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n");
+
+    ASSERT_EQ(tool("dispwin", {"-I", profilePath()}).status, 0);
+    const bool loaded = dispwinSaysLoaded();
+    EXPECT_TRUE(loaded) << "dispwin -I loads the calibration";
+    const Outcome published = run({"--profile"});
+    EXPECT_EQ(published.status, 0) << published.err;
+    EXPECT_EQ(published.out, "output screen profile " + description + " bytes " + size +
+                                 " vcgt yes calibration loaded source \"output property _ICC_PROFILE\"\n");
+    // Under the calibration it expects, the colour is seen as intended:
+    // sRGB's C86400 (xicclu gives Lab 54.0 37.4 62.4).
+    const Outcome at = run({"--at", "300,300"});
+    EXPECT_NE(at.out.find(" output screen profile " + description +
+                          " calibration loaded lab 54.0 37.4 62.4 seen 54.0 37.4 62.4 de 0.0\n"),
+              std::string::npos)
+        << at.out;
+    const Outcome json = run({"--json", "--at", "300,300"});
+    EXPECT_NE(json.out.find(R"("calibration":"loaded","lab":[54.0,37.4,62.4],"seenLab":[54.0,37.4,62.4],"deltaE":0.0})"),
+              std::string::npos)
+        << json.out;
+
+    // The straight ramp goes beyond strange.cal's range (its red tops out
+    // at 0.7): lost, and what is seen cannot be told.
+    ASSERT_EQ(tool("dispwin", {"-c"}).status, 0);
+    EXPECT_FALSE(dispwinSaysLoaded());
+    const Outcome lost = run({"--profile"});
+    EXPECT_EQ(lost.out.rfind("output screen profile " + description + " bytes " + size + " vcgt yes calibration lost difference ", 0),
+              0u)
+        << lost.out;
+    EXPECT_NE(run({"--at", "300,300"}).out.find(" calibration lost lab 54.0 37.4 62.4 seen none de none\n"),
+              std::string::npos);
+    EXPECT_NE(run({"--json", "--at", "300,300"}).out.find(R"("calibration":"lost","lab":[54.0,37.4,62.4],"seenLab":null,"deltaE":null})"),
+              std::string::npos);
+
+    ASSERT_EQ(tool("dispwin", {"-U"}).status, 0);
+    EXPECT_EQ(run({"--profile"}).out, "output screen profile none\n");
+    expectNothingWritten();
 }

@@ -29,25 +29,79 @@ TEST(ProbeReport, lineAndJsonOfOnePoint)
         const char* line;
         const char* json;
     } cases[] = {
-        {"straight ramp", {{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}},
+        {"straight ramp", {{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}, std::nullopt},
          "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1",
-         R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"HDMI-1","rampSize":256,"identity":true})"},
-        {"corrected ramp of another size", {{-20, 7}, Rgb{200, 100, 0}, RampReading{corrected, "DP-1", 1024}},
+         R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"HDMI-1","rampSize":256,"identity":true,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
+        {"corrected ramp of another size", {{-20, 7}, Rgb{200, 100, 0}, RampReading{corrected, "DP-1", 1024}, std::nullopt},
          "-20 7 bitmap C86400 lut C70000 ramp 51000 0 0 output DP-1",
-         R"({"x":-20,"y":7,"bitmap":"C86400","lut":"C70000","ramp":[51000,0,0],"output":"DP-1","rampSize":1024,"identity":false})"},
-        {"no ramp", {{1, 2}, Rgb{0, 0x0A, 0xFF}, std::nullopt}, "1 2 bitmap 000AFF lut none",
-         R"({"x":1,"y":2,"bitmap":"000AFF","lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null})"},
-        {"no pixel", {{5000, 0}, std::nullopt, std::nullopt}, "5000 0 bitmap none lut none",
-         R"({"x":5000,"y":0,"bitmap":null,"lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null})"},
-        {"output name needing escapes", {{0, 0}, Rgb{0, 0, 0}, RampReading{Straight, "a\"b\\c\x01", 256}},
+         R"({"x":-20,"y":7,"bitmap":"C86400","lut":"C70000","ramp":[51000,0,0],"output":"DP-1","rampSize":1024,"identity":false,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
+        {"no ramp", {{1, 2}, Rgb{0, 0x0A, 0xFF}, std::nullopt, std::nullopt}, "1 2 bitmap 000AFF lut none",
+         R"({"x":1,"y":2,"bitmap":"000AFF","lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
+        {"no pixel", {{5000, 0}, std::nullopt, std::nullopt, std::nullopt}, "5000 0 bitmap none lut none",
+         R"({"x":5000,"y":0,"bitmap":null,"lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
+        {"output name needing escapes", {{0, 0}, Rgb{0, 0, 0}, RampReading{Straight, "a\"b\\c\x01", 256}, std::nullopt},
          "0 0 bitmap 000000 lut 000000 ramp 0 0 0 output a\"b\\c\x01",
-         R"({"x":0,"y":0,"bitmap":"000000","lut":"000000","ramp":[0,0,0],"output":"a\"b\\c\u0001","rampSize":256,"identity":true})"},
+         R"({"x":0,"y":0,"bitmap":"000000","lut":"000000","ramp":[0,0,0],"output":"a\"b\\c\u0001","rampSize":256,"identity":true,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(probeLine(c.reading), c.line);
         EXPECT_EQ(probeJson(c.reading), c.json);
     }
+}
+
+TEST(ProbeReport, profileWordsAndKeysOfOnePoint)
+{
+    const Lab intended{53.24, 80.1, -67.2};
+    const Lab seen{54.01, -0.04, 66.96};
+    CalibrationCheck loaded;
+    loaded.state = CalibrationCheck::State::Loaded;
+    CalibrationCheck lost;
+    lost.state = CalibrationCheck::State::Lost;
+    lost.largestDifference = 19251;
+    const CalibrationCheck none; // a profile without a vcgt
+
+    const std::string start = "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1";
+    const std::string jsonStart = R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],)"
+                                  R"("output":"HDMI-1","rampSize":256,"identity":true,)";
+    const struct {
+        const char* name;
+        ProfileFacts facts; // description, vcgt, check, intended, seen, ΔE00
+        const char* words;
+        const char* keys;
+    } cases[] = {
+        {"loaded", {"Office 27", true, loaded, intended, intended, 0},
+         R"( profile "Office 27" calibration loaded lab 53.2 80.1 -67.2 seen 53.2 80.1 -67.2 de 0.0)",
+         R"("profile":"Office 27","calibration":"loaded","lab":[53.2,80.1,-67.2],"seenLab":[53.2,80.1,-67.2],"deltaE":0.0})"},
+        {"lost", {"Office 27", true, lost, intended, seen, 31.26},
+         R"( profile "Office 27" calibration lost lab 53.2 80.1 -67.2 seen 54.0 0.0 67.0 de 31.3)",
+         R"("profile":"Office 27","calibration":"lost","lab":[53.2,80.1,-67.2],"seenLab":[54.0,0.0,67.0],"deltaE":31.3})"},
+        {"seen beyond the calibration's range", {"Office 27", true, lost, intended, {}, 0},
+         R"( profile "Office 27" calibration lost lab 53.2 80.1 -67.2 seen none de none)",
+         R"("profile":"Office 27","calibration":"lost","lab":[53.2,80.1,-67.2],"seenLab":null,"deltaE":null})"},
+        {"no vcgt", {"sRGB", false, none, intended, seen, 0.04},
+         R"( profile "sRGB" calibration none lab 53.2 80.1 -67.2 seen 54.0 0.0 67.0 de 0.0)",
+         R"("profile":"sRGB","calibration":"none","lab":[53.2,80.1,-67.2],"seenLab":[54.0,0.0,67.0],"deltaE":0.0})"},
+        {"description needing escapes", {"a\"b\\c\x01\n", false, none, intended, {}, 0},
+         R"( profile "a\"b\\c\x01\x0a" calibration none lab 53.2 80.1 -67.2 seen none de none)",
+         R"("profile":"a\"b\\c\u0001\u000a","calibration":"none","lab":[53.2,80.1,-67.2],"seenLab":null,"deltaE":null})"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PointReading reading{{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}, c.facts};
+        EXPECT_EQ(probeLine(reading), start + c.words);
+        EXPECT_EQ(probeJson(reading), jsonStart + c.keys);
+    }
+
+    // A profile without a ramp to check it against: the calibration is not
+    // known, nor what is seen.
+    const ProfileFacts unchecked{"Office 27", true, {}, intended, {}, 0};
+    const PointReading noRamp{{1, 2}, Rgb{200, 100, 0}, std::nullopt, unchecked};
+    EXPECT_EQ(probeLine(noRamp),
+              R"(1 2 bitmap C86400 lut none profile "Office 27" calibration unknown lab 53.2 80.1 -67.2 seen none de none)");
+    EXPECT_EQ(probeJson(noRamp),
+              R"({"x":1,"y":2,"bitmap":"C86400","lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null,)"
+              R"("profile":"Office 27","calibration":null,"lab":[53.2,80.1,-67.2],"seenLab":null,"deltaE":null})");
 }
 
 TEST(ProbeReport, csvHasEveryLevelOfEveryOutput)
@@ -97,11 +151,11 @@ TEST(ProbeReport, runWritesLinesAndWarnsOnce)
          "tintora: no gamma ramp can be read on this display; the LUT colours are left out.\n"
          "tintora: no monitor shows the point 9,9.\n"},
         {"json", Straight, true,
-         R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"FAKE-1","rampSize":256,"identity":true})"
+         R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"FAKE-1","rampSize":256,"identity":true,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"
          "\n"
-         R"({"x":9,"y":9,"bitmap":null,"lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null})"
+         R"({"x":9,"y":9,"bitmap":null,"lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"
          "\n"
-         R"({"x":10,"y":10,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"FAKE-1","rampSize":256,"identity":true})"
+         R"({"x":10,"y":10,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"FAKE-1","rampSize":256,"identity":true,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"
          "\n",
          "tintora: no monitor shows the point 9,9.\n"},
     };

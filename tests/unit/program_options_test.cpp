@@ -13,7 +13,7 @@ TEST(ProgramOptions, usageNamesEveryOption)
 {
     const std::string usage = usageText();
     for (const char* option : {"\n  -x LEFT ", "\n  -y TOP ", "\n  --at X,Y ", "\n  --json ", "\n  --lut ",
-                               "\n  --help ", "\n  --version "})
+                               "\n  --profile ", "\n  --help ", "\n  --version "})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     // Every line fits a terminal of 80 columns.
     std::size_t start = 0;
@@ -65,6 +65,7 @@ struct Parsed {
     bool json = false;
     bool lut = false;
     std::vector<std::string> positionArgs;
+    bool profiles = false;
 };
 
 } // namespace
@@ -83,6 +84,7 @@ TEST(ProgramOptions, acceptedCommandLines)
         {{"--at=-5,-1080", "--at", "0,0"}, {{{-5, -1080}, {0, 0}}, false, false, {}}},
         {{"--json", "--at", "1,2", "--at", "3,4"}, {{{1, 2}, {3, 4}}, true, false, {}}},
         {{"--lut"}, {{}, false, true, {}}},
+        {{"--profile", "-x", "5"}, {{}, false, false, {"-x", "5"}, true}},
         // Answered before the parsing, but options like the others.
         {{"--help", "--version"}, {}},
         {{"-x", "7", "--at", "2147483647,-2147483648", "-y"},
@@ -103,7 +105,8 @@ TEST(ProgramOptions, acceptedCommandLines)
         EXPECT_EQ(o.json, c.expected.json);
         EXPECT_EQ(o.lutTable, c.expected.lut);
         EXPECT_EQ(o.positionArgs, c.expected.positionArgs);
-        EXPECT_EQ(o.probing(), !c.expected.points.empty() || c.expected.lut);
+        EXPECT_EQ(o.profiles, c.expected.profiles);
+        EXPECT_EQ(o.probing(), !c.expected.points.empty() || c.expected.lut || c.expected.profiles);
     }
 }
 
@@ -129,6 +132,11 @@ TEST(ProgramOptions, malformedCommandLinesSayWhy)
         {{"--help=all"}, "--help takes no value"},
         {{"--json"}, "--json goes with --at"},
         {{"--lut", "--at", "1,2"}, "--lut and --at cannot be combined"},
+        {{"--at", "1,2", "--profile"}, "--profile and --at cannot be combined"},
+        {{"--profile", "--lut"}, "--profile and --lut cannot be combined"},
+        {{"--profile", "--json"}, "--json goes with --at"},
+        {{"--profile=all"}, "--profile takes no value"},
+        {{"--profile", "extra"}, "unknown argument \"extra\""},
         // The probe reads nothing but its options and the window's position
         // options (which it has no use for); the first other word is named.
         {{"--at", "1,2", "extra"}, "unknown argument \"extra\""},

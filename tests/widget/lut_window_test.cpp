@@ -6,8 +6,10 @@
 #include <QTest>
 
 #include "main_window_fixture.h"
+#include "colourprofile/display_profile.h"
 #include "settings/ini_file.h"
 #include "support/paint_counter.h"
+#include "support/test_profiles.h"
 
 using namespace tintora;
 using tintora::fake::rampOf;
@@ -108,17 +110,20 @@ TEST(LutWindow, ctrlLShowsAndHidesEscAndCtrlLInItHide)
 
 TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
 {
+    // The tooltip's second line is the display profile's (see below).
+    const QString NoProfile = "\nNo display profile";
     Program p;
     p.form->toggleLutCurves();
-    const char* halved = "HDMI-1, 256 entries, distinct levels R 256 G 128 B 256";
+    const QString halved = "HDMI-1, 256 entries, distinct levels R 256 G 128 B 256";
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
-    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), halved);
+    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), halved + NoProfile);
+    EXPECT_EQ(p.lut()->ui().profileLabel->text(), "No display profile");
 
     const struct {
         std::optional<GammaTable> ramp;
         const char* output;
         int size;
-        const char* status;
+        QString status;
     } cases[] = {
         {rampOf([](int i) { return i * 257; }), "DP-2", 1024, "DP-2, 1024 entries, identity"},
         {std::nullopt, "DP-2", 1024, "No gamma ramp"},
@@ -130,17 +135,76 @@ TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
         p.fake.screen.rampSize = c.size;
         p.form->probeTick();
         EXPECT_EQ(p.lut()->ui().statusLabel->text(), c.status);
-        EXPECT_EQ(p.form->ui().lutCaption->toolTip(), c.status) << "the \"LUT:\" caption's tooltip";
+        EXPECT_EQ(p.form->ui().lutCaption->toolTip(), c.status + NoProfile) << "the \"LUT:\" caption's tooltip";
     }
     // Hidden, the window no longer follows; the tooltip does.
     p.form->toggleLutCurves();
     p.fake.screen.rampOutput = "HDMI-2";
     p.form->probeTick();
-    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256");
+    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256" + NoProfile);
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
     p.form->toggleLutCurves();
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256")
         << "shown again, it shows the latest tick at once";
+}
+
+// The display profile's line under the status, and the tooltip's second line:
+// a profile with a calibration (red topping out at 0.7) over its own ramp,
+// over the straight one, then one that does not read.
+TEST(LutWindow, profileLineAndTooltipFollowTheProfile)
+{
+    test::TestProfile wanted;
+    wanted.description = L"Office <b>27</b>";
+    wanted.vcgtCurve = [](int channel, double x) { return channel == 0 ? 0.7 * x : x; };
+    const test::ProfileBytes office = test::displayProfileBytes(wanted);
+    std::string whyNot;
+    const auto profile = DisplayProfile::read(office, whyNot);
+    ASSERT_TRUE(profile) << whyNot;
+
+    Program p;
+    p.form->toggleLutCurves();
+    p.fake.screen.profile = {office, "HDMI-1", "_ICC_PROFILE", 1};
+    const QLabel* line = p.lut()->ui().profileLabel;
+    const auto tooltip = [&] { return p.form->ui().lutCaption->toolTip(); };
+
+    const struct {
+        const char* name;
+        GammaTable ramp;
+        const char* text;
+    } cases[] = {
+        {"loaded", profile->expectedRamp(),
+         "Profile \"Office <b>27</b>\", calibration loaded, Lab 54.0 37.4 62.4, seen 54.0 37.4 62.4, \xCE\x94" "E00 0.0"},
+        {"lost", rampOf([](int i) { return i * 257; }),
+         "Profile \"Office <b>27</b>\", calibration lost: largest difference 19660 at level 255 (red), "
+         "Lab 54.0 37.4 62.4, seen beyond the calibration's range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        p.fake.screen.ramp = c.ramp;
+        p.form->probeTick();
+        EXPECT_EQ(line->text().toStdString(), c.text);
+        EXPECT_EQ(line->textFormat(), Qt::PlainText) << "a description is no markup";
+        // The tooltip gives the ramp's status, then the same line.
+        EXPECT_TRUE(tooltip().startsWith(QStringLiteral("HDMI-1, 256 entries, "))) << tooltip().toStdString();
+        EXPECT_TRUE(tooltip().endsWith("\n" + QString::fromStdString(c.text))) << tooltip().toStdString();
+    }
+    // A tooltip Qt would take for HTML (by its start, here an output's name)
+    // is given as escaped text.
+    p.fake.screen.rampOutput = "<i>DP</i>";
+    p.form->probeTick();
+    EXPECT_TRUE(tooltip().contains(QStringLiteral("&lt;i&gt;DP&lt;/i&gt;, 256 entries")));
+    EXPECT_TRUE(tooltip().contains(QStringLiteral("<br>Profile &quot;Office &lt;b&gt;27&lt;/b&gt;&quot;")));
+    p.fake.screen.rampOutput = "HDMI-1";
+
+    // One that does not read: no profile, said once on the standard error.
+    p.fake.screen.profile = {{'n', 'o', 't'}, "HDMI-1", "_ICC_PROFILE", 2};
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) p.form->probeTick();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(line->text(), "No display profile");
+    EXPECT_TRUE(tooltip().endsWith(QStringLiteral("\nNo display profile"))) << tooltip().toStdString();
+    EXPECT_EQ(said, "tintora: the display profile of HDMI-1 (_ICC_PROFILE) is left out. "
+                    "The display profile is too short to be a profile.\n");
 }
 
 TEST(LutWindow, repaintsOnlyWhenTheRampOrLevelsChange)

@@ -1,14 +1,16 @@
 // The Win32 backend on Windows (under Wine): text at the API boundary, the
-// clipboard, the screen's blocks, and how the pointer's speed and confinement are recorded and
-// given back.
+// clipboard, the screen's blocks and display profile, and how the pointer's
+// speed and confinement are recorded and given back.
 
 #include <gtest/gtest.h>
 
 #include "platform/win32/win32_api.h"
 
 #include <chrono>
+#include <optional>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_pointer.h"
@@ -199,6 +201,43 @@ TEST(Win32Screen, grabCopiesTheDesktopAndBlacksWhatLiesOffIt)
             }
         EXPECT_EQ(wrong, 0);
     }
+}
+
+// With no profile of its own, a monitor has the system's default one (under
+// Wine, its sRGB profile): its file's bytes, under the monitor's device name,
+// copied again only for a reading of another serial or output.
+TEST(Win32Screen, theDisplayProfileIsTheFileOfTheMonitorsProfile)
+{
+    Win32Screen screen;
+    const Point p{10, 10};
+    MONITORINFOEXW monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+
+    PublishedProfile reading;
+    ASSERT_TRUE(screen.profileAt(p, reading));
+    EXPECT_EQ(reading.output, utf8FromWide(monitor.szDevice));
+    EXPECT_NE(reading.serial, 0u);
+    std::string error;
+    const std::optional<std::string> file = readFile(reading.origin, error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_GE(reading.bytes.size(), 132u) << reading.origin;
+    EXPECT_EQ(std::string(reading.bytes.begin(), reading.bytes.end()), *file);
+    EXPECT_EQ(std::string(reading.bytes.begin() + 36, reading.bytes.begin() + 40), "acsp");
+
+    PublishedProfile kept = reading;
+    kept.bytes.clear();
+    ASSERT_TRUE(screen.profileAt(p, kept));
+    EXPECT_TRUE(kept.bytes.empty()) << "copied again at the same serial";
+    kept.output = "another monitor";
+    ASSERT_TRUE(screen.profileAt(p, kept));
+    EXPECT_EQ(kept.bytes, reading.bytes);
+    EXPECT_EQ(kept.output, reading.output);
+
+    const std::vector<PublishedProfile> all = screen.allProfiles();
+    ASSERT_EQ(all.size(), screen.monitors().size());
+    EXPECT_EQ(all.front().bytes, reading.bytes);
+    EXPECT_EQ(all.front().serial, reading.serial);
 }
 
 TEST(Win32Text, utf8AndWideCharactersBothWays)

@@ -17,11 +17,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/printers.h"
+#include "support/published_profiles.h"
+#include "support/test_profiles.h"
 #include "support/xvfb.h"
 
 using namespace tintora;
@@ -293,6 +296,45 @@ TEST_F(WineProgram, readsThePixelAndTheRampAndCopiesBoth)
     ASSERT_TRUE(endProgram());
     // The copied text outlives the program.
     EXPECT_EQ(clipboardOnceItIs("E32700"), "E32700");
+}
+
+// Wine gives Windows programs a copy of the X root's _ICC_PROFILE as the
+// monitor's profile (its own sRGB profile when there is none): the backend
+// reads that copy's bytes, and a new one while it runs.
+TEST_F(WineProgram, theDisplayProfileFollowsTheRootsProperty)
+{
+    TestProfile profile;
+    profile.description = L"Tintora under Wine, first";
+    const ProfileBytes first = displayProfileBytes(profile);
+    profile.description = L"Tintora under Wine, second";
+    profile.vcgtCurve = [](int, double x) { return x * 0.9; };
+    const ProfileBytes second = displayProfileBytes(profile);
+    ASSERT_NE(first, second);
+    const ProfileProperty rootProfile{"_ICC_PROFILE", ""};
+    ASSERT_TRUE(publishProfileProperty(m_server, rootProfile, first));
+
+    // The probe writes each profile it is given as k.icc, then k.txt.
+    TempDir readings("tintora-wine-profiles");
+    m_sessionStarted = true;
+    ChildProcess probe("wine", {m_probe, "profiles", "Z:" + readings.path(), "3"}, wineEnvironment());
+    ASSERT_TRUE(probe.pid()) << probe.error();
+    const auto reading = [&](int k) -> std::optional<ProfileBytes> {
+        const std::string name = readings.file(std::to_string(k));
+        if (!waitUntil(StartTimeout, [&] { return fs::exists(name + ".txt"); })) return std::nullopt;
+        return fileBytes(name + ".icc");
+    };
+    EXPECT_EQ(reading(1), first);
+
+    ASSERT_TRUE(publishProfileProperty(m_server, rootProfile, second));
+    EXPECT_EQ(reading(2), second);
+
+    ASSERT_TRUE(removeProfileProperty(m_server, rootProfile));
+    const std::optional<ProfileBytes> fallback = reading(3);
+    ASSERT_TRUE(fallback);
+    EXPECT_NE(*fallback, second);
+    ASSERT_GE(fallback->size(), 132u);
+    EXPECT_EQ(std::string(fallback->begin() + 36, fallback->begin() + 40), "acsp");
+    EXPECT_EQ(exitCode(probe.waitForExit(StepTimeout)), 0);
 }
 
 // Letter shortcuts go by the key, whatever the layout types on it: under a

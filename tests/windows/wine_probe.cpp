@@ -15,15 +15,24 @@
 //   wine_probe state-files    prints how many pointer state files there are
 //   wine_probe resources EXE  prints what EXE carries: "icon", the product
 //                             version and the manifest's text
+//   wine_probe profiles DIR N writes the display profile of the monitor at
+//                             (0, 0) as DIR\1.icc and each new one the screen
+//                             backend gives (a new serial) as 2.icc ... N.icc,
+//                             each followed by k.txt, its origin; ends after
+//                             N, or with 1 after a minute
 
 #include "platform/win32/win32_pointer_state.h"
+#include "platform/win32/win32_screen.h"
 #include "platform/win32/win32_text.h"
 
 #include <shellapi.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <thread>
 
 using namespace tintora::win32;
 
@@ -74,6 +83,35 @@ int printResources(const std::wstring& exe)
     return 0;
 }
 
+bool writeWholeFile(const std::wstring& path, const void* bytes, std::size_t size)
+{
+    std::FILE* file = _wfopen(path.c_str(), L"wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes, 1, size, file) == size;
+    return std::fclose(file) == 0 && written;
+}
+
+int writeProfiles(const std::wstring& folder, int count)
+{
+    using namespace std::chrono;
+    Win32Screen screen;
+    tintora::PublishedProfile reading;
+    const auto deadline = steady_clock::now() + minutes(1);
+    for (int written = 0; written < count;) {
+        if (steady_clock::now() > deadline) return 1;
+        const std::uint64_t before = reading.serial;
+        if (screen.profileAt({0, 0}, reading) && reading.serial != before) {
+            const std::wstring name = folder + L"\\" + std::to_wstring(++written);
+            if (!writeWholeFile(name + L".icc", reading.bytes.data(), reading.bytes.size()) ||
+                !writeWholeFile(name + L".txt", reading.origin.data(), reading.origin.size()))
+                return 1;
+        }
+        // As often as the program's readouts ask.
+        std::this_thread::sleep_for(milliseconds(50));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -112,6 +150,8 @@ int main(int argc, char** argv)
         if (!PointerStateFiles::save(left)) return 1;
     } else if (std::strcmp(command, "resources") == 0 && argc == 3) {
         return printResources(argument(2));
+    } else if (std::strcmp(command, "profiles") == 0 && argc == 4) {
+        return writeProfiles(argument(2), std::atoi(argv[3]));
     } else if (std::strcmp(command, "state-files") == 0) {
         std::printf("%zu\n", PointerStateFiles::all().size());
     } else {

@@ -1,10 +1,13 @@
 #include "platform/win32/win32_screen.h"
 
+#include "platform/files.h"
 #include "platform/screen_image.h"
 #include "platform/win32/win32_text.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <optional>
 
 namespace tintora::win32 {
@@ -36,16 +39,16 @@ std::vector<MonitorEntry> monitorEntries()
     return entries;
 }
 
-// The display devices of the monitors, in the system's order.
-std::vector<std::wstring> monitorDevices()
+// The monitors with their display devices, in the system's order.
+std::vector<MONITORINFOEXW> monitorDevices()
 {
-    std::vector<std::wstring> devices;
+    std::vector<MONITORINFOEXW> devices;
     EnumDisplayMonitors(
         nullptr, nullptr,
         [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
             MONITORINFOEXW info{};
             info.cbSize = sizeof info;
-            if (GetMonitorInfoW(monitor, &info)) reinterpret_cast<std::vector<std::wstring>*>(data)->push_back(info.szDevice);
+            if (GetMonitorInfoW(monitor, &info)) reinterpret_cast<std::vector<MONITORINFOEXW>*>(data)->push_back(info);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&devices));
@@ -144,10 +147,10 @@ bool Win32Screen::rampAt(Point p, RampReading& reading)
 std::vector<RampReading> Win32Screen::allRamps()
 {
     std::vector<RampReading> readings;
-    for (const std::wstring& device : monitorDevices()) {
+    for (const MONITORINFOEXW& monitor : monitorDevices()) {
         RampReading reading;
-        if (!readRamp(device, reading.ramp)) continue;
-        reading.output = win32::utf8FromWide(device);
+        if (!readRamp(monitor.szDevice, reading.ramp)) continue;
+        reading.output = win32::utf8FromWide(monitor.szDevice);
         reading.size = 256;
         readings.push_back(std::move(reading));
     }
@@ -155,6 +158,109 @@ std::vector<RampReading> Win32Screen::allRamps()
 }
 
 bool Win32Screen::canReadGammaRamp() { return m_canReadRamp; }
+
+std::wstring Win32Screen::profilePath(const std::wstring& device)
+{
+    HDC dc = monitorDc(device);
+    if (!dc) return {};
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD size = static_cast<DWORD>(path.size());
+    BOOL found = GetICMProfileW(dc, &size, path.data());
+    if (!found && size > path.size()) {
+        // A longer path: size says how long.
+        path.assign(size, L'\0');
+        found = GetICMProfileW(dc, &size, path.data());
+    }
+    if (!found) return {};
+    path.resize(std::wcslen(path.c_str()));
+    return path;
+}
+
+// The system announces a new profile for a monitor only to top-level windows
+// (WM_SETTINGCHANGE, WM_DEVICECHANGE), which the backend has none of, and the
+// scriptable probe runs no message loop at all. So a monitor's profile is
+// looked up again when the monitor changes (another device under the
+// pointer, or its rectangle: a display change), and otherwise at most once a
+// second: GetICMProfileW and the file's size and time, which cost no more
+// than a few system calls. The file itself is read again only when one of
+// those changed, so a profile rewritten in place under its name is seen too.
+const Win32Screen::MonitorProfile& Win32Screen::monitorProfile(const MONITORINFOEXW& info)
+{
+    constexpr auto LookUpInterval = std::chrono::seconds(1);
+    const Rect rect = rectOf(info.rcMonitor);
+    auto it = std::find_if(m_profiles.begin(), m_profiles.end(),
+                           [&](const MonitorProfile& m) { return m.device == info.szDevice; });
+    if (it == m_profiles.end()) {
+        it = m_profiles.insert(m_profiles.end(), MonitorProfile{});
+        it->device = info.szDevice;
+        it->output = win32::utf8FromWide(it->device);
+        it->rect = rect;
+        lookUpProfile(*it);
+    } else if (it->rect != rect || std::chrono::steady_clock::now() - it->lookedUpAt >= LookUpInterval) {
+        it->rect = rect;
+        lookUpProfile(*it);
+    }
+    return *it;
+}
+
+void Win32Screen::lookUpProfile(MonitorProfile& profile)
+{
+    profile.lookedUpAt = std::chrono::steady_clock::now();
+    const std::wstring path = profilePath(profile.device);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    const bool found = !path.empty() && GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) &&
+                       !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    const ULONGLONG size = found ? (ULONGLONG{data.nFileSizeHigh} << 32) | data.nFileSizeLow : 0;
+    const FILETIME written = found ? data.ftLastWriteTime : FILETIME{};
+    if (profile.serial != 0 && path == profile.path && found == profile.fileFound && size == profile.fileSize &&
+        CompareFileTime(&written, &profile.written) == 0)
+        return;
+
+    profile.path = path;
+    profile.fileFound = found;
+    profile.fileSize = size;
+    profile.written = written;
+    profile.origin = win32::utf8FromWide(path);
+    profile.serial = ++m_profileChanges;
+    profile.bytes.clear();
+    if (!found) return;
+    if (size > kLargestProfileBytes) {
+        if (m_toldTooLarge.insert(profile.origin).second)
+            std::fprintf(stderr,
+                         "tintora: the display profile %s is %llu bytes, more than the %zu read; it is not used.\n",
+                         profile.origin.c_str(), static_cast<unsigned long long>(size), kLargestProfileBytes);
+        return;
+    }
+    // readFile stops at its own cap, which is no smaller, should the file
+    // grow in the meantime.
+    static_assert(kLargestProfileBytes <= kMaxSettingsFileBytes);
+    std::string error;
+    const std::optional<std::string> bytes = readFile(profile.origin, error);
+    if (bytes && bytes->size() <= kLargestProfileBytes) profile.bytes.assign(bytes->begin(), bytes->end());
+}
+
+bool Win32Screen::profileAt(Point p, PublishedProfile& profile)
+{
+    const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY));
+    if (!info) return false;
+    const MonitorProfile& monitor = monitorProfile(*info);
+    if (profile.serial == monitor.serial && profile.output == monitor.output) return true;
+    profile.bytes.assign(monitor.bytes.begin(), monitor.bytes.end());
+    profile.output = monitor.output;
+    profile.origin = monitor.origin;
+    profile.serial = monitor.serial;
+    return true;
+}
+
+std::vector<PublishedProfile> Win32Screen::allProfiles()
+{
+    std::vector<PublishedProfile> profiles;
+    for (const MONITORINFOEXW& info : monitorDevices()) {
+        const MonitorProfile& monitor = monitorProfile(info);
+        profiles.push_back({monitor.bytes, monitor.output, monitor.origin, monitor.serial});
+    }
+    return profiles;
+}
 
 bool Win32Screen::reserveBlock(int width, int height)
 {
@@ -254,13 +360,5 @@ Rect Win32Screen::workAreaAt(Point p)
     const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTONEAREST));
     return info ? rectOf(info->rcWork) : primaryWorkArea();
 }
-
-} // namespace tintora::win32
-
-namespace tintora::win32 {
-
-// Interim: profiles are not read yet.
-bool Win32Screen::profileAt(Point, PublishedProfile&) { return false; }
-std::vector<PublishedProfile> Win32Screen::allProfiles() { return {}; }
 
 } // namespace tintora::win32

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,6 +41,26 @@ private:
     void forgetMonitorDc(std::wstring_view device);
     // The ramp of the display device (GetDeviceGammaRamp on its DC).
     bool readRamp(std::wstring_view device, GammaTable& ramp);
+    // The display profile of one monitor as last looked up.
+    struct MonitorProfile {
+        std::wstring device;
+        Rect rect;               // the monitor's, when last looked up
+        std::string output;      // device in UTF-8
+        std::wstring path;       // what GetICMProfileW gave; empty: nothing
+        bool fileFound = false;  // the path names a file
+        ULONGLONG fileSize = 0;
+        FILETIME written{};
+        std::vector<std::uint8_t> bytes;
+        std::string origin;      // path in UTF-8
+        std::uint64_t serial = 0;
+        std::chrono::steady_clock::time_point lookedUpAt;
+    };
+    // The monitor's entry, its profile looked up again when due.
+    const MonitorProfile& monitorProfile(const MONITORINFOEXW& info);
+    void lookUpProfile(MonitorProfile& profile);
+    // The profile's path for the display device, empty when none.
+    std::wstring profilePath(const std::wstring& device);
+
     // Makes the DIB section at least width x height.
     bool reserveBlock(int width, int height);
     void releaseBlock();
@@ -48,6 +71,10 @@ private:
     // UTF-8: the pointer stays on one monitor tick after tick.
     std::wstring m_rampDevice;
     std::string m_rampOutput;
+
+    std::vector<MonitorProfile> m_profiles;
+    std::uint64_t m_profileChanges = 0; // the last serial given
+    std::set<std::string> m_toldTooLarge; // profile files already said to be too large
 
     HDC m_blockDc = nullptr;
     HBITMAP m_block = nullptr;

@@ -121,8 +121,14 @@ X11Screen::X11Screen(std::shared_ptr<Connection> connection)
     if (m_hasRandr12) {
         // Layout changes arrive as events on this connection; the layout is
         // read again only then, so a tick costs no extra round trips.
-        XRRSelectInput(m_display, m_root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask);
+        // The server keeps the first selection and ignores any later one, so
+        // the display profiles' output property notices are selected here
+        // too (they are rare).
+        XRRSelectInput(m_display, m_root,
+                       RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputPropertyNotifyMask);
+        m_profiles = std::make_unique<X11Profiles>(m_connection, m_randrEventBase);
         m_listenerId = m_connection->addEventListener([this](XEvent& event) {
+            if (m_profiles->handleEvent(event)) return true;
             if (event.type != m_randrEventBase + RRScreenChangeNotify && event.type != m_randrEventBase + RRNotify)
                 return false;
             XRRUpdateConfiguration(&event);
@@ -173,6 +179,7 @@ void X11Screen::readLayout()
                     std::unique_ptr<XRROutputInfo, OutputInfoDeleter> output(
                         XRRGetOutputInfo(m_display, res.get(), info->outputs[0]));
                     if (output && output->name) crtc.output.assign(output->name, static_cast<std::size_t>(output->nameLen));
+                    crtc.outputId = info->outputs[0];
                 }
                 m_crtcs.push_back(crtc);
             }
@@ -192,6 +199,11 @@ void X11Screen::readLayout()
     if (m_monitors.empty())
         for (const Crtc& c : m_crtcs) m_monitors.push_back(c.rect);
     if (m_monitors.empty()) m_monitors.push_back(rootRect());
+    for (Crtc& crtc : m_crtcs) {
+        const Point centre{crtc.rect.x + crtc.rect.width / 2, crtc.rect.y + crtc.rect.height / 2};
+        crtc.screenIndex = screenIndexAt(centre, static_cast<int>(&crtc - m_crtcs.data()));
+    }
+    if (m_profiles) m_profiles->outputsChanged();
 
     // What the root has no pixels for, no monitor shows either.
     m_shown.clear();
@@ -199,6 +211,12 @@ void X11Screen::readLayout()
         const Rect onRoot = intersected(m, rootRect());
         if (!onRoot.isEmpty()) m_shown.push_back(onRoot);
     }
+}
+
+int X11Screen::screenIndexAt(Point p, int fallback) const
+{
+    const auto it = std::find_if(m_monitors.begin(), m_monitors.end(), [p](const Rect& m) { return m.contains(p); });
+    return it != m_monitors.end() ? static_cast<int>(it - m_monitors.begin()) : fallback;
 }
 
 Rect X11Screen::rootRect() const
@@ -276,6 +294,27 @@ bool X11Screen::rampAt(Point p, RampReading& reading)
     reading.output = crtc->output;
     reading.size = crtc->gammaSize;
     return true;
+}
+
+bool X11Screen::profileAt(Point p, PublishedProfile& profile)
+{
+    refreshLayoutIfChanged();
+    const Crtc* crtc = crtcAt(p);
+    if (!crtc || !m_profiles) return false;
+    // Each look-up only pairs the output with what was read after the last
+    // notice: no request between changes.
+    m_profiles->fill({crtc->outputId, crtc->output, screenIndexAt(p, crtc->screenIndex)}, profile);
+    return true;
+}
+
+std::vector<PublishedProfile> X11Screen::allProfiles()
+{
+    refreshLayoutIfChanged();
+    std::vector<PublishedProfile> profiles;
+    if (!m_profiles) return profiles;
+    for (const Crtc& crtc : m_crtcs)
+        m_profiles->fill({crtc.outputId, crtc.output, crtc.screenIndex}, profiles.emplace_back());
+    return profiles;
 }
 
 std::vector<RampReading> X11Screen::allRamps()
@@ -502,13 +541,5 @@ std::string unreadableDisplayReason(Display* display, int screen)
            " colour: its pixels are colour-map entries, not colours, so Tintora would read nothing but wrong "
            "values. Run the X server in TrueColor, at depth 24 (for Xvfb: -screen 0 1920x1080x24).";
 }
-
-} // namespace tintora::x11
-
-namespace tintora::x11 {
-
-// Interim: profiles are not read yet.
-bool X11Screen::profileAt(Point, PublishedProfile&) { return false; }
-std::vector<PublishedProfile> X11Screen::allProfiles() { return {}; }
 
 } // namespace tintora::x11

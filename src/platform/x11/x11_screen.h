@@ -10,6 +10,7 @@
 
 #include "platform/screen.h"
 #include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_profiles.h"
 
 namespace tintora::x11 {
 
@@ -36,6 +37,8 @@ private:
         Rect rect;
         int gammaSize = 0;
         std::string output; // name of its first output
+        RROutput outputId = 0;
+        int screenIndex = 0; // its Xinerama screen: the monitor that holds its centre
     };
     struct ChannelFormat {
         int shift = 0; // lowest bit of the channel's mask
@@ -48,6 +51,9 @@ private:
     // Reads crtc's ramp into ramp, resampled to 256 entries.
     bool readRamp(const Crtc& crtc, GammaTable& ramp);
     void readLayout();
+    // The Xinerama screen that shows p: the monitor that holds it, primary
+    // first; fallback when none does.
+    int screenIndexAt(Point p, int fallback) const;
     Rect rootRect() const;
     Rect workAreaOfMonitor(const Rect& monitor);
     std::uint32_t toRgb32(unsigned long pixel) const;
@@ -69,6 +75,7 @@ private:
     std::vector<Crtc> m_crtcs;        // CRTCs that show something
     std::vector<Rect> m_monitors;     // primary first
     std::vector<Rect> m_shown;        // the monitors' parts on the root: what has pixels
+    std::unique_ptr<X11Profiles> m_profiles; // with RandR 1.2 only: profiles belong to outputs
     Visual* m_visual;
     int m_depth;
     ChannelFormat m_red, m_green, m_blue;

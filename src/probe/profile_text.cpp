@@ -1,0 +1,108 @@
+#include "probe/profile_text.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "core/rounding.h"
+
+namespace tintora {
+
+namespace {
+
+std::string labText(const Lab& lab, const std::string& separator)
+{
+    return oneDecimal(lab.L, separator) + " " + oneDecimal(lab.a, separator) + " " + oneDecimal(lab.b, separator);
+}
+
+std::string differenceText(const CalibrationCheck& check)
+{
+    return "largest difference " + std::to_string(check.largestDifference) + " at level " +
+           std::to_string(check.level) + " (" + channelName(check.channel) + ")";
+}
+
+std::string calibrationText(const ProfileFacts& facts)
+{
+    if (!facts.check) return facts.hasCalibration ? "calibration not checked (no gamma ramp)" : "no calibration";
+    const CalibrationCheck& check = *facts.check;
+    const bool differs = rampDiffersFromExpected(check);
+    if (!facts.hasCalibration) return differs ? "no calibration, ramp not straight: " + differenceText(check) : "no calibration";
+    return differs ? "calibration lost: " + differenceText(check) : "calibration loaded";
+}
+
+} // namespace
+
+std::string oneDecimal(double v, const std::string& decimalSeparator)
+{
+    if (!std::isfinite(v)) return "nan";
+    const double tenths = roundHalfEven(v * 10.0);
+    const long long whole = std::llabs(static_cast<long long>(tenths));
+    std::string text = tenths < 0 ? "-" : "";
+    return text + std::to_string(whole / 10) + decimalSeparator + std::to_string(whole % 10);
+}
+
+bool rampDiffersFromExpected(const CalibrationCheck& check)
+{
+    if (check.state == CalibrationCheck::State::None) return check.largestDifference > kCalibrationTolerance;
+    return check.state == CalibrationCheck::State::Lost;
+}
+
+const char* channelName(int channel)
+{
+    switch (channel) {
+    case 0: return "red";
+    case 1: return "green";
+    default: return "blue";
+    }
+}
+
+std::string quotedText(const std::string& text, Quoting quoting)
+{
+    static const char digits[] = "0123456789abcdef";
+    const bool json = quoting == Quoting::Json;
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20 || (c == 0x7F && !json)) {
+            out += json ? "\\u00" : "\\x";
+            out += digits[c >> 4];
+            out += digits[c & 0xF];
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string profileStatusText(const ProfileFacts* facts, const std::string& decimalSeparator)
+{
+    if (!facts) return "No display profile";
+    std::string description = facts->description;
+    for (char& ch : description)
+        if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) ch = ' ';
+    std::string text = "Profile \"" + description + "\", " + calibrationText(*facts) + ", Lab " +
+                       labText(facts->intended, decimalSeparator);
+    if (!facts->check) return text;
+    if (!facts->seen) return text + ", seen beyond the calibration's range";
+    return text + ", seen " + labText(*facts->seen, decimalSeparator) + ", \xCE\x94" "E00 " +
+           oneDecimal(facts->deltaE, decimalSeparator);
+}
+
+bool ProfileStatus::follow(const ProfileFacts* facts, const std::string& decimalSeparator)
+{
+    const bool same = m_known && m_separator == decimalSeparator && (facts != nullptr) == m_hadFacts &&
+                      (!facts || sameFacts(*facts, m_last));
+    if (same) return false;
+    m_known = true;
+    m_hadFacts = facts != nullptr;
+    if (facts) m_last = *facts;
+    m_separator = decimalSeparator;
+    std::string text = profileStatusText(facts, decimalSeparator);
+    if (text == m_text) return false;
+    m_text = std::move(text);
+    return true;
+}
+
+} // namespace tintora

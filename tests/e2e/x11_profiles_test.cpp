@@ -1,0 +1,316 @@
+// The display profiles the X11 backend finds on a private Xvfb, published
+// there as ArgyllCMS's dispwin publishes them and, for what dispwin cannot
+// make, through Xlib. The profiles are made with Little CMS, but for one that
+// Argyll makes from its own reference profile and calibration.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/platform.h"
+#include "support/printers.h"
+#include "support/published_profiles.h"
+#include "support/test_profiles.h"
+#include "support/xvfb.h"
+
+using namespace tintora;
+using namespace tintora::test;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const std::string ReferenceProfiles = "/usr/share/color/argyll/ref/";
+constexpr auto ChangeTimeout = 10000ms;
+
+const ProfileProperty OutputProfile{"_ICC_PROFILE", "screen"};
+const ProfileProperty RootProfile{"_ICC_PROFILE", ""};
+const ProfileProperty RootDeviceProfile{"_ICC_DEVICE_PROFILE", ""};
+
+std::unique_ptr<Screen> openScreenOn(const Xvfb& server)
+{
+    const DisplaySession session = server.useAsDisplay();
+    auto opened = openScreen();
+    if (auto* why = std::get_if<std::string>(&opened)) {
+        ADD_FAILURE() << *why;
+        return nullptr;
+    }
+    return std::get<std::unique_ptr<Screen>>(std::move(opened));
+}
+
+// Bytes that are no profile, but as many as wanted and each in its place.
+Bytes patternOfSize(std::size_t size)
+{
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>((i * 7 + i / 251) % 256);
+    return bytes;
+}
+
+Bytes withTableVcgt()
+{
+    TestProfile profile;
+    profile.vcgtCurve = [](int channel, double x) { return x * (0.8 + 0.1 * channel); };
+    return displayProfileBytes(profile);
+}
+
+Bytes withFormulaVcgt()
+{
+    TestProfile profile;
+    profile.vcgtFormula = {{2.2, 0, 1}, {2.0, 0, 1}, {1.8, 0, 0.9}};
+    return displayProfileBytes(profile);
+}
+
+class X11PublishedProfiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.running()) << m_server.error();
+        ASSERT_NE(m_plain, m_tableVcgt);
+        ASSERT_NE(m_plain, m_formulaVcgt);
+        ASSERT_NE(m_tableVcgt, m_formulaVcgt);
+    }
+
+    // Reads the profile at p until it satisfies done or the deadline passes;
+    // whether it did.
+    bool readUntil(Screen& screen, Point p, PublishedProfile& reading,
+                   const std::function<bool(const PublishedProfile&)>& done)
+    {
+        return waitUntil(ChangeTimeout, [&] { return screen.profileAt(p, reading) && done(reading); });
+    }
+
+    Xvfb m_server;
+    // Three display profiles: without a calibration, with a table, with a
+    // formula.
+    const Bytes m_plain = displayProfileBytes();
+    const Bytes m_tableVcgt = withTableVcgt();
+    const Bytes m_formulaVcgt = withFormulaVcgt();
+};
+
+// dispwin -I sets the output's and the root's _ICC_PROFILE, -U removes both:
+// a running backend follows each step, with a new serial each time.
+TEST_F(X11PublishedProfiles, followsWhatDispwinInstallsAndRemoves)
+{
+    TempDir home("tintora-dispwin");
+    const auto environment =
+        m_server.clientEnvironment({{"HOME", home.path()}, {"XDG_CONFIG_HOME", home.file("config")}});
+    const auto run = [&](const std::vector<std::string>& args) {
+        ChildProcess tool(args.front(), {args.begin() + 1, args.end()}, environment);
+        return exitCode(tool.waitForExit(ChangeTimeout)) == 0;
+    };
+    // A real display profile with a calibration (vcgt), as a display
+    // calibration leaves it.
+    const std::string calibrated = home.file("calibrated.icc");
+    ASSERT_TRUE(run({"iccvcgt", "-i", ReferenceProfiles + "sRGB.icm", ReferenceProfiles + "strange.cal", calibrated}));
+    const Bytes calibratedBytes = fileBytes(calibrated);
+    ASSERT_FALSE(calibratedBytes.empty());
+
+    auto screen = openScreenOn(m_server);
+    ASSERT_TRUE(screen);
+    const Point p{500, 500};
+    PublishedProfile reading;
+    ASSERT_TRUE(screen->profileAt(p, reading));
+    EXPECT_TRUE(reading.bytes.empty());
+    EXPECT_EQ(reading.output, "screen");
+
+    ASSERT_TRUE(run({"dispwin", "-I", calibrated}));
+    ASSERT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.bytes == calibratedBytes; }));
+    EXPECT_EQ(reading.origin, "output property _ICC_PROFILE");
+    EXPECT_EQ(reading.output, "screen");
+    const std::uint64_t installed = reading.serial;
+
+    const std::string made = home.file("made.icc");
+    ASSERT_TRUE(writeProfileFile(made, m_tableVcgt));
+    ASSERT_TRUE(run({"dispwin", "-I", made}));
+    ASSERT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.bytes == m_tableVcgt; }));
+    EXPECT_NE(reading.serial, installed);
+
+    ASSERT_TRUE(run({"dispwin", "-U"}));
+    ASSERT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.bytes.empty(); }));
+    EXPECT_EQ(reading.origin, "");
+    EXPECT_EQ(reading.output, "screen");
+}
+
+// Which property applies when several are published; each case is read by
+// a backend opened after it was published.
+TEST_F(X11PublishedProfiles, theOutputsPropertyThenTheRootsDeviceProfileThenTheRootsProfile)
+{
+    struct Published {
+        ProfileProperty property;
+        Bytes bytes;
+        int format = 8;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Published> published;
+        Bytes expected;
+        std::string origin;
+    };
+    const Case cases[] = {
+        {"the root's profile alone", {{RootProfile, m_plain}}, m_plain, "root property _ICC_PROFILE"},
+        {"the root's device profile before its profile",
+         {{RootProfile, m_plain}, {RootDeviceProfile, m_formulaVcgt}},
+         m_formulaVcgt,
+         "root property _ICC_DEVICE_PROFILE"},
+        {"the output's before the root's",
+         {{RootProfile, m_plain}, {RootDeviceProfile, m_formulaVcgt}, {OutputProfile, m_tableVcgt}},
+         m_tableVcgt,
+         "output property _ICC_PROFILE"},
+        {"the output's alone", {{OutputProfile, m_tableVcgt}}, m_tableVcgt, "output property _ICC_PROFILE"},
+        {"a format 32 property is no profile",
+         {{RootProfile, m_plain}, {OutputProfile, m_tableVcgt, 32}, {RootDeviceProfile, m_formulaVcgt, 32}},
+         m_plain,
+         "root property _ICC_PROFILE"},
+        {"an empty property is no profile", {{RootProfile, m_plain}, {OutputProfile, {}}}, m_plain,
+         "root property _ICC_PROFILE"},
+        {"another screen's profile is not the first one's", {{{"_ICC_PROFILE_1", ""}, m_plain}}, {}, ""},
+        {"nothing published", {}, {}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProfileProperty watched[] = {OutputProfile, RootProfile, RootDeviceProfile, {"_ICC_PROFILE_1", ""}};
+        for (const ProfileProperty& p : watched)
+            ASSERT_TRUE(removeProfileProperty(m_server, p));
+        for (const Published& p : c.published)
+            ASSERT_TRUE(publishProfileProperty(m_server, p.property, p.bytes, p.format)) << p.property.name;
+
+        auto screen = openScreenOn(m_server);
+        ASSERT_TRUE(screen);
+        PublishedProfile reading;
+        ASSERT_TRUE(screen->profileAt({100, 100}, reading));
+        EXPECT_EQ(reading.bytes, c.expected);
+        EXPECT_EQ(reading.origin, c.origin);
+        EXPECT_EQ(reading.output, "screen");
+        EXPECT_NE(reading.serial, 0u);
+
+        // Xvfb has one output: the list holds the same.
+        const std::vector<PublishedProfile> all = screen->allProfiles();
+        ASSERT_EQ(all.size(), 1u);
+        EXPECT_EQ(all[0].bytes, c.expected);
+        EXPECT_EQ(all[0].origin, c.origin);
+        EXPECT_EQ(all[0].output, "screen");
+    }
+}
+
+// Between the server's notices nothing is copied; each notice of a property
+// that applies brings its new bytes and a new serial, a removal the next
+// property in line.
+TEST_F(X11PublishedProfiles, readsAgainWhenAPropertyChanges)
+{
+    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
+    auto screen = openScreenOn(m_server);
+    ASSERT_TRUE(screen);
+    const Point p{1000, 300};
+    PublishedProfile reading;
+    ASSERT_TRUE(screen->profileAt(p, reading));
+    ASSERT_EQ(reading.bytes, m_plain);
+
+    // The same serial and output: the caller's bytes are left alone.
+    PublishedProfile kept = reading;
+    kept.bytes.clear();
+    ASSERT_TRUE(screen->profileAt(p, kept));
+    EXPECT_TRUE(kept.bytes.empty());
+    EXPECT_EQ(kept.serial, reading.serial);
+
+    struct Step {
+        const char* name;
+        std::function<bool()> change;
+        Bytes expected;
+        std::string origin;
+    };
+    const Step steps[] = {
+        {"the root's profile replaced", [&] { return publishProfileProperty(m_server, RootProfile, m_tableVcgt); },
+         m_tableVcgt, "root property _ICC_PROFILE"},
+        {"a device profile published",
+         [&] { return publishProfileProperty(m_server, RootDeviceProfile, m_formulaVcgt); }, m_formulaVcgt,
+         "root property _ICC_DEVICE_PROFILE"},
+        {"the output's published", [&] { return publishProfileProperty(m_server, OutputProfile, m_plain); }, m_plain,
+         "output property _ICC_PROFILE"},
+        {"the output's replaced", [&] { return publishProfileProperty(m_server, OutputProfile, m_tableVcgt); },
+         m_tableVcgt, "output property _ICC_PROFILE"},
+        {"the output's removed", [&] { return removeProfileProperty(m_server, OutputProfile); }, m_formulaVcgt,
+         "root property _ICC_DEVICE_PROFILE"},
+        {"the device profile removed", [&] { return removeProfileProperty(m_server, RootDeviceProfile); },
+         m_tableVcgt, "root property _ICC_PROFILE"},
+        {"the root's profile removed", [&] { return removeProfileProperty(m_server, RootProfile); }, {}, ""},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        const std::uint64_t before = reading.serial;
+        ASSERT_TRUE(step.change());
+        EXPECT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) {
+            return r.bytes == step.expected && r.origin == step.origin;
+        }));
+        EXPECT_NE(reading.serial, before);
+    }
+}
+
+// A profile larger than the cap is not read: the property still applies
+// (its bytes empty, what lies behind it is not shown), it is said once on
+// the standard error, and one of exactly the cap is read whole.
+TEST_F(X11PublishedProfiles, aProfileLargerThanTheCapIsNotRead)
+{
+    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
+    ASSERT_TRUE(publishProfileProperty(m_server, OutputProfile, patternOfSize(kLargestProfileBytes + 1)));
+    auto screen = openScreenOn(m_server);
+    ASSERT_TRUE(screen);
+    const Point p{10, 10};
+    PublishedProfile reading;
+
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(screen->profileAt(p, reading));
+    EXPECT_TRUE(reading.bytes.empty());
+    EXPECT_EQ(reading.origin, "output property _ICC_PROFILE");
+    const std::uint64_t first = reading.serial;
+    // Larger still: read again, not said again.
+    ASSERT_TRUE(publishProfileProperty(m_server, OutputProfile, patternOfSize(kLargestProfileBytes + 4096)));
+    EXPECT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.serial != first; }));
+    EXPECT_TRUE(reading.bytes.empty());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said,
+              "tintora: the display profile in the output property _ICC_PROFILE of screen is 4194305 bytes, more "
+              "than the 4194304 read; it is not used.\n");
+
+    const Bytes largest = patternOfSize(kLargestProfileBytes);
+    ASSERT_TRUE(publishProfileProperty(m_server, OutputProfile, largest));
+    EXPECT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.bytes == largest; }));
+}
+
+// The root's properties of the n-th screen carry the suffix "_n": two
+// monitors over Xvfb's one output, each with its own root profile, read in
+// turn into one reading, which the same output and serial must not keep.
+TEST_F(X11PublishedProfiles, eachScreensRootPropertiesHaveItsSuffix)
+{
+    ASSERT_TRUE(m_server.runClient("xrandr", {"--setmonitor", "left", "960/254x1080/286+0+0", "screen"}));
+    ASSERT_TRUE(m_server.runClient("xrandr", {"--setmonitor", "right", "960/254x1080/286+960+0", "none"}));
+    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
+    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_PROFILE_1", ""}, m_tableVcgt));
+    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_DEVICE_PROFILE_2", ""}, m_formulaVcgt));
+    auto screen = openScreenOn(m_server);
+    ASSERT_TRUE(screen);
+    ASSERT_EQ(screen->monitors().size(), 2u);
+
+    struct Case {
+        Point p;
+        Bytes expected;
+        std::string origin;
+    };
+    const Case cases[] = {
+        {{100, 100}, m_plain, "root property _ICC_PROFILE"},
+        {{1500, 100}, m_tableVcgt, "root property _ICC_PROFILE_1"},
+        {{100, 900}, m_plain, "root property _ICC_PROFILE"},
+    };
+    PublishedProfile reading;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "at " << c.p.x << "," << c.p.y);
+        ASSERT_TRUE(screen->profileAt(c.p, reading));
+        EXPECT_EQ(reading.bytes, c.expected);
+        EXPECT_EQ(reading.origin, c.origin);
+        EXPECT_EQ(reading.output, "screen");
+    }
+}
+
+} // namespace

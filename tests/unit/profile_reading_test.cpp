@@ -1,0 +1,229 @@
+// The display profile under the pointer over the fake screen, with profiles
+// made by Little CMS: when it is read, what the scriptable probe prints of it.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "fake/fake_platform.h"
+#include "probe/probe_report.h"
+#include "probe/profile_reading.h"
+#include "support/test_profiles.h"
+
+using namespace tintora;
+using tintora::fake::rampOf;
+
+namespace {
+
+const GammaTable Straight = rampOf([](int i) { return i * 257; });
+
+// Red at 0.7 of full output, green at 0.9, blue a curve: a calibration whose
+// range ends short of the top, as ArgyllCMS's strange.cal does.
+test::ProfileBytes calibratedProfile(const std::wstring& description = L"Office 27")
+{
+    test::TestProfile wanted;
+    wanted.description = description;
+    wanted.vcgtCurve = [](int channel, double x) {
+        return channel == 0 ? 0.7 * x : channel == 1 ? 0.9 * x : std::pow(x, 0.8);
+    };
+    return test::displayProfileBytes(wanted);
+}
+
+test::ProfileBytes plainProfile()
+{
+    test::TestProfile wanted;
+    wanted.description = L"Plain sRGB";
+    return test::displayProfileBytes(wanted);
+}
+
+GammaTable expectedRampOf(const test::ProfileBytes& bytes)
+{
+    std::string whyNot;
+    const auto profile = DisplayProfile::read(bytes, whyNot);
+    EXPECT_TRUE(profile) << whyNot;
+    return profile ? profile->expectedRamp() : GammaTable{};
+}
+
+const test::ProfileBytes NotAProfile = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'r', 'o', 'f', 'i', 'l', 'e'};
+
+} // namespace
+
+// The profile is read again only when the screen says the published one
+// changed (its serial or its output), never per tick; one that does not read
+// is said once.
+TEST(ProfileReading, readsThePublishedProfileOnlyWhenItChanges)
+{
+    fake::FakePlatform fake;
+    fake.screen.pixelValue = 0x000064C8;
+    const test::ProfileBytes office = calibratedProfile();
+    RampReading ramp{expectedRampOf(office), "FAKE-1", 256};
+    std::ostringstream err;
+    ProfileReading reading;
+    const auto follow = [&] { reading.follow(fake.screen, {300, 300}, ramp, Rgb{200, 100, 0}, err); };
+
+    follow();
+    EXPECT_EQ(reading.facts(), nullptr) << "nothing published";
+    fake.screen.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
+    follow();
+    ASSERT_NE(reading.facts(), nullptr);
+    EXPECT_EQ(reading.facts()->description, "Office 27");
+    EXPECT_TRUE(reading.facts()->hasCalibration);
+    ASSERT_TRUE(reading.facts()->check && reading.facts()->seen);
+    EXPECT_EQ(reading.facts()->check->state, CalibrationCheck::State::Loaded);
+    EXPECT_EQ(reading.facts()->deltaE, 0.0);
+
+    // Other bytes under the same serial: not read (a backend changes the
+    // serial whenever what is published may have changed).
+    fake.screen.profile.bytes = calibratedProfile(L"Another");
+    for (int tick = 0; tick < 3; ++tick) follow();
+    EXPECT_EQ(reading.facts()->description, "Office 27");
+    fake.screen.profile.serial = 2;
+    follow();
+    EXPECT_EQ(reading.facts()->description, "Another");
+    fake.screen.profile.output = "FAKE-2"; // the same serial on another output
+    fake.screen.profile.bytes = plainProfile();
+    follow();
+    EXPECT_EQ(reading.facts()->description, "Plain sRGB");
+    EXPECT_FALSE(reading.facts()->hasCalibration);
+
+    // Against the calibrated profile's ramp, then the straight one it
+    // expects: the ramp changes the facts at once.
+    EXPECT_EQ(reading.facts()->check->state, CalibrationCheck::State::None);
+    EXPECT_GT(reading.facts()->check->largestDifference, kCalibrationTolerance);
+    ramp.ramp = Straight;
+    follow();
+    EXPECT_EQ(reading.facts()->check->largestDifference, 0);
+    EXPECT_EQ(err.str(), "");
+
+    // Unreadable: no profile, one line however many ticks, again for the
+    // next published profile.
+    fake.screen.profile = {NotAProfile, "FAKE-1", "_ICC_PROFILE", 3};
+    for (int tick = 0; tick < 5; ++tick) follow();
+    EXPECT_EQ(reading.facts(), nullptr);
+    const std::string line =
+        "tintora: the display profile of FAKE-1 (_ICC_PROFILE) is left out. "
+        "The display profile is too short to be a profile.\n";
+    EXPECT_EQ(err.str(), line);
+    fake.screen.profile.serial = 4;
+    follow();
+    EXPECT_EQ(err.str(), line + line);
+
+    // Taken away: no profile, nothing said.
+    fake.screen.profile = {{}, "FAKE-1", "", 5};
+    follow();
+    EXPECT_EQ(reading.facts(), nullptr);
+    EXPECT_EQ(err.str(), line + line);
+}
+
+// --at and --json over each kind of profile the screen may publish.
+TEST(ProfileReading, probeLinesForEachProfile)
+{
+    const test::ProfileBytes office = calibratedProfile();
+    const GammaTable expected = expectedRampOf(office);
+    GammaTable shifted = expected;
+    shifted[200] = 30000; // red 200 drawn darker than the calibration gives
+
+    struct Case {
+        const char* name;
+        test::ProfileBytes bytes;
+        GammaTable ramp;
+        const char* words; // after the line of a point without a profile
+        const char* keys;  // the JSON object's profile keys
+        const char* err;
+    };
+    const Case cases[] = {
+        {"none published", {}, Straight, "", "", ""},
+        // sRGB's C86400 is Lab 54.0 37.4 62.4 (ArgyllCMS's xicclu agrees).
+        {"calibration loaded", office, expected,
+         R"( profile "Office 27" calibration loaded lab 54.0 37.4 62.4 seen 54.0 37.4 62.4 de 0.0)",
+         R"("profile":"Office 27","calibration":"loaded","lab":[54.0,37.4,62.4],"seenLab":[54.0,37.4,62.4],"deltaE":0.0)",
+         ""},
+        {"calibration lost", office, shifted,
+         R"( profile "Office 27" calibration lost lab 54.0 37.4 62.4 seen 49.1 23.4 56.7 de 8.3)",
+         R"("profile":"Office 27","calibration":"lost","lab":[54.0,37.4,62.4],"seenLab":[49.1,23.4,56.7],"deltaE":8.3)",
+         ""},
+        {"lost, the ramp beyond the calibration", office, Straight,
+         R"( profile "Office 27" calibration lost lab 54.0 37.4 62.4 seen none de none)",
+         R"("profile":"Office 27","calibration":"lost","lab":[54.0,37.4,62.4],"seenLab":null,"deltaE":null)", ""},
+        {"no calibration", plainProfile(), Straight,
+         R"( profile "Plain sRGB" calibration none lab 54.0 37.4 62.4 seen 54.0 37.4 62.4 de 0.0)",
+         R"("profile":"Plain sRGB","calibration":"none","lab":[54.0,37.4,62.4],"seenLab":[54.0,37.4,62.4],"deltaE":0.0)",
+         ""},
+        {"unreadable", NotAProfile, Straight, "", "",
+         "tintora: the display profile of FAKE-1 (_ICC_PROFILE) is left out. "
+         "The display profile is too short to be a profile.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::FakePlatform fake;
+        fake.screen.pixelValue = 0x000064C8;
+        fake.screen.ramp = c.ramp;
+        fake.screen.profile = {c.bytes, "FAKE-1", "_ICC_PROFILE", 1};
+        ProgramOptions options;
+        options.probePoints = {{300, 300}, {310, 310}};
+        std::ostringstream out, err;
+        ASSERT_EQ(runProbe(options, fake.screen, out, err), 0);
+        const PointReading bare{{300, 300}, Rgb{200, 100, 0}, RampReading{c.ramp, "FAKE-1", 256}, std::nullopt};
+        std::string line = probeLine(bare) + c.words;
+        std::string second = line;
+        second.replace(0, 7, "310 310");
+        EXPECT_EQ(out.str(), line + "\n" + second + "\n");
+        EXPECT_EQ(err.str(), c.err) << "said once for both points";
+
+        options.json = true;
+        std::ostringstream jsonOut, jsonErr;
+        ASSERT_EQ(runProbe(options, fake.screen, jsonOut, jsonErr), 0);
+        std::string json = probeJson(bare);
+        if (*c.keys) json = json.substr(0, json.find(",\"profile\":")) + "," + c.keys + "}";
+        EXPECT_EQ(jsonOut.str().substr(0, jsonOut.str().find('\n')), json);
+    }
+}
+
+// --profile: each output's profile, checked against that output's ramp.
+TEST(ProfileReading, profileReportForEachOutput)
+{
+    const test::ProfileBytes office = calibratedProfile();
+    test::TestProfile quoted;
+    quoted.description = L"Desk \"B\" \\ 2";
+    const test::ProfileBytes plain = test::displayProfileBytes(quoted);
+    const GammaTable expected = expectedRampOf(office);
+    GammaTable shifted = expected;
+    shifted[200] = 30000;
+
+    fake::FakePlatform fake;
+    fake.screen.ramp = expected;
+    fake.screen.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
+    fake.screen.otherOutputs = {{shifted, "DP-1", 256}, {expected, "DP-2", 256}, {Straight, "HDMI-1", 1024}};
+    fake.screen.otherProfiles = {
+        {office, "DP-1", "_ICC_PROFILE", 1},   {plain, "DP-2", "_ICC_PROFILE", 1},
+        {plain, "HDMI-1", "_ICC_PROFILE", 1},  {office, "HDMI-2", "_ICC_DEVICE_PROFILE", 1},
+        {{}, "HDMI-3", "", 1},                 {NotAProfile, "HDMI-4", "_ICC_PROFILE_1", 1},
+    };
+    const std::string officeSize = std::to_string(office.size());
+    const std::string plainSize = std::to_string(plain.size());
+    const std::string report =
+        "output FAKE-1 profile \"Office 27\" bytes " + officeSize +
+        " vcgt yes calibration loaded source \"_ICC_PROFILE\"\n"
+        "output DP-1 profile \"Office 27\" bytes " + officeSize +
+        " vcgt yes calibration lost difference 5980 level 200 channel red source \"_ICC_PROFILE\"\n"
+        // The calibrated profile's red tops out at 0.7 of 65535.
+        "output DP-2 profile \"Desk \\\"B\\\" \\\\ 2\" bytes " + plainSize +
+        " vcgt no calibration none ramp not straight difference 19660 level 255 channel red source \"_ICC_PROFILE\"\n"
+        "output HDMI-1 profile \"Desk \\\"B\\\" \\\\ 2\" bytes " + plainSize +
+        " vcgt no calibration none source \"_ICC_PROFILE\"\n"
+        "output HDMI-2 profile \"Office 27\" bytes " + officeSize +
+        " vcgt yes calibration unknown source \"_ICC_DEVICE_PROFILE\"\n"
+        "output HDMI-3 profile none\n"
+        "output HDMI-4 profile unreadable \"The display profile is too short to be a profile.\" bytes 13 "
+        "source \"_ICC_PROFILE_1\"\n";
+    EXPECT_EQ(profileReport(fake.screen.allProfiles(), fake.screen.allRamps()), report);
+
+    ProgramOptions options;
+    options.profiles = true;
+    std::ostringstream out, err;
+    EXPECT_EQ(runProbe(options, fake.screen, out, err), 0);
+    EXPECT_EQ(out.str(), report);
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(profileReport({}, {}), "");
+}
