@@ -1,9 +1,10 @@
 // A display profile read from any bytes (a property or a file anybody may
 // have written): it reads, or says in one sentence why not. What reads
 // expects a ramp, finds that ramp loaded, and shows the intended colour
-// when its calibration is loaded; what it says of other ramps stays within
-// its ranges.
+// when its calibration is loaded; what it says of other ramps (the straight
+// one, one the input moves) stays within its ranges and gives numbers.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -64,6 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                             int{expected[static_cast<std::size_t>(other.channel * 256 + other.level)]}) ==
                    other.largestDifference);
 
+    // A ramp steered by the input: the expected one moved by up to 512
+    // units either way, entry by entry, and beyond the ends.
+    GammaTable moved = expected;
+    for (std::size_t i = 0; i < moved.size(); ++i)
+        moved[i] = static_cast<std::uint16_t>(std::clamp(int{expected[i]} + (int{data[i % size]} - 128) * 4, 0, 65535));
+
     // A few colours steered by the input's last bytes.
     const std::uint8_t* tail = data + size - 3;
     for (const Rgb colour : {Rgb{tail[0], tail[1], tail[2]}, Rgb{0, 0, 0}, Rgb{255, 255, 255}, Rgb{200, 100, 30}}) {
@@ -74,6 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Without a vcgt the straight ramp is the one expected.
         if (!profile->hasCalibration()) FUZZ_CHECK(profile->seenLab(colour, straight) == seen);
         else if (const auto seenStraight = profile->seenLab(colour, straight)) FUZZ_CHECK(finite(*seenStraight));
+        if (const auto seenMoved = profile->seenLab(colour, moved)) FUZZ_CHECK(finite(*seenMoved));
     }
     return 0;
 }

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <functional>
 
 #include "colourprofile/display_profile.h"
 #include "support/test_profiles.h"
@@ -199,6 +200,7 @@ TEST(DisplayProfileCalibration, everyVcgtFormSampledAtEachLevel)
         std::unique_ptr<DisplayProfile> profile;
         std::function<double(int channel, int level)> expected;
         int tolerance;
+        bool calibrated = true;
     } cases[] = {
         {"written by lcms2: 256 x 2 bytes", readWithVcgt(curve),
          [&](int c, int level) { return tableEntry(256, 65535, c, level); }, 0},
@@ -215,21 +217,18 @@ TEST(DisplayProfileCalibration, everyVcgtFormSampledAtEachLevel)
         {"formula", readWithRawVcgt(vcgtFormulaTag(formula)), formulaValue, 1},
         {"formula written by lcms2", readOrFail(displayProfileBytes(lcmsFormula)), formulaValue, 1},
         {"none: the straight ramp", readOrFail(displayProfileBytes()), [](int, int level) { return level * 257.0; },
-         0},
+         0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(c.profile);
-        EXPECT_EQ(c.profile->hasCalibration(), std::string(c.name).find("none") == std::string::npos);
-        int worst = 0;
+        EXPECT_EQ(c.profile->hasCalibration(), c.calibrated);
         for (int channel = 0; channel < 3; ++channel)
             for (int level = 0; level < 256; ++level) {
                 const double want = c.expected(channel, level);
                 const int got = c.profile->expectedRamp()[at(channel, level)];
-                worst = std::max(worst, static_cast<int>(std::ceil(std::abs(got - want) - 0.5)));
                 ASSERT_LE(std::abs(got - want), c.tolerance + 0.5) << "channel " << channel << " level " << level;
             }
-        EXPECT_LE(worst, c.tolerance);
     }
 }
 
