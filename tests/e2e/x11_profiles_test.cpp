@@ -248,6 +248,29 @@ TEST_F(X11PublishedProfiles, readsAgainWhenAPropertyChanges)
     }
 }
 
+// When the outputs change, a reading kept from before is filled again: the
+// output switched off (xrandr ends with an error when it then cannot shrink
+// Xvfb's screen, which it cannot resize, but the output is off) and on.
+TEST_F(X11PublishedProfiles, outputsThatChangeGiveANewSerial)
+{
+    ASSERT_TRUE(publishProfileProperty(m_server, OutputProfile, m_tableVcgt));
+    auto screen = openScreenOn(m_server);
+    ASSERT_TRUE(screen);
+    const Point p{300, 300};
+    PublishedProfile reading;
+    ASSERT_TRUE(screen->profileAt(p, reading));
+    ASSERT_EQ(reading.bytes, m_tableVcgt);
+    const std::uint64_t before = reading.serial;
+
+    m_server.runClient("xrandr", {"--output", "screen", "--off"});
+    PublishedProfile none;
+    EXPECT_TRUE(waitUntil(ChangeTimeout, [&] { return !screen->profileAt(p, none); })) << "no output shows anything";
+    ASSERT_TRUE(m_server.runClient("xrandr", {"--output", "screen", "--auto"}));
+    EXPECT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.serial != before; }));
+    EXPECT_EQ(reading.bytes, m_tableVcgt);
+    EXPECT_EQ(reading.output, "screen");
+}
+
 // A profile larger than the cap is not read: the property still applies
 // (its bytes empty, what lies behind it is not shown), it is said once on
 // the standard error, and one of exactly the cap is read whole.
