@@ -74,6 +74,23 @@ protected:
         ASSERT_NE(m_tableVcgt, m_formulaVcgt);
     }
 
+    // Publishes bytes as property, then opens a backend and reads the profile
+    // at p into reading; the backend once it has read those bytes, or nothing.
+    std::unique_ptr<Screen> openAfterPublishing(const ProfileProperty& property, const Bytes& bytes, Point p,
+                                                PublishedProfile& reading)
+    {
+        if (!publishProfileProperty(m_server, property, bytes)) {
+            ADD_FAILURE() << "cannot publish " << property.name;
+            return nullptr;
+        }
+        auto screen = openScreenOn(m_server);
+        if (!screen || !screen->profileAt(p, reading) || reading.bytes != bytes) {
+            ADD_FAILURE() << "the published profile is not read";
+            return nullptr;
+        }
+        return screen;
+    }
+
     // Reads the profile at p until it satisfies done or the deadline passes;
     // whether it did.
     bool readUntil(Screen& screen, Point p, PublishedProfile& reading,
@@ -200,13 +217,10 @@ TEST_F(X11PublishedProfiles, theOutputsPropertyThenTheRootsDeviceProfileThenTheR
 // property in line.
 TEST_F(X11PublishedProfiles, readsAgainWhenAPropertyChanges)
 {
-    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
-    auto screen = openScreenOn(m_server);
-    ASSERT_TRUE(screen);
     const Point p{1000, 300};
     PublishedProfile reading;
-    ASSERT_TRUE(screen->profileAt(p, reading));
-    ASSERT_EQ(reading.bytes, m_plain);
+    auto screen = openAfterPublishing(RootProfile, m_plain, p, reading);
+    ASSERT_TRUE(screen);
 
     // The same serial and output: the caller's bytes are left alone.
     PublishedProfile kept = reading;
@@ -246,6 +260,26 @@ TEST_F(X11PublishedProfiles, readsAgainWhenAPropertyChanges)
         }));
         EXPECT_NE(reading.serial, before);
     }
+}
+
+// When the outputs change, a reading kept from before is filled again: the
+// output switched off (xrandr ends with an error when it then cannot shrink
+// Xvfb's screen, which it cannot resize, but the output is off) and on.
+TEST_F(X11PublishedProfiles, outputsThatChangeGiveANewSerial)
+{
+    const Point p{300, 300};
+    PublishedProfile reading;
+    auto screen = openAfterPublishing(OutputProfile, m_tableVcgt, p, reading);
+    ASSERT_TRUE(screen);
+    const std::uint64_t before = reading.serial;
+
+    m_server.runClient("xrandr", {"--output", "screen", "--off"});
+    PublishedProfile none;
+    EXPECT_TRUE(waitUntil(ChangeTimeout, [&] { return !screen->profileAt(p, none); })) << "no output shows anything";
+    ASSERT_TRUE(m_server.runClient("xrandr", {"--output", "screen", "--auto"}));
+    EXPECT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.serial != before; }));
+    EXPECT_EQ(reading.bytes, m_tableVcgt);
+    EXPECT_EQ(reading.output, "screen");
 }
 
 // A profile larger than the cap is not read: the property still applies

@@ -179,11 +179,12 @@ std::wstring Win32Screen::profilePath(const std::wstring& device)
 // The system announces a new profile for a monitor only to top-level windows
 // (WM_SETTINGCHANGE, WM_DEVICECHANGE), which the backend has none of, and the
 // scriptable probe runs no message loop at all. So a monitor's profile is
-// looked up again when the monitor changes (another device under the
-// pointer, or its rectangle: a display change), and otherwise at most once a
-// second: GetICMProfileW and the file's size and time, which cost no more
-// than a few system calls. The file itself is read again only when one of
-// those changed, so a profile rewritten in place under its name is seen too.
+// looked up at once for a display device not seen before or whose rectangle
+// changed (a display change), and otherwise at most once a second:
+// GetICMProfileW and the file's size and time, which cost no more than a few
+// system calls, against 20 readings a second. The file itself is read again
+// only when one of those changed, so a profile rewritten in place under its
+// name is seen too.
 const Win32Screen::MonitorProfile& Win32Screen::monitorProfile(const MONITORINFOEXW& info)
 {
     constexpr auto LookUpInterval = std::chrono::seconds(1);
