@@ -8,6 +8,10 @@ namespace tintora::x11 {
 
 namespace {
 
+// The root properties, compared by address once made into sources.
+constexpr char kRootDeviceProfile[] = "_ICC_DEVICE_PROFILE";
+constexpr char kRootProfile[] = "_ICC_PROFILE";
+
 // What one property request gives.
 struct PropertyReply {
     bool ok = false; // false: the request failed (an output gone meanwhile)
@@ -115,15 +119,17 @@ X11Profiles::Source& X11Profiles::outputSource(RROutput output)
 
 X11Profiles::Source& X11Profiles::rootSource(const char* base, int screenIndex)
 {
+    // Found without building its name: a look-up runs every tick.
+    for (Source& s : m_sources)
+        if (s.output == 0 && s.rootBase == base && s.screenIndex == screenIndex) return s;
     // No suffix for the first screen, "_n" for the n-th after it.
     std::string name = base;
     if (screenIndex > 0) name += "_" + std::to_string(screenIndex);
-    const std::string origin = "root property " + name;
-    for (Source& s : m_sources)
-        if (s.output == 0 && s.origin == origin) return s;
     Source& s = m_sources.emplace_back();
     s.property = m_connection->atom(name.c_str());
-    s.origin = origin;
+    s.rootBase = base;
+    s.screenIndex = screenIndex;
+    s.origin = "root property " + name;
     s.changedAt = m_changes;
     return s;
 }
@@ -167,8 +173,8 @@ void X11Profiles::fill(const ProfileOutput& output, PublishedProfile& profile)
     Source* candidates[3] = {};
     int count = 0;
     if (output.id) candidates[count++] = &outputSource(output.id);
-    candidates[count++] = &rootSource("_ICC_DEVICE_PROFILE", output.screenIndex);
-    candidates[count++] = &rootSource("_ICC_PROFILE", output.screenIndex);
+    candidates[count++] = &rootSource(kRootDeviceProfile, output.screenIndex);
+    candidates[count++] = &rootSource(kRootProfile, output.screenIndex);
 
     std::uint64_t serial = m_outputsChangedAt;
     const Source* chosen = nullptr;
@@ -178,7 +184,8 @@ void X11Profiles::fill(const ProfileOutput& output, PublishedProfile& profile)
         serial = std::max(serial, s.changedAt);
         if (s.present) chosen = &s;
     }
-    const std::string& origin = chosen ? chosen->origin : std::string();
+    static const std::string none;
+    const std::string& origin = chosen ? chosen->origin : none;
     if (profile.serial == serial && profile.output == output.name && profile.origin == origin) return;
     if (chosen)
         profile.bytes.assign(chosen->bytes.begin(), chosen->bytes.end());

@@ -18,8 +18,8 @@ namespace tintora::x11 {
 // An output as its display profile is looked up: the RandR output, whose
 // property comes first, and the Xinerama screen whose root properties follow.
 struct ProfileOutput {
-    RROutput id = 0;     // 0: no RandR output
-    std::string name;    // as RampReading::output
+    RROutput id = 0;        // 0: no RandR output
+    const std::string& name; // as RampReading::output
     int screenIndex = 0; // 0 for the first screen (no suffix), n for "_n"
 };
 
@@ -51,6 +51,8 @@ private:
     struct Source {
         RROutput output = 0; // 0: a root window property
         Atom property = None;
+        const char* rootBase = nullptr; // a root property's name without its suffix
+        int screenIndex = 0;            // a root property's suffix
         std::string origin;   // what PublishedProfile::origin says of it
         bool known = false;   // read since the last notice
         bool present = false; // published as a profile (format 8, not empty)
