@@ -24,7 +24,8 @@ RRGGBB, magnifies the screen around the pointer from 0.5x to 32x, opens a
 frozen sample in a colour dialog, and offers a slow pointer and locks to a
 row or a column of pixels.
 
-Tintora needs an X11 session.")
+Tintora needs an X11 session, or GNOME's Wayland session (through the
+desktop portal's screen cast, without the slow pointer and the locks).")
 # Where Tahoma is missing, the captions are drawn in Liberation Sans, else in
 # DejaVu Sans.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2 | fonts-dejavu-core")

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QTextDocument>
+#include <QWindow>
 #include <iostream>
 
 #include "core/error_text.h"
@@ -317,8 +318,13 @@ void MainWindow::mousePressEvent(QMouseEvent* event)
 {
     // Presses on labels, the swatch, the strip and the background arrive
     // here; buttons and the separator keep theirs.
-    m_dragOffset = event->globalPosition().toPoint() - pos();
     event->accept();
+    if (!m_platform.windows->canPlaceWindows()) {
+        // The compositor moves the window itself, and snaps as it does.
+        if (event->button() == Qt::LeftButton && windowHandle()) windowHandle()->startSystemMove();
+        return;
+    }
+    m_dragOffset = event->globalPosition().toPoint() - pos();
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event)

@@ -20,6 +20,9 @@ public:
     // window). Where the system gives every window without an owner an
     // entry of its own (Windows), the window keeps it.
     virtual void leaveOutOfTaskBar(NativeWindow window) = 0;
+    // Whether the program may place its windows itself. Where the compositor
+    // alone places them (Wayland), a drag is handed to it instead.
+    virtual bool canPlaceWindows() = 0;
 };
 
 } // namespace tintora

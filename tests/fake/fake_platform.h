@@ -103,6 +103,8 @@ public:
     void setTopmost(NativeWindow window, bool topmost) override { topmostCalls.emplace_back(window, topmost); }
     std::vector<NativeWindow> leftOutOfTaskBar; // every window, at every showing
     void leaveOutOfTaskBar(NativeWindow window) override { leftOutOfTaskBar.push_back(window); }
+    bool placesWindows = true;                  // false: drags go to the compositor
+    bool canPlaceWindows() override { return placesWindows; }
 };
 
 class FakeShell final : public Shell {

@@ -245,6 +245,12 @@ TEST(Dragging, labelsAndStripMoveTheWindowButtonsAndSeparatorDoNot)
     drag(w.form->ui().hexButton, {50, 50});
     drag(w.form->ui().columnSeparator, {50, 50});
     EXPECT_EQ(w.form->pos(), before);
+
+    // Where the compositor alone places windows, the drag is its own: the
+    // window asks for no place of its own reckoning.
+    w.fake.windows.placesWindows = false;
+    drag(w.form->ui().lutRedLabel, {40, 25});
+    EXPECT_EQ(w.form->pos(), before);
     w.form->close();
 }
 

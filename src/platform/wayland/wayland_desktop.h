@@ -15,6 +15,7 @@ class WaylandWindows final : public Windows {
 public:
     void setTopmost(NativeWindow, bool) override {}
     void leaveOutOfTaskBar(NativeWindow) override {}
+    bool canPlaceWindows() override { return false; }
 };
 
 // The clipboard through Qt. Once the program ends its text is gone, unless

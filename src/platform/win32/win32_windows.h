@@ -11,6 +11,7 @@ public:
     // Windows gives every window without an owner its task bar button; the
     // magnifier keeps its own there, captioned "Magnifier".
     void leaveOutOfTaskBar(NativeWindow) override {}
+    bool canPlaceWindows() override { return true; }
 };
 
 } // namespace tintora::win32

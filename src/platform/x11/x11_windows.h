@@ -12,6 +12,7 @@ public:
     explicit X11Windows(std::shared_ptr<Connection> connection);
     void setTopmost(NativeWindow window, bool topmost) override;
     void leaveOutOfTaskBar(NativeWindow window) override;
+    bool canPlaceWindows() override { return true; }
 
 private:
     std::shared_ptr<Connection> m_connection;
