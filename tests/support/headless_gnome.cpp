@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -38,13 +37,8 @@ bool socketAnswers(const std::string& path)
 std::vector<pid_t> ownChildren()
 {
     std::vector<pid_t> found;
-    DIR* proc = ::opendir("/proc");
-    if (!proc) return found;
-    while (const dirent* entry = ::readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atol(entry->d_name));
-        if (pid > 0 && parentOf(pid) == ::getpid()) found.push_back(pid);
-    }
-    ::closedir(proc);
+    for (const pid_t pid : allProcesses())
+        if (parentOf(pid) == ::getpid()) found.push_back(pid);
     return found;
 }
 

@@ -260,19 +260,6 @@ std::optional<ProcessStat> statOf(pid_t pid)
     return s;
 }
 
-// Every process that /proc lists.
-std::vector<pid_t> allProcesses()
-{
-    std::vector<pid_t> pids;
-    DIR* proc = ::opendir("/proc");
-    if (!proc) return pids;
-    while (const dirent* entry = ::readdir(proc)) {
-        const pid_t pid = static_cast<pid_t>(std::atol(entry->d_name));
-        if (pid > 0) pids.push_back(pid);
-    }
-    ::closedir(proc);
-    return pids;
-}
 
 } // namespace
 
@@ -314,6 +301,19 @@ std::vector<pid_t> childrenCalled(const std::string& name, pid_t parent)
         if (cmdline.substr(0, cmdline.find('\0')) == name) found.push_back(pid);
     }
     return found;
+}
+
+std::vector<pid_t> allProcesses()
+{
+    std::vector<pid_t> pids;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return pids;
+    while (const dirent* entry = ::readdir(proc)) {
+        const pid_t pid = static_cast<pid_t>(std::atol(entry->d_name));
+        if (pid > 0) pids.push_back(pid);
+    }
+    ::closedir(proc);
+    return pids;
 }
 
 } // namespace tintora::test

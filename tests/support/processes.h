@@ -148,6 +148,9 @@ int exitCode(std::optional<int> status);
 // A file's whole contents; empty when it cannot be read.
 std::string readAll(const std::string& path);
 
+// Every process that /proc lists.
+std::vector<pid_t> allProcesses();
+
 // The parent of a process, 0 when unknown.
 pid_t parentOf(pid_t pid);
 
