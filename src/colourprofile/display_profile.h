@@ -41,6 +41,7 @@ struct CalibrationCheck {
     int largestDifference = 0;
     int level = 0;   // 0-255
     int channel = 0; // 0 red, 1 green, 2 blue
+    friend bool operator==(const CalibrationCheck&, const CalibrationCheck&) = default;
 };
 
 // The largest difference of an entry from the expected one that still counts

@@ -4,27 +4,6 @@
 
 namespace tintora {
 
-namespace {
-
-bool sameLab(const Lab& one, const Lab& other) { return one.L == other.L && one.a == other.a && one.b == other.b; }
-
-bool sameCheck(const CalibrationCheck& one, const CalibrationCheck& other)
-{
-    return one.state == other.state && one.expectsStraightRamp == other.expectsStraightRamp &&
-           one.largestDifference == other.largestDifference && one.level == other.level &&
-           one.channel == other.channel;
-}
-
-} // namespace
-
-bool sameFacts(const ProfileFacts& one, const ProfileFacts& other)
-{
-    return one.description == other.description && one.hasCalibration == other.hasCalibration &&
-           one.check.has_value() == other.check.has_value() && (!one.check || sameCheck(*one.check, *other.check)) &&
-           sameLab(one.intended, other.intended) && one.seen.has_value() == other.seen.has_value() &&
-           (!one.seen || sameLab(*one.seen, *other.seen)) && one.deltaE == other.deltaE;
-}
-
 ProfileReading::ProfileReading() = default;
 ProfileReading::~ProfileReading() = default;
 

@@ -21,10 +21,9 @@ struct ProfileFacts {
     Lab intended;                          // the Bitmap colour through the profile
     std::optional<Lab> seen;               // nothing: no ramp, or beyond the calibration's range
     double deltaE = 0;                     // CIEDE2000 of intended and seen, when seen is known
+    // Every field alike (the colours to the last bit).
+    friend bool operator==(const ProfileFacts&, const ProfileFacts&) = default;
 };
-
-// Every field alike (the colours to the last bit).
-bool sameFacts(const ProfileFacts& one, const ProfileFacts& other);
 
 // The display profile under the pointer from tick to tick. The published
 // bytes are kept and handed back to Screen::profileAt, so an unchanged profile

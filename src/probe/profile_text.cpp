@@ -93,7 +93,7 @@ std::string profileStatusText(const ProfileFacts* facts, const std::string& deci
 bool ProfileStatus::follow(const ProfileFacts* facts, const std::string& decimalSeparator)
 {
     const bool same = m_known && m_separator == decimalSeparator && (facts != nullptr) == m_hadFacts &&
-                      (!facts || sameFacts(*facts, m_last));
+                      (!facts || *facts == m_last);
     if (same) return false;
     m_known = true;
     m_hadFacts = facts != nullptr;
