@@ -14,7 +14,7 @@
 #include <string>
 
 #include "colourdialog/picker_images.h"
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "platform/screen.h"
 
 namespace tintora {

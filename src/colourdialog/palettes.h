@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "platform/screen.h"
 
 namespace tintora {

@@ -11,7 +11,7 @@
 #include <array>
 #include <vector>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "platform/screen.h"
 
 namespace tintora {

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
+#include "core/colour_types.h"
 #include "core/rgb.h"
-#include "platform/screen.h"
 
 namespace tintora {
 

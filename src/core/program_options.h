@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 
 namespace tintora {
 

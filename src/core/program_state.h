@@ -5,7 +5,7 @@
 
 #include "core/rgb.h"
 #include "core/stored_options.h"
-#include "platform/screen.h"
+#include "core/colour_types.h"
 
 namespace tintora {
 

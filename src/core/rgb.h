@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/screen.h"
+#include "core/colour_types.h"
 
 namespace tintora {
 

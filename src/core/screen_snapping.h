@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 
 namespace tintora {
 

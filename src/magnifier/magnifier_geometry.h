@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/rounding.h"
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "platform/screen.h"
 
 namespace tintora {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "platform/interface.h"
 
 namespace tintora {

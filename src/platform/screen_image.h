@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "platform/screen.h"
 
 // Shaping the ScreenImage of a grab, as every backend does it: its size, the

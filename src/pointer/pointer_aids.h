@@ -6,7 +6,7 @@
 
 #include "core/commands.h"
 #include "core/program_state.h"
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "platform/pointer.h"
 #include "platform/screen.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "support/processes.h"
 
 namespace tintora::test {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <ostream>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "core/program_state.h"
 #include "support/xvfb.h"
 

@@ -20,7 +20,7 @@
 #include <vector>
 #include <sys/types.h>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "support/processes.h"
 #include "support/xvfb.h"
 

@@ -15,7 +15,7 @@
 #include <vector>
 #include <sys/types.h>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "support/processes.h"
 
 struct _XDisplay;

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 
 struct pw_buffer;
 struct pw_context;

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 
 namespace tintora::wayland {
 

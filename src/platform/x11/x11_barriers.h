@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/geometry.h"
+#include "core/geometry.h"
 #include "platform/x11/x11_connection.h"
 
 namespace tintora::x11 {
