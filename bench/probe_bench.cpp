@@ -60,7 +60,7 @@ void samplePointerOnly(benchmark::State& st)
     ProgramState state;
     RampReading reading;
     for (auto _ : st)
-        benchmark::DoNotOptimize(samplePointer(state, *world().platform->screen, *world().platform->pointer, reading));
+        benchmark::DoNotOptimize(samplePointer(state, world().platform->screen, *world().platform->pointer, reading));
     sampledTheWindow(state, st);
 }
 

@@ -268,9 +268,9 @@ void ColourDialog::prepare(ColourValue colour, ColourStrings* customColours, Col
 void ColourDialog::centreOnOwnersMonitor()
 {
     // Centred in the work area of the monitor the owner is on.
-    const Rect area = m_owner ? m_platform.screen->workAreaAt({m_owner->x() + m_owner->width() / 2,
+    const Rect area = m_owner ? m_platform.screen.monitors->workAreaAt({m_owner->x() + m_owner->width() / 2,
                                                                m_owner->y() + m_owner->height() / 2})
-                              : m_platform.screen->primaryWorkArea();
+                              : m_platform.screen.monitors->primaryWorkArea();
     move(area.x + (area.width - ClientWidth) / 2, area.y + (area.height - ClientHeight) / 2);
 }
 
@@ -369,17 +369,17 @@ Rect ColourDialog::monitorOfDialog() const
     // whole desktop.
     const QRect frame = frameGeometry();
     const Point centre{frame.center().x(), frame.center().y()};
-    const std::vector<Rect> monitors = m_platform.screen->monitors();
+    const std::vector<Rect> monitors = m_platform.screen.monitors->monitors();
     for (const Rect& m : monitors)
         if (m.contains(centre)) return m;
-    return monitors.empty() ? m_platform.screen->virtualDesktop() : monitors.front();
+    return monitors.empty() ? m_platform.screen.monitors->virtualDesktop() : monitors.front();
 }
 
 void ColourDialog::pickWithPipette()
 {
     const Rect monitor = monitorOfDialog();
     ScreenImage image;
-    m_platform.screen->grab(monitor, image);
+    m_platform.screen.pixels->grab(monitor, image);
     const QRect swatch(m_ui.newColourSwatch->mapToGlobal(QPoint(0, 0)), m_ui.newColourSwatch->size());
     std::optional<ColourValue> picked;
     {

@@ -209,7 +209,7 @@ void HelpWindow::showHelp()
         m_placed = true;
         const QRect main = m_mainWindow.mainWindowFrame();
         const Point near{main.x() + main.width() / 2, main.y() + main.height() / 2};
-        const Rect area = m_platform.screen->workAreaAt(near);
+        const Rect area = m_platform.screen.monitors->workAreaAt(near);
         m_firstPlace.placeFirst(this, [area](QSize outer) {
             const Point p = centreInWorkArea(outer.width(), outer.height(), area);
             return QPoint(p.x, p.y);

@@ -40,7 +40,7 @@ LutWindow::LutWindow(ProgramState& state, Platform& platform, MainWindowLink& ma
 void LutWindow::placeBesideMainWindow()
 {
     const QRect main = m_mainWindow.mainWindowFrame();
-    const Rect area = m_platform.screen->workAreaAt({main.center().x(), main.center().y()});
+    const Rect area = m_platform.screen.monitors->workAreaAt({main.center().x(), main.center().y()});
     // Right of the main window, tops aligned; left of it where the right
     // side has no room; always within the work area.
     int left = main.x() + main.width() + Gap;

@@ -48,7 +48,7 @@ QString plainToolTip(const std::string& text)
 
 MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
-      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen)
+      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen.monitors)
 {
     setWindowTitle(QStringLiteral("Tintora"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -187,7 +187,8 @@ void MainWindow::showMainWindow()
     for (const std::string& notice : refusedPointerAids(*m_platform.pointer))
         std::cerr << "tintora: " << notice << '\n';
     loadSettings(settingsFilePathFor(m_state.programDir));
-    if (!m_startPosition) moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen->primaryWorkArea()));
+    if (!m_startPosition)
+        moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen.monitors->primaryWorkArea()));
     show();
     // Keys go to this window from the start, with or without a window
     // manager to give it the focus.
@@ -310,7 +311,7 @@ void MainWindow::dockMagnifier()
 void MainWindow::moveWindow(Point proposed)
 {
     const Point centre{x() + ClientWidth / 2, y() + ClientHeight / 2};
-    const Point p = snapToWorkArea(proposed, ClientWidth, ClientHeight, m_platform.screen->workAreaAt(centre));
+    const Point p = snapToWorkArea(proposed, ClientWidth, ClientHeight, m_platform.screen.monitors->workAreaAt(centre));
     move(p.x, p.y);
 }
 
@@ -508,11 +509,11 @@ void MainWindow::probeTick()
         p = m_platform.pointer->position().value_or(Point{0, 0});
         magnifier->capture(p);
         magnifier->setCoordinates(p);
-        sampleAt(m_state, *m_platform.screen, p, m_rampReading);
+        sampleAt(m_state, m_platform.screen, p, m_rampReading);
     } else {
-        p = samplePointer(m_state, *m_platform.screen, *m_platform.pointer, m_rampReading);
+        p = samplePointer(m_state, m_platform.screen, *m_platform.pointer, m_rampReading);
     }
-    m_profileReading.follow(*m_platform.screen, p, m_rampReading, m_state.bitmapColour, std::cerr);
+    m_profileReading.follow(*m_platform.screen.profiles, p, m_rampReading, m_state.bitmapColour, std::cerr);
     showReadouts();
     showRamp();
 }

@@ -18,7 +18,7 @@ namespace x11 {
 // The server $DISPLAY names: reachable, TrueColor, and whether it is Xwayland.
 DisplayServerCheck checkDisplay();
 std::variant<Platform, std::string> openX11Platform();
-std::variant<std::unique_ptr<Screen>, std::string> openX11Screen();
+std::variant<Screen, std::string> openX11Screen();
 std::optional<int> runX11Helper(int argc, char** argv);
 } // namespace x11
 
@@ -28,7 +28,7 @@ namespace wayland {
 // the toolkit's event loop can hear its answers).
 DisplayServerCheck checkDisplay();
 std::variant<Platform, std::string> openWaylandPlatform();
-std::variant<std::unique_ptr<Screen>, std::string> openWaylandScreen();
+std::variant<Screen, std::string> openWaylandScreen();
 } // namespace wayland
 
 } // namespace tintora

@@ -46,7 +46,7 @@ std::variant<Platform, std::string> openPlatform()
     return *choice().backend == Backend::X11 ? x11::openX11Platform() : wayland::openWaylandPlatform();
 }
 
-std::variant<std::unique_ptr<Screen>, std::string> openScreen()
+std::variant<Screen, std::string> openScreen()
 {
     if (!choice().backend) return choice().why;
     return *choice().backend == Backend::X11 ? x11::openX11Screen() : wayland::openWaylandScreen();

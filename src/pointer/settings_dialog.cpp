@@ -47,7 +47,8 @@ void SettingsDialog::placeOverMainWindow()
 {
     // Kept inside the work area's left and top edges.
     const QRect main = m_mainWindow.mainWindowFrame();
-    const Rect area = m_platform.screen->workAreaAt({main.x() + main.width() / 2, main.y() + main.height() / 2});
+    const Rect area =
+        m_platform.screen.monitors->workAreaAt({main.x() + main.width() / 2, main.y() + main.height() / 2});
     m_firstPlace.placeFirst(this, [main, area](QSize outer) {
         const Point p = centreOver({main.x(), main.y(), main.width(), main.height()}, outer.width(), outer.height(), area);
         return QPoint(p.x, p.y);

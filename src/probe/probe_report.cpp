@@ -96,12 +96,12 @@ std::string profileLine(const PublishedProfile& published, const RampReading* ra
 PointReading readPoint(Screen& screen, Point p, ProfileReading& profile, std::ostream& err)
 {
     PointReading reading{p, std::nullopt, std::nullopt, std::nullopt};
-    const ColourValue pixel = screen.pixel(p);
+    const ColourValue pixel = screen.pixels->pixel(p);
     if (pixel == InvalidColour) return reading;
     reading.bitmap = rgbFromColourValue(pixel);
     RampReading ramp; // size 0 (no ramp) unless read
-    if (screen.rampAt(p, ramp)) reading.ramp = ramp;
-    profile.follow(screen, p, ramp, *reading.bitmap, err);
+    if (screen.ramps->rampAt(p, ramp)) reading.ramp = ramp;
+    profile.follow(*screen.profiles, p, ramp, *reading.bitmap, err);
     if (const ProfileFacts* facts = profile.facts()) reading.profile = *facts;
     return reading;
 }
@@ -167,14 +167,14 @@ int runProbe(const ProgramOptions& options, Screen& screen, std::ostream& out, s
     // A report that could not be written in full is a failure, said once.
     constexpr std::string_view Report = "the report";
     if (options.lutTable) {
-        const std::vector<RampReading> ramps = screen.allRamps();
+        const std::vector<RampReading> ramps = screen.ramps->allRamps();
         if (ramps.empty()) err << "tintora: no output offers a gamma ramp that can be read.\n";
         return writeChecked(out, rampCsv(ramps), Report, err) ? 0 : 1;
     }
     if (options.profiles) {
-        const std::vector<PublishedProfile> profiles = screen.allProfiles();
+        const std::vector<PublishedProfile> profiles = screen.profiles->allProfiles();
         if (profiles.empty()) err << "tintora: no output can be told on this display; no profile is read.\n";
-        return writeChecked(out, profileReport(profiles, screen.allRamps()), Report, err) ? 0 : 1;
+        return writeChecked(out, profileReport(profiles, screen.ramps->allRamps()), Report, err) ? 0 : 1;
     }
     bool warnedNoRamp = false;
     ProfileReading profile;

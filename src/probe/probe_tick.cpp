@@ -14,8 +14,8 @@ Point samplePointer(ProgramState& state, Screen& screen, Pointer& pointer, RampR
 void sampleAt(ProgramState& state, Screen& screen, Point p, RampReading& reading)
 {
     // A failed read is InvalidColour, which splits into (255, 255, 255).
-    state.bitmapColour = rgbFromColourValue(screen.pixel(p));
-    if (screen.rampAt(p, reading)) {
+    state.bitmapColour = rgbFromColourValue(screen.pixels->pixel(p));
+    if (screen.ramps->rampAt(p, reading)) {
         state.gammaRamp = reading.ramp;
     } else {
         reading.size = 0;

@@ -7,10 +7,10 @@ namespace tintora {
 ProfileReading::ProfileReading() = default;
 ProfileReading::~ProfileReading() = default;
 
-void ProfileReading::follow(Screen& screen, Point p, const RampReading& ramp, Rgb bitmap, std::ostream& err)
+void ProfileReading::follow(DisplayProfiles& profiles, Point p, const RampReading& ramp, Rgb bitmap, std::ostream& err)
 {
     m_applies = false;
-    if (!screen.profileAt(p, m_published)) return;
+    if (!profiles.profileAt(p, m_published)) return;
     if (!m_read || m_published.serial != m_readSerial || m_published.output != m_readOutput) readPublished(err);
     if (!m_profile) return;
     workOutFacts(ramp, bitmap);

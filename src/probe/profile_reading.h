@@ -8,7 +8,7 @@
 
 #include "colourprofile/display_profile.h"
 #include "core/rgb.h"
-#include "platform/screen.h"
+#include "platform/display_profiles.h"
 
 namespace tintora {
 
@@ -26,7 +26,7 @@ struct ProfileFacts {
 };
 
 // The display profile under the pointer from tick to tick. The published
-// bytes are kept and handed back to Screen::profileAt, so an unchanged profile
+// bytes are kept and handed back to DisplayProfiles::profileAt, so an unchanged profile
 // costs no copy; the profile is read again only when the published one's
 // serial or output changes, and the facts worked out again only when the
 // profile, the colour or the ramp changes: a tick under a resting pointer
@@ -41,7 +41,7 @@ public:
     // A published profile that does not read counts as none; it is said once
     // on err, when it is first met, not at every tick: "tintora: the display
     // profile of HDMI-1 (_ICC_PROFILE) is left out. " and why.
-    void follow(Screen& screen, Point p, const RampReading& ramp, Rgb bitmap, std::ostream& err);
+    void follow(DisplayProfiles& profiles, Point p, const RampReading& ramp, Rgb bitmap, std::ostream& err);
 
     // The facts of the latest follow; nothing where no profile applies.
     const ProfileFacts* facts() const { return m_applies ? &m_facts : nullptr; }

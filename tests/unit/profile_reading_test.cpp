@@ -55,16 +55,16 @@ const test::ProfileBytes NotAProfile = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'r', 
 TEST(ProfileReading, readsThePublishedProfileOnlyWhenItChanges)
 {
     fake::FakePlatform fake;
-    fake.screen.pixelValue = 0x000064C8;
+    fake.pixels.pixelValue = 0x000064C8;
     const test::ProfileBytes office = calibratedProfile();
     RampReading ramp{expectedRampOf(office), "FAKE-1", 256};
     std::ostringstream err;
     ProfileReading reading;
-    const auto follow = [&] { reading.follow(fake.screen, {300, 300}, ramp, Rgb{200, 100, 0}, err); };
+    const auto follow = [&] { reading.follow(fake.profiles, {300, 300}, ramp, Rgb{200, 100, 0}, err); };
 
     follow();
     EXPECT_EQ(reading.facts(), nullptr) << "nothing published";
-    fake.screen.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
+    fake.profiles.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
     follow();
     ASSERT_NE(reading.facts(), nullptr);
     EXPECT_EQ(reading.facts()->description, "Office 27");
@@ -75,14 +75,14 @@ TEST(ProfileReading, readsThePublishedProfileOnlyWhenItChanges)
 
     // Other bytes under the same serial: not read (a backend changes the
     // serial whenever what is published may have changed).
-    fake.screen.profile.bytes = calibratedProfile(L"Another");
+    fake.profiles.profile.bytes = calibratedProfile(L"Another");
     for (int tick = 0; tick < 3; ++tick) follow();
     EXPECT_EQ(reading.facts()->description, "Office 27");
-    fake.screen.profile.serial = 2;
+    fake.profiles.profile.serial = 2;
     follow();
     EXPECT_EQ(reading.facts()->description, "Another");
-    fake.screen.profile.output = "FAKE-2"; // the same serial on another output
-    fake.screen.profile.bytes = plainProfile();
+    fake.profiles.profile.output = "FAKE-2"; // the same serial on another output
+    fake.profiles.profile.bytes = plainProfile();
     follow();
     EXPECT_EQ(reading.facts()->description, "Plain sRGB");
     EXPECT_FALSE(reading.facts()->hasCalibration);
@@ -98,19 +98,19 @@ TEST(ProfileReading, readsThePublishedProfileOnlyWhenItChanges)
 
     // Unreadable: no profile, one line however many ticks, again for the
     // next published profile.
-    fake.screen.profile = {NotAProfile, "FAKE-1", "_ICC_PROFILE", 3};
+    fake.profiles.profile = {NotAProfile, "FAKE-1", "_ICC_PROFILE", 3};
     for (int tick = 0; tick < 5; ++tick) follow();
     EXPECT_EQ(reading.facts(), nullptr);
     const std::string line =
         "tintora: the display profile of FAKE-1 (_ICC_PROFILE) is left out. "
         "The display profile is too short to be a profile.\n";
     EXPECT_EQ(err.str(), line);
-    fake.screen.profile.serial = 4;
+    fake.profiles.profile.serial = 4;
     follow();
     EXPECT_EQ(err.str(), line + line);
 
     // Taken away: no profile, nothing said.
-    fake.screen.profile = {{}, "FAKE-1", "", 5};
+    fake.profiles.profile = {{}, "FAKE-1", "", 5};
     follow();
     EXPECT_EQ(reading.facts(), nullptr);
     EXPECT_EQ(err.str(), line + line);
@@ -157,13 +157,13 @@ TEST(ProfileReading, probeLinesForEachProfile)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fake::FakePlatform fake;
-        fake.screen.pixelValue = 0x000064C8;
-        fake.screen.ramp = c.ramp;
-        fake.screen.profile = {c.bytes, "FAKE-1", "_ICC_PROFILE", 1};
+        fake.pixels.pixelValue = 0x000064C8;
+        fake.ramps.ramp = c.ramp;
+        fake.profiles.profile = {c.bytes, "FAKE-1", "_ICC_PROFILE", 1};
         ProgramOptions options;
         options.probePoints = {{300, 300}, {310, 310}};
         std::ostringstream out, err;
-        ASSERT_EQ(runProbe(options, fake.screen, out, err), 0);
+        ASSERT_EQ(runProbe(options, fake.platform.screen, out, err), 0);
         const PointReading bare{{300, 300}, Rgb{200, 100, 0}, RampReading{c.ramp, "FAKE-1", 256}, std::nullopt};
         std::string line = probeLine(bare) + c.words;
         std::string second = line;
@@ -173,7 +173,7 @@ TEST(ProfileReading, probeLinesForEachProfile)
 
         options.json = true;
         std::ostringstream jsonOut, jsonErr;
-        ASSERT_EQ(runProbe(options, fake.screen, jsonOut, jsonErr), 0);
+        ASSERT_EQ(runProbe(options, fake.platform.screen, jsonOut, jsonErr), 0);
         std::string json = probeJson(bare);
         if (*c.keys) json = json.substr(0, json.find(",\"profile\":")) + "," + c.keys + "}";
         EXPECT_EQ(jsonOut.str().substr(0, jsonOut.str().find('\n')), json);
@@ -192,10 +192,10 @@ TEST(ProfileReading, profileReportForEachOutput)
     shifted[200] = 30000;
 
     fake::FakePlatform fake;
-    fake.screen.ramp = expected;
-    fake.screen.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
-    fake.screen.otherOutputs = {{shifted, "DP-1", 256}, {expected, "DP-2", 256}, {Straight, "HDMI-1", 1024}};
-    fake.screen.otherProfiles = {
+    fake.ramps.ramp = expected;
+    fake.profiles.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
+    fake.ramps.otherOutputs = {{shifted, "DP-1", 256}, {expected, "DP-2", 256}, {Straight, "HDMI-1", 1024}};
+    fake.profiles.otherProfiles = {
         {office, "DP-1", "_ICC_PROFILE", 1},   {plain, "DP-2", "_ICC_PROFILE", 1},
         {plain, "HDMI-1", "_ICC_PROFILE", 1},  {office, "HDMI-2", "_ICC_DEVICE_PROFILE", 1},
         {{}, "HDMI-3", "", 1},                 {NotAProfile, "HDMI-4", "_ICC_PROFILE_1", 1},
@@ -217,12 +217,12 @@ TEST(ProfileReading, profileReportForEachOutput)
         "output HDMI-3 profile none\n"
         "output HDMI-4 profile unreadable \"The display profile is too short to be a profile.\" bytes 13 "
         "source \"_ICC_PROFILE_1\"\n";
-    EXPECT_EQ(profileReport(fake.screen.allProfiles(), fake.screen.allRamps()), report);
+    EXPECT_EQ(profileReport(fake.profiles.allProfiles(), fake.ramps.allRamps()), report);
 
     ProgramOptions options;
     options.profiles = true;
     std::ostringstream out, err;
-    EXPECT_EQ(runProbe(options, fake.screen, out, err), 0);
+    EXPECT_EQ(runProbe(options, fake.platform.screen, out, err), 0);
     EXPECT_EQ(out.str(), report);
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(profileReport({}, {}), "");

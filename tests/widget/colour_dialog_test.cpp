@@ -486,9 +486,9 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
     const QPoint hotSpot(300, 200);
     const QPoint tip = hotSpot + (pipette::Tip - pipette::HotSpot);
     ASSERT_EQ(tip, QPoint(301, 198));
-    p.fake.screen.pixelValue = 0x808080u;
-    p.fake.screen.pixels[{tip.x(), tip.y()}] = Green;
-    p.fake.screen.pixels[{hotSpot.x(), hotSpot.y()}] = Red;
+    p.fake.pixels.pixelValue = 0x808080u;
+    p.fake.pixels.overrides[{tip.x(), tip.y()}] = Green;
+    p.fake.pixels.overrides[{hotSpot.x(), hotSpot.y()}] = Red;
 
     auto pickWith = [&](const std::function<void(PipetteWindow&)>& inPicker) {
         return [&, inPicker](ColourDialog& d) {
@@ -528,8 +528,8 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
 TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
 {
     DialogFixture p;
-    p.fake.screen.pixelValue = 0x000064C8; // (200, 100, 0)
-    p.fake.screen.ramp = rampOf([](int i) { return std::min(65535, i * 300); });
+    p.fake.pixels.pixelValue = 0x000064C8; // (200, 100, 0)
+    p.fake.ramps.ramp = rampOf([](int i) { return std::min(65535, i * 300); });
     p.form->showMainWindow();
     p.form->probeTick();
     p.form->probeTimer()->start();

@@ -18,8 +18,8 @@ namespace {
 struct Running : MainWindowFixture {
     Running()
     {
-        fake.screen.pixelValue = 0x000064C8;
-        fake.screen.ramp = rampOf([](int i) { return i * 257; });
+        fake.pixels.pixelValue = 0x000064C8;
+        fake.ramps.ramp = rampOf([](int i) { return i * 257; });
         fake.pointer.where = Point{500, 400};
         form->showMainWindow();
         form->probeTick();
@@ -78,7 +78,7 @@ TEST(KeyDispatch, copyOfAnUnreadSampleIsBlack)
 {
     MainWindowFixture w;
     w.form->probeTimer()->stop();
-    w.fake.screen.pixelValue = 0;
+    w.fake.pixels.pixelValue = 0;
     w.form->probeTick(); // ramp never read
     w.form->copyBitmapColour();
     EXPECT_EQ(w.fake.clipboard.text, "000000");
@@ -186,7 +186,7 @@ TEST(Freeze, spaceFreezesAndResumes)
 
     // Frozen: a new colour and a new format change nothing on screen, and
     // copying gives the frozen colour.
-    p.fake.screen.pixelValue = 0x00FF0000; // blue
+    p.fake.pixels.pixelValue = 0x00FF0000; // blue
     p.click(Qt::Key_H, Qt::ControlModifier);
     // Nothing to wait for: the point is that nothing comes. Two probe
     // intervals give a tick that should not happen the time to show.

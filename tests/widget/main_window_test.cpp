@@ -86,8 +86,8 @@ TEST(MainWindowLayout, componentsWhereTheyBelong)
 TEST(probeTick, oneTickWritesAllEightControls)
 {
     MainWindowFixture w;
-    w.fake.screen.pixelValue = 0x000064C8; // red 200, green 100, blue 0
-    w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
+    w.fake.pixels.pixelValue = 0x000064C8; // red 200, green 100, blue 0
+    w.fake.ramps.ramp = rampOf([](int i) { return i * 257; });
     w.fake.pointer.where = Point{640, 480};
     w.form->probeTick();
 
@@ -103,16 +103,16 @@ TEST(probeTick, oneTickWritesAllEightControls)
     EXPECT_EQ(w.state.bitmapColour, (Rgb{200, 100, 0}));
     EXPECT_EQ(w.state.lutColour, (Rgb{201, 100, 0}));
     // The ramp asked for is the one of the display under the pointer.
-    ASSERT_FALSE(w.fake.screen.rampPoints.empty());
-    EXPECT_EQ(w.fake.screen.rampPoints.back(), (Point{640, 480}));
+    ASSERT_FALSE(w.fake.ramps.rampPoints.empty());
+    EXPECT_EQ(w.fake.ramps.rampPoints.back(), (Point{640, 480}));
 }
 
 TEST(probeTick, failedReadsShowInTheValues)
 {
     MainWindowFixture w;
     // Pixel read fails, ramp never read.
-    w.fake.screen.pixelFails = true;
-    w.fake.screen.ramp.reset();
+    w.fake.pixels.pixelFails = true;
+    w.fake.ramps.ramp.reset();
     w.form->probeTick();
     Readouts r = readouts(*w.form);
     for (int i = 0; i < 3; ++i) {
@@ -138,11 +138,11 @@ TEST(probeTick, failedReadsShowInTheValues)
 TEST(probeTick, rampThatStopsAnsweringKeepsTheLastOne)
 {
     MainWindowFixture w;
-    w.fake.screen.pixelValue = 0x000064C8;
-    w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
+    w.fake.pixels.pixelValue = 0x000064C8;
+    w.fake.ramps.ramp = rampOf([](int i) { return i * 257; });
     w.form->probeTick();
-    w.fake.screen.ramp.reset();
-    w.fake.screen.pixelValue = 0x00000080; // red 128
+    w.fake.ramps.ramp.reset();
+    w.fake.pixels.pixelValue = 0x00000080; // red 128
     w.form->probeTick();
     EXPECT_EQ(w.form->ui().lutRedLabel->text(), "128 (32896)");
 }
@@ -150,18 +150,18 @@ TEST(probeTick, rampThatStopsAnsweringKeepsTheLastOne)
 TEST(probeTick, unreadablePointerSamplesTheOrigin)
 {
     MainWindowFixture w;
-    w.fake.screen.pixels[{0, 0}] = 0x00010203;
+    w.fake.pixels.overrides[{0, 0}] = 0x00010203;
     w.fake.pointer.where.reset();
     w.form->probeTick();
     EXPECT_EQ(w.state.bitmapColour, (Rgb{3, 2, 1}));
-    EXPECT_EQ(w.fake.screen.rampPoints.back(), (Point{0, 0}));
+    EXPECT_EQ(w.fake.ramps.rampPoints.back(), (Point{0, 0}));
 }
 
 TEST(probeTick, fractionsUseTheLocaleSeparator)
 {
     MainWindowFixture w({}, ",");
-    w.fake.screen.pixelValue = 0x000064C8;
-    w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
+    w.fake.pixels.pixelValue = 0x000064C8;
+    w.fake.ramps.ramp = rampOf([](int i) { return i * 257; });
     w.state.options.fractions = true;
     w.form->probeTick();
     EXPECT_EQ(w.form->ui().lutRedLabel->text(), "0,790 (51400)");
@@ -173,7 +173,7 @@ TEST(ProbeTimer, ticksEveryFiftyMillisecondsFromCreation)
     MainWindowFixture w;
     EXPECT_TRUE(w.form->probeTimer()->isActive());
     EXPECT_EQ(w.form->probeTimer()->interval(), 50);
-    w.fake.screen.pixelValue = 0x00000005;
+    w.fake.pixels.pixelValue = 0x00000005;
     // The first tick arrives through the event loop.
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.form->ui().bitmapRedLabel->text() == "5"; }, 5000));
 }
@@ -205,7 +205,7 @@ TEST(StartPosition, commandLineAndCentring)
     };
     for (const auto& c : cases) {
         MainWindowFixture w(c.args);
-        w.fake.screen.workArea = {0, 0, 1920, 1040};
+        w.fake.monitors.workArea = {0, 0, 1920, 1040};
         w.form->showMainWindow();
         EXPECT_EQ(w.form->pos(), c.expected) << ::testing::PrintToString(c.args);
         // Shown into the topmost band whatever the settings say.

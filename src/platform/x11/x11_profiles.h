@@ -10,7 +10,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
-#include "platform/screen.h"
+#include "platform/display_profiles.h"
 #include "platform/x11/x11_connection.h"
 
 namespace tintora::x11 {
@@ -42,7 +42,7 @@ public:
     // The outputs or their places changed: every look-up gets a new serial.
     void outputsChanged();
 
-    // Fills profile for output, as Screen::profileAt describes: nothing is
+    // Fills profile for output, as DisplayProfiles::profileAt describes: nothing is
     // copied when profile already holds that output's profile at its serial.
     void fill(const ProfileOutput& output, PublishedProfile& profile);
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/display_profiles.h"
+#include "platform/x11/x11_layout.h"
+#include "platform/x11/x11_profiles.h"
+
+namespace tintora::x11 {
+
+// The display profiles of the layout's outputs, as X11Profiles reads them
+// (RandR 1.2 and later only: profiles belong to outputs).
+class X11DisplayProfiles final : public DisplayProfiles {
+public:
+    explicit X11DisplayProfiles(std::shared_ptr<X11Layout> layout);
+    ~X11DisplayProfiles() override;
+
+    bool canReadProfiles() override { return m_profiles != nullptr; }
+    bool profileAt(Point p, PublishedProfile& profile) override;
+    std::vector<PublishedProfile> allProfiles() override;
+
+private:
+    // The layout as it is now; a new one gives every look-up a new serial.
+    void followLayout();
+
+    std::shared_ptr<X11Layout> m_layout;
+    std::unique_ptr<X11Profiles> m_profiles;
+    int m_listenerId = 0;
+    std::uint64_t m_layoutSeen = 0; // the layout's generation last followed
+};
+
+} // namespace tintora::x11
