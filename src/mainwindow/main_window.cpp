@@ -183,9 +183,11 @@ void MainWindow::applyCommandLine()
 
 void MainWindow::showMainWindow()
 {
-    // What the session refuses of the pointer aids is said once, at the start.
+    // What the session refuses of the pointer aids and the pin is said once,
+    // at the start.
     for (const std::string& notice : refusedPointerAids(*m_platform.pointer))
         std::cerr << "tintora: " << notice << '\n';
+    if (!m_platform.windows->canKeepOnTop()) std::cerr << "tintora: " << KeepOnTopUnavailableNotice << '\n';
     loadSettings(settingsFilePathFor(m_state.programDir));
     if (!m_startPosition)
         moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen.monitors->primaryWorkArea()));
@@ -383,7 +385,13 @@ void MainWindow::applySlowPointer()
 
 void MainWindow::showOptionButtons()
 {
-    m_ui.pinButton->setImage(m_state.options.alwaysOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+    // Where the compositor alone stacks windows the pin can do nothing: it is
+    // off, disabled and says why. The option itself stays as stored, for
+    // sessions that allow it.
+    const bool canKeepOnTop = m_platform.windows->canKeepOnTop();
+    m_ui.pinButton->setImage(m_state.options.alwaysOnTop && canKeepOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+    m_ui.pinButton->setEnabled(canKeepOnTop);
+    m_ui.pinButton->setToolTip(canKeepOnTop ? QString() : QString::fromUtf8(KeepOnTopUnavailableText));
     m_ui.hexButton->setImage(m_state.options.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
     m_ui.fractionButton->setImage(m_state.options.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
     m_ui.magnifierButton->setImage(m_state.options.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
@@ -462,7 +470,11 @@ void MainWindow::setAlwaysOnTop(bool on)
     showOptionButtons();
 }
 
-void MainWindow::toggleAlwaysOnTop() { setAlwaysOnTop(!m_state.options.alwaysOnTop); }
+void MainWindow::toggleAlwaysOnTop()
+{
+    // Its key does nothing either where the pin is disabled.
+    if (m_platform.windows->canKeepOnTop()) setAlwaysOnTop(!m_state.options.alwaysOnTop);
+}
 
 void MainWindow::toggleFreeze()
 {

@@ -123,6 +123,8 @@ public:
 class FakeWindows final : public Windows {
 public:
     std::vector<std::pair<NativeWindow, bool>> topmostCalls;
+    bool keepsOnTop = true;                     // false: no topmost band (Wayland)
+    bool canKeepOnTop() override { return keepsOnTop; }
     void setTopmost(NativeWindow window, bool topmost) override { topmostCalls.emplace_back(window, topmost); }
     std::vector<NativeWindow> leftOutOfTaskBar; // every window, at every showing
     void leaveOutOfTaskBar(NativeWindow window) override { leftOutOfTaskBar.push_back(window); }
