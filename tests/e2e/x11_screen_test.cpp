@@ -122,7 +122,12 @@ TEST_F(X11Backend, xvfbOffersAGammaRamp)
 {
     EXPECT_TRUE(screen().ramps->canReadGammaRamp());
     RampReading reading;
-    EXPECT_TRUE(screen().ramps->rampAt({-50, -50}, reading)) << "a point off every monitor reads the first CRTC's ramp";
+    EXPECT_TRUE(screen().ramps->rampAt({1919, 1079}, reading));
+    EXPECT_EQ(reading.output, "screen");
+    RampReading off;
+    off.output = "untouched";
+    EXPECT_FALSE(screen().ramps->rampAt({-50, -50}, off)) << "a point off every monitor has no ramp";
+    EXPECT_EQ(off.output, "untouched");
 }
 
 // Edges of the root read the windows there; a point no monitor shows is the

@@ -22,9 +22,10 @@ namespace tintora::wayland {
 //
 // Monitors without a CRTC (virtual monitors, those of a remote desktop or a
 // headless session) have no ramp, and GetResources does not list them: a
-// point that no CRTC shows is on one of those, so it has no ramp (where X11
-// would take the first CRTC's, which would be another monitor's). The signal arrives through the Qt event
-// loop of the thread that made the object; every call is made on that thread.
+// point that no CRTC shows is on one of those, so it has no ramp (another
+// CRTC's would be another monitor's). The signal arrives through the Qt
+// event loop of the thread that made the object; every call is made on that
+// thread.
 class MutterGamma final : public QObject, public GammaRamps {
     Q_OBJECT
 public:

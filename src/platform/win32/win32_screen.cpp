@@ -158,7 +158,8 @@ bool Win32GammaRamps::readRamp(std::wstring_view device, GammaTable& ramp)
 
 bool Win32GammaRamps::rampAt(Point p, RampReading& reading)
 {
-    const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY));
+    // Off every monitor: no ramp, not the primary monitor's.
+    const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTONULL));
     if (!info || !readRamp(info->szDevice, reading.ramp)) return false;
     const std::wstring_view device(info->szDevice);
     if (device != m_rampDevice) {

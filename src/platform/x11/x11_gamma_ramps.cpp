@@ -52,7 +52,6 @@ bool X11GammaRamps::rampAt(Point p, RampReading& reading)
 {
     m_layout->refreshIfChanged();
     const X11Layout::Crtc* crtc = m_layout->crtcAt(p);
-    if (!crtc && !m_layout->crtcs().empty()) crtc = &m_layout->crtcs().front();
     if (!crtc || !readRamp(*crtc, reading.ramp)) return false;
     // The layout is kept between its changes: the name costs no request.
     reading.output = crtc->output;
