@@ -79,8 +79,6 @@ Screen screenOf(const std::shared_ptr<ScreenCast>& cast)
     return screen;
 }
 
-} // namespace
-
 DisplayServerCheck checkDisplay()
 {
     std::string why;
@@ -98,7 +96,7 @@ DisplayServerCheck checkDisplay()
     return {true, false, {}};
 }
 
-std::variant<Platform, std::string> openWaylandPlatform()
+std::variant<Platform, std::string> openPlatform()
 {
     auto started = startScreenCast();
     if (auto* why = std::get_if<std::string>(&started)) return *why;
@@ -113,11 +111,17 @@ std::variant<Platform, std::string> openWaylandPlatform()
     return p;
 }
 
-std::variant<Screen, std::string> openWaylandScreen()
+std::variant<Screen, std::string> openScreen()
 {
     auto started = startScreenCast();
     if (auto* why = std::get_if<std::string>(&started)) return *why;
     return screenOf(std::get<0>(started));
 }
+
+} // namespace
+
+// The helper processes are all X11's.
+const SessionBackend Entry{Backend::Wayland, "WAYLAND_DISPLAY", "wayland", checkDisplay, openPlatform, openScreen,
+                           nullptr};
 
 } // namespace tintora::wayland

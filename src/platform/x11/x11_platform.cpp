@@ -48,8 +48,6 @@ std::variant<std::shared_ptr<Connection>, std::string> openReadableDisplay()
     return connection;
 }
 
-} // namespace
-
 DisplayServerCheck checkDisplay()
 {
     auto opened = openReadableDisplay();
@@ -58,7 +56,7 @@ DisplayServerCheck checkDisplay()
     return {true, isXwayland(connection->display()), {}};
 }
 
-std::variant<Platform, std::string> openX11Platform()
+std::variant<Platform, std::string> openPlatform()
 {
     auto opened = openReadableDisplay();
     if (auto* why = std::get_if<std::string>(&opened)) return *why;
@@ -75,18 +73,22 @@ std::variant<Platform, std::string> openX11Platform()
     return p;
 }
 
-std::variant<Screen, std::string> openX11Screen()
+std::variant<Screen, std::string> openScreen()
 {
     auto opened = openReadableDisplay();
     if (auto* why = std::get_if<std::string>(&opened)) return *why;
     return openScreenOn(std::get<0>(opened));
 }
 
-std::optional<int> runX11Helper(int, char**)
+std::optional<int> runHelper(int, char**)
 {
     if (startedAsClipboardKeeper()) return runClipboardKeeper();
     if (startedAsPointerWatchdog()) return runPointerWatchdog();
     return std::nullopt;
 }
+
+} // namespace
+
+const SessionBackend Entry{Backend::X11, "DISPLAY", "xcb", checkDisplay, openPlatform, openScreen, runHelper};
 
 } // namespace tintora::x11
