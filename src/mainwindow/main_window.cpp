@@ -208,6 +208,7 @@ void MainWindow::loadSettings(const std::string& path)
         std::cerr << "tintora: the settings file cannot be used (" << error
                   << "); the program starts with the defaults and will not write the file.\n";
     m_loadedSettings = file ? file->ini : IniDocument();
+    m_settingsUnused = !file;
     const StoredOptions loaded = readStoredOptions(m_loadedSettings, m_setup.decimalSeparator);
     // Whether the magnifier is shown stays the window's to say: showing it
     // sets the state.
@@ -224,9 +225,10 @@ void MainWindow::loadSettings(const std::string& path)
 void MainWindow::saveSettings(const std::string& path)
 {
     std::string error;
-    if (saveSettingsFile(path, m_loadedSettings, m_state.options, m_setup.decimalSeparator, error) !=
-        SaveOutcome::Failed)
-        return;
+    const SaveOutcome outcome =
+        saveSettingsFile(path, m_loadedSettings, m_state.options, m_setup.decimalSeparator, error);
+    // A file left alone from the start was said so then; only a change since is news.
+    if (outcome != SaveOutcome::Failed && (outcome != SaveOutcome::LeftAlone || m_settingsUnused)) return;
     std::cerr << "tintora: the settings were not saved: " << error << '\n';
     showError("Unable to write to " + path);
 }

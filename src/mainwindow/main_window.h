@@ -216,4 +216,5 @@ private:
     // The settings file as the start read it (empty without one): the close
     // writes only what changed since, leaving the user's own edits alone.
     tintora::IniDocument m_loadedSettings;
+    bool m_settingsUnused = false; // the start could not use the file and said why
 };
