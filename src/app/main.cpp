@@ -175,12 +175,18 @@ int main(int argc, char** argv)
 {
     // A standard stream the program was started without must not lend its
     // number to the display connection, or its text would go there.
-    if (!tintora::reserveStandardDescriptors()) {
+    const auto closed = tintora::reserveStandardDescriptors();
+    if (!closed) {
         std::cerr << "tintora: a standard stream is closed and cannot be opened on the null device.\n";
         return 1;
     }
     if (const auto status = tintora::runPlatformHelper(argc, argv)) return *status;
     tintora::connectStandardStreams();
+    // An answer written to the null device in place of a closed standard
+    // output was never delivered: writes to it fail, so that the answer's
+    // failure is said and ends the program with 1.
+    static tintora::ClosedStreamBuffer closedOutput;
+    if (closed->output) std::cout.rdbuf(&closedOutput);
 
     // The command line as given: QApplication removes the arguments it knows.
     std::vector<std::string> args(argv + 1, argv + argc);

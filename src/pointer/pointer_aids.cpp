@@ -36,7 +36,7 @@ std::vector<std::string> refusedPointerAids(Pointer& pointer)
 {
     std::vector<std::string> notices;
     if (!pointer.canSetPointerSpeed())
-        notices.push_back("this session does not let programs set the pointer speed; the slow pointer is unavailable.");
+        notices.push_back(pointer.pointerSpeedRefusal() + "; the slow pointer is unavailable.");
     if (!pointer.canConfinePointer())
         notices.push_back("this session does not let programs hold the pointer on a line; the Alt and Shift axis "
                           "locks are unavailable.");

@@ -239,6 +239,9 @@ TEST_F(Probe, unwritableOutputExitsOneWithOneMessage)
 // Started without some of its standard streams (`tintora --at 1,1 >&-`), the
 // probe must not lend their numbers to the display connection: its report or
 // warning would go into the connection as requests, and the program hang.
+// Without its standard output the report is not delivered, which is a
+// failure: said on standard error where there is one, told by the status
+// always.
 TEST_F(Probe, closedStandardStreamsAreNotLentToTheDisplay)
 {
     SolidWindow orange(m_server, {200, 200, 200, 200}, {200, 100, 0});
@@ -247,16 +250,52 @@ TEST_F(Probe, closedStandardStreamsAreNotLentToTheDisplay)
                               "-5 10 bitmap none lut none\n"
                               "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n";
     const std::string warning = "tintora: no monitor shows the point -5,10.\n";
-    const std::vector<int> closedSets[] = {{1}, {2}, {0}, {0, 1, 2}};
-    for (const std::vector<int>& closed : closedSets) {
-        SCOPED_TRACE(::testing::PrintToString(closed));
-        const auto isClosed = [&](int fd) { return std::find(closed.begin(), closed.end(), fd) != closed.end(); };
+    const std::string undelivered = std::string("tintora: the report could not be written: ") + std::strerror(EBADF) + "\n";
+    const struct {
+        std::vector<int> closed;
+        int status;
+        std::string out, err;
+    } cases[] = {
+        {{1}, 1, "", undelivered},
+        {{2}, 0, lines, ""},
+        {{0}, 0, lines, warning},
+        {{1, 2}, 1, "", ""},
+        {{0, 1, 2}, 1, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.closed));
         const Outcome o = run(RunningProgram::Launch{
-            {"--at", "300,300", "--at", "-5,10", "--at", "300,300"}, {}, {}, StreamFaults{closed, false}});
-        EXPECT_EQ(o.status, 0) << "did not end in time, or failed; stderr: " << o.err;
-        EXPECT_EQ(o.out, isClosed(1) ? "" : lines);
-        EXPECT_EQ(o.err, isClosed(2) ? "" : warning);
+            {"--at", "300,300", "--at", "-5,10", "--at", "300,300"}, {}, {}, StreamFaults{c.closed, false}});
+        EXPECT_EQ(o.status, c.status) << "did not end in time, or ended otherwise; stderr: " << o.err;
+        EXPECT_EQ(o.out, c.out);
+        EXPECT_EQ(o.err, c.err);
     }
+}
+
+// Every answer written on a closed standard output fails the same way.
+TEST_F(Probe, everyAnswerFailsOnAClosedOutput)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* what;
+    } cases[] = {
+        {{"--json", "--at", "300,300"}, "the report"},
+        {{"--lut"}, "the report"},
+        {{"--profile"}, "the report"},
+        {{"--help"}, "the usage"},
+        {{"--version"}, "the version"},
+    };
+    for (const auto& c : cases) {
+        for (const std::vector<int>& closed : {std::vector<int>{1}, std::vector<int>{1, 2}}) {
+            SCOPED_TRACE(c.args.front() + " with " + ::testing::PrintToString(closed) + " closed");
+            const Outcome o = run(RunningProgram::Launch{c.args, {}, {}, StreamFaults{closed, false}});
+            EXPECT_EQ(o.status, 1) << o.err;
+            EXPECT_EQ(o.err, closed.size() == 1 ? std::string("tintora: ") + c.what +
+                                                      " could not be written: " + std::strerror(EBADF) + "\n"
+                                                : "");
+        }
+    }
+    expectNothingWritten();
 }
 
 namespace {

@@ -52,6 +52,7 @@ public:
     // What the system lets the program do (Wayland: none of them).
     bool movable = true;
     bool speedSettable = true;
+    std::string speedRefusal = "this session does not let programs set the pointer speed";
     bool confinable = true;
 
     std::optional<Point> position() override { return where; }
@@ -63,6 +64,7 @@ public:
     }
     int speed() override { return currentSpeed; }
     bool canSetPointerSpeed() override { return speedSettable; }
+    std::string pointerSpeedRefusal() override { return speedSettable ? std::string() : speedRefusal; }
     void setSpeed(int s) override
     {
         speedsSet.push_back(s);

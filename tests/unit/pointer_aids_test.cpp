@@ -220,9 +220,12 @@ TEST(RefusedPointerAids, eachRefusalIsSaidOnceAndItsAidDoesNothing)
     const std::string lines = "this session does not let programs hold the pointer on a line; the Alt and Shift "
                               "axis locks are unavailable.";
     const std::string moves = "this session does not let programs move the pointer; the arrow keys do not nudge it.";
+    const std::string noXInput = "the X server offers no X Input extension; the slow pointer is unavailable.";
     const struct {
         bool speedSettable, confinable, movable;
         std::vector<std::string> notices;
+        // Why the system refuses the speed, as the backend says it.
+        std::string speedRefusal = "this session does not let programs set the pointer speed";
     } cases[] = {
         {true, true, true, {}},
         {false, true, true, {speed}},
@@ -230,6 +233,8 @@ TEST(RefusedPointerAids, eachRefusalIsSaidOnceAndItsAidDoesNothing)
         {true, true, false, {moves}},
         // Wayland.
         {false, false, false, {speed, lines, moves}},
+        // An X server without the extension the speed is set through.
+        {false, true, true, {noXInput}, "the X server offers no X Input extension"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "speed " << c.speedSettable << " confine " << c.confinable << " move "
@@ -238,6 +243,7 @@ TEST(RefusedPointerAids, eachRefusalIsSaidOnceAndItsAidDoesNothing)
         a.fake.pointer.speedSettable = c.speedSettable;
         a.fake.pointer.confinable = c.confinable;
         a.fake.pointer.movable = c.movable;
+        a.fake.pointer.speedRefusal = c.speedRefusal;
         EXPECT_EQ(refusedPointerAids(a.fake.pointer), c.notices);
 
         // Every aid asked for: Ctrl's speed, both locks, a nudge along the

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <streambuf>
 
+#include "core/checked_output.h"
 #include "fake/fake_platform.h"
 #include "probe/probe_report.h"
 
@@ -246,6 +247,39 @@ TEST(ProbeReport, failedOutputEndsTheRunWithOneMessage)
         EXPECT_EQ(runProbe(options, fake.screen, out, err), 1);
         EXPECT_EQ(pipe.taken, c.taken);
         // No warning for the point no monitor shows: its line was not written.
+        EXPECT_EQ(err.str(), failed);
+    }
+}
+
+// A standard output the program was started without, its number held by the
+// null device: every mode fails with the closed descriptor's reason, having
+// read nothing more after the first failed write.
+TEST(ProbeReport, closedOutputFailsEveryMode)
+{
+    fake::FakePlatform fake;
+    fake.screen.pixelValue = 0x000064C8;
+    fake.screen.ramp = Straight;
+    const std::string failed = std::string("tintora: the report could not be written: ") + std::strerror(EBADF) + "\n";
+    const struct {
+        const char* name;
+        bool json, lut, profiles;
+    } cases[] = {
+        {"--at", false, false, false},
+        {"--json", true, false, false},
+        {"--lut", false, true, false},
+        {"--profile", false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramOptions options;
+        options.probePoints = {{300, 300}, {301, 301}};
+        options.json = c.json;
+        options.lutTable = c.lut;
+        options.profiles = c.profiles;
+        ClosedStreamBuffer closed;
+        std::ostream out(&closed);
+        std::ostringstream err;
+        EXPECT_EQ(runProbe(options, fake.screen, out, err), 1);
         EXPECT_EQ(err.str(), failed);
     }
 }
