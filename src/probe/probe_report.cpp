@@ -66,10 +66,24 @@ std::string profileJson(const std::optional<ProfileFacts>& f)
     return json;
 }
 
+// What --profile says first of the monitor a profile stands for, where the
+// screen tells monitors apart from outputs: 'monitor 1 "right" 960x1080 at
+// 960,0 '.
+std::string monitorWords(const ProfileMonitor& monitor)
+{
+    if (monitor.index < 0) return "";
+    const Rect& r = monitor.rect;
+    return "monitor " + std::to_string(monitor.index) + " " + quotedText(monitor.name) + " " +
+           std::to_string(r.width) + "x" + std::to_string(r.height) + " at " + std::to_string(r.x) + "," +
+           std::to_string(r.y) + " ";
+}
+
 // One output's line of --profile, without its line end.
 std::string profileLine(const PublishedProfile& published, const RampReading* ramp)
 {
-    std::string line = "output " + published.output + " profile ";
+    // "output none": a monitor that no output shows.
+    std::string line = monitorWords(published.monitor) + "output " +
+                       (published.output.empty() ? std::string("none") : published.output) + " profile ";
     if (published.bytes.empty()) return line + "none";
     const std::string size = " bytes " + std::to_string(published.bytes.size());
     const std::string source = " source " + quotedText(published.origin);
@@ -156,7 +170,7 @@ std::string profileReport(const std::vector<PublishedProfile>& profiles, const s
     for (const PublishedProfile& published : profiles) {
         const RampReading* ramp = nullptr;
         for (const RampReading& r : ramps)
-            if (r.output == published.output) ramp = &r;
+            if (!published.output.empty() && r.output == published.output) ramp = &r;
         report += profileLine(published, ramp) + "\n";
     }
     return report;

@@ -51,7 +51,11 @@ std::string probeJson(const PointReading& reading);
 //   output DP-2 profile unreadable "not an ICC profile" bytes 12 source "_ICC_PROFILE"
 // calibration is loaded, lost, none (no vcgt; the straight ramp is checked as
 // the one expected, "none ramp not straight difference ..." where it is not)
-// or unknown (no ramp). Lines end in LF.
+// or unknown (no ramp). Where the screen lists profiles by monitor (X11), one
+// line per monitor and output that shows it, each led by the monitor's
+// number, name and place:
+//   monitor 1 "right" 960x1080 at 960,0 output screen profile none
+// ("output none" for a monitor that no output shows). Lines end in LF.
 std::string profileReport(const std::vector<PublishedProfile>& profiles, const std::vector<RampReading>& ramps);
 
 // Every ramp as CSV: the header "output,level,red,green,blue", then 256 rows

@@ -227,3 +227,27 @@ TEST(ProfileReading, profileReportForEachOutput)
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(profileReport({}, {}), "");
 }
+
+// --profile where the screen lists monitors: each line led by the monitor's
+// number, name and place; a monitor no output shows has "output none" and no
+// ramp to check, not that of an output without a name.
+TEST(ProfileReading, profileReportLeadsWithTheMonitor)
+{
+    const test::ProfileBytes office = calibratedProfile();
+    const test::ProfileBytes plain = plainProfile();
+    const std::string officeSize = std::to_string(office.size());
+    const std::string plainSize = std::to_string(plain.size());
+    const std::vector<PublishedProfile> profiles = {
+        {office, "screen", "output property _ICC_PROFILE", 2, {0, "left", {0, 0, 960, 1080}}},
+        {plain, "screen", "root property _ICC_PROFILE_1", 3, {1, "right", {960, 0, 960, 1080}}},
+        {{}, "", "", 1, {2, "far \"away\"", {-1920, -200, 1920, 1080}}},
+    };
+    const std::vector<RampReading> ramps = {{expectedRampOf(office), "screen", 256}, {Straight, "", 256}};
+    EXPECT_EQ(profileReport(profiles, ramps),
+              "monitor 0 \"left\" 960x1080 at 0,0 output screen profile \"Office 27\" bytes " + officeSize +
+                  " vcgt yes calibration loaded source \"output property _ICC_PROFILE\"\n"
+                  "monitor 1 \"right\" 960x1080 at 960,0 output screen profile \"Plain sRGB\" bytes " + plainSize +
+                  " vcgt no calibration none ramp not straight difference 19660 level 255 channel red source "
+                  "\"root property _ICC_PROFILE_1\"\n"
+                  "monitor 2 \"far \\\"away\\\"\" 1920x1080 at -1920,-200 output none profile none\n");
+}

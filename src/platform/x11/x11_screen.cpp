@@ -199,11 +199,11 @@ void X11Screen::readLayout()
     if (m_monitors.empty())
         for (const Crtc& c : m_crtcs) m_monitors.push_back(c.rect);
     if (m_monitors.empty()) m_monitors.push_back(rootRect());
-    for (Crtc& crtc : m_crtcs) {
-        const Point centre{crtc.rect.x + crtc.rect.width / 2, crtc.rect.y + crtc.rect.height / 2};
-        crtc.screenIndex = screenIndexAt(centre, static_cast<int>(&crtc - m_crtcs.data()));
+    if (m_profiles) {
+        std::vector<ShownOutput> shown;
+        for (const Crtc& c : m_crtcs) shown.push_back({c.rect, c.outputId, c.output});
+        m_profiles->outputsChanged(std::move(shown));
     }
-    if (m_profiles) m_profiles->outputsChanged();
 
     // What the root has no pixels for, no monitor shows either.
     m_shown.clear();
@@ -211,12 +211,6 @@ void X11Screen::readLayout()
         const Rect onRoot = intersected(m, rootRect());
         if (!onRoot.isEmpty()) m_shown.push_back(onRoot);
     }
-}
-
-int X11Screen::screenIndexAt(Point p, int fallback) const
-{
-    const auto it = std::find_if(m_monitors.begin(), m_monitors.end(), [p](const Rect& m) { return m.contains(p); });
-    return it != m_monitors.end() ? static_cast<int>(it - m_monitors.begin()) : fallback;
 }
 
 Rect X11Screen::rootRect() const
@@ -301,20 +295,16 @@ bool X11Screen::profileAt(Point p, PublishedProfile& profile)
     refreshLayoutIfChanged();
     const Crtc* crtc = crtcAt(p);
     if (!crtc || !m_profiles) return false;
-    // Each look-up only pairs the output with what was read after the last
+    // Each look-up only pairs the point with what was read after the last
     // notice: no request between changes.
-    m_profiles->fill({crtc->outputId, crtc->output, screenIndexAt(p, crtc->screenIndex)}, profile);
+    m_profiles->fillAt(p, crtc->outputId, crtc->output, profile);
     return true;
 }
 
 std::vector<PublishedProfile> X11Screen::allProfiles()
 {
     refreshLayoutIfChanged();
-    std::vector<PublishedProfile> profiles;
-    if (!m_profiles) return profiles;
-    for (const Crtc& crtc : m_crtcs)
-        m_profiles->fill({crtc.outputId, crtc.output, crtc.screenIndex}, profiles.emplace_back());
-    return profiles;
+    return m_profiles ? m_profiles->all() : std::vector<PublishedProfile>{};
 }
 
 std::vector<RampReading> X11Screen::allRamps()

@@ -38,7 +38,6 @@ private:
         int gammaSize = 0;
         std::string output; // name of its first output
         RROutput outputId = 0;
-        int screenIndex = 0; // its Xinerama screen: the monitor that holds its centre
     };
     struct ChannelFormat {
         int shift = 0; // lowest bit of the channel's mask
@@ -51,9 +50,6 @@ private:
     // Reads crtc's ramp into ramp, resampled to 256 entries.
     bool readRamp(const Crtc& crtc, GammaTable& ramp);
     void readLayout();
-    // The Xinerama screen that shows p: the monitor that holds it, primary
-    // first; fallback when none does.
-    int screenIndexAt(Point p, int fallback) const;
     Rect rootRect() const;
     Rect workAreaOfMonitor(const Rect& monitor);
     std::uint32_t toRgb32(unsigned long pixel) const;
