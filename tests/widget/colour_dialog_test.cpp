@@ -587,6 +587,7 @@ TEST(Inspect, noDialogOnAColourThatWasNotRead)
     p.fake.screen.pixelValue = 0x000064C8;
     p.fake.screen.ramp.reset();
     p.form->showMainWindow();
+    p.form->probeTimer()->start(); // probing, as the program runs
     const struct {
         const char* name;
         bool pixelFails;
