@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/rgb.h"
 #include "core/stored_options.h"
+#include "core/colour_types.h"
 
 namespace tintora {
 
