@@ -42,14 +42,16 @@ void lutCurvesRepaint(benchmark::State& st)
     MainWindow form(state, *world().platform, mainWindowSetup());
     LutWindow lut(state, *world().platform, form);
     lut.showCurves(true); // lays the window out at its first size
-    GammaTable ramp{};
+    Sample sample;
+    sample.ramp.emplace();
     const double gamma[3] = {1.0, 0.8, 0.6};
     for (int c = 0; c < 3; ++c)
         for (int i = 0; i < 256; ++i)
-            ramp[static_cast<std::size_t>(c * 256 + i)] =
+            sample.ramp->ramp[static_cast<std::size_t>(c * 256 + i)] =
                 static_cast<std::uint16_t>(std::lround(std::pow(i / 255.0, 1.0 / gamma[c]) * 65535.0));
+    sample.bitmap = Rgb{200, 100, 30};
     LutCurves& curves = *lut.ui().curves;
-    curves.plot(&ramp, Rgb{200, 100, 30});
+    curves.plot(&sample);
     QImage image(curves.size(), QImage::Format_RGB32);
     const test::PaintCounter paints(&curves);
     for (auto _ : st) curves.render(&image);

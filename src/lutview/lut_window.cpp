@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "probe/profile_text.h"
+#include "probe/ramp_summary.h"
 #include "widgets/program_font.h"
 #include "widgets/topmost_band.h"
 
@@ -34,7 +35,9 @@ LutWindow::LutWindow(ProgramState& state, Platform& platform, MainWindowLink& ma
     layout->addWidget(m_ui.statusLabel);
     layout->addWidget(m_ui.profileLabel);
     resize(320, 260);
-    follow(RampReading{}, Rgb{}, profileStatusText(nullptr, "."));
+    // Before any sample: nothing read.
+    m_ui.statusLabel->setText(QString::fromStdString(rampStatusText(std::nullopt)));
+    m_ui.profileLabel->setText(QString::fromStdString(profileStatusText(nullptr, ".")));
 }
 
 void LutWindow::placeBesideMainWindow()
@@ -81,13 +84,9 @@ void LutWindow::closeEvent(QCloseEvent* event)
     runCommand(Command::CloseWindow);
 }
 
-void LutWindow::follow(const RampReading& reading, Rgb bitmap, const std::string& profileText)
+void LutWindow::follow(const Sample& sample, SampleChanges changes)
 {
-    const bool hasRamp = reading.size > 0;
-    m_ui.curves->plot(hasRamp ? &reading.ramp : nullptr, bitmap);
-    if (m_status.follow(reading)) m_ui.statusLabel->setText(QString::fromStdString(m_status.text()));
-    if (profileText != m_profileText) {
-        m_profileText = profileText;
-        m_ui.profileLabel->setText(QString::fromStdString(m_profileText));
-    }
+    if (changes.ramp || changes.bitmap) m_ui.curves->plot(&sample);
+    if (changes.rampStatus) m_ui.statusLabel->setText(QString::fromStdString(sample.rampStatus));
+    if (changes.profileStatus) m_ui.profileLabel->setText(QString::fromStdString(sample.profileStatus));
 }

@@ -15,8 +15,6 @@
 #include "magnifier/zoom_ladder.h"
 #include "pointer/pointer_aids.h"
 #include "pointer/settings_dialog.h"
-#include "probe/lut.h"
-#include "probe/probe_tick.h"
 #include "probe/readout_text.h"
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
@@ -48,7 +46,8 @@ QString plainToolTip(const std::string& text)
 
 MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
-      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen)
+      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen),
+      m_sampler(m_setup.decimalSeparator)
 {
     setWindowTitle(QStringLiteral("Tintora"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -69,15 +68,15 @@ MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup 
 
 void MainWindow::createReadouts()
 {
-    m_ui.bitmapRedLabel = makeLabel("?", 32, 47);
-    m_ui.bitmapGreenLabel = makeLabel("?", 32, 66);
-    m_ui.bitmapBlueLabel = makeLabel("?", 32, 85);
+    m_ui.bitmapRedLabel = makeLabel(kMissingLevelText, 32, 47);
+    m_ui.bitmapGreenLabel = makeLabel(kMissingLevelText, 32, 66);
+    m_ui.bitmapBlueLabel = makeLabel(kMissingLevelText, 32, 85);
     m_ui.redCaption = makeLabel("R:", 10, 48);
     m_ui.greenCaption = makeLabel("G:", 10, 66);
     m_ui.blueCaption = makeLabel("B:", 10, 85);
-    m_ui.lutRedLabel = makeLabel("?", 70, 48);
-    m_ui.lutGreenLabel = makeLabel("?", 70, 66);
-    m_ui.lutBlueLabel = makeLabel("?", 70, 85);
+    m_ui.lutRedLabel = makeLabel(kMissingLevelText, 70, 48);
+    m_ui.lutGreenLabel = makeLabel(kMissingLevelText, 70, 66);
+    m_ui.lutBlueLabel = makeLabel(kMissingLevelText, 70, 85);
     m_ui.bitmapCaption = makeLabel("Bitmap:", 10, 29);
     m_ui.lutCaption = makeLabel("LUT:", 70, 28);
 
@@ -87,7 +86,7 @@ void MainWindow::createReadouts()
     m_ui.swatch->setGeometry(142, 47, 51, 51);
     connect(m_ui.swatch, &Swatch::clicked, this, &MainWindow::inspectFrozenColour);
 
-    m_ui.hexColourLabel = makeLabel("#", 142, 28);
+    m_ui.hexColourLabel = makeLabel(kMissingHashText, 142, 28);
 
     m_ui.columnSeparator = new ColumnSeparator(this);
     m_ui.columnSeparator->setGeometry(63, 28, 3, 74);
@@ -416,9 +415,11 @@ void MainWindow::showLutCurves(bool shown)
 {
     LutWindow* lut = m_windows.lutWindow;
     if (!lut) return;
+    // It missed the ticks while hidden: it takes the whole latest sample
+    // before it can paint.
+    if (shown) lut->follow(sample(), SampleChanges::everything());
     lut->showCurves(shown);
     if (!shown) return;
-    lut->follow(m_rampReading, m_state.bitmapColour, m_profileStatus.text());
     // The keys stay here: nudging and the commands.
     focusMainWindow();
 }
@@ -479,8 +480,11 @@ void MainWindow::toggleFreeze()
 void MainWindow::inspectFrozenColour()
 {
     if (probing()) return;
-    const Rgb c = m_state.altHeld || m_state.ctrlHeld ? m_state.lutColour : m_state.bitmapColour;
-    m_ui.colourSelect->setColour(colourValueFromRgb(c));
+    const std::optional<Rgb> c = m_state.altHeld || m_state.ctrlHeld ? sample().lut() : sample().bitmap;
+    // A colour the sample lacks is not made up: the swatch shows none, and
+    // the click opens nothing.
+    if (!c) return;
+    m_ui.colourSelect->setColour(colourValueFromRgb(*c));
     // Alt's and Shift's line and Ctrl's speed end here: the key releases
     // that would end them go to the dialog.
     m_pointerAids.releaseLocks();
@@ -490,59 +494,61 @@ void MainWindow::inspectFrozenColour()
     toggleFreeze();
 }
 
-void MainWindow::copyBitmapColour() { copyToClipboard(m_state.bitmapColour); }
+void MainWindow::copyBitmapColour() { copyToClipboard(sample().bitmap); }
 
-void MainWindow::copyLutColour() { copyToClipboard(m_state.lutColour); }
+void MainWindow::copyLutColour() { copyToClipboard(sample().lut()); }
 
-void MainWindow::copyToClipboard(Rgb colour)
+void MainWindow::copyToClipboard(const std::optional<Rgb>& colour)
 {
-    const std::string failure = m_platform.clipboard->setText(hexColour(colour));
+    // A colour the sample lacks is not made up: the clipboard keeps what it has.
+    if (!colour) return;
+    const std::string failure = m_platform.clipboard->setText(hexColour(*colour));
     if (!failure.empty()) showError("Cannot open clipboard: " + failure);
 }
 
 void MainWindow::probeTick()
 {
     MagnifierWindow* magnifier = m_windows.magnifier;
-    Point p;
     if (magnifier && magnifier->isVisible()) {
-        // One pointer read serves the picture, its label and the sample: a
-        // round trip to the server saved twice a tick.
-        p = m_platform.pointer->position().value_or(Point{0, 0});
+        // One pointer read serves the picture, the sample and the picture's
+        // label: a round trip to the server saved twice a tick.
+        const Point p = m_platform.pointer->position().value_or(Point{0, 0});
         magnifier->capture(p);
-        magnifier->setCoordinates(p);
-        sampleAt(m_state, *m_platform.screen, p, m_rampReading);
+        magnifier->setCoordinates(m_sampler.sampleAt(*m_platform.screen, p, std::cerr).at);
     } else {
-        p = samplePointer(m_state, *m_platform.screen, *m_platform.pointer, m_rampReading);
+        m_sampler.samplePointer(*m_platform.screen, *m_platform.pointer, std::cerr);
     }
-    m_profileReading.follow(*m_platform.screen, p, m_rampReading, m_state.bitmapColour, std::cerr);
     showReadouts();
     showRamp();
 }
 
 void MainWindow::showRamp()
 {
-    const bool rampChanged = m_rampStatus.follow(m_rampReading);
-    const bool profileChanged = m_profileStatus.follow(m_profileReading.facts(), m_setup.decimalSeparator);
-    if (rampChanged || profileChanged)
-        m_ui.lutCaption->setToolTip(plainToolTip(m_rampStatus.text() + "\n" + m_profileStatus.text()));
+    const Sample& s = sample();
+    if (s.changed.rampStatus || s.changed.profileStatus)
+        m_ui.lutCaption->setToolTip(plainToolTip(s.rampStatus + "\n" + s.profileStatus));
     LutWindow* lut = m_windows.lutWindow;
-    if (lut && lut->isVisible()) lut->follow(m_rampReading, m_state.bitmapColour, m_profileStatus.text());
+    if (lut && lut->isVisible()) lut->follow(s, s.changed);
 }
 
 void MainWindow::showReadouts()
 {
-    const ReadoutTexts t = readoutTexts(m_state, m_setup.decimalSeparator);
+    const Sample& s = sample();
+    const ReadoutFormat format = readoutFormat(m_state.options.hexadecimal, m_state.options.fractions);
+    // A resting pointer in an unchanged format: nothing to write.
+    if (!s.changed.readouts() && m_readoutFormat == format) return;
+    m_readoutFormat = format;
+    const ReadoutTexts t = readoutTexts(s, format, m_setup.decimalSeparator);
     setLabelText(m_ui.bitmapRedLabel, t.bitmap[0]);
     setLabelText(m_ui.bitmapGreenLabel, t.bitmap[1]);
     setLabelText(m_ui.bitmapBlueLabel, t.bitmap[2]);
     setLabelText(m_ui.lutRedLabel, t.lut[0]);
     setLabelText(m_ui.lutGreenLabel, t.lut[1]);
     setLabelText(m_ui.lutBlueLabel, t.lut[2]);
-    const std::uint32_t colour = colourValueFromRgb(m_state.bitmapColour);
-    if (colour != m_swatchColour) {
-        m_swatchColour = colour;
+    if (s.changed.bitmap) {
+        // Without a pixel the swatch shows no colour: the window's own.
         QPalette p = m_ui.swatch->palette();
-        p.setColor(QPalette::Window, toQColor(m_state.bitmapColour));
+        p.setColor(QPalette::Window, s.bitmap ? toQColor(*s.bitmap) : palette().color(QPalette::Window));
         m_ui.swatch->setPalette(p);
     }
     setLabelText(m_ui.hexColourLabel, t.hash);

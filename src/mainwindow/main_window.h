@@ -19,10 +19,8 @@
 #include "mainwindow/title_button.h"
 #include "platform/platform.h"
 #include "pointer/pointer_aids.h"
-#include "probe/profile_reading.h"
-#include "probe/profile_text.h"
-#include "probe/ramp_summary.h"
 #include "probe/readout_text.h"
+#include "probe/sampler.h"
 #include "settings/ini_file.h"
 #include "widgets/main_window_link.h"
 #include "widgets/topmost_band.h"
@@ -140,10 +138,15 @@ public:
 
     // One run of the probe timer: sample, magnify, show.
     void probeTick();
+    // The latest sample's levels in the readouts and the swatch, what it
+    // lacks as missing ("?", "#", the swatch in the window's colour).
     void showReadouts();
-    // The ramp read at the latest tick and what the display profile says: the
-    // "LUT:" caption's tooltip and the LUT window, when shown, follow them.
+    // The latest sample's ramp and what the display profile says: the "LUT:"
+    // caption's tooltip and the LUT window, when shown, follow them.
     void showRamp();
+    // The latest sample, the one every window shows: frozen, the one that
+    // copying and the colour dialog read.
+    const tintora::Sample& sample() const { return m_sampler.latest(); }
 
     // The program became active or inactive.
     void applicationActivated();
@@ -183,7 +186,7 @@ private:
     void dockMagnifier();
     void setAlwaysOnTop(bool on);
     void liftPointerAids();
-    void copyToClipboard(tintora::Rgb colour);
+    void copyToClipboard(const std::optional<tintora::Rgb>& colour);
     QLabel* makeLabel(const char* text, int left, int top);
     void setLabelText(QLabel* label, const std::string& text);
     void setHelpButtonColour(const QColor& colour);
@@ -203,16 +206,15 @@ private:
     TopmostBand m_topmostBand;
     std::optional<tintora::StartPosition> m_startPosition;
     std::optional<QPoint> m_dragOffset; // pointer minus window corner while dragging
-    std::uint32_t m_swatchColour = 0xFFFFFFFFu;
     RunState m_runState = RunState::Running;
     // Errors go to the standard error, not to a box: nobody may be there to
     // answer one (a signal ended the program, or the display has gone).
     bool m_errorsToStandardError = false;
     std::string m_lastTrace;
-    tintora::RampReading m_rampReading; // the ramp read at the latest tick, with its output
-    tintora::RampStatus m_rampStatus; // the "LUT:" caption's tooltip
-    tintora::ProfileReading m_profileReading; // the display profile under the pointer, for the latest sample
-    tintora::ProfileStatus m_profileStatus;   // its line in the tooltip and the LUT window
+    tintora::Sampler m_sampler; // the probe timer's samples, the latest kept
+    // The number format the readouts were last written in; nothing before
+    // the first tick.
+    std::optional<tintora::ReadoutFormat> m_readoutFormat;
     // The settings file as the start read it (empty without one): the close
     // writes only what changed since, leaving the user's own edits alone.
     tintora::IniDocument m_loadedSettings;

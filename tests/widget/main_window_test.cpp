@@ -100,51 +100,68 @@ TEST(probeTick, oneTickWritesAllEightControls)
     }
     EXPECT_EQ(r.hash, "#C96400");
     EXPECT_EQ(w.form->ui().swatch->palette().color(QPalette::Window), QColor(200, 100, 0));
-    EXPECT_EQ(w.state.bitmapColour, (Rgb{200, 100, 0}));
-    EXPECT_EQ(w.state.lutColour, (Rgb{201, 100, 0}));
+    EXPECT_EQ(w.form->sample().bitmap, (Rgb{200, 100, 0}));
+    EXPECT_EQ(w.form->sample().lut(), (Rgb{201, 100, 0}));
     // The ramp asked for is the one of the display under the pointer.
     ASSERT_FALSE(w.fake.screen.rampPoints.empty());
     EXPECT_EQ(w.fake.screen.rampPoints.back(), (Point{640, 480}));
 }
 
-TEST(probeTick, failedReadsShowInTheValues)
+// What cannot be read shows as missing, as before the first tick, in every
+// number format: no level is made up, the swatch shows no colour, and
+// copying it puts nothing on the clipboard.
+TEST(probeTick, failedReadsShowAsMissing)
 {
     MainWindowFixture w;
-    // Pixel read fails, ramp never read.
-    w.fake.screen.pixelFails = true;
-    w.fake.screen.ramp.reset();
-    w.form->probeTick();
-    Readouts r = readouts(*w.form);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(r.bitmap[i], "255");
-        EXPECT_EQ(r.lut[i], "0 (0)");
-    }
-    EXPECT_EQ(r.hash, "#000000");
-
-    w.state.options.hexadecimal = true;
-    w.form->probeTick();
-    r = readouts(*w.form);
-    EXPECT_EQ(r.bitmap[0], "FF");
-    EXPECT_EQ(r.lut[0], "00 (0000)");
-
-    w.state.options.hexadecimal = false;
-    w.state.options.fractions = true;
-    w.form->probeTick();
-    r = readouts(*w.form);
-    EXPECT_EQ(r.bitmap[0], "1.000");
-    EXPECT_EQ(r.lut[0], "0.000 (0)");
-}
-
-TEST(probeTick, rampThatStopsAnsweringKeepsTheLastOne)
-{
-    MainWindowFixture w;
+    const QColor background = w.form->palette().color(QPalette::Window);
+    const Readouts before = readouts(*w.form);
+    EXPECT_EQ(before.bitmap[0], "?");
+    EXPECT_EQ(before.hash, "#");
     w.fake.screen.pixelValue = 0x000064C8;
     w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
     w.form->probeTick();
-    w.fake.screen.ramp.reset();
-    w.fake.screen.pixelValue = 0x00000080; // red 128
-    w.form->probeTick();
-    EXPECT_EQ(w.form->ui().lutRedLabel->text(), "128 (32896)");
+
+    const struct {
+        const char* name;
+        bool pixel;
+        bool ramp;
+        const char* bitmap[3];
+        const char* bitmapHex[3];
+    } cases[] = {
+        {"no ramp", true, false, {"200", "100", "0"}, {"C8", "64", "00"}},
+        {"no pixel", false, true, {"?", "?", "?"}, {"?", "?", "?"}},
+        {"neither", false, false, {"?", "?", "?"}, {"?", "?", "?"}},
+    };
+    for (const auto& c : cases) {
+        for (const bool hex : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (hex ? ", hexadecimal" : ""));
+            w.state.options.hexadecimal = hex;
+            w.fake.screen.pixelFails = !c.pixel;
+            if (c.ramp)
+                w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
+            else
+                w.fake.screen.ramp.reset();
+            w.form->probeTick();
+            const Readouts r = readouts(*w.form);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(r.bitmap[i], hex ? c.bitmapHex[i] : c.bitmap[i]);
+                EXPECT_EQ(r.lut[i], "?");
+            }
+            EXPECT_EQ(r.hash, "#");
+            EXPECT_EQ(w.form->ui().swatch->palette().color(QPalette::Window),
+                      c.pixel ? QColor(200, 100, 0) : background);
+
+            // Frozen on it: the copies take only what was read.
+            w.fake.clipboard.text = "before";
+            w.form->toggleFreeze();
+            ASSERT_FALSE(w.form->probing());
+            w.form->copyBitmapColour();
+            EXPECT_EQ(w.fake.clipboard.text, c.pixel ? "C86400" : "before");
+            w.form->copyLutColour();
+            EXPECT_EQ(w.fake.clipboard.text, c.pixel ? "C86400" : "before") << "no LUT colour to copy";
+            w.form->toggleFreeze();
+        }
+    }
 }
 
 TEST(probeTick, unreadablePointerSamplesTheOrigin)
@@ -153,7 +170,7 @@ TEST(probeTick, unreadablePointerSamplesTheOrigin)
     w.fake.screen.pixels[{0, 0}] = 0x00010203;
     w.fake.pointer.where.reset();
     w.form->probeTick();
-    EXPECT_EQ(w.state.bitmapColour, (Rgb{3, 2, 1}));
+    EXPECT_EQ(w.form->sample().bitmap, (Rgb{3, 2, 1}));
     EXPECT_EQ(w.fake.screen.rampPoints.back(), (Point{0, 0}));
 }
 
