@@ -2,12 +2,11 @@
 
 #include <QCloseEvent>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "probe/profile_text.h"
 #include "probe/ramp_summary.h"
 #include "widgets/program_font.h"
-#include "widgets/topmost_band.h"
+#include "widgets/window_placement.h"
 
 using namespace tintora;
 
@@ -42,15 +41,9 @@ LutWindow::LutWindow(ProgramState& state, Platform& platform, MainWindowLink& ma
 
 void LutWindow::placeBesideMainWindow()
 {
-    const QRect main = m_mainWindow.mainWindowFrame();
-    const Rect area = m_platform.screen->workAreaAt({main.center().x(), main.center().y()});
     // Right of the main window, tops aligned; left of it where the right
     // side has no room; always within the work area.
-    int left = main.x() + main.width() + Gap;
-    if (left + width() > area.right()) left = main.x() - Gap - width();
-    left = std::max(area.left(), std::min(left, area.right() - width()));
-    const int top = std::max(area.top(), std::min(main.y(), area.bottom() - height()));
-    move(left, top);
+    WindowPlacement(m_platform).placeBeside(this, m_mainWindow.mainWindowFrame(), Gap);
 }
 
 void LutWindow::showCurves(bool shown)
@@ -63,7 +56,6 @@ void LutWindow::showCurves(bool shown)
         // The keys stay with the main window (nudging, the commands).
         setAttribute(Qt::WA_ShowWithoutActivating);
         show();
-        putInTopmostBandWhenShown(this, *m_platform.windows);
     } else {
         hide();
     }

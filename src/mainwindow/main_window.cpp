@@ -8,7 +8,6 @@
 #include <iostream>
 
 #include "core/error_text.h"
-#include "core/screen_snapping.h"
 #include "help/help_window.h"
 #include "lutview/lut_window.h"
 #include "magnifier/magnifier_window.h"
@@ -47,7 +46,7 @@ QString plainToolTip(const std::string& text)
 MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
       m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen),
-      m_sampler(m_setup.decimalSeparator)
+      m_placement(platform), m_sampler(m_setup.decimalSeparator)
 {
     setWindowTitle(QStringLiteral("Tintora"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -122,7 +121,11 @@ void MainWindow::createTitleStrip()
     m_ui.colourSelect->hide();
 }
 
-void MainWindow::attach(SecondaryWindows windows) { m_windows = windows; }
+void MainWindow::attach(SecondaryWindows windows, TopmostBand& topmostBand)
+{
+    m_windows = windows;
+    m_topmostBand = &topmostBand;
+}
 
 QLabel* MainWindow::makeLabel(const char* text, int left, int top)
 {
@@ -186,13 +189,12 @@ void MainWindow::showMainWindow()
     for (const std::string& notice : refusedPointerAids(*m_platform.pointer))
         std::cerr << "tintora: " << notice << '\n';
     loadSettings(settingsFilePathFor(m_state.programDir));
-    if (!m_startPosition) moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen->primaryWorkArea()));
+    if (!m_startPosition) m_placement.centreInPrimaryWorkArea(this);
+    // Shown into the topmost band whatever the settings say.
     show();
     // Keys go to this window from the start, with or without a window
     // manager to give it the focus.
     activateWindow();
-    // Into the topmost band whatever the settings say.
-    putInTopmostBandWhenShown(this, *m_platform.windows);
     // Placed beside the main window where it now stands.
     if (m_state.options.lutCurvesShown) showLutCurves(true);
 }
@@ -262,6 +264,7 @@ void MainWindow::saveAfterDisplayLoss()
     if (m_runState != RunState::Running) return;
     // With the connection gone nothing can be given back or shown.
     m_runState = RunState::Closed;
+    m_pointerAids.stopWithoutGivingBack();
     m_errorsToStandardError = true;
     saveSettings(settingsFilePathFor(m_state.programDir));
 }
@@ -272,7 +275,8 @@ void MainWindow::finishRun()
     m_runState = RunState::Closing;
     m_probeTimer->stop();
     // The pointer is given back before anything that can wait on the user;
-    // the axis locks end with the program, whatever keys are still down.
+    // the axis locks end with the program, whatever keys are still down, and
+    // no key of any window takes the pointer again.
     m_pointerAids.giveBack();
     // A colour copied last stays pasteable after the program has gone.
     m_platform.clipboard->keepAfterExit();
@@ -308,19 +312,14 @@ void MainWindow::dockMagnifier()
     if (m_windows.magnifier && m_windows.magnifier->isVisible()) m_windows.magnifier->dockOn(mainWindowFrame());
 }
 
-void MainWindow::moveWindow(Point proposed)
-{
-    const Point centre{x() + ClientWidth / 2, y() + ClientHeight / 2};
-    const Point p = snapToWorkArea(proposed, ClientWidth, ClientHeight, m_platform.screen->workAreaAt(centre));
-    move(p.x, p.y);
-}
+void MainWindow::moveWindow(Point proposed) { m_placement.moveSnapped(this, proposed); }
 
 void MainWindow::mousePressEvent(QMouseEvent* event)
 {
     // Presses on labels, the swatch, the strip and the background arrive
     // here; buttons and the separator keep theirs.
     event->accept();
-    if (!m_platform.windows->canPlaceWindows()) {
+    if (!m_placement.placesWindows()) {
         // The compositor moves the window itself, and snaps as it does.
         if (event->button() == Qt::LeftButton && windowHandle()) windowHandle()->startSystemMove();
         return;
@@ -350,8 +349,6 @@ void MainWindow::applicationDeactivated()
 
 void MainWindow::liftPointerAids()
 {
-    // Once the close has given the pointer back, nothing takes it again.
-    if (m_runState != RunState::Running) return;
     // Keys released in another program never reach us: a user who switches
     // away with Alt, Shift or Ctrl down must not be left with a pointer stuck
     // on a line or at the inverted speed.
@@ -376,10 +373,7 @@ void MainWindow::zoomChanged()
     applySlowPointer();
 }
 
-void MainWindow::applySlowPointer()
-{
-    if (m_runState == RunState::Running) tintora::applySlowPointer(m_state, *m_platform.pointer);
-}
+void MainWindow::applySlowPointer() { m_pointerAids.applySlowPointer(); }
 
 void MainWindow::showOptionButtons()
 {
@@ -440,7 +434,12 @@ void MainWindow::closeOrHideMagnifier()
 
 void MainWindow::closeProgram() { close(); }
 
-void MainWindow::showSettings() { m_windows.settings->showModal(); }
+void MainWindow::showSettings()
+{
+    m_windows.settings->showModal();
+    // The speed the dialog's box asks for.
+    m_pointerAids.applyConfiguredSpeed();
+}
 
 void MainWindow::toggleHexadecimal()
 {
@@ -459,8 +458,8 @@ void MainWindow::toggleFractions()
 void MainWindow::setAlwaysOnTop(bool on)
 {
     m_state.options.alwaysOnTop = on;
-    if (m_windows.magnifier) m_windows.magnifier->setAlwaysOnTop(on);
-    m_topmostBand.set(this, *m_platform.windows, on);
+    // The magnifier follows the pin with this window.
+    if (m_topmostBand) m_topmostBand->setStayOnTop(on);
     showOptionButtons();
 }
 

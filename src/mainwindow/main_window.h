@@ -24,6 +24,7 @@
 #include "settings/ini_file.h"
 #include "widgets/main_window_link.h"
 #include "widgets/topmost_band.h"
+#include "widgets/window_placement.h"
 
 class HelpWindow;
 class LutWindow;
@@ -87,8 +88,9 @@ public:
 
     MainWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup);
 
-    // Connects the windows this one opens; once, before it is shown.
-    void attach(SecondaryWindows windows);
+    // Connects the windows this one opens and the program's topmost band,
+    // whose pin this window's pin is; once, before it is shown.
+    void attach(SecondaryWindows windows, TopmostBand& topmostBand);
 
     // Reads the settings, places the window (centred when the command line
     // was empty) and shows it.
@@ -121,6 +123,10 @@ public:
     // Key handlers: keys that ran no command, and every release.
     void keyDown(const tintora::KeyChord& key);
     void keyUp(const tintora::KeyChord& key);
+    // The pointer aids, whose one owner this window is: the other windows'
+    // keys reach them here too (Ctrl's speed), so that nothing touches the
+    // pointer once the close has begun.
+    tintora::PointerAids& pointerAids() { return m_pointerAids; }
 
     // Whether sampling runs (not frozen).
     bool probing() const { return m_probeTimer->isActive(); }
@@ -203,7 +209,8 @@ private:
     MainWindowUi m_ui;
     QTimer* m_probeTimer = nullptr;
     tintora::PointerAids m_pointerAids;
-    TopmostBand m_topmostBand;
+    WindowPlacement m_placement;
+    TopmostBand* m_topmostBand = nullptr;
     std::optional<tintora::StartPosition> m_startPosition;
     std::optional<QPoint> m_dragOffset; // pointer minus window corner while dragging
     RunState m_runState = RunState::Running;

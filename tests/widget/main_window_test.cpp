@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "main_window_fixture.h"
+#include "modal_answer.h"
 
 using namespace tintora;
 using tintora::fake::rampOf;
@@ -269,6 +270,63 @@ TEST(Dragging, labelsAndStripMoveTheWindowButtonsAndSeparatorDoNot)
     drag(w.form->ui().lutRedLabel, {40, 25});
     EXPECT_EQ(w.form->pos(), before);
     w.form->close();
+}
+
+// Where the compositor alone places windows, no window of the program moves
+// itself: not the main window at its first showing, not the magnifier onto
+// it, nor the LUT window, the help window or the settings dialog at theirs.
+TEST(WindowPlacement, whereTheCompositorPlacesWindowsNoWindowMovesItself)
+{
+    for (const bool placesWindows : {true, false}) {
+        SCOPED_TRACE(placesWindows ? "the program places its windows" : "the compositor places them");
+        {
+            MainWindowFixture w;
+            w.fake.windows.placesWindows = placesWindows;
+            w.form->showMainWindow();
+            EXPECT_EQ(w.form->pos(), placesWindows ? QPoint(858, 465) : QPoint(0, 0)) << "not centred";
+            w.form->close();
+        }
+        // The main window where the command line put it.
+        MainWindowFixture w({"-x", "500", "-y", "400"});
+        w.form->probeTimer()->stop();
+        w.fake.windows.placesWindows = placesWindows;
+        w.form->showMainWindow();
+        ASSERT_EQ(w.form->pos(), QPoint(500, 400));
+        w.form->toggleMagnifier();
+        w.form->toggleLutCurves();
+        w.help->showHelp();
+        QPoint settingsShown;
+        {
+            ModalAnswer answer([&](QWidget*) {
+                settingsShown = w.settings->pos();
+                w.settings->close();
+            });
+            w.form->showSettings();
+        }
+
+        const struct {
+            const char* window;
+            QPoint shown, placed;
+        } windows[] = {
+            {"magnifier", w.magnifier->pos(), {500, 400 - 203}},
+            {"LUT", w.windows->lutWindow->pos(), {500 + 203 + 8, 400}},
+            // These two by their whole size, frame included.
+            {"help", w.help->pos(),
+             {(1920 - w.help->frameGeometry().width()) / 2, (1040 - w.help->frameGeometry().height()) / 2}},
+            {"settings", settingsShown,
+             {500 + (203 - w.settings->frameGeometry().width()) / 2, 400 + (110 - w.settings->frameGeometry().height()) / 2}},
+        };
+        for (const auto& c : windows) {
+            SCOPED_TRACE(c.window);
+            // The toolkit may give a window that was never placed a first
+            // place of its own; the program's place it does not get.
+            if (placesWindows)
+                EXPECT_EQ(c.shown, c.placed);
+            else
+                EXPECT_NE(c.shown, c.placed);
+        }
+        w.form->close();
+    }
 }
 
 TEST(Activation, F1CaptionYellowWhenActiveGreyOtherwise)

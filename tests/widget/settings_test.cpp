@@ -214,6 +214,59 @@ TEST(saveSettings, pointerIsGivenBackBeforeAFailedSaveIsReported)
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
 }
 
+// While the close waits on the user (a box about a failed save), Ctrl in any
+// other window of the program takes the pointer no more than the main
+// window's keys do: its speed stays the one given back.
+TEST(saveSettings, ctrlInAnotherWindowLeavesThePointerAloneOnceTheCloseHasBegun)
+{
+    const struct {
+        const char* window;
+        std::function<QWidget*(Started&)> show;
+    } windows[] = {
+        {"help", [](Started& p) -> QWidget* {
+             p.help->showHelp();
+             return p.help;
+         }},
+        {"LUT", [](Started& p) -> QWidget* {
+             p.form->toggleLutCurves();
+             return p.windows->lutWindow.get();
+         }},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.window);
+        Started p("[GENERAL]\nonTop=0\n");
+        ASSERT_EQ(::chmod(p.settingsPath().c_str(), 0444), 0);
+        QWidget* window = w.show(p);
+        ASSERT_TRUE(window->isVisible());
+        // Ctrl in that window (to its focused control, as a user's key
+        // goes) inverts the slow pointer while the program runs.
+        auto ctrl = [window](QEvent::Type type, Qt::KeyboardModifiers held) {
+            QKeyEvent e(type, Qt::Key_Control, held);
+            QApplication::sendEvent(window->focusWidget() ? window->focusWidget() : window, &e);
+        };
+        ctrl(QEvent::KeyPress, Qt::NoModifier);
+        ASSERT_EQ(p.fake.pointer.currentSpeed, 1);
+        ctrl(QEvent::KeyRelease, Qt::ControlModifier);
+        ASSERT_EQ(p.fake.pointer.currentSpeed, 10);
+
+        std::vector<int> speedsWhileUp;
+        MessageBoxSeen box;
+        {
+            ModalAnswer answer(acceptMessageBox(box, [&] {
+                const std::size_t before = p.fake.pointer.speedsSet.size();
+                ctrl(QEvent::KeyPress, Qt::NoModifier);
+                ctrl(QEvent::KeyRelease, Qt::ControlModifier);
+                speedsWhileUp.assign(p.fake.pointer.speedsSet.begin() + static_cast<std::ptrdiff_t>(before),
+                                     p.fake.pointer.speedsSet.end());
+            }));
+            p.form->close();
+        }
+        EXPECT_EQ(box.text.toStdString(), "Unable to write to " + p.settingsPath() + ".");
+        EXPECT_TRUE(speedsWhileUp.empty()) << "speeds set: " << ::testing::PrintToString(speedsWhileUp);
+        EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
+    }
+}
+
 // A close that changes no value leaves the file alone: not replaced, and a
 // file the user made read-only to pin the settings is no error.
 TEST(saveSettings, unchangedValuesAreNotWritten)
