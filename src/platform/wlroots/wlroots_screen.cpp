@@ -15,6 +15,9 @@ namespace {
 constexpr std::chrono::milliseconds CopyTimeout{500};
 // Buffers of this many sizes are kept.
 constexpr std::size_t KeptBuffers = 4;
+// A block grabbed this recently still serves a pixel inside it: the same
+// probe tick's sample (the ticks are 50 ms apart).
+constexpr std::chrono::milliseconds BlockServesPixel{20};
 
 // The 32-bit layouts the copy may come in. XRGB and ARGB lie in memory as
 // 0xAARRGGBB read little-endian, the image's own layout; XBGR and ABGR have
@@ -123,8 +126,14 @@ bool WlrootsScreen::copyRegion(const Output& output, Rect rect, Copy& copy)
 ColourValue WlrootsScreen::pixel(Point p)
 {
     const Output* output = m_connection->outputAt(p);
+    if (!output) return InvalidColour;
+    if (m_lastBlockRect.contains(p) && std::chrono::steady_clock::now() - m_lastBlockTime < BlockServesPixel) {
+        const auto at = static_cast<std::size_t>(p.y - m_lastBlockRect.y) * static_cast<std::size_t>(m_lastBlockRect.width) +
+                        static_cast<std::size_t>(p.x - m_lastBlockRect.x);
+        return colourValueFromImagePixel(m_lastBlock.pixels[at]);
+    }
     Copy copy;
-    if (!output || !copyRegion(*output, {p.x, p.y, 1, 1}, copy) || copy.width < 1 || copy.height < 1)
+    if (!copyRegion(*output, {p.x, p.y, 1, 1}, copy) || copy.width < 1 || copy.height < 1)
         return InvalidColour;
     return colourValueFromImagePixel(copiedPixel(copy.buffer->bytes(), copy.stride, copy.height, copy.yInverted,
                                                  redAndBlueSwapped(copy.format), 0, 0));
@@ -159,8 +168,19 @@ bool WlrootsScreen::grab(Rect rect, ScreenImage& image)
     }
     const std::vector<Rect> shown = m_connection->outputRects();
     blackOutside(image, {rect.x, rect.y}, shown);
-    if (!copiedAny) clearImage(image);
-    return copiedAny;
+    if (!copiedAny) {
+        clearImage(image);
+        m_lastBlockRect = {};
+        return false;
+    }
+    // Kept for the pixel read next (no allocation once the size is known);
+    // what no output shows is not kept as a colour.
+    m_lastBlock.width = image.width;
+    m_lastBlock.height = image.height;
+    m_lastBlock.pixels.assign(image.pixels.begin(), image.pixels.end());
+    m_lastBlockRect = rect;
+    m_lastBlockTime = std::chrono::steady_clock::now();
+    return true;
 }
 
 Rect WlrootsScreen::virtualDesktop()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,12 @@ private:
     // reused from tick to tick.
     std::vector<std::unique_ptr<ShmBuffer>> m_buffers;
     std::vector<std::uint32_t> m_row; // one row turned into the image's layout
+    // The latest block grabbed, for the pixel read in the same tick: each
+    // copy waits for the compositor's next frame (up to one refresh), so the
+    // magnifier's block serves the sample inside it.
+    ScreenImage m_lastBlock;
+    Rect m_lastBlockRect;
+    std::chrono::steady_clock::time_point m_lastBlockTime;
 };
 
 } // namespace tintora::wlroots
