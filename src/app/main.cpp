@@ -113,6 +113,7 @@ MainWindowSetup mainWindowSetup(tintora::ProgramOptions& options)
 {
     MainWindowSetup setup;
     setup.args = std::move(options.positionArgs);
+    setup.pickAtStart = options.pick;
     // The paths as the system reports them (on Windows with backslashes).
     setup.executablePath = tintora::executablePath();
     setup.programDir = setup.executablePath.substr(0, setup.executablePath.find_last_of("/\\") + 1);
@@ -129,6 +130,8 @@ void traceReadoutsWhenAsked(MainWindow& mainWindow)
         std::cout << "Bitmap " << t.bitmap[0] << ' ' << t.bitmap[1] << ' ' << t.bitmap[2] << " | LUT " << t.lut[0]
                   << ' ' << t.lut[1] << ' ' << t.lut[2] << " | " << t.hash << std::endl;
     };
+    if (PickMode* pick = mainWindow.pickMode())
+        pick->trace = [](bool shown) { std::cout << (shown ? "Pick mode on" : "Pick mode off") << std::endl; };
 }
 
 // The windows over the platform, until the program ends. QApplication keeps

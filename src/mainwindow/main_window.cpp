@@ -59,6 +59,12 @@ MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup 
     connect(m_probeTimer, &QTimer::timeout, this, &MainWindow::probeTick);
     createReadouts();
     createTitleStrip();
+    if (platform.pickOverlay) {
+        m_pickMode = std::make_unique<PickMode>(*this, platform);
+        // The session shows the pointer only to the pick mode: how to enter it.
+        setToolTip(QStringLiteral("P: pick a colour from the screen (a click freezes it, Esc leaves).\n"
+                                  "tintora --pick starts in the pick mode."));
+    }
 
     move(0, 0);
     m_probeTimer->start();
@@ -168,6 +174,7 @@ void MainWindow::runCommand(Command command)
     case Command::CloseProgram: return closeProgram();
     case Command::ShowSettings: return showSettings();
     case Command::ToggleLutCurves: return toggleLutCurves();
+    case Command::PickFromScreen: return startPickMode();
     }
 }
 
@@ -197,6 +204,12 @@ void MainWindow::showMainWindow()
     activateWindow();
     // Placed beside the main window where it now stands.
     if (m_state.options.lutCurvesShown) showLutCurves(true);
+    if (m_setup.pickAtStart) {
+        if (m_pickMode)
+            startPickMode();
+        else
+            std::cerr << "tintora: --pick: this session shows the pointer everywhere; there is no pick mode.\n";
+    }
 }
 
 void MainWindow::loadSettings(const std::string& path)
@@ -274,6 +287,7 @@ void MainWindow::finishRun()
     if (m_runState != RunState::Running) return;
     m_runState = RunState::Closing;
     m_probeTimer->stop();
+    if (m_pickMode) m_pickMode->leave();
     // The pointer is given back before anything that can wait on the user;
     // the axis locks end with the program, whatever keys are still down, and
     // no key of any window takes the pointer again.
@@ -420,6 +434,11 @@ void MainWindow::showLutCurves(bool shown)
 
 void MainWindow::toggleLutCurves() { showLutCurves(!m_state.options.lutCurvesShown); }
 
+void MainWindow::startPickMode()
+{
+    if (m_pickMode && m_runState == RunState::Running) m_pickMode->start();
+}
+
 void MainWindow::toggleHelp() { m_windows.help->toggle(); }
 
 void MainWindow::showHelpFromButton() { m_windows.help->showHelp(); }
@@ -507,6 +526,9 @@ void MainWindow::copyToClipboard(const std::optional<Rgb>& colour)
 
 void MainWindow::probeTick()
 {
+    // Where the pointer is known only in the pick mode, the readouts hold
+    // the last colour outside it.
+    if (m_pickMode && !m_pickMode->followsPointer()) return;
     MagnifierWindow* magnifier = m_windows.magnifier;
     if (magnifier && magnifier->isVisible()) {
         // One pointer read serves the picture, the sample and the picture's

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "core/commands.h"
 #include "core/program_state.h"
 #include "mainwindow/column_separator.h"
+#include "mainwindow/pick_mode.h"
 #include "mainwindow/swatch.h"
 #include "mainwindow/title_button.h"
 #include "platform/platform.h"
@@ -37,6 +39,7 @@ struct MainWindowSetup {
     std::string programDir;          // executable's directory, trailing separator
     std::string executablePath;      // the executable's full path
     std::string decimalSeparator;    // from the user's locale, read at start
+    bool pickAtStart = false;        // --pick: the pick mode once the window shows
 };
 
 // The other windows the main window opens and docks.
@@ -110,6 +113,8 @@ public:
     void closeProgram();
     void showSettings();
     void toggleLutCurves();
+    // Where the session has a pick mode (wlroots), enters it.
+    void startPickMode();
     void showHelpFromButton();
     // Draws the options' state on the title-strip buttons.
     void showOptionButtons();
@@ -174,6 +179,8 @@ public:
     const MainWindowUi& ui() const { return m_ui; }
     QTimer* probeTimer() const { return m_probeTimer; }
     const tintora::PointerAids& pointerAids() const { return m_pointerAids; }
+    // The pick mode, where the session has one; nullptr elsewhere.
+    PickMode* pickMode() const { return m_pickMode.get(); }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -226,4 +233,5 @@ private:
     // writes only what changed since, leaving the user's own edits alone.
     tintora::IniDocument m_loadedSettings;
     bool m_settingsUnused = false; // the start could not use the file and said why
+    std::unique_ptr<PickMode> m_pickMode; // where the pointer is told only to an overlay (wlroots)
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-// The Linux build's two backends as the choice of backend (session_choice.cpp)
+// The Linux build's backends as the choice of backend (session_choice.cpp)
 // sees them: what each finds of its display server, and their openings. The
 // choice is the only caller; nothing here names X11 or Wayland types.
 
@@ -30,5 +30,13 @@ DisplayServerCheck checkDisplay();
 std::variant<Platform, std::string> openWaylandPlatform();
 std::variant<std::unique_ptr<Screen>, std::string> openWaylandScreen();
 } // namespace wayland
+
+namespace wlroots {
+// Whether the compositor $WAYLAND_DISPLAY names offers wlroots' screen copy
+// and layer shell (sway, Hyprland and the other wlroots compositors).
+bool offersScreenCopy();
+std::variant<Platform, std::string> openWlrootsPlatform();
+std::variant<std::unique_ptr<Screen>, std::string> openWlrootsScreen();
+} // namespace wlroots
 
 } // namespace tintora

@@ -1,4 +1,4 @@
-// The Linux build holds two backends; this is where one is chosen for the
+// The Linux build holds three backends; this is where one is chosen for the
 // session, once, by the rule of platform/backend_choice.h, and opened.
 
 #include <QByteArray>
@@ -21,7 +21,11 @@ bool isSet(const char* variable)
 const BackendChoice& choice()
 {
     static const BackendChoice decided =
-        chooseBackendFor(isSet("DISPLAY"), x11::checkDisplay, isSet("WAYLAND_DISPLAY"), wayland::checkDisplay);
+        chooseBackendFor(isSet("DISPLAY"), x11::checkDisplay, isSet("WAYLAND_DISPLAY"), [] {
+            DisplayServerCheck check = wayland::checkDisplay();
+            if (check.usable) check.screenCopy = wlroots::offersScreenCopy();
+            return check;
+        });
     return decided;
 }
 
@@ -37,19 +41,29 @@ void prepareToolkit()
 {
     // The windows go to the same display server as the backend: Qt's plugin
     // for it, whatever the session prefers.
-    qputenv("QT_QPA_PLATFORM", choice().backend == Backend::Wayland ? "wayland" : "xcb");
+    qputenv("QT_QPA_PLATFORM", choice().backend && *choice().backend != Backend::X11 ? "wayland" : "xcb");
 }
 
 std::variant<Platform, std::string> openPlatform()
 {
     if (!choice().backend) return choice().why;
-    return *choice().backend == Backend::X11 ? x11::openX11Platform() : wayland::openWaylandPlatform();
+    switch (*choice().backend) {
+    case Backend::X11: return x11::openX11Platform();
+    case Backend::Wayland: return wayland::openWaylandPlatform();
+    case Backend::Wlroots: return wlroots::openWlrootsPlatform();
+    }
+    return choice().why;
 }
 
 std::variant<std::unique_ptr<Screen>, std::string> openScreen()
 {
     if (!choice().backend) return choice().why;
-    return *choice().backend == Backend::X11 ? x11::openX11Screen() : wayland::openWaylandScreen();
+    switch (*choice().backend) {
+    case Backend::X11: return x11::openX11Screen();
+    case Backend::Wayland: return wayland::openWaylandScreen();
+    case Backend::Wlroots: return wlroots::openWlrootsScreen();
+    }
+    return choice().why;
 }
 
 // The helper processes are the X11 backend's.

@@ -61,7 +61,7 @@ bool FakeScreen::grab(Rect rect, ScreenImage& image)
 
 FakePlatform::FakePlatform()
     : platform{std::make_unique<FakeScreen>(), std::make_unique<FakePointer>(), std::make_unique<FakeWindows>(),
-               std::make_unique<FakeClipboard>(), std::make_unique<FakeShell>(), std::make_unique<FakeKeyboard>()},
+               std::make_unique<FakeClipboard>(), std::make_unique<FakeShell>(), std::make_unique<FakeKeyboard>(), nullptr},
       screen(static_cast<FakeScreen&>(*platform.screen)),
       pointer(static_cast<FakePointer&>(*platform.pointer)),
       windows(static_cast<FakeWindows&>(*platform.windows)),
@@ -69,6 +69,14 @@ FakePlatform::FakePlatform()
       shell(static_cast<FakeShell&>(*platform.shell)),
       keyboard(static_cast<FakeKeyboard&>(*platform.keyboard))
 {
+}
+
+FakePickOverlay& FakePlatform::addPickOverlay()
+{
+    auto overlay = std::make_unique<FakePickOverlay>();
+    FakePickOverlay& added = *overlay;
+    platform.pickOverlay = std::move(overlay);
+    return added;
 }
 
 } // namespace tintora::fake

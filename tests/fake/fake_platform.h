@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <string>
 #include <optional>
 #include <vector>
 
@@ -134,9 +135,34 @@ public:
     }
 };
 
+// The pick mode's overlay (wlroots): what the program asked of it. A test
+// plays the compositor through the listener it was given.
+class FakePickOverlay final : public PickOverlay {
+public:
+    PickOverlayListener* listener = nullptr;
+    bool isShown = false;
+    std::string refusal; // show() fails with this when set
+
+    void setListener(PickOverlayListener* l) override { listener = l; }
+    bool show(std::string& why) override
+    {
+        if (!refusal.empty()) {
+            why = refusal;
+            return false;
+        }
+        isShown = true;
+        return true;
+    }
+    void hide() override { isShown = false; }
+    bool shown() override { return isShown; }
+};
+
 // A platform made of the fakes above, with typed access to each.
 struct FakePlatform {
     FakePlatform();
+    // Gives the platform a pick overlay, as the wlroots backend's has one;
+    // before the windows are made.
+    FakePickOverlay& addPickOverlay();
     Platform platform;
     FakeScreen& screen;
     FakePointer& pointer;
