@@ -10,6 +10,7 @@
 #include "bench_support.h"
 #include "lutview/lut_window.h"
 #include "support/paint_counter.h"
+#include "widgets/topmost_band.h"
 
 using namespace tintora;
 
@@ -24,7 +25,8 @@ void mainWindowTickLut(benchmark::State& st, bool shown)
     ProgramState state;
     MainWindow form(state, *world().platform, mainWindowSetup());
     LutWindow lut(state, *world().platform, form);
-    form.attach({nullptr, nullptr, nullptr, &lut});
+    TopmostBand band(*world().platform->windows);
+    form.attach({nullptr, nullptr, nullptr, &lut}, band);
     if (shown) form.toggleLutCurves();
     form.probeTick();
     if (lut.isVisible() != shown) st.SkipWithError("the LUT window is not in the state asked for");
@@ -42,14 +44,16 @@ void lutCurvesRepaint(benchmark::State& st)
     MainWindow form(state, *world().platform, mainWindowSetup());
     LutWindow lut(state, *world().platform, form);
     lut.showCurves(true); // lays the window out at its first size
-    GammaTable ramp{};
+    Sample sample;
+    sample.ramp.emplace();
     const double gamma[3] = {1.0, 0.8, 0.6};
     for (int c = 0; c < 3; ++c)
         for (int i = 0; i < 256; ++i)
-            ramp[static_cast<std::size_t>(c * 256 + i)] =
+            sample.ramp->ramp[static_cast<std::size_t>(c * 256 + i)] =
                 static_cast<std::uint16_t>(std::lround(std::pow(i / 255.0, 1.0 / gamma[c]) * 65535.0));
+    sample.bitmap = Rgb{200, 100, 30};
     LutCurves& curves = *lut.ui().curves;
-    curves.plot(&ramp, Rgb{200, 100, 30});
+    curves.plot(&sample);
     QImage image(curves.size(), QImage::Format_RGB32);
     const test::PaintCounter paints(&curves);
     for (auto _ : st) curves.render(&image);

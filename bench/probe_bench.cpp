@@ -3,8 +3,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sstream>
+
 #include "bench_support.h"
-#include "probe/probe_tick.h"
+#include "probe/sampler.h"
 #include "mainwindow/main_window.h"
 #include "xlib_floor.h"
 
@@ -16,9 +18,9 @@ namespace {
 
 constexpr Rgb Expected{200, 100, 0};
 
-bool sampledTheWindow(const ProgramState& state, benchmark::State& st)
+bool sampledTheWindow(const Sample& sample, benchmark::State& st)
 {
-    if (state.bitmapColour == Expected && state.lutColour == Rgb{201, 100, 0}) return true;
+    if (sample.bitmap == Expected && sample.lut() == Rgb{201, 100, 0}) return true;
     st.SkipWithError("the tick did not read the window under the pointer");
     return false;
 }
@@ -39,7 +41,7 @@ void mainWindowTick(benchmark::State& st)
     const std::uint64_t before = allocationCount();
     for (auto _ : st) form.probeTick();
     countAllocations(st, before);
-    sampledTheWindow(state, st);
+    sampledTheWindow(form.sample(), st);
 }
 
 // The same, with the format switched every tick so all eight labels get new
@@ -52,16 +54,16 @@ void mainWindowTickNewTexts(benchmark::State& st)
         state.options.hexadecimal = !state.options.hexadecimal;
         form.probeTick();
     }
-    sampledTheWindow(state, st);
+    sampledTheWindow(form.sample(), st);
 }
 
 void samplePointerOnly(benchmark::State& st)
 {
-    ProgramState state;
-    RampReading reading;
+    Sampler sampler;
+    std::ostringstream err;
     for (auto _ : st)
-        benchmark::DoNotOptimize(samplePointer(state, world().platform->screen, *world().platform->pointer, reading));
-    sampledTheWindow(state, st);
+        benchmark::DoNotOptimize(sampler.samplePointer(world().platform->screen, *world().platform->pointer, err));
+    sampledTheWindow(sampler.latest(), st);
 }
 
 void xlibFloor(benchmark::State& st)

@@ -73,7 +73,7 @@ void mainWindowTickProfile(benchmark::State& st, bool published)
     for (auto _ : st) form.probeTick();
     st.counters[AllocationsCounter] =
         benchmark::Counter(static_cast<double>(allocationCount() - before), benchmark::Counter::kAvgIterations);
-    if (state.bitmapColour != Rgb{200, 100, 0}) st.SkipWithError("the tick did not read the window under the pointer");
+    if (form.sample().bitmap != Rgb{200, 100, 0}) st.SkipWithError("the tick did not read the window under the pointer");
 }
 
 } // namespace

@@ -32,6 +32,9 @@ public:
     // reason.
     bool prepareGrab(int width, int height);
     std::uint32_t grab(int x, int y, int width, int height);
+    // The same grab, then one read of every pixel of the block (their AND):
+    // the least a picture made from all of them can cost.
+    std::uint32_t grabAndRead(int x, int y, int width, int height);
 
 private:
     _XDisplay* m_display = nullptr;

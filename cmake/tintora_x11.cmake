@@ -17,6 +17,7 @@ add_library(tintora_x11 STATIC
     src/platform/x11/x11_pointer_speed.cpp
     src/platform/x11/x11_pointer_state.cpp
     src/platform/x11/x11_pointer_watchdog.cpp
+    src/platform/x11/x11_profile_screens.cpp
     src/platform/x11/x11_profiles.cpp
     src/platform/x11/x11_screen.cpp
     src/platform/x11/x11_windows.cpp

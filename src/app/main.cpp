@@ -113,6 +113,7 @@ MainWindowSetup mainWindowSetup(tintora::ProgramOptions& options)
 {
     MainWindowSetup setup;
     setup.args = std::move(options.positionArgs);
+    setup.pickAtStart = options.pick;
     // The paths as the system reports them (on Windows with backslashes).
     setup.executablePath = tintora::executablePath();
     setup.programDir = setup.executablePath.substr(0, setup.executablePath.find_last_of("/\\") + 1);
@@ -129,6 +130,8 @@ void traceReadoutsWhenAsked(MainWindow& mainWindow)
         std::cout << "Bitmap " << t.bitmap[0] << ' ' << t.bitmap[1] << ' ' << t.bitmap[2] << " | LUT " << t.lut[0]
                   << ' ' << t.lut[1] << ' ' << t.lut[2] << " | " << t.hash << std::endl;
     };
+    if (PickMode* pick = mainWindow.pickMode())
+        pick->trace = [](bool shown) { std::cout << (shown ? "Pick mode on" : "Pick mode off") << std::endl; };
 }
 
 // The windows over the platform, until the program ends. QApplication keeps
@@ -175,12 +178,18 @@ int main(int argc, char** argv)
 {
     // A standard stream the program was started without must not lend its
     // number to the display connection, or its text would go there.
-    if (!tintora::reserveStandardDescriptors()) {
+    const auto closed = tintora::reserveStandardDescriptors();
+    if (!closed) {
         std::cerr << "tintora: a standard stream is closed and cannot be opened on the null device.\n";
         return 1;
     }
     if (const auto status = tintora::runPlatformHelper(argc, argv)) return *status;
     tintora::connectStandardStreams();
+    // An answer written to the null device in place of a closed standard
+    // output was never delivered: writes to it fail, so that the answer's
+    // failure is said and ends the program with 1.
+    static tintora::ClosedStreamBuffer closedOutput;
+    if (closed->output) std::cout.rdbuf(&closedOutput);
 
     // The command line as given: QApplication removes the arguments it knows.
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -9,10 +9,12 @@
 #include "pointer/settings_dialog.h"
 #include "mainwindow/main_window.h"
 #include "widgets/key_dispatcher.h"
+#include "widgets/topmost_band.h"
 
 // The program's windows, created in start-up order (main, help, magnifier,
-// settings, then the LUT window) and connected to each other, with the key routing and
-// the activation events wired. Needs a QApplication.
+// settings, then the LUT window) and connected to each other, with the key
+// routing, the topmost band and the activation events wired. Needs a
+// QApplication.
 class ProgramWindows {
 public:
     ProgramWindows(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup);
@@ -26,4 +28,5 @@ public:
 
 private:
     KeyDispatcher m_dispatcher;
+    TopmostBand m_topmostBand;
 };

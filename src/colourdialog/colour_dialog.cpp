@@ -7,7 +7,7 @@
 #include "colourdialog/colour_entry.h"
 #include "colourdialog/hsb.h"
 #include "colourdialog/pipette_window.h"
-#include "widgets/topmost_band.h"
+#include "widgets/window_placement.h"
 
 using namespace tintora;
 
@@ -268,10 +268,7 @@ void ColourDialog::prepare(ColourValue colour, ColourStrings* customColours, Col
 void ColourDialog::centreOnOwnersMonitor()
 {
     // Centred in the work area of the monitor the owner is on.
-    const Rect area = m_owner ? m_platform.screen.monitors->workAreaAt({m_owner->x() + m_owner->width() / 2,
-                                                               m_owner->y() + m_owner->height() / 2})
-                              : m_platform.screen.monitors->primaryWorkArea();
-    move(area.x + (area.width - ClientWidth) / 2, area.y + (area.height - ClientHeight) / 2);
+    WindowPlacement(m_platform).centreInWorkAreaUnder(this, m_owner ? std::optional(m_owner->frameGeometry()) : std::nullopt);
 }
 
 void ColourDialog::showEvent(QShowEvent* event)
@@ -279,7 +276,6 @@ void ColourDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous() || m_shown) return;
     m_shown = true;
-    putInTopmostBandWhenShown(this, *m_platform.windows);
     m_model.open(m_openingColour);
     m_ui.okButton->setFocus(Qt::OtherFocusReason);
 }
@@ -383,7 +379,7 @@ void ColourDialog::pickWithPipette()
     const QRect swatch(m_ui.newColourSwatch->mapToGlobal(QPoint(0, 0)), m_ui.newColourSwatch->size());
     std::optional<ColourValue> picked;
     {
-        PipetteWindow pipetteWindow(m_platform, std::move(image),
+        PipetteWindow pipetteWindow(std::move(image),
                                     QRect(monitor.x, monitor.y, monitor.width, monitor.height), swatch,
                                     m_model.currentColour());
         picked = pipetteWindow.pick();

@@ -10,7 +10,6 @@
 
 #include "widgets/qt_colour.h"
 #include "widgets/screen_image_paint.h"
-#include "widgets/topmost_band.h"
 
 using namespace tintora;
 
@@ -74,9 +73,9 @@ QPixmap glyph() { return QPixmap::fromImage(pictureImage().copy(9, 2, 20, 20)); 
 
 } // namespace pipette
 
-PipetteWindow::PipetteWindow(Platform& platform, ScreenImage image, QRect monitor, QRect swatchOnScreen,
+PipetteWindow::PipetteWindow(ScreenImage image, QRect monitor, QRect swatchOnScreen,
                              ColourValue current)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_platform(platform), m_image(std::move(image)),
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_image(std::move(image)),
       m_swatchOnScreen(swatchOnScreen)
 {
     setWindowModality(Qt::ApplicationModal);
@@ -106,7 +105,6 @@ std::optional<ColourValue> PipetteWindow::pick()
     raise();
     activateWindow();
     setFocus();
-    putInTopmostBandWhenShown(this, *m_platform.windows);
     if (!m_closed) loop.exec();
     return m_picked;
 }

@@ -29,7 +29,7 @@ class PipetteWindow : public QWidget {
 public:
     // image is a copy of monitor; swatchOnScreen is a screen rectangle;
     // current is the colour the swatch shows until the mouse moves.
-    PipetteWindow(tintora::Platform& platform, tintora::ScreenImage image, QRect monitor, QRect swatchOnScreen,
+    PipetteWindow(tintora::ScreenImage image, QRect monitor, QRect swatchOnScreen,
                   tintora::ColourValue current);
 
     // The swatch that shows the colour under the tip.
@@ -52,7 +52,6 @@ protected:
 private:
     void showColour(tintora::ColourValue colour);
 
-    tintora::Platform& m_platform;
     QFrame* m_swatch = nullptr;
     tintora::ScreenImage m_image;
     bool m_imageComplete = false; // m_image holds all its pixels

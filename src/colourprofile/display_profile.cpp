@@ -368,7 +368,6 @@ const GammaTable& DisplayProfile::expectedRamp() const { return m_parts->expecte
 CalibrationCheck DisplayProfile::check(const GammaTable& loaded) const
 {
     CalibrationCheck result;
-    result.expectsStraightRamp = !m_parts->hasCalibration;
     for (std::size_t i = 0; i < loaded.size(); ++i) {
         const int difference = std::abs(int{loaded[i]} - int{m_parts->expected[i]});
         if (difference > result.largestDifference) {
@@ -377,12 +376,11 @@ CalibrationCheck DisplayProfile::check(const GammaTable& loaded) const
             result.level = static_cast<int>(i % 256);
         }
     }
-    if (!m_parts->hasCalibration)
-        result.state = CalibrationCheck::State::None;
-    else if (result.largestDifference <= kCalibrationTolerance)
-        result.state = CalibrationCheck::State::Loaded;
+    const bool asExpected = result.largestDifference <= kCalibrationTolerance;
+    if (m_parts->hasCalibration)
+        result.verdict = asExpected ? CalibrationVerdict::Loaded : CalibrationVerdict::Lost;
     else
-        result.state = CalibrationCheck::State::Lost;
+        result.verdict = asExpected ? CalibrationVerdict::NoneStraightRamp : CalibrationVerdict::NoneRampNotStraight;
     return result;
 }
 

@@ -23,31 +23,44 @@ struct Lab {
 // The CIEDE2000 difference of two colours (weights kL = kC = kH = 1).
 double deltaE2000(const Lab& one, const Lab& other);
 
-// Whether the ramp loaded in the adapter is the calibration a profile expects.
+// The largest difference of an entry from the expected one that still counts
+// as the calibration loaded (or, for a profile without one, as the straight
+// ramp): one 8-bit step, room for loaders that truncate, resample the
+// calibration to other ramp sizes or round it differently.
+inline constexpr int kCalibrationTolerance = 256;
+
+// What the ramp loaded in the adapter says of a display profile's calibration:
+// the one verdict every text about it (the status line, the probe's words)
+// puts into words.
+enum class CalibrationVerdict {
+    Loaded,              // the profile has a calibration (vcgt) and the ramp is it
+    Lost,                // the profile has a calibration and the ramp is not it
+    NoneStraightRamp,    // the profile has none, and the ramp is straight, as it expects
+    NoneRampNotStraight, // the profile has none, and the ramp is not straight
+    Unknown,             // no ramp could be read to check
+};
+
+// Whether the verdict is that the loaded ramp is not the one the profile
+// expects, so the largest difference is worth telling.
+constexpr bool rampDiffersFromExpected(CalibrationVerdict verdict)
+{
+    return verdict == CalibrationVerdict::Lost || verdict == CalibrationVerdict::NoneRampNotStraight;
+}
+
+// The loaded ramp against the one a profile expects.
 struct CalibrationCheck {
-    enum class State {
-        None,   // the profile has no calibration (vcgt): it expects the straight ramp, which is checked as below
-        Loaded, // every entry lies within one 8-bit step (256) of the expected value
-        Lost,   // some entry does not: the largest difference and where it is
-    };
-    State state = State::None;
-    bool expectsStraightRamp = true; // true when the profile has no vcgt
+    CalibrationVerdict verdict = CalibrationVerdict::Unknown;
     // The largest difference between a loaded and an expected entry, in ramp
     // units (0-65535), and where it is: of equal largest differences the
     // first in the ramp's order (red before green before blue, then the
-    // lowest level). Filled in every state, None included (against the
-    // straight ramp), so a caller can say how far a ramp is from what the
-    // profile expects.
+    // lowest level). Filled in whenever a ramp was checked, against the
+    // straight ramp for a profile without a calibration, so a caller can say
+    // how far a ramp is from what the profile expects.
     int largestDifference = 0;
     int level = 0;   // 0-255
     int channel = 0; // 0 red, 1 green, 2 blue
     friend bool operator==(const CalibrationCheck&, const CalibrationCheck&) = default;
 };
-
-// The largest difference of an entry from the expected one that still counts
-// as the calibration loaded: one 8-bit step, room for loaders that truncate,
-// resample the calibration to other ramp sizes or round it differently.
-inline constexpr int kCalibrationTolerance = 256;
 
 // The description of a profile that has none.
 inline constexpr const char* kNoProfileDescription = "(no description)";
@@ -78,7 +91,7 @@ public:
     // the straight ramp (level * 257).
     const GammaTable& expectedRamp() const;
     // The loaded ramp (256 entries per channel, as platform/gamma_ramp.h
-    // resamples it) against the expected one.
+    // resamples it) against the expected one: any verdict but Unknown.
     CalibrationCheck check(const GammaTable& loaded) const;
     // The Bitmap colour through the profile: each level / 255 is the device
     // value.

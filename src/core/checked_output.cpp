@@ -19,4 +19,22 @@ bool writeChecked(std::ostream& out, std::string_view text, std::string_view wha
     return false;
 }
 
+ClosedStreamBuffer::int_type ClosedStreamBuffer::overflow(int_type)
+{
+    errno = EBADF;
+    return traits_type::eof();
+}
+
+std::streamsize ClosedStreamBuffer::xsputn(const char_type*, std::streamsize)
+{
+    errno = EBADF;
+    return 0;
+}
+
+int ClosedStreamBuffer::sync()
+{
+    errno = EBADF;
+    return -1;
+}
+
 } // namespace tintora

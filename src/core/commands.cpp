@@ -20,6 +20,7 @@ const KeyBindings& mainWindowBindings()
         {.command = Command::CloseProgram, .shortcut = 'I', .secondaryShortcuts = {CtrlBit | 'I'}},
         {.command = Command::ShowSettings, .shortcut = CtrlBit | 'S'},
         {.command = Command::ToggleLutCurves, .shortcut = CtrlBit | 'L'},
+        {.command = Command::PickFromScreen, .shortcut = 'P'},
     };
     return bindings;
 }

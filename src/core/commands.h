@@ -63,6 +63,7 @@ enum class Command {
     CloseProgram,
     ShowSettings,
     ToggleLutCurves,    // show or hide the window of the ramp's curves
+    PickFromScreen,     // the pick mode, where the session tells the pointer only to it (wlroots)
 };
 
 // A command and the shortcuts that run it.

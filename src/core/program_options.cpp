@@ -86,6 +86,14 @@ const KnownOption Options[] = {
          o.profiles = true;
          return std::nullopt;
      }},
+    {"--pick", "",
+     "open in the pick mode, where the pointer over other windows is\n"
+     "followed only while the mode lasts (wlroots compositors such as\n"
+     "sway): for a key the compositor binds to start Tintora",
+     [](ProgramOptions& o, std::string_view) -> std::optional<std::string> {
+         o.pick = true;
+         return std::nullopt;
+     }},
     {"--help", "", "print this help and exit", answeredBefore},
     {"--version", "", "print the version and exit", answeredBefore},
 };
@@ -107,7 +115,7 @@ std::string versionLine()
 std::string usageText()
 {
     constexpr std::size_t HelpColumn = 14;
-    std::string text = "Usage: tintora [-x LEFT] [-y TOP]\n"
+    std::string text = "Usage: tintora [-x LEFT] [-y TOP] [--pick]\n"
                        "       tintora --at X,Y [--at X,Y ...] [--json]\n"
                        "       tintora --lut\n"
                        "       tintora --profile\n"
@@ -115,8 +123,9 @@ std::string usageText()
                        "\n"
                        "Shows the colour of the pixel under the mouse pointer twice: as applications\n"
                        "drew it (Bitmap) and as it leaves the display adapter after the adapter's\n"
-                       "gamma ramp (LUT). Needs an X11 session or GNOME's Wayland session. --at,\n"
-                       "--lut and --profile print instead, without a window.\n"
+                       "gamma ramp (LUT). Needs an X11 session, GNOME's Wayland session or a\n"
+                       "wlroots compositor (sway, Hyprland). --at, --lut and --profile print\n"
+                       "instead, without a window.\n"
                        "\n"
                        "Options:\n"
                        "  -x LEFT     put the main window's left edge at LEFT (screen pixels)\n"
@@ -180,6 +189,8 @@ std::variant<ProgramOptions, OptionError> parseProgramOptions(const std::vector<
     if (options.profiles && !options.probePoints.empty())
         return OptionError{"--profile and --at cannot be combined"};
     if (options.profiles && options.lutTable) return OptionError{"--profile and --lut cannot be combined"};
+    if (options.pick && options.probing()) return OptionError{"--pick opens the windows: it cannot be combined with "
+                                                              "--at, --lut or --profile"};
     // The probe opens no window, so it has no use for the position options,
     // but they are the program's own words; any other is a mistake.
     if (options.probing()) {

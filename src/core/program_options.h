@@ -40,6 +40,7 @@ struct ProgramOptions {
     bool lutTable = false;          // --lut: every output's ramp as CSV
     bool profiles = false;          // --profile: every output's display profile
     std::vector<std::string> positionArgs;
+    bool pick = false;              // --pick: the windows open in the pick mode (wlroots)
 
     // Whether the program reads and prints instead of opening its windows.
     bool probing() const { return !probePoints.empty() || lutTable || profiles; }

@@ -11,13 +11,10 @@ namespace tintora {
 
 // What the program knows and has chosen, shared by its windows. One instance
 // lives for the whole run; windows show these values and change them, none
-// keeps its own copy of them.
+// keeps its own copy of them. The latest sample is not here: it is the probe
+// timer's owner's, the main window's (MainWindow::sample(), probe/sampler.h),
+// and the windows take it from there.
 struct ProgramState {
-    // The latest sample.
-    Rgb bitmapColour;            // the pixel under the pointer
-    Rgb lutColour;               // bitmapColour through gammaRamp
-    GammaTable gammaRamp{};      // the adapter's ramp as last read
-
     // The options, kept in the settings file.
     StoredOptions options;
 

@@ -30,4 +30,15 @@ Point centreOver(const Rect& over, int width, int height, const Rect& workArea)
 
 Point centreInWorkArea(int width, int height, const Rect& workArea) { return centreOver(workArea, width, height, workArea); }
 
+Point besideWindow(const Rect& next, int width, int height, int gap, const Rect& workArea)
+{
+    int left = next.right() + gap;
+    if (left + width > workArea.right()) left = next.left() - gap - width;
+    left = std::max(workArea.left(), std::min(left, workArea.right() - width));
+    const int top = std::max(workArea.top(), std::min(next.top(), workArea.bottom() - height));
+    return {left, top};
+}
+
+Point standingOn(const Rect& below, int height) { return {below.left(), below.top() - height}; }
+
 } // namespace tintora

@@ -26,4 +26,15 @@ Point centreOver(const Rect& over, int width, int height, const Rect& workArea);
 // rounded toward zero, never left of or above the work area.
 Point centreInWorkArea(int width, int height, const Rect& workArea);
 
+// Top-left corner of a window of the given size beside the rectangle next:
+// right of it, gap pixels between them, tops aligned; left of it where the
+// right side of workArea has no room. Held within workArea (its left and top
+// edges win over its right and bottom ones for a window larger than it).
+Point besideWindow(const Rect& next, int width, int height, int gap, const Rect& workArea);
+
+// Top-left corner of a window of the given height that stands on the
+// rectangle below: its bottom edge on that one's top edge, left edges
+// aligned, wherever that is (off the work area too).
+Point standingOn(const Rect& below, int height);
+
 } // namespace tintora

@@ -16,10 +16,7 @@
 #include "help/help_navigation.h"
 #include "help/help_style.h"
 #include "help/page_scroll_bar_style.h"
-#include "pointer/pointer_aids.h"
-#include "core/program_state.h"
-#include "core/screen_snapping.h"
-#include "widgets/topmost_band.h"
+#include "widgets/window_placement.h"
 
 using namespace tintora;
 
@@ -121,8 +118,8 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name)
     return QTextBrowser::loadResource(type, name);
 }
 
-HelpWindow::HelpWindow(ProgramState& state, Platform& platform, MainWindowLink& mainWindow, std::string executablePath)
-    : QWidget(nullptr, Qt::Window), m_state(state), m_platform(platform), m_mainWindow(mainWindow),
+HelpWindow::HelpWindow(Platform& platform, MainWindowLink& mainWindow, std::string executablePath)
+    : QWidget(nullptr, Qt::Window), m_platform(platform), m_mainWindow(mainWindow),
       m_executablePath(std::move(executablePath))
 {
     initHelpResources();
@@ -184,7 +181,6 @@ bool HelpWindow::event(QEvent* event)
     case QEvent::WindowStateChange:
         // The window manager's frame arrives after the window is shown.
         fitMinimumSizeToFrame();
-        m_firstPlace.frameMayHaveChanged(this);
         break;
     default: break;
     }
@@ -207,13 +203,7 @@ void HelpWindow::showHelp()
         // Centred in its monitor's work area the first time; afterwards
         // where and as large as the user left it.
         m_placed = true;
-        const QRect main = m_mainWindow.mainWindowFrame();
-        const Point near{main.x() + main.width() / 2, main.y() + main.height() / 2};
-        const Rect area = m_platform.screen.monitors->workAreaAt(near);
-        m_firstPlace.placeFirst(this, [area](QSize outer) {
-            const Point p = centreInWorkArea(outer.width(), outer.height(), area);
-            return QPoint(p.x, p.y);
-        });
+        WindowPlacement(m_platform).centreInWorkAreaUnder(this, m_mainWindow.mainWindowFrame());
     }
     // Shown restored, as large as it was (maximised stays maximised).
     if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
@@ -234,7 +224,6 @@ void HelpWindow::showEvent(QShowEvent* event)
 
 void HelpWindow::loadHelpPage()
 {
-    putInTopmostBandWhenShown(this, *m_platform.windows);
     const std::string error = m_ui.browser->navigate(helpAddress(m_executablePath));
     // Shown all the same; the error box comes once the window is up.
     if (!error.empty()) QTimer::singleShot(0, this, [this, error] { m_mainWindow.showError(error); });
@@ -296,6 +285,3 @@ bool HelpWindow::viewKeeps(const QKeyEvent& event) const
     }
 }
 
-void HelpWindow::keyDown(const KeyChord& key) { inversionKeyDown(m_state, *m_platform.pointer, key.ctrl); }
-
-void HelpWindow::keyUp(const KeyChord&) { inversionKeyUp(m_state, *m_platform.pointer); }

@@ -7,12 +7,8 @@
 
 #include "core/commands.h"
 #include "platform/platform.h"
-#include "widgets/frame_placement.h"
 #include "widgets/main_window_link.h"
 
-namespace tintora {
-struct ProgramState;
-}
 class FloatingButtons;
 
 // The help page's view: an HTML view whose every navigation, the program's
@@ -65,8 +61,7 @@ public:
     static constexpr int MinimumWidth = 520;
     static constexpr int MinimumHeight = 306;
 
-    HelpWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow,
-               std::string executablePath);
+    HelpWindow(tintora::Platform& platform, MainWindowLink& mainWindow, std::string executablePath);
     ~HelpWindow() override;
 
     // Runs a command of the window's own key bindings (Esc, F1: close).
@@ -82,9 +77,6 @@ public:
     void goBack();
     void goForward();
     bool divertToSystemBrowser(const std::string& address);
-
-    void keyDown(const tintora::KeyChord& key);
-    void keyUp(const tintora::KeyChord& key);
 
     // Keys the page keeps: scrolling, moving through and following links,
     // and copying selected text.
@@ -102,11 +94,9 @@ private:
     void loadHelpPage();
     void activateView();
 
-    tintora::ProgramState& m_state;
     tintora::Platform& m_platform;
     MainWindowLink& m_mainWindow;
     std::string m_executablePath;
     HelpWindowUi m_ui;
     bool m_placed = false;
-    FramePlacement m_firstPlace;
 };

@@ -22,13 +22,9 @@ LutCurves::LutCurves(QWidget* parent) : QWidget(parent)
     setMinimumSize(120, 90);
 }
 
-void LutCurves::plot(const GammaTable* ramp, Rgb levels)
+void LutCurves::plot(const Sample* sample)
 {
-    const bool hasRamp = ramp != nullptr;
-    if (hasRamp == m_hasRamp && levels == m_levels && (!hasRamp || *ramp == m_ramp)) return;
-    m_hasRamp = hasRamp;
-    if (hasRamp) m_ramp = *ramp;
-    m_levels = levels;
+    m_sample = sample;
     update();
 }
 
@@ -52,20 +48,23 @@ void LutCurves::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(Diagonal, 1, Qt::DashLine));
     p.drawLine(at(0, 0), at(255, 65535));
-    if (!m_hasRamp) return;
+    if (!m_sample || !m_sample->ramp) return;
 
+    const GammaTable& ramp = m_sample->ramp->ramp;
     QPolygonF curve(256);
-    const std::uint8_t level[3] = {m_levels.R, m_levels.G, m_levels.B};
     for (int c = 0; c < 3; ++c) {
-        const std::uint16_t* table = m_ramp.data() + c * 256;
+        const std::uint16_t* table = ramp.data() + c * 256;
         for (int i = 0; i < 256; ++i) curve[i] = at(i, table[i]);
         p.setPen(QPen(ChannelColours[c], 1.5));
         p.drawPolyline(curve);
     }
     // Markers last, so no curve covers one.
+    if (!m_sample->bitmap) return;
+    const Rgb levels = *m_sample->bitmap;
+    const std::uint8_t level[3] = {levels.R, levels.G, levels.B};
     for (int c = 0; c < 3; ++c) {
         p.setPen(QPen(Qt::white, 1));
         p.setBrush(ChannelColours[c]);
-        p.drawEllipse(at(level[c], m_ramp[static_cast<std::size_t>(c * 256 + level[c])]), 3.5, 3.5);
+        p.drawEllipse(at(level[c], ramp[static_cast<std::size_t>(c * 256 + level[c])]), 3.5, 3.5);
     }
 }

@@ -2,20 +2,22 @@
 
 #include <QWidget>
 
-#include "core/rgb.h"
-#include "platform/screen.h"
+#include "probe/sampler.h"
 
-// The plot of a gamma ramp: input level 0-255 across, output 0-65535 up, the
-// red, green and blue curves in their colours over a faint identity diagonal,
-// and a marker on each curve at that channel's level.
+// The plot of a sample's gamma ramp: input level 0-255 across, output 0-65535
+// up, the red, green and blue curves in their colours over a faint identity
+// diagonal, and a marker on each curve at that channel's Bitmap level.
 class LutCurves : public QWidget {
     Q_OBJECT
 public:
     explicit LutCurves(QWidget* parent = nullptr);
 
-    // What to plot; repaints only when something differs from what is shown.
-    // Without a ramp only the diagonal is drawn.
-    void plot(const tintora::GammaTable* ramp, tintora::Rgb levels);
+    // Plots sample, which it paints from until the next call (it keeps no
+    // copy: the sampler's latest sample lives as long as the program's
+    // windows); the caller calls it when the ramp or the Bitmap colour
+    // changed. Without a ramp (or a sample) only the diagonal is drawn, without
+    // a Bitmap colour no marker.
+    void plot(const tintora::Sample* sample);
 
     QSize sizeHint() const override { return {300, 220}; }
 
@@ -23,7 +25,5 @@ protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
-    tintora::GammaTable m_ramp{};
-    bool m_hasRamp = false;
-    tintora::Rgb m_levels;
+    const tintora::Sample* m_sample = nullptr;
 };

@@ -2,11 +2,11 @@
 
 #include <QCloseEvent>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "probe/profile_text.h"
+#include "probe/ramp_summary.h"
 #include "widgets/program_font.h"
-#include "widgets/topmost_band.h"
+#include "widgets/window_placement.h"
 
 using namespace tintora;
 
@@ -34,20 +34,16 @@ LutWindow::LutWindow(ProgramState& state, Platform& platform, MainWindowLink& ma
     layout->addWidget(m_ui.statusLabel);
     layout->addWidget(m_ui.profileLabel);
     resize(320, 260);
-    follow(RampReading{}, Rgb{}, profileStatusText(nullptr, "."));
+    // Before any sample: nothing read.
+    m_ui.statusLabel->setText(QString::fromStdString(rampStatusText(std::nullopt)));
+    m_ui.profileLabel->setText(QString::fromStdString(profileStatusText(nullptr, ".")));
 }
 
 void LutWindow::placeBesideMainWindow()
 {
-    const QRect main = m_mainWindow.mainWindowFrame();
-    const Rect area = m_platform.screen.monitors->workAreaAt({main.center().x(), main.center().y()});
     // Right of the main window, tops aligned; left of it where the right
     // side has no room; always within the work area.
-    int left = main.x() + main.width() + Gap;
-    if (left + width() > area.right()) left = main.x() - Gap - width();
-    left = std::max(area.left(), std::min(left, area.right() - width()));
-    const int top = std::max(area.top(), std::min(main.y(), area.bottom() - height()));
-    move(left, top);
+    WindowPlacement(m_platform).placeBeside(this, m_mainWindow.mainWindowFrame(), Gap);
 }
 
 void LutWindow::showCurves(bool shown)
@@ -60,7 +56,6 @@ void LutWindow::showCurves(bool shown)
         // The keys stay with the main window (nudging, the commands).
         setAttribute(Qt::WA_ShowWithoutActivating);
         show();
-        putInTopmostBandWhenShown(this, *m_platform.windows);
     } else {
         hide();
     }
@@ -81,13 +76,9 @@ void LutWindow::closeEvent(QCloseEvent* event)
     runCommand(Command::CloseWindow);
 }
 
-void LutWindow::follow(const RampReading& reading, Rgb bitmap, const std::string& profileText)
+void LutWindow::follow(const Sample& sample, SampleChanges changes)
 {
-    const bool hasRamp = reading.size > 0;
-    m_ui.curves->plot(hasRamp ? &reading.ramp : nullptr, bitmap);
-    if (m_status.follow(reading)) m_ui.statusLabel->setText(QString::fromStdString(m_status.text()));
-    if (profileText != m_profileText) {
-        m_profileText = profileText;
-        m_ui.profileLabel->setText(QString::fromStdString(m_profileText));
-    }
+    if (changes.ramp || changes.bitmap) m_ui.curves->plot(&sample);
+    if (changes.rampStatus) m_ui.statusLabel->setText(QString::fromStdString(sample.rampStatus));
+    if (changes.profileStatus) m_ui.profileLabel->setText(QString::fromStdString(sample.profileStatus));
 }

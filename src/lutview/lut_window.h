@@ -8,7 +8,7 @@
 #include "core/program_state.h"
 #include "lutview/lut_curves.h"
 #include "platform/platform.h"
-#include "probe/ramp_summary.h"
+#include "probe/sampler.h"
 #include "widgets/main_window_link.h"
 
 // The LUT window's widgets.
@@ -21,10 +21,11 @@ struct LutWindowUi {
 // A small resizable window titled "LUT": the curves of the ramp of the output
 // under the pointer and, under them, one line of status (output, ramp size,
 // identity or the distinct levels per channel) and the display profile's line
-// (probe/profile_text.h). It follows the probe tick but repaints only when the
-// ramp, the output or the levels change, and sets a text only when it
-// changed. Whether it is shown is kept in the program state; it keeps its
-// place while hidden.
+// (probe/profile_text.h), all of them the main window's latest sample
+// (probe/sampler.h). It follows the probe tick but redoes only what the
+// sample says changed: it repaints only when the ramp or the levels change,
+// and sets a text only when it changed. Whether it is shown is kept in the
+// program state; it keeps its place while hidden.
 class LutWindow : public QWidget {
     Q_OBJECT
 public:
@@ -38,9 +39,10 @@ public:
     // back to the main window.
     void runCommand(tintora::Command command);
 
-    // The tick's reading (its size 0 when no ramp could be read), the
-    // Bitmap levels the markers stand on and the display profile's line.
-    void follow(const tintora::RampReading& reading, tintora::Rgb bitmap, const std::string& profileText);
+    // The tick's sample: redoes the parts changes names (every part for a
+    // window just shown, which missed the ticks while it was hidden). The
+    // sample is the sampler's latest, which the curves paint from.
+    void follow(const tintora::Sample& sample, tintora::SampleChanges changes);
 
     const LutWindowUi& ui() const { return m_ui; }
 
@@ -54,7 +56,5 @@ private:
     tintora::Platform& m_platform;
     MainWindowLink& m_mainWindow;
     LutWindowUi m_ui;
-    tintora::RampStatus m_status;
-    std::string m_profileText;
     bool m_placed = false;
 };

@@ -43,7 +43,7 @@ void DarkStrip::paintEvent(QPaintEvent*)
 
 MagnifierWindow::MagnifierWindow(ProgramState& state, Platform& platform, MainWindowLink& mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
-      m_mainWindow(mainWindow)
+      m_mainWindow(mainWindow), m_placement(platform)
 {
     setWindowTitle(QStringLiteral("Magnifier"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -91,9 +91,10 @@ void MagnifierWindow::setCoordinates(Point p)
 
 void MagnifierWindow::dockOn(const QRect& mainWindowFrame)
 {
-    m_dockedAt = QPoint(mainWindowFrame.x(), mainWindowFrame.y() - ClientHeight);
+    // Known before the move: its move event compares with it.
+    m_dockedAt = m_placement.dockingPlace(this, mainWindowFrame);
     m_dockAskedAgain = false;
-    move(*m_dockedAt);
+    if (m_dockedAt) move(*m_dockedAt);
 }
 
 void MagnifierWindow::moveEvent(QMoveEvent* event)
@@ -124,8 +125,6 @@ void MagnifierWindow::chooseZoom(QAction* item)
     item->setChecked(true);
     m_mainWindow.applySlowPointer();
 }
-
-void MagnifierWindow::setAlwaysOnTop(bool on) { m_topmostBand.set(this, *m_platform.windows, on); }
 
 void MagnifierWindow::capture(Point p)
 {
@@ -170,7 +169,6 @@ void MagnifierWindow::showEvent(QShowEvent* event)
     // no entry of its own in task bars.
     m_platform.windows->leaveOutOfTaskBar(static_cast<NativeWindow>(winId()));
     QWidget::showEvent(event);
-    putInTopmostBandWhenShown(this, *m_platform.windows);
     // A restore from the task bar is no new showing.
     if (event->spontaneous()) return;
     m_state.options.magnifierShown = true;

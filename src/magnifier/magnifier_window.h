@@ -8,7 +8,7 @@
 
 #include "platform/platform.h"
 #include "widgets/main_window_link.h"
-#include "widgets/topmost_band.h"
+#include "widgets/window_placement.h"
 
 namespace tintora {
 struct ProgramState;
@@ -69,7 +69,8 @@ public:
 
     MagnifierWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow);
 
-    // Stands on the main window's frame, left edges aligned.
+    // Stands on the main window's frame, left edges aligned (where the
+    // program places its windows).
     void dockOn(const QRect& mainWindowFrame);
     // Writes the pointer coordinates into the label, right edge fixed.
     void setCoordinates(tintora::Point p);
@@ -77,8 +78,6 @@ public:
     void showZoom(double zoom);
     // A zoom item was chosen.
     void chooseZoom(QAction* item);
-    // Into the topmost band or out of it, with the main window.
-    void setAlwaysOnTop(bool on);
 
     // Grabs the block around p at the state's zoom and shows it stretched
     // onto the picture with the crosshair, once per probe tick.
@@ -104,7 +103,7 @@ private:
     tintora::Platform& m_platform;
     MainWindowLink& m_mainWindow;
     MagnifierWindowUi m_ui;
-    TopmostBand m_topmostBand;
+    WindowPlacement m_placement;
     tintora::ScreenImage m_grab;         // the block of the latest capture, reused
     tintora::ScreenImage m_previousGrab; // the one before
     tintora::ScreenImage m_bitmap;       // the picture, made at the first capture

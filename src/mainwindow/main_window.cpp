@@ -8,15 +8,12 @@
 #include <iostream>
 
 #include "core/error_text.h"
-#include "core/screen_snapping.h"
 #include "help/help_window.h"
 #include "lutview/lut_window.h"
 #include "magnifier/magnifier_window.h"
 #include "magnifier/zoom_ladder.h"
 #include "pointer/pointer_aids.h"
 #include "pointer/settings_dialog.h"
-#include "probe/lut.h"
-#include "probe/probe_tick.h"
 #include "probe/readout_text.h"
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
@@ -48,7 +45,8 @@ QString plainToolTip(const std::string& text)
 
 MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
-      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen.monitors)
+      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen.monitors),
+      m_placement(platform), m_sampler(m_setup.decimalSeparator)
 {
     setWindowTitle(QStringLiteral("Tintora"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -61,6 +59,12 @@ MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup 
     connect(m_probeTimer, &QTimer::timeout, this, &MainWindow::probeTick);
     createReadouts();
     createTitleStrip();
+    if (platform.pickOverlay) {
+        m_pickMode = std::make_unique<PickMode>(*this, platform);
+        // The session shows the pointer only to the pick mode: how to enter it.
+        setToolTip(QStringLiteral("P: pick a colour from the screen (a click freezes it, Esc leaves).\n"
+                                  "tintora --pick starts in the pick mode."));
+    }
 
     move(0, 0);
     m_probeTimer->start();
@@ -69,15 +73,15 @@ MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup 
 
 void MainWindow::createReadouts()
 {
-    m_ui.bitmapRedLabel = makeLabel("?", 32, 47);
-    m_ui.bitmapGreenLabel = makeLabel("?", 32, 66);
-    m_ui.bitmapBlueLabel = makeLabel("?", 32, 85);
+    m_ui.bitmapRedLabel = makeLabel(kMissingLevelText, 32, 47);
+    m_ui.bitmapGreenLabel = makeLabel(kMissingLevelText, 32, 66);
+    m_ui.bitmapBlueLabel = makeLabel(kMissingLevelText, 32, 85);
     m_ui.redCaption = makeLabel("R:", 10, 48);
     m_ui.greenCaption = makeLabel("G:", 10, 66);
     m_ui.blueCaption = makeLabel("B:", 10, 85);
-    m_ui.lutRedLabel = makeLabel("?", 70, 48);
-    m_ui.lutGreenLabel = makeLabel("?", 70, 66);
-    m_ui.lutBlueLabel = makeLabel("?", 70, 85);
+    m_ui.lutRedLabel = makeLabel(kMissingLevelText, 70, 48);
+    m_ui.lutGreenLabel = makeLabel(kMissingLevelText, 70, 66);
+    m_ui.lutBlueLabel = makeLabel(kMissingLevelText, 70, 85);
     m_ui.bitmapCaption = makeLabel("Bitmap:", 10, 29);
     m_ui.lutCaption = makeLabel("LUT:", 70, 28);
 
@@ -87,7 +91,7 @@ void MainWindow::createReadouts()
     m_ui.swatch->setGeometry(142, 47, 51, 51);
     connect(m_ui.swatch, &Swatch::clicked, this, &MainWindow::inspectFrozenColour);
 
-    m_ui.hexColourLabel = makeLabel("#", 142, 28);
+    m_ui.hexColourLabel = makeLabel(kMissingHashText, 142, 28);
 
     m_ui.columnSeparator = new ColumnSeparator(this);
     m_ui.columnSeparator->setGeometry(63, 28, 3, 74);
@@ -123,7 +127,11 @@ void MainWindow::createTitleStrip()
     m_ui.colourSelect->hide();
 }
 
-void MainWindow::attach(SecondaryWindows windows) { m_windows = windows; }
+void MainWindow::attach(SecondaryWindows windows, TopmostBand& topmostBand)
+{
+    m_windows = windows;
+    m_topmostBand = &topmostBand;
+}
 
 QLabel* MainWindow::makeLabel(const char* text, int left, int top)
 {
@@ -166,6 +174,7 @@ void MainWindow::runCommand(Command command)
     case Command::CloseProgram: return closeProgram();
     case Command::ShowSettings: return showSettings();
     case Command::ToggleLutCurves: return toggleLutCurves();
+    case Command::PickFromScreen: return startPickMode();
     }
 }
 
@@ -189,16 +198,20 @@ void MainWindow::showMainWindow()
         std::cerr << "tintora: " << notice << '\n';
     if (!m_platform.windows->canKeepOnTop()) std::cerr << "tintora: " << KeepOnTopUnavailableNotice << '\n';
     loadSettings(settingsFilePathFor(m_state.programDir));
-    if (!m_startPosition)
-        moveWindow(centreInWorkArea(ClientWidth, ClientHeight, m_platform.screen.monitors->primaryWorkArea()));
+    if (!m_startPosition) m_placement.centreInPrimaryWorkArea(this);
+    // Shown into the topmost band whatever the settings say.
     show();
     // Keys go to this window from the start, with or without a window
     // manager to give it the focus.
     activateWindow();
-    // Into the topmost band whatever the settings say.
-    putInTopmostBandWhenShown(this, *m_platform.windows);
     // Placed beside the main window where it now stands.
     if (m_state.options.lutCurvesShown) showLutCurves(true);
+    if (m_setup.pickAtStart) {
+        if (m_pickMode)
+            startPickMode();
+        else
+            std::cerr << "tintora: --pick: this session shows the pointer everywhere; there is no pick mode.\n";
+    }
 }
 
 void MainWindow::loadSettings(const std::string& path)
@@ -211,6 +224,7 @@ void MainWindow::loadSettings(const std::string& path)
         std::cerr << "tintora: the settings file cannot be used (" << error
                   << "); the program starts with the defaults and will not write the file.\n";
     m_loadedSettings = file ? file->ini : IniDocument();
+    m_settingsUnused = !file;
     const StoredOptions loaded = readStoredOptions(m_loadedSettings, m_setup.decimalSeparator);
     // Whether the magnifier is shown stays the window's to say: showing it
     // sets the state.
@@ -227,9 +241,10 @@ void MainWindow::loadSettings(const std::string& path)
 void MainWindow::saveSettings(const std::string& path)
 {
     std::string error;
-    if (saveSettingsFile(path, m_loadedSettings, m_state.options, m_setup.decimalSeparator, error) !=
-        SaveOutcome::Failed)
-        return;
+    const SaveOutcome outcome =
+        saveSettingsFile(path, m_loadedSettings, m_state.options, m_setup.decimalSeparator, error);
+    // A file left alone from the start was said so then; only a change since is news.
+    if (outcome != SaveOutcome::Failed && (outcome != SaveOutcome::LeftAlone || m_settingsUnused)) return;
     std::cerr << "tintora: the settings were not saved: " << error << '\n';
     showError("Unable to write to " + path);
 }
@@ -264,6 +279,7 @@ void MainWindow::saveAfterDisplayLoss()
     if (m_runState != RunState::Running) return;
     // With the connection gone nothing can be given back or shown.
     m_runState = RunState::Closed;
+    m_pointerAids.stopWithoutGivingBack();
     m_errorsToStandardError = true;
     saveSettings(settingsFilePathFor(m_state.programDir));
 }
@@ -273,8 +289,10 @@ void MainWindow::finishRun()
     if (m_runState != RunState::Running) return;
     m_runState = RunState::Closing;
     m_probeTimer->stop();
+    if (m_pickMode) m_pickMode->leave();
     // The pointer is given back before anything that can wait on the user;
-    // the axis locks end with the program, whatever keys are still down.
+    // the axis locks end with the program, whatever keys are still down, and
+    // no key of any window takes the pointer again.
     m_pointerAids.giveBack();
     // A colour copied last stays pasteable after the program has gone.
     m_platform.clipboard->keepAfterExit();
@@ -310,19 +328,14 @@ void MainWindow::dockMagnifier()
     if (m_windows.magnifier && m_windows.magnifier->isVisible()) m_windows.magnifier->dockOn(mainWindowFrame());
 }
 
-void MainWindow::moveWindow(Point proposed)
-{
-    const Point centre{x() + ClientWidth / 2, y() + ClientHeight / 2};
-    const Point p = snapToWorkArea(proposed, ClientWidth, ClientHeight, m_platform.screen.monitors->workAreaAt(centre));
-    move(p.x, p.y);
-}
+void MainWindow::moveWindow(Point proposed) { m_placement.moveSnapped(this, proposed); }
 
 void MainWindow::mousePressEvent(QMouseEvent* event)
 {
     // Presses on labels, the swatch, the strip and the background arrive
     // here; buttons and the separator keep theirs.
     event->accept();
-    if (!m_platform.windows->canPlaceWindows()) {
+    if (!m_placement.placesWindows()) {
         // The compositor moves the window itself, and snaps as it does.
         if (event->button() == Qt::LeftButton && windowHandle()) windowHandle()->startSystemMove();
         return;
@@ -352,8 +365,6 @@ void MainWindow::applicationDeactivated()
 
 void MainWindow::liftPointerAids()
 {
-    // Once the close has given the pointer back, nothing takes it again.
-    if (m_runState != RunState::Running) return;
     // Keys released in another program never reach us: a user who switches
     // away with Alt, Shift or Ctrl down must not be left with a pointer stuck
     // on a line or at the inverted speed.
@@ -378,10 +389,7 @@ void MainWindow::zoomChanged()
     applySlowPointer();
 }
 
-void MainWindow::applySlowPointer()
-{
-    if (m_runState == RunState::Running) tintora::applySlowPointer(m_state, *m_platform.pointer);
-}
+void MainWindow::applySlowPointer() { m_pointerAids.applySlowPointer(); }
 
 void MainWindow::showOptionButtons()
 {
@@ -423,14 +431,21 @@ void MainWindow::showLutCurves(bool shown)
 {
     LutWindow* lut = m_windows.lutWindow;
     if (!lut) return;
+    // It missed the ticks while hidden: it takes the whole latest sample
+    // before it can paint.
+    if (shown) lut->follow(sample(), SampleChanges::everything());
     lut->showCurves(shown);
     if (!shown) return;
-    lut->follow(m_rampReading, m_state.bitmapColour, m_profileStatus.text());
     // The keys stay here: nudging and the commands.
     focusMainWindow();
 }
 
 void MainWindow::toggleLutCurves() { showLutCurves(!m_state.options.lutCurvesShown); }
+
+void MainWindow::startPickMode()
+{
+    if (m_pickMode && m_runState == RunState::Running) m_pickMode->start();
+}
 
 void MainWindow::toggleHelp() { m_windows.help->toggle(); }
 
@@ -446,7 +461,12 @@ void MainWindow::closeOrHideMagnifier()
 
 void MainWindow::closeProgram() { close(); }
 
-void MainWindow::showSettings() { m_windows.settings->showModal(); }
+void MainWindow::showSettings()
+{
+    m_windows.settings->showModal();
+    // The speed the dialog's box asks for.
+    m_pointerAids.applyConfiguredSpeed();
+}
 
 void MainWindow::toggleHexadecimal()
 {
@@ -465,8 +485,8 @@ void MainWindow::toggleFractions()
 void MainWindow::setAlwaysOnTop(bool on)
 {
     m_state.options.alwaysOnTop = on;
-    if (m_windows.magnifier) m_windows.magnifier->setAlwaysOnTop(on);
-    m_topmostBand.set(this, *m_platform.windows, on);
+    // The magnifier follows the pin with this window.
+    if (m_topmostBand) m_topmostBand->setStayOnTop(on);
     showOptionButtons();
 }
 
@@ -490,8 +510,11 @@ void MainWindow::toggleFreeze()
 void MainWindow::inspectFrozenColour()
 {
     if (probing()) return;
-    const Rgb c = m_state.altHeld || m_state.ctrlHeld ? m_state.lutColour : m_state.bitmapColour;
-    m_ui.colourSelect->setColour(colourValueFromRgb(c));
+    const std::optional<Rgb> c = m_state.altHeld || m_state.ctrlHeld ? sample().lut() : sample().bitmap;
+    // A colour the sample lacks is not made up: the swatch shows none, and
+    // the click opens nothing.
+    if (!c) return;
+    m_ui.colourSelect->setColour(colourValueFromRgb(*c));
     // Alt's and Shift's line and Ctrl's speed end here: the key releases
     // that would end them go to the dialog.
     m_pointerAids.releaseLocks();
@@ -501,59 +524,64 @@ void MainWindow::inspectFrozenColour()
     toggleFreeze();
 }
 
-void MainWindow::copyBitmapColour() { copyToClipboard(m_state.bitmapColour); }
+void MainWindow::copyBitmapColour() { copyToClipboard(sample().bitmap); }
 
-void MainWindow::copyLutColour() { copyToClipboard(m_state.lutColour); }
+void MainWindow::copyLutColour() { copyToClipboard(sample().lut()); }
 
-void MainWindow::copyToClipboard(Rgb colour)
+void MainWindow::copyToClipboard(const std::optional<Rgb>& colour)
 {
-    const std::string failure = m_platform.clipboard->setText(hexColour(colour));
+    // A colour the sample lacks is not made up: the clipboard keeps what it has.
+    if (!colour) return;
+    const std::string failure = m_platform.clipboard->setText(hexColour(*colour));
     if (!failure.empty()) showError("Cannot open clipboard: " + failure);
 }
 
 void MainWindow::probeTick()
 {
+    // Where the pointer is known only in the pick mode, the readouts hold
+    // the last colour outside it.
+    if (m_pickMode && !m_pickMode->followsPointer()) return;
     MagnifierWindow* magnifier = m_windows.magnifier;
-    Point p;
     if (magnifier && magnifier->isVisible()) {
-        // One pointer read serves the picture, its label and the sample: a
-        // round trip to the server saved twice a tick.
-        p = m_platform.pointer->position().value_or(Point{0, 0});
+        // One pointer read serves the picture, the sample and the picture's
+        // label: a round trip to the server saved twice a tick.
+        const Point p = m_platform.pointer->position().value_or(Point{0, 0});
         magnifier->capture(p);
-        magnifier->setCoordinates(p);
-        sampleAt(m_state, m_platform.screen, p, m_rampReading);
+        magnifier->setCoordinates(m_sampler.sampleAt(m_platform.screen, p, std::cerr).at);
     } else {
-        p = samplePointer(m_state, m_platform.screen, *m_platform.pointer, m_rampReading);
+        m_sampler.samplePointer(m_platform.screen, *m_platform.pointer, std::cerr);
     }
-    m_profileReading.follow(*m_platform.screen.profiles, p, m_rampReading, m_state.bitmapColour, std::cerr);
     showReadouts();
     showRamp();
 }
 
 void MainWindow::showRamp()
 {
-    const bool rampChanged = m_rampStatus.follow(m_rampReading);
-    const bool profileChanged = m_profileStatus.follow(m_profileReading.facts(), m_setup.decimalSeparator);
-    if (rampChanged || profileChanged)
-        m_ui.lutCaption->setToolTip(plainToolTip(m_rampStatus.text() + "\n" + m_profileStatus.text()));
+    const Sample& s = sample();
+    if (s.changed.rampStatus || s.changed.profileStatus)
+        m_ui.lutCaption->setToolTip(plainToolTip(s.rampStatus + "\n" + s.profileStatus));
     LutWindow* lut = m_windows.lutWindow;
-    if (lut && lut->isVisible()) lut->follow(m_rampReading, m_state.bitmapColour, m_profileStatus.text());
+    if (lut && lut->isVisible()) lut->follow(s, s.changed);
 }
 
 void MainWindow::showReadouts()
 {
-    const ReadoutTexts t = readoutTexts(m_state, m_setup.decimalSeparator);
+    const Sample& s = sample();
+    const ReadoutFormat format = readoutFormat(m_state.options.hexadecimal, m_state.options.fractions);
+    // A resting pointer in an unchanged format: nothing to write.
+    if (!s.changed.readouts() && m_readoutFormat == format) return;
+    m_readoutFormat = format;
+    const ReadoutTexts t = readoutTexts(s, format, m_setup.decimalSeparator);
     setLabelText(m_ui.bitmapRedLabel, t.bitmap[0]);
     setLabelText(m_ui.bitmapGreenLabel, t.bitmap[1]);
     setLabelText(m_ui.bitmapBlueLabel, t.bitmap[2]);
     setLabelText(m_ui.lutRedLabel, t.lut[0]);
     setLabelText(m_ui.lutGreenLabel, t.lut[1]);
     setLabelText(m_ui.lutBlueLabel, t.lut[2]);
-    const std::uint32_t colour = colourValueFromRgb(m_state.bitmapColour);
-    if (colour != m_swatchColour) {
-        m_swatchColour = colour;
+    if (s.changed.bitmap) {
+        // Without a pixel the swatch shows no colour: the window's own.
         QPalette p = m_ui.swatch->palette();
-        p.setColor(QPalette::Window, toQColor(m_state.bitmapColour));
+        p.setColor(QPalette::Window, s.bitmap ? toQColor(*s.bitmap) : palette().color(QPalette::Window));
         m_ui.swatch->setPalette(p);
     }
     setLabelText(m_ui.hexColourLabel, t.hash);

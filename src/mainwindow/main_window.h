@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,17 +16,17 @@
 #include "core/commands.h"
 #include "core/program_state.h"
 #include "mainwindow/column_separator.h"
+#include "mainwindow/pick_mode.h"
 #include "mainwindow/swatch.h"
 #include "mainwindow/title_button.h"
 #include "platform/platform.h"
 #include "pointer/pointer_aids.h"
-#include "probe/profile_reading.h"
-#include "probe/profile_text.h"
-#include "probe/ramp_summary.h"
 #include "probe/readout_text.h"
+#include "probe/sampler.h"
 #include "settings/ini_file.h"
 #include "widgets/main_window_link.h"
 #include "widgets/topmost_band.h"
+#include "widgets/window_placement.h"
 
 class HelpWindow;
 class LutWindow;
@@ -38,6 +39,7 @@ struct MainWindowSetup {
     std::string programDir;          // executable's directory, trailing separator
     std::string executablePath;      // the executable's full path
     std::string decimalSeparator;    // from the user's locale, read at start
+    bool pickAtStart = false;        // --pick: the pick mode once the window shows
 };
 
 // The other windows the main window opens and docks.
@@ -95,8 +97,9 @@ public:
 
     MainWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup);
 
-    // Connects the windows this one opens; once, before it is shown.
-    void attach(SecondaryWindows windows);
+    // Connects the windows this one opens and the program's topmost band,
+    // whose pin this window's pin is; once, before it is shown.
+    void attach(SecondaryWindows windows, TopmostBand& topmostBand);
 
     // Reads the settings, places the window (centred when the command line
     // was empty) and shows it.
@@ -116,6 +119,8 @@ public:
     void closeProgram();
     void showSettings();
     void toggleLutCurves();
+    // Where the session has a pick mode (wlroots), enters it.
+    void startPickMode();
     void showHelpFromButton();
     // Draws the options' state on the title-strip buttons.
     void showOptionButtons();
@@ -129,6 +134,10 @@ public:
     // Key handlers: keys that ran no command, and every release.
     void keyDown(const tintora::KeyChord& key);
     void keyUp(const tintora::KeyChord& key);
+    // The pointer aids, whose one owner this window is: the other windows'
+    // keys reach them here too (Ctrl's speed), so that nothing touches the
+    // pointer once the close has begun.
+    tintora::PointerAids& pointerAids() { return m_pointerAids; }
 
     // Whether sampling runs (not frozen).
     bool probing() const { return m_probeTimer->isActive(); }
@@ -146,10 +155,15 @@ public:
 
     // One run of the probe timer: sample, magnify, show.
     void probeTick();
+    // The latest sample's levels in the readouts and the swatch, what it
+    // lacks as missing ("?", "#", the swatch in the window's colour).
     void showReadouts();
-    // The ramp read at the latest tick and what the display profile says: the
-    // "LUT:" caption's tooltip and the LUT window, when shown, follow them.
+    // The latest sample's ramp and what the display profile says: the "LUT:"
+    // caption's tooltip and the LUT window, when shown, follow them.
     void showRamp();
+    // The latest sample, the one every window shows: frozen, the one that
+    // copying and the colour dialog read.
+    const tintora::Sample& sample() const { return m_sampler.latest(); }
 
     // The program became active or inactive.
     void applicationActivated();
@@ -171,6 +185,8 @@ public:
     const MainWindowUi& ui() const { return m_ui; }
     QTimer* probeTimer() const { return m_probeTimer; }
     const tintora::PointerAids& pointerAids() const { return m_pointerAids; }
+    // The pick mode, where the session has one; nullptr elsewhere.
+    PickMode* pickMode() const { return m_pickMode.get(); }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -189,7 +205,7 @@ private:
     void dockMagnifier();
     void setAlwaysOnTop(bool on);
     void liftPointerAids();
-    void copyToClipboard(tintora::Rgb colour);
+    void copyToClipboard(const std::optional<tintora::Rgb>& colour);
     QLabel* makeLabel(const char* text, int left, int top);
     void setLabelText(QLabel* label, const std::string& text);
     void setHelpButtonColour(const QColor& colour);
@@ -206,20 +222,22 @@ private:
     MainWindowUi m_ui;
     QTimer* m_probeTimer = nullptr;
     tintora::PointerAids m_pointerAids;
-    TopmostBand m_topmostBand;
+    WindowPlacement m_placement;
+    TopmostBand* m_topmostBand = nullptr;
     std::optional<tintora::StartPosition> m_startPosition;
     std::optional<QPoint> m_dragOffset; // pointer minus window corner while dragging
-    std::uint32_t m_swatchColour = 0xFFFFFFFFu;
     RunState m_runState = RunState::Running;
     // Errors go to the standard error, not to a box: nobody may be there to
     // answer one (a signal ended the program, or the display has gone).
     bool m_errorsToStandardError = false;
     std::string m_lastTrace;
-    tintora::RampReading m_rampReading; // the ramp read at the latest tick, with its output
-    tintora::RampStatus m_rampStatus; // the "LUT:" caption's tooltip
-    tintora::ProfileReading m_profileReading; // the display profile under the pointer, for the latest sample
-    tintora::ProfileStatus m_profileStatus;   // its line in the tooltip and the LUT window
+    tintora::Sampler m_sampler; // the probe timer's samples, the latest kept
+    // The number format the readouts were last written in; nothing before
+    // the first tick.
+    std::optional<tintora::ReadoutFormat> m_readoutFormat;
     // The settings file as the start read it (empty without one): the close
     // writes only what changed since, leaving the user's own edits alone.
     tintora::IniDocument m_loadedSettings;
+    bool m_settingsUnused = false; // the start could not use the file and said why
+    std::unique_ptr<PickMode> m_pickMode; // where the pointer is told only to an overlay (wlroots)
 };

@@ -16,12 +16,12 @@ BackendChoice chooseBackendFor(bool displaySet, const std::function<DisplayServe
     std::string waylandWhy = "No Wayland display: $WAYLAND_DISPLAY is not set.";
     if (waylandDisplaySet) {
         const DisplayServerCheck w = checkWayland();
-        if (w.usable) return {Backend::Wayland, {}};
+        if (w.usable) return {w.screenCopy ? Backend::Wlroots : Backend::Wayland, {}};
         waylandWhy = w.why;
     }
     return {std::nullopt, x11Why + " " + waylandWhy +
                               " Tintora needs an X11 session, or a Wayland session whose desktop lets programs read "
-                              "the screen through the ScreenCast portal (GNOME)."};
+                              "the screen through the ScreenCast portal (GNOME) or wlroots' screen copy (sway, Hyprland)."};
 }
 
 } // namespace tintora

@@ -10,13 +10,16 @@
 
 namespace tintora {
 
-enum class Backend { X11, Wayland };
+// Wayland: GNOME's, through the desktop portal; Wlroots: a compositor that
+// offers wlroots' screen copy and layer shell (sway, Hyprland ...).
+enum class Backend { X11, Wayland, Wlroots };
 
 // What a backend found of the display server its variable names.
 struct DisplayServerCheck {
     bool usable = false;   // the program can read other programs' pixels through it
     bool xwayland = false; // an X server of a Wayland compositor, which shows no Wayland window
     std::string why;       // when not usable: what is missing, for the user
+    bool screenCopy = false; // a Wayland compositor that offers wlroots' screen copy and layer shell
 };
 
 struct BackendChoice {
@@ -26,7 +29,8 @@ struct BackendChoice {
 
 // X11 where $DISPLAY names an X server that shows every window (an Xwayland
 // one only when no Wayland display is named), otherwise Wayland where
-// $WAYLAND_DISPLAY names a compositor that answers, otherwise none, with what
+// $WAYLAND_DISPLAY names a compositor that answers (the wlroots backend where
+// it offers wlroots' screen copy, else the portal's), otherwise none, with what
 // each lacks said. A server is asked only when its variable is set and the
 // choice still depends on it.
 BackendChoice chooseBackendFor(bool displaySet, const std::function<DisplayServerCheck()>& checkX11,

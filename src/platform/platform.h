@@ -7,6 +7,7 @@
 
 #include "platform/clipboard.h"
 #include "platform/keyboard.h"
+#include "platform/pick_overlay.h"
 #include "platform/pointer.h"
 #include "platform/screen.h"
 #include "platform/shell.h"
@@ -22,6 +23,9 @@ struct Platform {
     std::unique_ptr<Clipboard> clipboard;
     std::unique_ptr<Shell> shell;
     std::unique_ptr<Keyboard> keyboard;
+    // Only where the pointer is known nothing but over the program's own
+    // surfaces (wlroots): the pick mode's overlay. Elsewhere nullptr.
+    std::unique_ptr<PickOverlay> pickOverlay;
 };
 
 // Decides, once and before the toolkit starts, which of this build's backends

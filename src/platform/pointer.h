@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "core/geometry.h"
 #include "platform/interface.h"
@@ -28,6 +29,10 @@ public:
 
     // Whether setSpeed() can change the pointer speed on this system.
     virtual bool canSetPointerSpeed() = 0;
+
+    // Why it cannot, in the system's own terms, for the notice at the start
+    // ("the X server offers no X Input extension ..."); empty where it can.
+    virtual std::string pointerSpeedRefusal() = 0;
 
     // The system-wide pointer speed, 1-20, or 0 when it cannot be read.
     virtual int speed() = 0;

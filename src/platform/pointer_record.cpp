@@ -231,6 +231,26 @@ std::optional<PointerRecord> parsePointerRecord(std::string_view text)
     return record;
 }
 
+std::optional<std::string> pointerRecordFileText(const PointerRecord& record, std::string& why)
+{
+    std::string text = pointerRecordText(record);
+    if (record.settings.size() > kMostRecordedSettings) {
+        why = "the record of " + std::to_string(record.settings.size()) + " settings would be past the " +
+              std::to_string(kMostRecordedSettings) + " a start reads";
+        return std::nullopt;
+    }
+    if (text.size() > kMostPointerRecordBytes) {
+        why = "the record of " + std::to_string(text.size()) + " bytes would be past the " +
+              std::to_string(kMostPointerRecordBytes) + " a start reads";
+        return std::nullopt;
+    }
+    if (parsePointerRecord(text) != record) {
+        why = "the record would not read back as written";
+        return std::nullopt;
+    }
+    return text;
+}
+
 std::optional<PointerValue> valueToGiveBack(const ChangedSetting& setting, const PointerValue& current,
                                             std::span<const OtherCopy> others)
 {

@@ -85,6 +85,14 @@ std::string pointerRecordText(const PointerRecord& record);
 // as the record it means, its owner unknown (0).
 std::optional<PointerRecord> parsePointerRecord(std::string_view text);
 
+// The record's text for its file, checked to read back: nothing, and why
+// (for the user) in why, when parsePointerRecord would not give the record
+// back from it (past kMostPointerRecordBytes or kMostRecordedSettings, a
+// name or value past its limit, a setting twice, ...). A record that would
+// not read is refused when written, not found out at the next start, when
+// the settings it keeps can no longer be given back.
+std::optional<std::string> pointerRecordFileText(const PointerRecord& record, std::string& why);
+
 inline constexpr std::size_t kMostRecordedSettings = 1024;
 // A record's file is never read past this many bytes. The record of a few
 // devices is a few hundred bytes; a hundred devices with names of ordinary

@@ -1,19 +1,29 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tintora {
 
 // What the program's start and end need of the system, beyond the windows.
 
+// The standard streams the program was started without.
+struct ClosedStandardStreams {
+    bool input = false;
+    bool output = false;
+    bool errors = false;
+};
+
 // Opens the null device on each of the standard descriptors 0, 1 and 2 that
 // the program was started without (`tintora --at 1,1 >&-`), so that nothing
 // opened later (the display connection, a file, a helper's channel) gets
-// their number, and with it what is written to the standard streams. False
-// when one of them stays closed. Call first thing in main(), before anything
-// opens a descriptor.
-bool reserveStandardDescriptors();
+// their number, and with it what is written to the standard streams. Tells
+// which were closed, so that an answer written to the null device in place
+// of a closed output is not taken for one delivered. Nothing when one of
+// them stays closed. Call first thing in main(), before anything opens a
+// descriptor.
+std::optional<ClosedStandardStreams> reserveStandardDescriptors();
 
 // Connects the standard output and error to the console the program was
 // started from where the system leaves them unconnected (a Windows program

@@ -2,8 +2,8 @@
 
 // The Linux build's backends as the choice of backend (session_choice.cpp)
 // sees them: each one's entry says what it finds of its display server and
-// how it opens. The choice is the only user; nothing here names X11 or
-// Wayland types.
+// how it opens. The choice is the only user; nothing here names X11,
+// Wayland or wlroots types.
 
 #include <optional>
 #include <string>
@@ -39,5 +39,13 @@ namespace wayland {
 // the toolkit's event loop can hear its answers).
 extern const SessionBackend Entry;
 } // namespace wayland
+
+namespace wlroots {
+// The compositor $WAYLAND_DISPLAY names, when it offers wlroots' screen copy
+// and layer shell (sway, Hyprland and the other wlroots compositors): the
+// check says so in screenCopy and is asked only once the Wayland entry's
+// check found the compositor usable.
+extern const SessionBackend Entry;
+} // namespace wlroots
 
 } // namespace tintora

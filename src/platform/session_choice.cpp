@@ -1,4 +1,4 @@
-// The Linux build holds two backends; this is where one is chosen for the
+// The Linux build holds three backends; this is where one is chosen for the
 // session, once, by the rule of platform/backend_choice.h, and opened.
 
 #include <QByteArray>
@@ -15,7 +15,7 @@ namespace tintora {
 namespace {
 
 // Every backend of this build.
-const SessionBackend* const Backends[] = {&x11::Entry, &wayland::Entry};
+const SessionBackend* const Backends[] = {&x11::Entry, &wayland::Entry, &wlroots::Entry};
 
 const SessionBackend& entryFor(Backend backend)
 {
@@ -47,8 +47,14 @@ std::optional<std::string> chooseBackend()
 {
     const SessionBackend& x11 = entryFor(Backend::X11);
     const SessionBackend& wayland = entryFor(Backend::Wayland);
+    // The wlroots backend shares the Wayland entry's variable; its check says
+    // whether a compositor that answers offers wlroots' protocols.
     const BackendChoice choice =
-        chooseBackendFor(isSet(x11.variable), x11.checkDisplay, isSet(wayland.variable), wayland.checkDisplay);
+        chooseBackendFor(isSet(x11.variable), x11.checkDisplay, isSet(wayland.variable), [&wayland] {
+            DisplayServerCheck check = wayland.checkDisplay();
+            if (check.usable) check.screenCopy = entryFor(Backend::Wlroots).checkDisplay().screenCopy;
+            return check;
+        });
     decided = true;
     chosen = choice.backend ? &entryFor(*choice.backend) : nullptr;
     refusal = choice.why;

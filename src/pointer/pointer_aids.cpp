@@ -17,26 +17,11 @@ std::optional<Point> nudgeTarget(Point p, int key, bool rowLocked, bool columnLo
     return target;
 }
 
-void applySlowPointer(const ProgramState& state, Pointer& pointer)
-{
-    if (state.options.slowPointer && pointer.canSetPointerSpeed()) pointer.setSpeed(MinPointerSpeed);
-}
-
-void inversionKeyDown(const ProgramState& state, Pointer& pointer, bool ctrlHeld)
-{
-    if (ctrlHeld && pointer.canSetPointerSpeed()) pointer.setSpeed(invertedSpeed(state));
-}
-
-void inversionKeyUp(const ProgramState& state, Pointer& pointer)
-{
-    if (pointer.canSetPointerSpeed()) pointer.setSpeed(configuredSpeed(state));
-}
-
 std::vector<std::string> refusedPointerAids(Pointer& pointer)
 {
     std::vector<std::string> notices;
     if (!pointer.canSetPointerSpeed())
-        notices.push_back("this session does not let programs set the pointer speed; the slow pointer is unavailable.");
+        notices.push_back(pointer.pointerSpeedRefusal() + "; the slow pointer is unavailable.");
     if (!pointer.canConfinePointer())
         notices.push_back("this session does not let programs hold the pointer on a line; the Alt and Shift axis "
                           "locks are unavailable.");
@@ -52,6 +37,7 @@ PointerAids::PointerAids(ProgramState& state, Pointer& pointer, Monitors& monito
 
 void PointerAids::keyDown(const KeyChord& key)
 {
+    if (m_over) return;
     m_state.altHeld = key.alt;
     m_state.ctrlHeld = key.ctrl;
     // Where the system cannot hold the pointer, no lock is taken: the arrow
@@ -67,24 +53,50 @@ void PointerAids::keyDown(const KeyChord& key)
         m_pointer.confine(columnThrough(m_lockStart, m_monitors.virtualDesktop()));
         m_columnLocked = true;
     }
-    inversionKeyDown(m_state, m_pointer, key.ctrl);
+    if (key.ctrl) setSpeed(invertedSpeed(m_state));
     if (key.key >= keys::Left && key.key <= keys::Down) nudge(key.key);
 }
 
 void PointerAids::keyUp(const KeyChord& key)
 {
+    if (m_over) return;
     if (!key.alt) m_rowLocked = false;
     if (!key.shift) m_columnLocked = false;
-    if (!key.alt && !key.shift && m_pointer.canConfinePointer()) m_pointer.release();
-    if (!key.ctrl) inversionKeyUp(m_state, m_pointer);
+    if (!key.alt && !key.shift) freePointer();
+    if (!key.ctrl) setSpeed(configuredSpeed(m_state));
     m_state.altHeld = key.alt;
     m_state.ctrlHeld = key.ctrl;
+}
+
+void PointerAids::otherWindowKeyDown(const KeyChord& key)
+{
+    if (m_over || !key.ctrl) return;
+    setSpeed(invertedSpeed(m_state));
+}
+
+void PointerAids::otherWindowKeyUp(const KeyChord&)
+{
+    if (m_over) return;
+    setSpeed(configuredSpeed(m_state));
+}
+
+void PointerAids::applySlowPointer()
+{
+    if (m_over || !m_state.options.slowPointer) return;
+    setSpeed(MinPointerSpeed);
+}
+
+void PointerAids::applyConfiguredSpeed()
+{
+    if (m_over) return;
+    setSpeed(configuredSpeed(m_state));
 }
 
 void PointerAids::nudge(int key)
 {
     // A warp lands exactly, whatever the pointer's speed; relative motion
-    // would be scaled by it. Where the system allows no warp, nothing moves.
+    // would be scaled by it. Where the system allows no warp, the position
+    // is not even read.
     if (!m_pointer.canMovePointer()) return;
     const std::optional<Point> from = m_pointer.position();
     if (!from) return;
@@ -94,18 +106,20 @@ void PointerAids::nudge(int key)
 
 void PointerAids::releaseLocks()
 {
+    if (m_over) return;
     if (m_rowLocked || m_columnLocked) m_pointer.release();
     m_rowLocked = m_columnLocked = false;
 }
 
 void PointerAids::restoreConfiguredSpeed()
 {
-    if (!m_pointer.canSetPointerSpeed()) return;
-    if (m_pointer.speed() != configuredSpeed(m_state)) m_pointer.setSpeed(configuredSpeed(m_state));
+    if (m_over) return;
+    if (m_pointer.speed() != configuredSpeed(m_state)) setSpeed(configuredSpeed(m_state));
 }
 
 void PointerAids::lift()
 {
+    if (m_over) return;
     releaseLocks();
     m_state.altHeld = m_state.ctrlHeld = false;
     restoreConfiguredSpeed();
@@ -113,9 +127,27 @@ void PointerAids::lift()
 
 void PointerAids::giveBack()
 {
-    if (m_pointer.canSetPointerSpeed()) m_pointer.setSpeed(m_state.userPointerSpeed);
-    if (m_pointer.canConfinePointer()) m_pointer.release();
+    if (m_over) return;
+    setSpeed(m_state.userPointerSpeed);
+    freePointer();
     m_rowLocked = m_columnLocked = false;
+    m_over = true;
+}
+
+void PointerAids::stopWithoutGivingBack()
+{
+    m_rowLocked = m_columnLocked = false;
+    m_over = true;
+}
+
+void PointerAids::setSpeed(int speed)
+{
+    if (m_pointer.canSetPointerSpeed()) m_pointer.setSpeed(speed);
+}
+
+void PointerAids::freePointer()
+{
+    if (m_pointer.canConfinePointer()) m_pointer.release();
 }
 
 } // namespace tintora

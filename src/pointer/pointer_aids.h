@@ -37,26 +37,36 @@ std::optional<Point> nudgeTarget(Point p, int key, bool rowLocked, bool columnLo
 // nothing there: no speed is set, no lock taken, no warp made.
 std::vector<std::string> refusedPointerAids(Pointer& pointer);
 
-// Re-applies the slow speed when the option is on; otherwise does nothing.
-void applySlowPointer(const ProgramState& state, Pointer& pointer);
-
-// The Ctrl inversion of the help window and the settings dialog: a press with
-// Ctrl held sets the inverted speed, any release the configured one.
-void inversionKeyDown(const ProgramState& state, Pointer& pointer, bool ctrlHeld);
-void inversionKeyUp(const ProgramState& state, Pointer& pointer);
-
-// What the main window's keys do to the pointer. Alt holds it on the row it
-// is on and Shift on its column (through Pointer::confine), each from its
-// press to its release; the arrow keys move it one pixel as the locks allow;
-// Ctrl inverts the slow-pointer option while it is down. The held Alt and
-// Ctrl are kept in the program state.
+// The pointer aids of the program's keys, with one owner for all its windows.
+// In the main window Alt holds the pointer on the row it is on and Shift on
+// its column (through Pointer::confine), each from its press to its release;
+// the arrow keys move it one pixel as the locks allow; Ctrl inverts the
+// slow-pointer option while it is down. In the program's other windows Ctrl
+// only inverts the speed, and any release sets the configured one again. The
+// held Alt and Ctrl of the main window are kept in the program state.
+//
+// Each aid asks the pointer only what the system allows it. Once the close
+// has given the pointer back (giveBack), or the display has gone
+// (stopWithoutGivingBack), nothing here touches the pointer again, whichever
+// window a key comes from.
 class PointerAids {
 public:
     PointerAids(ProgramState& state, Pointer& pointer, Monitors& monitors);
 
-    // A press or a release, with the modifiers held once it has happened.
+    // A press or a release in the main window, with the modifiers held once
+    // it has happened.
     void keyDown(const KeyChord& key);
     void keyUp(const KeyChord& key);
+    // A press or a release in another window of the program (help, settings,
+    // LUT): a press with Ctrl held sets the inverted speed, any release the
+    // configured one.
+    void otherWindowKeyDown(const KeyChord& key);
+    void otherWindowKeyUp(const KeyChord& key);
+
+    // Sets the slow speed again when the option is on; otherwise does nothing.
+    void applySlowPointer();
+    // Sets the speed the options ask for (the slow pointer just changed).
+    void applyConfiguredSpeed();
 
     // Ends both locks; the confinement is lifted only when one held.
     void releaseLocks();
@@ -66,8 +76,11 @@ public:
     // arrive (another program or a box takes them): Alt and Ctrl count as up.
     void lift();
     // At the close: the user's own speed and a free pointer, whatever keys
-    // are still down.
+    // are still down; from then on nothing touches the pointer.
     void giveBack();
+    // The display has gone: nothing can be given back, and nothing touches
+    // the pointer from now on.
+    void stopWithoutGivingBack();
 
     bool rowLocked() const { return m_rowLocked; }
     bool columnLocked() const { return m_columnLocked; }
@@ -77,6 +90,10 @@ public:
 private:
     // Moves the pointer one pixel for an arrow key, as the locks allow.
     void nudge(int key);
+    // The one place a speed is set: nowhere the system refuses it.
+    void setSpeed(int speed);
+    // Lifts any confinement, where the system confines at all.
+    void freePointer();
 
     ProgramState& m_state;
     Pointer& m_pointer;
@@ -84,6 +101,7 @@ private:
     Point m_lockStart;
     bool m_rowLocked = false;    // held on one row (Alt)
     bool m_columnLocked = false; // held on one column (Shift)
+    bool m_over = false;         // the close gave the pointer back, or the display went
 };
 
 } // namespace tintora

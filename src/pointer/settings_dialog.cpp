@@ -5,9 +5,7 @@
 #include <QKeyEvent>
 
 #include "core/program_state.h"
-#include "core/screen_snapping.h"
-#include "pointer/pointer_aids.h"
-#include "widgets/topmost_band.h"
+#include "widgets/window_placement.h"
 
 using namespace tintora;
 
@@ -46,25 +44,11 @@ void SettingsDialog::showModal()
 void SettingsDialog::placeOverMainWindow()
 {
     // Kept inside the work area's left and top edges.
-    const QRect main = m_mainWindow.mainWindowFrame();
-    const Rect area =
-        m_platform.screen.monitors->workAreaAt({main.x() + main.width() / 2, main.y() + main.height() / 2});
-    m_firstPlace.placeFirst(this, [main, area](QSize outer) {
-        const Point p = centreOver({main.x(), main.y(), main.width(), main.height()}, outer.width(), outer.height(), area);
-        return QPoint(p.x, p.y);
-    });
-}
-
-void SettingsDialog::moveEvent(QMoveEvent* event)
-{
-    QWidget::moveEvent(event);
-    // The window manager's frame arrives after the dialog is shown.
-    m_firstPlace.frameMayHaveChanged(this);
+    WindowPlacement(m_platform).centreOver(this, m_mainWindow.mainWindowFrame());
 }
 
 void SettingsDialog::showEvent(QShowEvent* event)
 {
-    putInTopmostBandWhenShown(this, *m_platform.windows);
     // Where the system lets no program set the speed, the box shows the slow
     // pointer off, as it is, and says why; the option itself stays as stored,
     // for sessions that allow it.
@@ -73,7 +57,6 @@ void SettingsDialog::showEvent(QShowEvent* event)
     m_ui.slowPointerBox->setToolTip(speedSettable ? QString() : QString::fromUtf8(SpeedUnavailableText));
     m_ui.slowPointerBox->setChecked(m_state.options.slowPointer && speedSettable);
     QWidget::showEvent(event);
-    m_firstPlace.frameMayHaveChanged(this);
 }
 
 void SettingsDialog::runCommand(Command command)
@@ -85,14 +68,9 @@ void SettingsDialog::closeEvent(QCloseEvent* event)
 {
     // However the dialog is closed, the box becomes the option, unless the
     // system refuses the speed (the box disabled, the option left alone).
-    if (m_ui.slowPointerBox->isEnabled()) {
-        m_state.options.slowPointer = m_ui.slowPointerBox->isChecked();
-        m_platform.pointer->setSpeed(configuredSpeed(m_state));
-    }
+    // The speed follows it through the pointer aids, as the dialog returns.
+    if (m_ui.slowPointerBox->isEnabled()) m_state.options.slowPointer = m_ui.slowPointerBox->isChecked();
     event->accept();
     emit closed();
 }
 
-void SettingsDialog::keyDown(const KeyChord& key) { inversionKeyDown(m_state, *m_platform.pointer, key.ctrl); }
-
-void SettingsDialog::keyUp(const KeyChord&) { inversionKeyUp(m_state, *m_platform.pointer); }

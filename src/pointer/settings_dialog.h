@@ -6,7 +6,6 @@
 
 #include "core/commands.h"
 #include "platform/platform.h"
-#include "widgets/frame_placement.h"
 #include "widgets/main_window_link.h"
 
 namespace tintora {
@@ -31,13 +30,11 @@ public:
 
     SettingsDialog(tintora::ProgramState& state, tintora::Platform& platform, MainWindowLink& mainWindow);
 
-    // Shows the dialog modally; returns when it has been closed.
+    // Shows the dialog modally; returns when it has been closed, the box
+    // made the option (the caller sets the speed it asks for).
     void showModal();
     // Runs a command of the dialog's own key bindings (Esc, Ctrl+S: close).
     void runCommand(tintora::Command command);
-
-    void keyDown(const tintora::KeyChord& key);
-    void keyUp(const tintora::KeyChord& key);
 
     const SettingsDialogUi& ui() const { return m_ui; }
 
@@ -46,7 +43,6 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -57,5 +53,4 @@ private:
     MainWindowLink& m_mainWindow;
     SettingsDialogUi m_ui;
     bool m_placed = false;
-    FramePlacement m_firstPlace;
 };

@@ -39,17 +39,36 @@ std::string jsonLab(const Lab& lab)
     return "[" + jsonNumber(lab.L) + "," + jsonNumber(lab.a) + "," + jsonNumber(lab.b) + "]";
 }
 
-// loaded, lost, none (the profile has no vcgt) or unknown (no ramp to check).
-const char* calibrationWord(const ProfileFacts& facts)
+// The verdict as one word of --at and --json.
+const char* calibrationWord(CalibrationVerdict verdict)
 {
-    if (!facts.check) return "unknown";
-    if (!facts.hasCalibration) return "none";
-    return facts.check->state == CalibrationCheck::State::Lost ? "lost" : "loaded";
+    switch (verdict) {
+    case CalibrationVerdict::Loaded: return "loaded";
+    case CalibrationVerdict::Lost: return "lost";
+    case CalibrationVerdict::NoneStraightRamp: return "none";
+    case CalibrationVerdict::NoneRampNotStraight: return "not-straight";
+    case CalibrationVerdict::Unknown: break;
+    }
+    return "unknown";
+}
+
+// The verdict in the words of --profile.
+const char* calibrationReportWords(CalibrationVerdict verdict)
+{
+    switch (verdict) {
+    case CalibrationVerdict::Loaded: return "loaded";
+    case CalibrationVerdict::Lost: return "lost";
+    case CalibrationVerdict::NoneStraightRamp: return "none";
+    case CalibrationVerdict::NoneRampNotStraight: return "none ramp not straight";
+    case CalibrationVerdict::Unknown: break;
+    }
+    return "unknown";
 }
 
 std::string profileWords(const ProfileFacts& f)
 {
-    std::string words = " profile " + quotedText(f.description) + " calibration " + calibrationWord(f) + " lab " +
+    std::string words = " profile " + quotedText(f.description) + " calibration " + calibrationWord(f.check.verdict) +
+                        " lab " +
                         labWords(f.intended, ' ') + " seen ";
     return words + (f.seen ? labWords(*f.seen, ' ') + " de " + oneDecimal(f.deltaE) : "none de none");
 }
@@ -57,19 +76,33 @@ std::string profileWords(const ProfileFacts& f)
 std::string profileJson(const std::optional<ProfileFacts>& f)
 {
     if (!f) return ",\"profile\":null,\"calibration\":null,\"lab\":null,\"seenLab\":null,\"deltaE\":null";
-    const char* calibration = calibrationWord(*f);
+    const CalibrationVerdict verdict = f->check.verdict;
     std::string json = ",\"profile\":" + jsonString(f->description) + ",\"calibration\":";
-    json += f->check ? jsonString(calibration) : "null";
+    json += verdict == CalibrationVerdict::Unknown ? std::string("null") : jsonString(calibrationWord(verdict));
     json += ",\"lab\":" + jsonLab(f->intended);
     json += ",\"seenLab\":" + (f->seen ? jsonLab(*f->seen) : std::string("null"));
     json += ",\"deltaE\":" + (f->seen ? jsonNumber(f->deltaE) : std::string("null"));
     return json;
 }
 
+// What --profile says first of the monitor a profile stands for, where the
+// screen tells monitors apart from outputs: 'monitor 1 "right" 960x1080 at
+// 960,0 '.
+std::string monitorWords(const ProfileMonitor& monitor)
+{
+    if (monitor.index < 0) return "";
+    const Rect& r = monitor.rect;
+    return "monitor " + std::to_string(monitor.index) + " " + quotedText(monitor.name) + " " +
+           std::to_string(r.width) + "x" + std::to_string(r.height) + " at " + std::to_string(r.x) + "," +
+           std::to_string(r.y) + " ";
+}
+
 // One output's line of --profile, without its line end.
 std::string profileLine(const PublishedProfile& published, const RampReading* ramp)
 {
-    std::string line = "output " + published.output + " profile ";
+    // "output none": a monitor that no output shows.
+    std::string line = monitorWords(published.monitor) + "output " +
+                       (published.output.empty() ? std::string("none") : published.output) + " profile ";
     if (published.bytes.empty()) return line + "none";
     const std::string size = " bytes " + std::to_string(published.bytes.size());
     const std::string source = " source " + quotedText(published.origin);
@@ -77,15 +110,9 @@ std::string profileLine(const PublishedProfile& published, const RampReading* ra
     const std::unique_ptr<DisplayProfile> profile = DisplayProfile::read(published.bytes, whyNot);
     if (!profile) return line + "unreadable " + quotedText(whyNot) + size + source;
     line += quotedText(profile->description()) + size + " vcgt " + (profile->hasCalibration() ? "yes" : "no");
-    line += " calibration ";
-    if (!ramp) return line + "unknown" + source;
-    const CalibrationCheck check = profile->check(ramp->ramp);
-    const bool lost = rampDiffersFromExpected(check);
-    if (!profile->hasCalibration())
-        line += lost ? "none ramp not straight" : "none";
-    else
-        line += lost ? "lost" : "loaded";
-    if (lost)
+    const CalibrationCheck check = ramp ? profile->check(ramp->ramp) : CalibrationCheck{};
+    line += std::string(" calibration ") + calibrationReportWords(check.verdict);
+    if (rampDiffersFromExpected(check.verdict))
         line += " difference " + std::to_string(check.largestDifference) + " level " + std::to_string(check.level) +
                 " channel " + channelName(check.channel);
     return line + source;
@@ -93,20 +120,7 @@ std::string profileLine(const PublishedProfile& published, const RampReading* ra
 
 } // namespace
 
-PointReading readPoint(Screen& screen, Point p, ProfileReading& profile, std::ostream& err)
-{
-    PointReading reading{p, std::nullopt, std::nullopt, std::nullopt};
-    const ColourValue pixel = screen.pixels->pixel(p);
-    if (pixel == InvalidColour) return reading;
-    reading.bitmap = rgbFromColourValue(pixel);
-    RampReading ramp; // size 0 (no ramp) unless read
-    if (screen.ramps->rampAt(p, ramp)) reading.ramp = ramp;
-    profile.follow(*screen.profiles, p, ramp, *reading.bitmap, err);
-    if (const ProfileFacts* facts = profile.facts()) reading.profile = *facts;
-    return reading;
-}
-
-std::string probeLine(const PointReading& r)
+std::string probeLine(const Sample& r)
 {
     std::string line = std::to_string(r.at.x) + " " + std::to_string(r.at.y) + " bitmap ";
     if (!r.bitmap) return line + "none lut none";
@@ -114,22 +128,22 @@ std::string probeLine(const PointReading& r)
     if (!r.ramp) {
         line += "none";
     } else {
-        const RawEntries e = rawEntries(r.ramp->ramp, *r.bitmap);
-        line += hexColour(mapThroughRamp(r.ramp->ramp, *r.bitmap)) + " ramp " + std::to_string(e.R) + " " +
-                std::to_string(e.G) + " " + std::to_string(e.B) + " output " + r.ramp->output;
+        const RawEntries e = *r.entries();
+        line += hexColour(*r.lut()) + " ramp " + std::to_string(e.R) + " " + std::to_string(e.G) + " " +
+                std::to_string(e.B) + " output " + r.ramp->output;
     }
     return r.profile ? line + profileWords(*r.profile) : line;
 }
 
-std::string probeJson(const PointReading& r)
+std::string probeJson(const Sample& r)
 {
     std::string json = "{\"x\":" + std::to_string(r.at.x) + ",\"y\":" + std::to_string(r.at.y) + ",\"bitmap\":";
     json += r.bitmap ? jsonString(hexColour(*r.bitmap)) : "null";
     if (!r.bitmap || !r.ramp) {
         json += ",\"lut\":null,\"ramp\":null,\"output\":null,\"rampSize\":null,\"identity\":null";
     } else {
-        const RawEntries e = rawEntries(r.ramp->ramp, *r.bitmap);
-        json += ",\"lut\":" + jsonString(hexColour(mapThroughRamp(r.ramp->ramp, *r.bitmap)));
+        const RawEntries e = *r.entries();
+        json += ",\"lut\":" + jsonString(hexColour(*r.lut()));
         json += ",\"ramp\":[" + std::to_string(e.R) + "," + std::to_string(e.G) + "," + std::to_string(e.B) + "]";
         json += ",\"output\":" + jsonString(r.ramp->output);
         json += ",\"rampSize\":" + std::to_string(r.ramp->size);
@@ -156,7 +170,7 @@ std::string profileReport(const std::vector<PublishedProfile>& profiles, const s
     for (const PublishedProfile& published : profiles) {
         const RampReading* ramp = nullptr;
         for (const RampReading& r : ramps)
-            if (r.output == published.output) ramp = &r;
+            if (!published.output.empty() && r.output == published.output) ramp = &r;
         report += profileLine(published, ramp) + "\n";
     }
     return report;
@@ -177,9 +191,11 @@ int runProbe(const ProgramOptions& options, Screen& screen, std::ostream& out, s
         return writeChecked(out, profileReport(profiles, screen.ramps->allRamps()), Report, err) ? 0 : 1;
     }
     bool warnedNoRamp = false;
-    ProfileReading profile;
+    // One sampler for the run, as the windows' tick has: a profile shared by
+    // several points is read once, and one that does not read is said once.
+    Sampler sampler;
     for (const Point p : options.probePoints) {
-        const PointReading reading = readPoint(screen, p, profile, err);
+        const Sample& reading = sampler.sampleAt(screen, p, err);
         if (!writeChecked(out, (options.json ? probeJson(reading) : probeLine(reading)) + '\n', Report, err)) return 1;
         if (!reading.bitmap) {
             err << "tintora: no monitor shows the point " << p.x << "," << p.y << ".\n";

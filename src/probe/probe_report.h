@@ -8,39 +8,30 @@
 #include "core/program_options.h"
 #include "core/rgb.h"
 #include "platform/screen.h"
-#include "probe/profile_reading.h"
+#include "probe/sampler.h"
 
 namespace tintora {
 
-// What the scriptable probe read at one point.
-struct PointReading {
-    Point at;
-    std::optional<Rgb> bitmap;       // nothing: no monitor shows the point
-    std::optional<RampReading> ramp; // nothing: no ramp could be read there
-    std::optional<ProfileFacts> profile; // nothing: no display profile applies (or no pixel)
-};
-
-// Reads the pixel at p, the ramp of the output that shows it and what its
-// display profile says, through profile (kept for the run, so a profile
-// shared by several points is read once; one that does not read is said once
-// on err).
-PointReading readPoint(Screen& screen, Point p, ProfileReading& profile, std::ostream& err);
+// --at and --json print what a Sampler (probe/sampler.h) reads at each point,
+// as the windows' probe tick does.
 
 // "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1";
 // "... bitmap C86400 lut none" without a ramp, "... bitmap none lut none"
 // where no monitor shows the point. Where a display profile applies, then
 // ' profile "Office 27" calibration loaded lab 53.2 80.1 67.2 seen 53.2 80.1
-// 67.2 de 0.0': calibration loaded, lost, none (the profile has no vcgt) or
-// unknown (no ramp); "seen none de none" where the seen colour cannot be told
-// (no ramp, or the ramp beyond the calibration's range). No line end.
-std::string probeLine(const PointReading& reading);
+// 67.2 de 0.0': calibration loaded, lost, none (the profile has no vcgt and
+// the ramp is straight), not-straight (no vcgt, and a ramp that is not
+// straight) or unknown (no ramp); "seen none de none" where the seen colour
+// cannot be told (no ramp, or the ramp beyond the calibration's range). No
+// line end.
+std::string probeLine(const Sample& sample);
 
 // The same as one JSON object: x, y, bitmap, lut, ramp (the three entries),
 // output, rampSize (the output's own size), identity, profile (its
-// description), calibration ("loaded", "lost", "none"), lab, seenLab (three
-// numbers each) and deltaE; null for what could not be read or told. No line
-// end.
-std::string probeJson(const PointReading& reading);
+// description), calibration ("loaded", "lost", "none", "not-straight"), lab,
+// seenLab (three numbers each) and deltaE; null for what could not be read or
+// told. No line end.
+std::string probeJson(const Sample& sample);
 
 // What --profile prints: one line per output, in the order given, each
 // checked against the ramp of the output of the same name where there is one:
@@ -51,7 +42,11 @@ std::string probeJson(const PointReading& reading);
 //   output DP-2 profile unreadable "not an ICC profile" bytes 12 source "_ICC_PROFILE"
 // calibration is loaded, lost, none (no vcgt; the straight ramp is checked as
 // the one expected, "none ramp not straight difference ..." where it is not)
-// or unknown (no ramp). Lines end in LF.
+// or unknown (no ramp). Where the screen lists profiles by monitor (X11), one
+// line per monitor and output that shows it, each led by the monitor's
+// number, name and place:
+//   monitor 1 "right" 960x1080 at 960,0 output screen profile none
+// ("output none" for a monitor that no output shows). Lines end in LF.
 std::string profileReport(const std::vector<PublishedProfile>& profiles, const std::vector<RampReading>& ramps);
 
 // Every ramp as CSV: the header "output,level,red,green,blue", then 256 rows

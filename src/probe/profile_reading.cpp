@@ -7,14 +7,31 @@ namespace tintora {
 ProfileReading::ProfileReading() = default;
 ProfileReading::~ProfileReading() = default;
 
-void ProfileReading::follow(DisplayProfiles& profiles, Point p, const RampReading& ramp, Rgb bitmap, std::ostream& err)
+bool ProfileReading::follow(DisplayProfiles& profiles, Point p, const std::optional<Rgb>& bitmap,
+                            const std::optional<RampReading>& ramp, bool sampleChanged,
+                            std::optional<ProfileFacts>& facts, std::ostream& err)
 {
-    m_applies = false;
-    if (!profiles.profileAt(p, m_published)) return;
-    if (!m_read || m_published.serial != m_readSerial || m_published.output != m_readOutput) readPublished(err);
-    if (!m_profile) return;
-    workOutFacts(ramp, bitmap);
-    m_applies = true;
+    // Without a colour there is nothing to say of it.
+    bool applies = bitmap && profiles.profileAt(p, m_published);
+    bool profileChanged = false;
+    if (applies && (!m_read || m_published.serial != m_readSerial || m_published.output != m_readOutput)) {
+        readPublished(err);
+        profileChanged = true;
+    }
+    applies = applies && m_profile;
+    if (!applies) {
+        if (!facts) return false;
+        facts.reset();
+        return true;
+    }
+    const bool fresh = profileChanged || !facts;
+    if (!facts) facts.emplace();
+    if (fresh) {
+        facts->description = m_profile->description();
+        facts->hasCalibration = m_profile->hasCalibration();
+    }
+    if (!fresh && !sampleChanged) return false;
+    return workOutFacts(*facts, *bitmap, ramp) || fresh;
 }
 
 void ProfileReading::readPublished(std::ostream& err)
@@ -23,7 +40,6 @@ void ProfileReading::readPublished(std::ostream& err)
     m_readSerial = m_published.serial;
     m_readOutput = m_published.output;
     m_profile.reset();
-    m_factsKnown = false;
     if (m_published.bytes.empty()) return;
     std::string whyNot;
     m_profile = DisplayProfile::read(m_published.bytes, whyNot);
@@ -32,31 +48,26 @@ void ProfileReading::readPublished(std::ostream& err)
             << (m_published.output.empty() ? std::string("the display") : m_published.output);
         if (!m_published.origin.empty()) err << " (" << m_published.origin << ")";
         err << " is left out. " << whyNot << "\n";
-        return;
     }
-    m_facts.description = m_profile->description();
-    m_facts.hasCalibration = m_profile->hasCalibration();
 }
 
-void ProfileReading::workOutFacts(const RampReading& ramp, Rgb bitmap)
+bool ProfileReading::workOutFacts(ProfileFacts& facts, Rgb bitmap, const std::optional<RampReading>& ramp) const
 {
-    const bool hasRamp = ramp.size > 0;
-    if (m_factsKnown && bitmap == m_factsColour && hasRamp == m_factsHadRamp && (!hasRamp || ramp.ramp == m_factsRamp))
-        return;
-    m_factsKnown = true;
-    m_factsColour = bitmap;
-    m_factsHadRamp = hasRamp;
-    if (hasRamp) m_factsRamp = ramp.ramp;
-
-    m_facts.intended = m_profile->intendedLab(bitmap);
-    if (hasRamp) {
-        m_facts.check = m_profile->check(ramp.ramp);
-        m_facts.seen = m_profile->seenLab(bitmap, ramp.ramp);
-    } else {
-        m_facts.check.reset();
-        m_facts.seen.reset();
+    const Lab intended = m_profile->intendedLab(bitmap);
+    CalibrationCheck check; // Unknown without a ramp
+    std::optional<Lab> seen;
+    if (ramp) {
+        check = m_profile->check(ramp->ramp);
+        seen = m_profile->seenLab(bitmap, ramp->ramp);
     }
-    m_facts.deltaE = m_facts.seen ? deltaE2000(m_facts.intended, *m_facts.seen) : 0.0;
+    const double deltaE = seen ? deltaE2000(intended, *seen) : 0.0;
+    if (intended == facts.intended && check == facts.check && seen == facts.seen && deltaE == facts.deltaE)
+        return false;
+    facts.intended = intended;
+    facts.check = check;
+    facts.seen = seen;
+    facts.deltaE = deltaE;
+    return true;
 }
 
 } // namespace tintora

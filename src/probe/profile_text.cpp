@@ -22,11 +22,15 @@ std::string differenceText(const CalibrationCheck& check)
 
 std::string calibrationText(const ProfileFacts& facts)
 {
-    if (!facts.check) return facts.hasCalibration ? "calibration not checked (no gamma ramp)" : "no calibration";
-    const CalibrationCheck& check = *facts.check;
-    const bool differs = rampDiffersFromExpected(check);
-    if (!facts.hasCalibration) return differs ? "no calibration, ramp not straight: " + differenceText(check) : "no calibration";
-    return differs ? "calibration lost: " + differenceText(check) : "calibration loaded";
+    const CalibrationCheck& check = facts.check;
+    switch (check.verdict) {
+    case CalibrationVerdict::Loaded: return "calibration loaded";
+    case CalibrationVerdict::Lost: return "calibration lost: " + differenceText(check);
+    case CalibrationVerdict::NoneStraightRamp: return "no calibration";
+    case CalibrationVerdict::NoneRampNotStraight: return "no calibration, ramp not straight: " + differenceText(check);
+    case CalibrationVerdict::Unknown: break;
+    }
+    return facts.hasCalibration ? "calibration not checked (no gamma ramp)" : "no calibration";
 }
 
 } // namespace
@@ -38,12 +42,6 @@ std::string oneDecimal(double v, const std::string& decimalSeparator)
     const long long whole = std::llabs(static_cast<long long>(tenths));
     std::string text = tenths < 0 ? "-" : "";
     return text + std::to_string(whole / 10) + decimalSeparator + std::to_string(whole % 10);
-}
-
-bool rampDiffersFromExpected(const CalibrationCheck& check)
-{
-    if (check.state == CalibrationCheck::State::None) return check.largestDifference > kCalibrationTolerance;
-    return check.state == CalibrationCheck::State::Lost;
 }
 
 const char* channelName(int channel)
@@ -84,25 +82,10 @@ std::string profileStatusText(const ProfileFacts* facts, const std::string& deci
         if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) ch = ' ';
     std::string text = "Profile \"" + description + "\", " + calibrationText(*facts) + ", Lab " +
                        labText(facts->intended, decimalSeparator);
-    if (!facts->check) return text;
+    if (facts->check.verdict == CalibrationVerdict::Unknown) return text;
     if (!facts->seen) return text + ", seen beyond the calibration's range";
     return text + ", seen " + labText(*facts->seen, decimalSeparator) + ", \xCE\x94" "E00 " +
            oneDecimal(facts->deltaE, decimalSeparator);
-}
-
-bool ProfileStatus::follow(const ProfileFacts* facts, const std::string& decimalSeparator)
-{
-    const bool same = m_known && m_separator == decimalSeparator && (facts != nullptr) == m_hadFacts &&
-                      (!facts || *facts == m_last);
-    if (same) return false;
-    m_known = true;
-    m_hadFacts = facts != nullptr;
-    if (facts) m_last = *facts;
-    m_separator = decimalSeparator;
-    std::string text = profileStatusText(facts, decimalSeparator);
-    if (text == m_text) return false;
-    m_text = std::move(text);
-    return true;
 }
 
 } // namespace tintora

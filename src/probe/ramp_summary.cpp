@@ -2,6 +2,8 @@
 
 #include <bitset>
 
+#include "colourprofile/display_profile.h"
+
 namespace tintora {
 
 bool isIdentityRamp(const GammaTable& ramp)
@@ -10,7 +12,7 @@ bool isIdentityRamp(const GammaTable& ramp)
         for (int level = 0; level < 256; ++level) {
             const int entry = ramp[static_cast<std::size_t>(c * 256 + level)];
             const int straight = level * 257;
-            if (entry - straight > 256 || straight - entry > 256) return false;
+            if (entry - straight > kCalibrationTolerance || straight - entry > kCalibrationTolerance) return false;
         }
     return true;
 }
@@ -29,29 +31,15 @@ std::array<int, 3> distinctLevels(const GammaTable& ramp)
     return counts;
 }
 
-std::string rampStatusText(const RampReading& reading)
+std::string rampStatusText(const std::optional<RampReading>& reading)
 {
-    if (reading.size <= 0) return "No gamma ramp";
-    std::string text = (reading.output.empty() ? std::string("Unnamed output") : reading.output) + ", " +
-                       std::to_string(reading.size) + " entries, ";
-    if (isIdentityRamp(reading.ramp)) return text + "identity";
-    const std::array<int, 3> n = distinctLevels(reading.ramp);
+    if (!reading) return "No gamma ramp";
+    std::string text = (reading->output.empty() ? std::string("Unnamed output") : reading->output) + ", " +
+                       std::to_string(reading->size) + " entries, ";
+    if (isIdentityRamp(reading->ramp)) return text + "identity";
+    const std::array<int, 3> n = distinctLevels(reading->ramp);
     return text + "distinct levels R " + std::to_string(n[0]) + " G " + std::to_string(n[1]) + " B " +
            std::to_string(n[2]);
-}
-
-bool RampStatus::follow(const RampReading& reading)
-{
-    // The entries of an unread ramp mean nothing: all such readings are alike.
-    const bool same = m_known && reading.size == m_last.size && reading.output == m_last.output &&
-                      (reading.size <= 0 || reading.ramp == m_last.ramp);
-    if (same) return false;
-    m_known = true;
-    m_last = reading;
-    std::string text = rampStatusText(reading);
-    if (text == m_text) return false;
-    m_text = std::move(text);
-    return true;
 }
 
 } // namespace tintora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "platform/screen.h"
@@ -8,7 +9,8 @@
 namespace tintora {
 
 // Whether the ramp is the straight line a display has when no correction is
-// loaded: every entry within one 8-bit step (256 of 65535) of level * 257.
+// loaded: every entry within kCalibrationTolerance (one 8-bit step, 256 of
+// 65535) of level * 257, the same room a profile's calibration check gives.
 // The straight ramps drivers load differ from level * 257 only by their
 // rounding (level * 256, say); any correction a user would load differs by
 // more somewhere.
@@ -21,22 +23,8 @@ bool isIdentityRamp(const GammaTable& ramp);
 std::array<int, 3> distinctLevels(const GammaTable& ramp);
 
 // The one-line status of a reading: "HDMI-1, 256 entries, identity", or
-// "HDMI-1, 1024 entries, distinct levels R 256 G 241 B 220". A reading of
-// size 0 (none could be read) gives "No gamma ramp".
-std::string rampStatusText(const RampReading& reading);
-
-// The status text of the latest reading, worked out again only when the
-// reading changes: a tick under a resting pointer costs one comparison.
-class RampStatus {
-public:
-    // Takes the tick's reading; true when the text changed.
-    bool follow(const RampReading& reading);
-    const std::string& text() const { return m_text; }
-
-private:
-    RampReading m_last;
-    std::string m_text;
-    bool m_known = false;
-};
+// "HDMI-1, 1024 entries, distinct levels R 256 G 241 B 220"; nothing (no ramp
+// could be read) gives "No gamma ramp".
+std::string rampStatusText(const std::optional<RampReading>& reading);
 
 } // namespace tintora

@@ -25,34 +25,40 @@ std::string fractionText(std::uint8_t level, const std::string& decimalSeparator
     return std::to_string(whole) + decimalSeparator + fracText;
 }
 
-ReadoutTexts readoutTexts(const ProgramState& state, const std::string& decimalSeparator)
+ReadoutTexts readoutTexts(const Sample& sample, ReadoutFormat format, const std::string& decimalSeparator)
 {
-    const Rgb& bmp = state.bitmapColour;
-    const Rgb& lut = state.lutColour;
-    const RawEntries raw = rawEntries(state.gammaRamp, bmp);
-    const std::uint8_t bmpLevels[3] = {bmp.R, bmp.G, bmp.B};
-    const std::uint8_t lutLevels[3] = {lut.R, lut.G, lut.B};
-    const std::uint16_t entries[3] = {raw.R, raw.G, raw.B};
-
     ReadoutTexts t;
-    const ReadoutFormat format = readoutFormat(state.options.hexadecimal, state.options.fractions);
+    const std::optional<Rgb> lut = sample.lut();
+    const std::optional<RawEntries> raw = sample.entries();
+    for (int c = 0; c < 3; ++c) {
+        t.bitmap[c] = kMissingLevelText;
+        t.lut[c] = kMissingLevelText;
+    }
+    t.hash = lut ? "#" + hexColour(*lut) : kMissingHashText;
+    if (!sample.bitmap) return t;
+
+    const Rgb& bmp = *sample.bitmap;
+    const std::uint8_t bmpLevels[3] = {bmp.R, bmp.G, bmp.B};
     for (int c = 0; c < 3; ++c) {
         switch (format) {
-        case ReadoutFormat::Plain:
-            t.bitmap[c] = decimalText(bmpLevels[c]);
-            t.lut[c] = decimalText(lutLevels[c]) + " (" + decimalText(entries[c]) + ")";
-            break;
-        case ReadoutFormat::Hexadecimal:
-            t.bitmap[c] = hex2(bmpLevels[c]);
-            t.lut[c] = hex2(lutLevels[c]) + " (" + hex4(entries[c]) + ")";
-            break;
+        case ReadoutFormat::Plain: t.bitmap[c] = decimalText(bmpLevels[c]); break;
+        case ReadoutFormat::Hexadecimal: t.bitmap[c] = hex2(bmpLevels[c]); break;
+        case ReadoutFormat::Fraction: t.bitmap[c] = fractionText(bmpLevels[c], decimalSeparator); break;
+        }
+    }
+    if (!lut) return t;
+
+    const std::uint8_t lutLevels[3] = {lut->R, lut->G, lut->B};
+    const std::uint16_t entries[3] = {raw->R, raw->G, raw->B};
+    for (int c = 0; c < 3; ++c) {
+        switch (format) {
+        case ReadoutFormat::Plain: t.lut[c] = decimalText(lutLevels[c]) + " (" + decimalText(entries[c]) + ")"; break;
+        case ReadoutFormat::Hexadecimal: t.lut[c] = hex2(lutLevels[c]) + " (" + hex4(entries[c]) + ")"; break;
         case ReadoutFormat::Fraction:
-            t.bitmap[c] = fractionText(bmpLevels[c], decimalSeparator);
             t.lut[c] = fractionText(lutLevels[c], decimalSeparator) + " (" + decimalText(entries[c]) + ")";
             break;
         }
     }
-    t.hash = "#" + hexColour(lut);
     return t;
 }
 

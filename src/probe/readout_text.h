@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/colour_text.h"
-#include "core/program_state.h"
+#include "probe/sampler.h"
 
 namespace tintora {
 
@@ -20,6 +20,12 @@ constexpr ReadoutFormat readoutFormat(bool hexadecimal, bool fractions)
     return hexadecimal ? ReadoutFormat::Hexadecimal : fractions ? ReadoutFormat::Fraction : ReadoutFormat::Plain;
 }
 
+// What a readout shows for a level the sample does not have (no pixel, or no
+// ramp to map it through), and the "#" label without a LUT colour: the texts
+// the window shows before its first sample.
+inline constexpr const char* kMissingLevelText = "?";
+inline constexpr const char* kMissingHashText = "#";
+
 // The texts of the eight readout controls for one sample.
 struct ReadoutTexts {
     std::string bitmap[3]; // red, green, blue levels as drawn
@@ -27,6 +33,7 @@ struct ReadoutTexts {
     std::string hash;      // "#RRGGBB" of the LUT colour
 };
 
-ReadoutTexts readoutTexts(const ProgramState& state, const std::string& decimalSeparator);
+// Without a pixel every text is missing; without a ramp the LUT's and the hash.
+ReadoutTexts readoutTexts(const Sample& sample, ReadoutFormat format, const std::string& decimalSeparator);
 
 } // namespace tintora

@@ -28,6 +28,7 @@ std::string bytesWithSettings(std::string_view bytes, const IniDocument& loaded,
 SaveOutcome saveSettingsFile(const std::string& path, const IniDocument& loaded, const StoredOptions& options,
                              std::string_view decimalSeparator, std::string& error)
 {
+    if (!linksAreTheUsers(path, error)) return SaveOutcome::LeftAlone;
     const std::optional<std::string> bytes = readFile(path, error);
     if (!bytes) return SaveOutcome::Failed;
     const std::string updated = bytesWithSettings(*bytes, loaded, options, decimalSeparator);

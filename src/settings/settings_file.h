@@ -31,6 +31,8 @@ enum class SaveOutcome {
     Unchanged, // the file already holds these values: nothing was written
     Written,
     Failed,    // error says why; the file is as it was
+    LeftAlone, // reached through links the program does not follow (error
+               // says which): neither read nor written, as at the start
 };
 
 // Saves into the file at path the options that changed since loaded (the

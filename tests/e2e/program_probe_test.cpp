@@ -9,10 +9,14 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "support/processes.h"
+#include "support/published_profiles.h"
 #include "support/running_program.h"
+#include "support/test_profiles.h"
 #include "support/xvfb.h"
 
 using namespace tintora;
@@ -52,6 +56,9 @@ RampTable blueTable()
 
 class Probe : public ::testing::Test {
 protected:
+    Probe() = default;
+    explicit Probe(Xvfb::Options server) : m_server(std::move(server)) {}
+
     void SetUp() override
     {
         ASSERT_TRUE(m_server.running()) << m_server.error();
@@ -239,6 +246,9 @@ TEST_F(Probe, unwritableOutputExitsOneWithOneMessage)
 // Started without some of its standard streams (`tintora --at 1,1 >&-`), the
 // probe must not lend their numbers to the display connection: its report or
 // warning would go into the connection as requests, and the program hang.
+// Without its standard output the report is not delivered, which is a
+// failure: said on standard error where there is one, told by the status
+// always.
 TEST_F(Probe, closedStandardStreamsAreNotLentToTheDisplay)
 {
     SolidWindow orange(m_server, {200, 200, 200, 200}, {200, 100, 0});
@@ -247,16 +257,52 @@ TEST_F(Probe, closedStandardStreamsAreNotLentToTheDisplay)
                               "-5 10 bitmap none lut none\n"
                               "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n";
     const std::string warning = "tintora: no monitor shows the point -5,10.\n";
-    const std::vector<int> closedSets[] = {{1}, {2}, {0}, {0, 1, 2}};
-    for (const std::vector<int>& closed : closedSets) {
-        SCOPED_TRACE(::testing::PrintToString(closed));
-        const auto isClosed = [&](int fd) { return std::find(closed.begin(), closed.end(), fd) != closed.end(); };
+    const std::string undelivered = std::string("tintora: the report could not be written: ") + std::strerror(EBADF) + "\n";
+    const struct {
+        std::vector<int> closed;
+        int status;
+        std::string out, err;
+    } cases[] = {
+        {{1}, 1, "", undelivered},
+        {{2}, 0, lines, ""},
+        {{0}, 0, lines, warning},
+        {{1, 2}, 1, "", ""},
+        {{0, 1, 2}, 1, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.closed));
         const Outcome o = run(RunningProgram::Launch{
-            {"--at", "300,300", "--at", "-5,10", "--at", "300,300"}, {}, {}, StreamFaults{closed, false}});
-        EXPECT_EQ(o.status, 0) << "did not end in time, or failed; stderr: " << o.err;
-        EXPECT_EQ(o.out, isClosed(1) ? "" : lines);
-        EXPECT_EQ(o.err, isClosed(2) ? "" : warning);
+            {"--at", "300,300", "--at", "-5,10", "--at", "300,300"}, {}, {}, StreamFaults{c.closed, false}});
+        EXPECT_EQ(o.status, c.status) << "did not end in time, or ended otherwise; stderr: " << o.err;
+        EXPECT_EQ(o.out, c.out);
+        EXPECT_EQ(o.err, c.err);
     }
+}
+
+// Every answer written on a closed standard output fails the same way.
+TEST_F(Probe, everyAnswerFailsOnAClosedOutput)
+{
+    const struct {
+        std::vector<std::string> args;
+        const char* what;
+    } cases[] = {
+        {{"--json", "--at", "300,300"}, "the report"},
+        {{"--lut"}, "the report"},
+        {{"--profile"}, "the report"},
+        {{"--help"}, "the usage"},
+        {{"--version"}, "the version"},
+    };
+    for (const auto& c : cases) {
+        for (const std::vector<int>& closed : {std::vector<int>{1}, std::vector<int>{1, 2}}) {
+            SCOPED_TRACE(c.args.front() + " with " + ::testing::PrintToString(closed) + " closed");
+            const Outcome o = run(RunningProgram::Launch{c.args, {}, {}, StreamFaults{closed, false}});
+            EXPECT_EQ(o.status, 1) << o.err;
+            EXPECT_EQ(o.err, closed.size() == 1 ? std::string("tintora: ") + c.what +
+                                                      " could not be written: " + std::strerror(EBADF) + "\n"
+                                                : "");
+        }
+    }
+    expectNothingWritten();
 }
 
 namespace {
@@ -267,6 +313,8 @@ namespace {
 // HOME of the test's.
 class ProbeWithDispwin : public Probe {
 protected:
+    using Probe::Probe;
+
     void SetUp() override
     {
         Probe::SetUp();
@@ -318,10 +366,12 @@ TEST_F(ProbeWithDispwin, calibrationAgreesWithDispwin)
     ASSERT_TRUE(orange.shown());
     const std::string description = "\"sRGB IEC61966-2.1 (Equivalent to www.srgb.com 1998 HP profile)\"";
     const std::string size = std::to_string(readAll(profilePath()).size());
+    // Xvfb's one output is its one monitor.
+    const std::string OnlyMonitor = "monitor 0 \"screen\" 1920x1080 at 0,0 ";
 
     const Outcome none = run({"--profile"});
     EXPECT_EQ(none.status, 0) << none.err;
-    EXPECT_EQ(none.out, "output screen profile none\n");
+    EXPECT_EQ(none.out, OnlyMonitor + "output screen profile none\n");
     EXPECT_EQ(run({"--at", "300,300"}).out, "300 300 bitmap C86400 lut C93200 ramp 51400 12850 0 output screen\n");
 
     ASSERT_EQ(tool("dispwin", {"-I", profilePath()}).status, 0);
@@ -329,7 +379,7 @@ TEST_F(ProbeWithDispwin, calibrationAgreesWithDispwin)
     EXPECT_TRUE(loaded) << "dispwin -I loads the calibration";
     const Outcome published = run({"--profile"});
     EXPECT_EQ(published.status, 0) << published.err;
-    EXPECT_EQ(published.out, "output screen profile " + description + " bytes " + size +
+    EXPECT_EQ(published.out, OnlyMonitor + "output screen profile " + description + " bytes " + size +
                                  " vcgt yes calibration loaded source \"output property _ICC_PROFILE\"\n");
     // Under the calibration it expects, the colour is seen as intended:
     // sRGB's C86400 (xicclu gives Lab 54.0 37.4 62.4).
@@ -348,7 +398,7 @@ TEST_F(ProbeWithDispwin, calibrationAgreesWithDispwin)
     ASSERT_EQ(tool("dispwin", {"-c"}).status, 0);
     EXPECT_FALSE(dispwinSaysLoaded());
     const Outcome lost = run({"--profile"});
-    EXPECT_EQ(lost.out.rfind("output screen profile " + description + " bytes " + size + " vcgt yes calibration lost difference ", 0),
+    EXPECT_EQ(lost.out.rfind(OnlyMonitor + "output screen profile " + description + " bytes " + size + " vcgt yes calibration lost difference ", 0),
               0u)
         << lost.out;
     EXPECT_NE(run({"--at", "300,300"}).out.find(" calibration lost lab 54.0 37.4 62.4 seen none de none\n"),
@@ -357,6 +407,221 @@ TEST_F(ProbeWithDispwin, calibrationAgreesWithDispwin)
               std::string::npos);
 
     ASSERT_EQ(tool("dispwin", {"-U"}).status, 0);
-    EXPECT_EQ(run({"--profile"}).out, "output screen profile none\n");
+    EXPECT_EQ(run({"--profile"}).out, OnlyMonitor + "output screen profile none\n");
+    expectNothingWritten();
+}
+
+namespace {
+
+// Two display profiles told apart by their descriptions.
+test::ProfileBytes describedProfile(const wchar_t* description)
+{
+    test::TestProfile profile;
+    profile.description = description;
+    return test::displayProfileBytes(profile);
+}
+
+// The --at arguments for the points, in order.
+std::vector<std::string> atArguments(const std::vector<std::string>& points, bool json = false)
+{
+    std::vector<std::string> args;
+    if (json) args.push_back("--json");
+    for (const std::string& p : points) {
+        args.push_back("--at");
+        args.push_back(p);
+    }
+    return args;
+}
+
+// The lines of the text, without their ends.
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Whether text begins with start and ends with end.
+::testing::AssertionResult framedBy(const std::string& text, const std::string& start, const std::string& end)
+{
+    if (text.starts_with(start) && text.ends_with(end)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << text << "\" is not \"" << start << "...\" ending in \"" << end
+                                         << "\"";
+}
+
+// Xvfb's one output split into two RandR monitors, "left" made of the output
+// and "right" of none, each with a profile on the root: the first screen's
+// _ICC_PROFILE and the second's _ICC_PROFILE_1.
+class ProbeOnSplitOutput : public Probe {
+protected:
+    void SetUp() override
+    {
+        Probe::SetUp();
+        ASSERT_TRUE(m_server.runClient("xrandr", {"--setmonitor", "left", "960/254x1080/286+0+0", "screen"}));
+        ASSERT_TRUE(m_server.runClient("xrandr", {"--setmonitor", "right", "960/254x1080/286+960+0", "none"}));
+        ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_PROFILE", ""}, m_left));
+        ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_PROFILE_1", ""}, m_right));
+    }
+
+    const test::ProfileBytes m_left = describedProfile(L"Left desk");
+    const test::ProfileBytes m_right = describedProfile(L"Right desk");
+};
+
+} // namespace
+
+// Each point has its monitor's profile, alone, with the other point, in
+// either order, in lines and in JSON; --profile names the same for each
+// monitor.
+TEST_F(ProbeOnSplitOutput, eachPointHasItsMonitorsProfileHoweverItIsAsked)
+{
+    const std::string left = "100,50", right = "1500,50";
+    const std::map<std::string, std::string> description = {{left, "\"Left desk\""}, {right, "\"Right desk\""}};
+    std::map<std::string, std::set<std::string>> answers; // every line each point got
+    for (const bool json : {false, true})
+        for (const std::vector<std::string>& points :
+             std::vector<std::vector<std::string>>{{left}, {right}, {left, right}, {right, left}, {right, left, right}}) {
+            const Outcome o = run(atArguments(points, json));
+            ASSERT_EQ(o.status, 0) << o.err;
+            EXPECT_EQ(o.err, "");
+            const std::vector<std::string> lines = linesOf(o.out);
+            ASSERT_EQ(lines.size(), points.size()) << o.out;
+            for (std::size_t i = 0; i < points.size(); ++i) {
+                answers[points[i] + (json ? " json" : "")].insert(lines[i]);
+                const std::string said = json ? "\"profile\":" + description.at(points[i]) + ","
+                                              : " output screen profile " + description.at(points[i]) + " ";
+                EXPECT_NE(lines[i].find(said), std::string::npos) << lines[i];
+            }
+        }
+    for (const auto& [point, lines] : answers) EXPECT_EQ(lines.size(), 1u) << point << " got different answers";
+
+    const Outcome listed = run({"--profile"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    const std::vector<std::string> lines = linesOf(listed.out);
+    ASSERT_EQ(lines.size(), 2u) << listed.out;
+    EXPECT_TRUE(framedBy(lines[0],
+                         "monitor 0 \"left\" 960x1080 at 0,0 output screen profile \"Left desk\" bytes " +
+                             std::to_string(m_left.size()) + " vcgt no calibration ",
+                         " source \"root property _ICC_PROFILE\""));
+    EXPECT_TRUE(framedBy(lines[1],
+                         "monitor 1 \"right\" 960x1080 at 960,0 output screen profile \"Right desk\" bytes " +
+                             std::to_string(m_right.size()) + " vcgt no calibration ",
+                         " source \"root property _ICC_PROFILE_1\""));
+    expectNothingWritten();
+}
+
+namespace {
+
+// Xorg with the dummy driver and its second output on: two outputs, two
+// CRTCs, the monitors the server makes of them. ArgyllCMS's dispwin sees the
+// same two displays and publishes a profile for each.
+class ProbeOnTwoOutputs : public ProbeWithDispwin {
+protected:
+    ProbeOnTwoOutputs() : ProbeWithDispwin(xorgDummy()) {}
+
+    static Xvfb::Options xorgDummy()
+    {
+        Xvfb::Options options;
+        options.xorgConfig = TINTORA_XORG_DUMMY_CONFIG;
+        options.width = 1024;
+        options.height = 768;
+        return options;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.running()) << m_server.error();
+        ASSERT_TRUE(m_directory.error().empty()) << m_directory.error();
+        ASSERT_FALSE(m_home.path().empty());
+        ASSERT_TRUE(m_server.runClient("xrandr", {"--addmode", "DUMMY1", "1024x768"}));
+        ASSERT_TRUE(m_server.runClient(
+            "xrandr", {"--fb", "2048x768", "--output", "DUMMY1", "--mode", "1024x768", "--pos", "1024x0"}));
+        // The dummy driver calls the output connected only once its outputs
+        // were probed again, as a plain xrandr does; dispwin, which probes
+        // too, leaves out an output it finds disconnected.
+        ASSERT_TRUE(m_server.runClient("xrandr", {}));
+        ASSERT_TRUE(test::writeProfileFile(m_home.file("left.icc"), m_left));
+        ASSERT_TRUE(test::writeProfileFile(m_home.file("right.icc"), m_right));
+    }
+
+    // What dispwin's own list of displays says of each, as --profile's lines
+    // begin for it: 'monitor 0 "DUMMY0" 1024x768 at 0,0 output DUMMY0'.
+    std::vector<std::string> dispwinsDisplays()
+    {
+        const Outcome usage = tool("dispwin", {"-?"});
+        const std::regex display(R"(^ +([0-9]+) = 'Monitor [0-9]+, Output (\S+) at (-?[0-9]+), (-?[0-9]+), width ([0-9]+), height ([0-9]+)'$)");
+        std::vector<std::string> displays;
+        for (const std::string& line : linesOf(usage.out + usage.err)) {
+            std::smatch m;
+            if (!std::regex_match(line, m, display)) continue;
+            EXPECT_EQ(std::stoul(m[1]), displays.size() + 1) << line;
+            displays.push_back("monitor " + std::to_string(displays.size()) + " \"" + m[2].str() + "\" " + m[5].str() +
+                               "x" + m[6].str() + " at " + m[3].str() + "," + m[4].str() + " output " + m[2].str());
+        }
+        return displays;
+    }
+
+    const test::ProfileBytes m_left = describedProfile(L"Left desk");
+    const test::ProfileBytes m_right = describedProfile(L"Right desk");
+};
+
+} // namespace
+
+// dispwin -d n installs a profile for its n-th display: the output's property
+// and the root's _ICC_PROFILE_(n-1). Tintora numbers the monitors as dispwin
+// numbers its displays, and each point reads the same however it is asked,
+// also once the output properties are gone and the root's alone are left, and
+// after the primary output changes (which renumbers them for both).
+TEST_F(ProbeOnTwoOutputs, monitorsAreNumberedAsDispwinNumbersDisplays)
+{
+    for (const auto& [display, file] : {std::pair{"1", "left.icc"}, std::pair{"2", "right.icc"}}) {
+        const Outcome installed = tool("dispwin", {"-d", display, "-I", m_home.file(file)});
+        ASSERT_EQ(installed.status, 0) << installed.out << installed.err;
+    }
+
+    struct Expected {
+        std::string left, right; // the descriptions at the two points
+        std::vector<std::string> sources; // of --profile's lines
+    };
+    const auto check = [&](const Expected& e) {
+        const std::vector<std::string> displays = dispwinsDisplays();
+        ASSERT_EQ(displays.size(), 2u);
+        const Outcome listed = run({"--profile"});
+        ASSERT_EQ(listed.status, 0) << listed.err;
+        const std::vector<std::string> lines = linesOf(listed.out);
+        ASSERT_EQ(lines.size(), 2u) << listed.out;
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_TRUE(lines[i].starts_with(displays[i] + " profile ")) << lines[i] << "\ndispwin: " << displays[i];
+            EXPECT_TRUE(lines[i].ends_with(" source \"" + e.sources[i] + "\"")) << lines[i];
+        }
+        const std::string left = "100,100", right = "1500,100";
+        const std::map<std::string, std::string> description = {{left, e.left}, {right, e.right}};
+        for (const std::vector<std::string>& points :
+             std::vector<std::vector<std::string>>{{left}, {right}, {left, right}, {right, left}}) {
+            const Outcome o = run(atArguments(points));
+            ASSERT_EQ(o.status, 0) << o.err;
+            const std::vector<std::string> at = linesOf(o.out);
+            ASSERT_EQ(at.size(), points.size()) << o.out;
+            for (std::size_t i = 0; i < points.size(); ++i)
+                EXPECT_NE(at[i].find(" profile \"" + description.at(points[i]) + "\" "), std::string::npos) << at[i];
+        }
+    };
+    {
+        SCOPED_TRACE("as dispwin installed them");
+        check({"Left desk", "Right desk", {"output property _ICC_PROFILE", "output property _ICC_PROFILE"}});
+    }
+    for (const char* output : {"DUMMY0", "DUMMY1"})
+        ASSERT_TRUE(removeProfileProperty(m_server, {"_ICC_PROFILE", output}));
+    {
+        SCOPED_TRACE("the root's alone");
+        check({"Left desk", "Right desk", {"root property _ICC_PROFILE", "root property _ICC_PROFILE_1"}});
+    }
+    // DUMMY1 primary: the first screen now, for the server, for dispwin and
+    // for Tintora, and the root's properties go by number.
+    ASSERT_TRUE(m_server.runClient("xrandr", {"--output", "DUMMY1", "--primary"}));
+    {
+        SCOPED_TRACE("the second output primary");
+        check({"Right desk", "Left desk", {"root property _ICC_PROFILE", "root property _ICC_PROFILE_1"}});
+    }
     expectNothingWritten();
 }

@@ -8,9 +8,11 @@
 #include <cstdlib>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -238,6 +240,119 @@ TEST_F(ProgramSettings, closeThatCannotSaveReportsItAndStillEndsCleanly)
     const std::vector<std::string> untouched{"Tintora.ini", "tintora"};
     EXPECT_EQ(ProgramDirectory::entries(m_directory.programDir()), untouched) << "a temporary file left behind";
     EXPECT_TRUE(ProgramDirectory::entries(m_directory.configDir()).empty()) << "saved somewhere else instead";
+}
+
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    uid_t owner;
+    gid_t group;
+    mode_t mode;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino, st.st_uid, st.st_gid, static_cast<mode_t>(st.st_mode & 07777)};
+}
+
+std::string linkTextOf(const std::string& path)
+{
+    std::string text(4096, '\0');
+    const ssize_t n = ::readlink(path.c_str(), text.data(), text.size());
+    return n < 0 ? std::string() : text.substr(0, static_cast<std::size_t>(n));
+}
+
+// The lines of text that contain part.
+std::vector<std::string> linesWith(const std::string& text, const std::string& part)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (line.find(part) != std::string::npos) lines.push_back(line);
+    return lines;
+}
+
+// Somebody else (nobody) has put a link to root's file, in a folder nobody
+// may not write, where the settings file goes, and root runs the program:
+// it starts with the defaults (not the file's hexadecimal readouts), says
+// once why, and the close, with a changed value to save, neither writes the
+// file nor asks about it: the file keeps its bytes and its inode, and the
+// link stays.
+TEST_F(ProgramSettings, somebodyElsesLinkIsNeitherReadNorWritten)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can plant a link of nobody's";
+    TempDir victimDir{"tintora-victim"};
+    ASSERT_FALSE(victimDir.path().empty());
+    const std::string victim = victimDir.file("accounts");
+    const std::string victimBytes = "[GENERAL]\nHexMode=1\nroot:x:0:0:root:/root:/bin/sh\n";
+    {
+        std::ofstream out(victim, std::ios::binary);
+        out << victimBytes;
+    }
+    ASSERT_EQ(::chmod(victim.c_str(), 0644), 0);
+    ASSERT_EQ(::symlink(victim.c_str(), m_directory.settingsPath().c_str()), 0);
+    ASSERT_EQ(::lchown(m_directory.settingsPath().c_str(), 65534, 65534), 0);
+    const auto before = identityOf(victim);
+    ASSERT_TRUE(before);
+
+    SolidWindow white(m_server, {300, 300, 100, 100}, {255, 255, 255});
+    ASSERT_TRUE(white.shown() && m_server.warpPointer(white.centre()));
+    ASSERT_NO_FATAL_FAILURE(start({"-x", "100", "-y", "200"}));
+    ASSERT_TRUE(m_program->traceShows("LUT 255 (65535) 255 (65535) 255 (65535)")) << m_program->transcript();
+    ASSERT_TRUE(m_keyboard.tap({"Control_L", "h"}));
+    ASSERT_TRUE(m_program->traceShows("LUT FF (FFFF) FF (FFFF) FF (FFFF)")) << m_program->transcript();
+    ASSERT_TRUE(m_keyboard.tap({"i"}));
+    EXPECT_EQ(exitCode(m_program->process().waitForExit(ProgramExitTimeout)), 0) << m_program->transcript();
+
+    const auto said = linesWith(m_program->errors(), m_directory.settingsPath());
+    ASSERT_EQ(said.size(), 1u) << m_program->errors();
+    EXPECT_NE(said[0].find("another user's"), std::string::npos) << said[0];
+    EXPECT_EQ(readAll(victim), victimBytes);
+    EXPECT_EQ(identityOf(victim), before) << "the file was replaced, or its owner or mode changed";
+    EXPECT_EQ(linkTextOf(m_directory.settingsPath()), victim) << "the link is gone";
+    EXPECT_EQ(ProgramDirectory::entries(victimDir.path()), std::vector<std::string>{"accounts"});
+    EXPECT_TRUE(ProgramDirectory::entries(m_directory.configDir()).empty()) << "saved somewhere else instead";
+}
+
+// A dotfile manager's link: the settings file links to the user's file
+// among the user's dotfiles. The close saves into that file (a new file at
+// its name, with its owner and mode) and the link stays as it was.
+TEST_F(ProgramSettings, dotfileManagersLinkIsSavedThroughAndKept)
+{
+    TempDir dotfiles{"tintora-dotfiles"};
+    ASSERT_FALSE(dotfiles.path().empty());
+    const std::string kept = dotfiles.file("Tintora.ini");
+    {
+        std::ofstream out(kept, std::ios::binary);
+        out << "; my settings\n[GENERAL]\nHexMode=0\n";
+    }
+    ASSERT_EQ(::chmod(kept.c_str(), 0640), 0);
+    ASSERT_EQ(::symlink(kept.c_str(), m_directory.settingsPath().c_str()), 0);
+    const auto before = identityOf(kept);
+    ASSERT_TRUE(before);
+
+    SolidWindow white(m_server, {300, 300, 100, 100}, {255, 255, 255});
+    ASSERT_TRUE(white.shown() && m_server.warpPointer(white.centre()));
+    ASSERT_NO_FATAL_FAILURE(start({"-x", "100", "-y", "200"}));
+    ASSERT_TRUE(m_keyboard.tap({"Control_L", "h"}));
+    ASSERT_TRUE(m_program->traceShows("LUT FF (FFFF) FF (FFFF) FF (FFFF)")) << m_program->transcript();
+    ASSERT_TRUE(m_keyboard.tap({"i"}));
+    EXPECT_EQ(exitCode(m_program->process().waitForExit(ProgramExitTimeout)), 0) << m_program->transcript();
+
+    EXPECT_TRUE(linesWith(m_program->errors(), "Tintora.ini").empty()) << m_program->errors();
+    const std::string saved = readAll(kept);
+    EXPECT_TRUE(saved.starts_with("; my settings\n[GENERAL]\nHexMode=1\n")) << saved;
+    const auto after = identityOf(kept);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->owner, before->owner);
+    EXPECT_EQ(after->group, before->group);
+    EXPECT_EQ(after->mode, before->mode);
+    EXPECT_EQ(linkTextOf(m_directory.settingsPath()), kept) << "the link is gone";
+    EXPECT_EQ(ProgramDirectory::entries(dotfiles.path()), std::vector<std::string>{"Tintora.ini"})
+        << "a temporary file left behind";
 }
 
 // A run killed while the slow pointer is on cannot give the devices back,

@@ -322,40 +322,148 @@ TEST_F(X11PublishedProfiles, aProfileLargerThanTheCapIsNotRead)
     EXPECT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.bytes == largest; }));
 }
 
-// The root's properties of the n-th screen carry the suffix "_n": two
-// monitors over Xvfb's one output, each with its own root profile, read in
-// turn into one reading, which the same output and serial must not keep.
-TEST_F(X11PublishedProfiles, eachScreensRootPropertiesHaveItsSuffix)
+// Xvfb's one output split into two RandR monitors: "left" made of the
+// output, "right" of none. The n-th monitor in the server's list has the
+// root's properties with the suffix "_n"; the output's own property describes
+// only the monitor made of it. Each point reads the same whatever was read
+// into the reading before, and the list names the same for each monitor.
+TEST_F(X11PublishedProfiles, eachMonitorHasItsOwnProfile)
 {
     ASSERT_TRUE(m_server.runClient("xrandr", {"--setmonitor", "left", "960/254x1080/286+0+0", "screen"}));
     ASSERT_TRUE(m_server.runClient("xrandr", {"--setmonitor", "right", "960/254x1080/286+960+0", "none"}));
-    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
-    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_PROFILE_1", ""}, m_tableVcgt));
-    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_DEVICE_PROFILE_2", ""}, m_formulaVcgt));
-    const std::optional<Screen> whole = openScreenOn(m_server);
-    ASSERT_TRUE(whole);
-    ASSERT_EQ(whole->monitors->monitors().size(), 2u);
-    DisplayProfiles* screen = whole->profiles.get();
-    ASSERT_TRUE(screen->canReadProfiles());
-
-    struct Case {
-        Point p;
-        Bytes expected;
+    const Point left{100, 100}, right{1500, 100}, leftLow{100, 900};
+    struct Published {
+        ProfileProperty property;
+        const Bytes* bytes;
+    };
+    struct Expected {
+        const Bytes* bytes; // nullptr: none
         std::string origin;
     };
-    const Case cases[] = {
-        {{100, 100}, m_plain, "root property _ICC_PROFILE"},
-        {{1500, 100}, m_tableVcgt, "root property _ICC_PROFILE_1"},
-        {{100, 900}, m_plain, "root property _ICC_PROFILE"},
+    struct Case {
+        const char* name;
+        std::vector<Published> published;
+        Expected left, right;
     };
-    PublishedProfile reading;
+    const Bytes none;
+    const Case cases[] = {
+        {"the root's profile and the second screen's",
+         {{RootProfile, &m_plain}, {{"_ICC_PROFILE_1", ""}, &m_tableVcgt}},
+         {&m_plain, "root property _ICC_PROFILE"},
+         {&m_tableVcgt, "root property _ICC_PROFILE_1"}},
+        {"the second screen's alone", {{{"_ICC_PROFILE_1", ""}, &m_tableVcgt}}, {&none, ""},
+         {&m_tableVcgt, "root property _ICC_PROFILE_1"}},
+        {"the root's alone: the second screen has none", {{RootProfile, &m_plain}}, {&m_plain, "root property _ICC_PROFILE"},
+         {&none, ""}},
+        {"a third screen's device profile belongs to no monitor",
+         {{RootProfile, &m_plain}, {{"_ICC_DEVICE_PROFILE_2", ""}, &m_formulaVcgt}},
+         {&m_plain, "root property _ICC_PROFILE"},
+         {&none, ""}},
+        {"the output's property describes the monitor made of it, not the other",
+         {{OutputProfile, &m_formulaVcgt}, {RootProfile, &m_plain}, {{"_ICC_PROFILE_1", ""}, &m_tableVcgt}},
+         {&m_formulaVcgt, "output property _ICC_PROFILE"},
+         {&m_tableVcgt, "root property _ICC_PROFILE_1"}},
+        {"the second screen's device profile before its profile",
+         {{{"_ICC_PROFILE_1", ""}, &m_tableVcgt}, {{"_ICC_DEVICE_PROFILE_1", ""}, &m_formulaVcgt}},
+         {&none, ""},
+         {&m_formulaVcgt, "root property _ICC_DEVICE_PROFILE_1"}},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "at " << c.p.x << "," << c.p.y);
-        ASSERT_TRUE(screen->profileAt(c.p, reading));
-        EXPECT_EQ(reading.bytes, c.expected);
-        EXPECT_EQ(reading.origin, c.origin);
-        EXPECT_EQ(reading.output, "screen");
+        SCOPED_TRACE(c.name);
+        const ProfileProperty watched[] = {OutputProfile, RootProfile, RootDeviceProfile, {"_ICC_PROFILE_1", ""},
+                                           {"_ICC_DEVICE_PROFILE_1", ""}, {"_ICC_DEVICE_PROFILE_2", ""}};
+        for (const ProfileProperty& p : watched)
+            ASSERT_TRUE(removeProfileProperty(m_server, p));
+        for (const Published& p : c.published)
+            ASSERT_TRUE(publishProfileProperty(m_server, p.property, *p.bytes)) << p.property.name;
+
+        const std::optional<Screen> whole = openScreenOn(m_server);
+        ASSERT_TRUE(whole);
+        ASSERT_EQ(whole->monitors->monitors().size(), 2u);
+        DisplayProfiles* screen = whole->profiles.get();
+        ASSERT_TRUE(screen->canReadProfiles());
+        // The points in several orders, each into the same reading and into
+        // a fresh one: always the same answer.
+        const std::vector<std::vector<Point>> orders = {
+            {left, right}, {right, left}, {right, leftLow, right, left}, {left, left, right, right}};
+        std::vector<PublishedProfile> seen;
+        for (const auto& order : orders) {
+            PublishedProfile reading;
+            for (const Point p : order) {
+                SCOPED_TRACE(testing::Message() << "at " << p.x << "," << p.y);
+                const Expected& expected = p == right ? c.right : c.left;
+                PublishedProfile fresh;
+                ASSERT_TRUE(screen->profileAt(p, reading));
+                ASSERT_TRUE(screen->profileAt(p, fresh));
+                for (const PublishedProfile* r : {&reading, &fresh}) {
+                    EXPECT_EQ(r->bytes, *expected.bytes);
+                    EXPECT_EQ(r->origin, expected.origin);
+                    EXPECT_EQ(r->output, "screen");
+                }
+                EXPECT_EQ(reading.serial, fresh.serial);
+                seen.push_back(reading);
+            }
+        }
+        // A serial stands for one reading: the same serial, the same bytes
+        // and origin, so a reader that keeps its profile by serial and
+        // output never keeps the other monitor's.
+        for (const PublishedProfile& a : seen)
+            for (const PublishedProfile& b : seen)
+                EXPECT_EQ(a.serial == b.serial, a.bytes == b.bytes && a.origin == b.origin);
+
+        // The list: each monitor once, in the server's order, as its points
+        // read.
+        const std::vector<PublishedProfile> all = screen->allProfiles();
+        ASSERT_EQ(all.size(), 2u);
+        const std::pair<std::string, Rect> monitors[] = {{"left", {0, 0, 960, 1080}}, {"right", {960, 0, 960, 1080}}};
+        for (std::size_t i = 0; i < 2; ++i) {
+            SCOPED_TRACE(monitors[i].first);
+            const Expected& expected = i == 0 ? c.left : c.right;
+            EXPECT_EQ(all[i].monitor.index, static_cast<int>(i));
+            EXPECT_EQ(all[i].monitor.name, monitors[i].first);
+            EXPECT_EQ(all[i].monitor.rect, monitors[i].second);
+            EXPECT_EQ(all[i].output, "screen");
+            EXPECT_EQ(all[i].bytes, *expected.bytes);
+            EXPECT_EQ(all[i].origin, expected.origin);
+        }
     }
+}
+
+// A notice of a change reaches only the monitor whose property changed; the
+// monitors change and the profiles follow them.
+TEST_F(X11PublishedProfiles, profilesFollowTheMonitorsAsTheyChange)
+{
+    ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
+    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_PROFILE_1", ""}, m_tableVcgt));
+    auto screen = openProfilesOn(m_server);
+    ASSERT_TRUE(screen);
+    const Point right{1500, 100};
+    PublishedProfile reading;
+    // One monitor: the first screen's profile everywhere.
+    ASSERT_TRUE(screen->profileAt(right, reading));
+    EXPECT_EQ(reading.bytes, m_plain);
+
+    // "right" defined alone: the server lists it first and the output's
+    // automatic monitor after it, so at the right the first screen's profile
+    // applies and at the left the second's.
+    ASSERT_TRUE(m_server.runClient("xrandr", {"--setmonitor", "right", "960/254x1080/286+960+0", "none"}));
+    EXPECT_TRUE(readUntil(*screen, right, reading, [&](const auto& r) { return r.bytes == m_plain && r.origin == "root property _ICC_PROFILE"; }));
+    PublishedProfile atLeft;
+    EXPECT_TRUE(readUntil(*screen, {100, 100}, atLeft, [&](const auto& r) { return r.bytes == m_tableVcgt; }));
+    EXPECT_EQ(atLeft.origin, "root property _ICC_PROFILE_1");
+
+    // The second screen's profile replaced: the left follows.
+    ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_PROFILE_1", ""}, m_formulaVcgt));
+    EXPECT_TRUE(readUntil(*screen, {100, 100}, atLeft, [&](const auto& r) { return r.bytes == m_formulaVcgt; }));
+    ASSERT_TRUE(screen->profileAt(right, reading));
+    EXPECT_EQ(reading.bytes, m_plain);
+
+    // The monitor removed: one screen again.
+    ASSERT_TRUE(m_server.runClient("xrandr", {"--delmonitor", "right"}));
+    EXPECT_TRUE(readUntil(*screen, {100, 100}, atLeft, [&](const auto& r) { return r.bytes == m_plain; }));
+    ASSERT_TRUE(screen->profileAt(right, reading));
+    EXPECT_EQ(reading.bytes, m_plain);
+    EXPECT_EQ(screen->allProfiles().size(), 1u);
 }
 
 } // namespace

@@ -4,13 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <variant>
 
 #include "platform/platform.h"
 #include "probe/lut.h"
-#include "probe/probe_tick.h"
+#include "probe/sampler.h"
 #include "support/printers.h"
 #include "support/xvfb.h"
 
@@ -93,8 +94,7 @@ TEST_F(X11Backend, tickReadsPixelAndRampUnderPointer)
          {100, 100, 100}, {25600, 0, 65535}, {100, 0, 255}},
     };
     const Rect where{700, 400, 120, 80};
-    ProgramState state;
-    RampReading reading;
+    Sampler sampler;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(server().setGammaRamp(c.red, c.green, c.blue));
@@ -102,18 +102,21 @@ TEST_F(X11Backend, tickReadsPixelAndRampUnderPointer)
         ASSERT_TRUE(window.shown());
         ASSERT_TRUE(server().warpPointer(window.centre()));
 
-        EXPECT_EQ(samplePointer(state, screen(), pointer(), reading), window.centre());
+        const Sample& sample = sampler.samplePointer(screen(), pointer(), std::cerr);
+        EXPECT_EQ(sample.at, window.centre());
 
-        EXPECT_EQ(state.bitmapColour, (Rgb{c.pixel.r, c.pixel.g, c.pixel.b}));
-        const RawEntries raw = rawEntries(state.gammaRamp, state.bitmapColour);
+        EXPECT_EQ(sample.bitmap, (Rgb{c.pixel.r, c.pixel.g, c.pixel.b}));
+        ASSERT_TRUE(sample.ramp);
+        const RawEntries raw = *sample.entries();
         EXPECT_EQ(raw.R, c.raw.R);
         EXPECT_EQ(raw.G, c.raw.G);
         EXPECT_EQ(raw.B, c.raw.B);
-        EXPECT_EQ(state.lutColour, c.lut);
+        EXPECT_EQ(sample.lut(), c.lut);
+        const GammaTable& ramp = sample.ramp->ramp;
         for (std::size_t i = 0; i < 256; ++i) {
-            ASSERT_EQ(state.gammaRamp[i], c.red[i]) << "red entry " << i;
-            ASSERT_EQ(state.gammaRamp[256 + i], c.green[i]) << "green entry " << i;
-            ASSERT_EQ(state.gammaRamp[512 + i], c.blue[i]) << "blue entry " << i;
+            ASSERT_EQ(ramp[i], c.red[i]) << "red entry " << i;
+            ASSERT_EQ(ramp[256 + i], c.green[i]) << "green entry " << i;
+            ASSERT_EQ(ramp[512 + i], c.blue[i]) << "blue entry " << i;
         }
     }
 }

@@ -63,7 +63,7 @@ FakePlatform::FakePlatform()
     : platform{{std::make_unique<FakePixels>(), std::make_unique<FakeGammaRamps>(),
                 std::make_unique<FakeDisplayProfiles>(), std::make_unique<FakeMonitors>()},
                std::make_unique<FakePointer>(), std::make_unique<FakeWindows>(), std::make_unique<FakeClipboard>(),
-               std::make_unique<FakeShell>(), std::make_unique<FakeKeyboard>()},
+               std::make_unique<FakeShell>(), std::make_unique<FakeKeyboard>(), nullptr},
       pixels(static_cast<FakePixels&>(*platform.screen.pixels)),
       ramps(static_cast<FakeGammaRamps&>(*platform.screen.ramps)),
       profiles(static_cast<FakeDisplayProfiles&>(*platform.screen.profiles)),
@@ -74,6 +74,14 @@ FakePlatform::FakePlatform()
       shell(static_cast<FakeShell&>(*platform.shell)),
       keyboard(static_cast<FakeKeyboard&>(*platform.keyboard))
 {
+}
+
+FakePickOverlay& FakePlatform::addPickOverlay()
+{
+    auto overlay = std::make_unique<FakePickOverlay>();
+    FakePickOverlay& added = *overlay;
+    platform.pickOverlay = std::move(overlay);
+    return added;
 }
 
 } // namespace tintora::fake

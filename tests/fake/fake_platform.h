@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <string>
 #include <optional>
 #include <vector>
 
@@ -75,6 +76,7 @@ public:
     // What the system lets the program do (Wayland: none of them).
     bool movable = true;
     bool speedSettable = true;
+    std::string speedRefusal = "this session does not let programs set the pointer speed";
     bool confinable = true;
 
     std::optional<Point> position() override { return where; }
@@ -86,6 +88,7 @@ public:
     }
     int speed() override { return currentSpeed; }
     bool canSetPointerSpeed() override { return speedSettable; }
+    std::string pointerSpeedRefusal() override { return speedSettable ? std::string() : speedRefusal; }
     void setSpeed(int s) override
     {
         speedsSet.push_back(s);
@@ -157,9 +160,34 @@ public:
     }
 };
 
+// The pick mode's overlay (wlroots): what the program asked of it. A test
+// plays the compositor through the listener it was given.
+class FakePickOverlay final : public PickOverlay {
+public:
+    PickOverlayListener* listener = nullptr;
+    bool isShown = false;
+    std::string refusal; // show() fails with this when set
+
+    void setListener(PickOverlayListener* l) override { listener = l; }
+    bool show(std::string& why) override
+    {
+        if (!refusal.empty()) {
+            why = refusal;
+            return false;
+        }
+        isShown = true;
+        return true;
+    }
+    void hide() override { isShown = false; }
+    bool shown() override { return isShown; }
+};
+
 // A platform made of the fakes above, with typed access to each.
 struct FakePlatform {
     FakePlatform();
+    // Gives the platform a pick overlay, as the wlroots backend's has one;
+    // before the windows are made.
+    FakePickOverlay& addPickOverlay();
     Platform platform;
     FakePixels& pixels;
     FakeGammaRamps& ramps;

@@ -51,9 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const GammaTable& expected = profile->expectedRamp();
     const CalibrationCheck loaded = profile->check(expected);
     FUZZ_CHECK(loaded.largestDifference == 0);
-    FUZZ_CHECK(loaded.state ==
-               (profile->hasCalibration() ? CalibrationCheck::State::Loaded : CalibrationCheck::State::None));
-    FUZZ_CHECK(loaded.expectsStraightRamp == !profile->hasCalibration());
+    FUZZ_CHECK(loaded.verdict ==
+               (profile->hasCalibration() ? CalibrationVerdict::Loaded : CalibrationVerdict::NoneStraightRamp));
 
     GammaTable straight{};
     for (std::size_t i = 0; i < straight.size(); ++i) straight[i] = static_cast<std::uint16_t>(i % 256 * 257);

@@ -10,6 +10,7 @@ const DisplayServerCheck RealX{true, false, {}};
 const DisplayServerCheck Xwayland{true, true, {}};
 const DisplayServerCheck NoX{false, false, "Cannot open the X11 display \":7\"."};
 const DisplayServerCheck Compositor{true, false, {}};
+const DisplayServerCheck WlrootsCompositor{true, false, {}, true};
 const DisplayServerCheck NoCompositor{false, false, "Cannot reach the Wayland display \"/run/w\"."};
 
 TEST(BackendChoice, table)
@@ -23,7 +24,7 @@ TEST(BackendChoice, table)
         std::vector<const char*> whyHolds; // for no backend
     } cases[] = {
         {"nothing set", std::nullopt, std::nullopt, std::nullopt, false,
-         {"$DISPLAY is not set", "$WAYLAND_DISPLAY is not set", "ScreenCast portal"}},
+         {"$DISPLAY is not set", "$WAYLAND_DISPLAY is not set", "ScreenCast portal", "sway"}},
         {"a real X server wins", RealX, Compositor, Backend::X11, false, {}},
         {"a real X server alone", RealX, std::nullopt, Backend::X11, false, {}},
         {"Xwayland gives way to Wayland", Xwayland, Compositor, Backend::Wayland, true, {}},
@@ -34,6 +35,9 @@ TEST(BackendChoice, table)
         {"no X server, no Wayland display", NoX, std::nullopt, std::nullopt, false,
          {"Cannot open the X11 display \":7\".", "$WAYLAND_DISPLAY is not set"}},
         {"only a Wayland display", std::nullopt, Compositor, Backend::Wayland, true, {}},
+        {"a wlroots compositor", std::nullopt, WlrootsCompositor, Backend::Wlroots, true, {}},
+        {"Xwayland gives way to a wlroots compositor", Xwayland, WlrootsCompositor, Backend::Wlroots, true, {}},
+        {"a real X server wins over a wlroots compositor", RealX, WlrootsCompositor, Backend::X11, false, {}},
         {"only an unreachable Wayland display", std::nullopt, NoCompositor, std::nullopt, true,
          {"$DISPLAY is not set", "Cannot reach the Wayland display"}},
     };

@@ -247,32 +247,36 @@ TEST(DisplayProfileCalibration, checkFindsTheLargestDifference)
     for (int c = 0; c < 3; ++c)
         for (int level = 0; level < 256; ++level)
             gamma[at(c, level)] = static_cast<std::uint16_t>(std::lround(std::pow(level / 255.0, 1 / 1.2) * 65535));
-    using State = CalibrationCheck::State;
+    using Verdict = CalibrationVerdict;
 
     const struct {
         const char* name;
         const DisplayProfile& profile;
         GammaTable loaded;
-        State state;
+        Verdict verdict;
         int largest;
         int level;
         int channel;
     } cases[] = {
-        {"the calibration itself", *calibrated, expected, State::Loaded, 0, 0, 0},
-        {"one 8-bit step off", *calibrated, changed(expected, {{1, 40, 256}, {2, 3, -200}}), State::Loaded, 256, 40, 1},
-        {"a unit more", *calibrated, changed(expected, {{1, 40, -257}}), State::Lost, 257, 40, 1},
+        {"the calibration itself", *calibrated, expected, Verdict::Loaded, 0, 0, 0},
+        {"one 8-bit step off", *calibrated, changed(expected, {{1, 40, 256}, {2, 3, -200}}), Verdict::Loaded, 256, 40, 1},
+        {"a unit more", *calibrated, changed(expected, {{1, 40, -257}}), Verdict::Lost, 257, 40, 1},
         {"equal largest: the first in the ramp's order", *calibrated,
-         changed(expected, {{2, 5, 1000}, {1, 200, -1000}, {1, 10, 1000}}), State::Lost, 1000, 10, 1},
+         changed(expected, {{2, 5, 1000}, {1, 200, -1000}, {1, 10, 1000}}), Verdict::Lost, 1000, 10, 1},
         // Red tops out at 0.7: round(0.7 * 65535) = 45875.
-        {"the straight ramp", *calibrated, straightRamp(), State::Lost, 65535 - 45875, 255, 0},
-        {"no vcgt, straight ramp", *uncalibrated, straightRamp(), State::None, 0, 0, 0},
-        {"no vcgt, ramp off by 2", *uncalibrated, changed(straightRamp(), {{0, 9, 2}}), State::None, 2, 9, 0},
+        {"the straight ramp", *calibrated, straightRamp(), Verdict::Lost, 65535 - 45875, 255, 0},
+        {"no vcgt, straight ramp", *uncalibrated, straightRamp(), Verdict::NoneStraightRamp, 0, 0, 0},
+        {"no vcgt, ramp off by 2", *uncalibrated, changed(straightRamp(), {{0, 9, 2}}), Verdict::NoneStraightRamp, 2, 9,
+         0},
+        {"no vcgt, one 8-bit step off", *uncalibrated, changed(straightRamp(), {{2, 100, -256}}),
+         Verdict::NoneStraightRamp, 256, 100, 2},
+        {"no vcgt, a unit more", *uncalibrated, changed(straightRamp(), {{2, 100, -257}}),
+         Verdict::NoneRampNotStraight, 257, 100, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const CalibrationCheck check = c.profile.check(c.loaded);
-        EXPECT_EQ(check.state, c.state);
-        EXPECT_EQ(check.expectsStraightRamp, &c.profile == uncalibrated.get());
+        EXPECT_EQ(check.verdict, c.verdict);
         EXPECT_EQ(check.largestDifference, c.largest);
         EXPECT_EQ(check.level, c.level);
         EXPECT_EQ(check.channel, c.channel);
@@ -285,7 +289,7 @@ TEST(DisplayProfileCalibration, checkFindsTheLargestDifference)
     for (int level = 0; level < 256; ++level)
         if (gamma[at(0, level)] - level * 257 > largest) largest = gamma[at(0, level)] - level * 257, where = level;
     const CalibrationCheck check = uncalibrated->check(gamma);
-    EXPECT_EQ(check.state, State::None);
+    EXPECT_EQ(check.verdict, Verdict::NoneRampNotStraight);
     EXPECT_EQ(check.largestDifference, largest);
     EXPECT_EQ(check.level, where);
     EXPECT_EQ(check.channel, 0);

@@ -220,9 +220,12 @@ TEST(RefusedPointerAids, eachRefusalIsSaidOnceAndItsAidDoesNothing)
     const std::string lines = "this session does not let programs hold the pointer on a line; the Alt and Shift "
                               "axis locks are unavailable.";
     const std::string moves = "this session does not let programs move the pointer; the arrow keys do not nudge it.";
+    const std::string noXInput = "the X server offers no X Input extension; the slow pointer is unavailable.";
     const struct {
         bool speedSettable, confinable, movable;
         std::vector<std::string> notices;
+        // Why the system refuses the speed, as the backend says it.
+        std::string speedRefusal = "this session does not let programs set the pointer speed";
     } cases[] = {
         {true, true, true, {}},
         {false, true, true, {speed}},
@@ -230,6 +233,8 @@ TEST(RefusedPointerAids, eachRefusalIsSaidOnceAndItsAidDoesNothing)
         {true, true, false, {moves}},
         // Wayland.
         {false, false, false, {speed, lines, moves}},
+        // An X server without the extension the speed is set through.
+        {false, true, true, {noXInput}, "the X server offers no X Input extension"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "speed " << c.speedSettable << " confine " << c.confinable << " move "
@@ -238,11 +243,12 @@ TEST(RefusedPointerAids, eachRefusalIsSaidOnceAndItsAidDoesNothing)
         a.fake.pointer.speedSettable = c.speedSettable;
         a.fake.pointer.confinable = c.confinable;
         a.fake.pointer.movable = c.movable;
+        a.fake.pointer.speedRefusal = c.speedRefusal;
         EXPECT_EQ(refusedPointerAids(a.fake.pointer), c.notices);
 
         // Every aid asked for: Ctrl's speed, both locks, a nudge along the
         // held row, the releases, switching away, the close.
-        applySlowPointer(a.state, a.fake.pointer);
+        a.aids.applySlowPointer();
         a.down(keys::Control, {.ctrl = true});
         a.down(keys::Alt, {.alt = true, .ctrl = true});
         // No lock is taken where none can hold: the arrow keys are not held
@@ -255,13 +261,75 @@ TEST(RefusedPointerAids, eachRefusalIsSaidOnceAndItsAidDoesNothing)
         a.up(keys::Shift, {});
         a.down(keys::Alt, {.alt = true});
         a.aids.lift();
-        inversionKeyDown(a.state, a.fake.pointer, true);
-        inversionKeyUp(a.state, a.fake.pointer);
+        a.aids.otherWindowKeyDown(Aids::chord(keys::Control, {.ctrl = true}));
+        a.aids.otherWindowKeyUp(Aids::chord(keys::Control, {}));
+        a.aids.applyConfiguredSpeed();
         a.aids.giveBack();
 
         EXPECT_EQ(a.fake.pointer.speedsSet.empty(), !c.speedSettable);
         EXPECT_EQ(a.fake.pointer.confinements.empty(), !c.confinable);
         const std::vector<Point> nudged = c.movable ? std::vector<Point>{{101, 200}} : std::vector<Point>{};
         EXPECT_EQ(a.fake.pointer.moves, nudged);
+    }
+}
+
+// Once the close has given the pointer back, or the display has gone, no key
+// of any window and no later call takes the pointer again.
+TEST(PointerAids, nothingTouchesThePointerOnceTheRunIsOver)
+{
+    const struct {
+        const char* how;
+        void (PointerAids::*end)();
+    } endings[] = {{"given back", &PointerAids::giveBack}, {"display gone", &PointerAids::stopWithoutGivingBack}};
+    for (const auto& e : endings) {
+        SCOPED_TRACE(e.how);
+        Aids a(true);
+        a.down(keys::Alt, {.alt = true});
+        (a.aids.*e.end)();
+        a.fake.pointer.currentSpeed = 7; // a speed the user set meanwhile
+        const auto speeds = a.fake.pointer.speedsSet.size();
+        const auto confinements = a.fake.pointer.confinements.size();
+
+        a.down(keys::Control, {.ctrl = true});
+        a.down(keys::Shift, {.shift = true, .ctrl = true});
+        a.down(keys::Right, {.shift = true, .ctrl = true});
+        a.up(keys::Shift, {});
+        a.aids.otherWindowKeyDown(Aids::chord(keys::Control, {.ctrl = true}));
+        a.aids.otherWindowKeyUp(Aids::chord(keys::Control, {}));
+        a.aids.applySlowPointer();
+        a.aids.applyConfiguredSpeed();
+        a.aids.releaseLocks();
+        a.aids.restoreConfiguredSpeed();
+        a.aids.lift();
+        a.aids.giveBack();
+
+        EXPECT_EQ(a.fake.pointer.speedsSet.size(), speeds);
+        EXPECT_EQ(a.fake.pointer.currentSpeed, 7);
+        EXPECT_EQ(a.fake.pointer.confinements.size(), confinements);
+        EXPECT_TRUE(a.fake.pointer.moves.empty());
+        EXPECT_FALSE(a.aids.rowLocked() || a.aids.columnLocked());
+    }
+}
+
+TEST(PointerSpeed, otherWindowsInvertWithCtrlAndEveryReleaseSetsTheConfiguredSpeed)
+{
+    const struct {
+        bool slow;
+        int whileCtrl, afterRelease;
+    } cases[] = {{true, 10, 1}, {false, 1, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.slow);
+        Aids a(c.slow);
+        a.aids.otherWindowKeyDown(Aids::chord('Q', {}));
+        EXPECT_TRUE(a.fake.pointer.speedsSet.empty()) << "a key without Ctrl";
+        a.aids.otherWindowKeyDown(Aids::chord(keys::Control, {.ctrl = true}));
+        EXPECT_EQ(a.fake.pointer.currentSpeed, c.whileCtrl);
+        // Ctrl still down: the release of another key ends the inversion.
+        a.aids.otherWindowKeyUp(Aids::chord('Q', {.ctrl = true}));
+        EXPECT_EQ(a.fake.pointer.currentSpeed, c.afterRelease);
+        // No locks and no held keys from another window.
+        a.aids.otherWindowKeyDown(Aids::chord(keys::Alt, {.alt = true, .shift = true, .ctrl = true}));
+        EXPECT_FALSE(a.fake.pointer.confinement.has_value());
+        EXPECT_FALSE(a.state.altHeld || a.state.ctrlHeld);
     }
 }

@@ -118,6 +118,61 @@ TEST(PointerRecord, whatIsNoRecord)
     EXPECT_FALSE(parsePointerRecord(tooMany));
 }
 
+// A record is written only where it reads back whole: whatever a start would
+// refuse to read is refused at the write, saying why.
+TEST(PointerRecord, fileTextIsOnlyWhatReadsBack)
+{
+    const auto settings = [](std::size_t count, std::size_t nameBytes, const PointerValue& value) {
+        std::vector<ChangedSetting> list;
+        for (std::size_t i = 0; i < count; ++i)
+            list.push_back({static_cast<int>(i), std::string(nameBytes, 'm'), value, {value}});
+        return list;
+    };
+    const std::string tooMuchToRead = " a start reads";
+    // Two hundred devices with long names: over the bytes a start reads.
+    const PointerRecord large{1, 0, settings(200, 300, Identity), false};
+    const std::string largeBytes = std::to_string(pointerRecordText(large).size());
+    const struct {
+        const char* name;
+        PointerRecord record;
+        std::string refusal; // empty: written
+    } cases[] = {
+        {"a device", {4242, 0, {{6, "Xvfb mouse", Identity, {Slow}}}, true}, ""},
+        {"as many settings as a start reads", {1, 0, settings(kMostRecordedSettings, 1, {10}), false}, ""},
+        {"a name as long as a start reads", {1, 0, {{6, std::string(kMostNameBytes, '%'), Identity, {Slow}}}, false},
+         ""},
+        {"one setting more than a start reads", {1, 0, settings(kMostRecordedSettings + 1, 1, {10}), false},
+         "the record of 1025 settings would be past the 1024" + tooMuchToRead},
+        {"more bytes than a start reads", large,
+         "the record of " + largeBytes + " bytes would be past the 65536" + tooMuchToRead},
+        {"a setting twice", {1, 0, {{6, "a", Identity, {Slow}}, {6, "b", Identity, {Slow}}}, false},
+         "the record would not read back as written"},
+        {"values of different lengths", {1, 0, {{6, "a", Identity, {{1}}}}, false},
+         "the record would not read back as written"},
+        {"a name past its limit", {1, 0, {{6, std::string(kMostNameBytes + 1, 'x'), Identity, {Slow}}}, false},
+         "the record would not read back as written"},
+        {"a value past its limit", {1, 0, {{6, "a", PointerValue(kMostValueWords + 1, 1), {PointerValue(kMostValueWords + 1, 2)}}}, false},
+         "the record would not read back as written"},
+        {"an empty value", {1, 0, {{6, "a", {}, {{}}}}, false}, "the record would not read back as written"},
+        {"nothing written", {1, 0, {{6, "a", Identity, {}}}, false}, "the record would not read back as written"},
+        {"a negative id", {1, 0, {{-6, "a", Identity, {Slow}}}, false}, "the record would not read back as written"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string why;
+        const auto text = pointerRecordFileText(c.record, why);
+        if (c.refusal.empty()) {
+            ASSERT_TRUE(text) << why;
+            EXPECT_EQ(*text, pointerRecordText(c.record));
+            EXPECT_LE(text->size(), kMostPointerRecordBytes);
+            EXPECT_EQ(parsePointerRecord(*text), c.record);
+        } else {
+            EXPECT_FALSE(text);
+            EXPECT_EQ(why, c.refusal);
+        }
+    }
+}
+
 // A setting is given back only where it still shows a value this record
 // wrote; another copy that still runs and changed it from the same original
 // keeps its own value, so the last copy to end leaves the original.

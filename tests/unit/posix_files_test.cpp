@@ -4,15 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/files.h"
@@ -371,6 +374,243 @@ TEST(OwnFiles, areReplacedAndRemovedNeverThroughALink)
             EXPECT_NE(error.find(path), std::string::npos) << error;
             removeOwnFile(path);
             EXPECT_EQ(dir.entries(), before) << "what is not the user's own file was changed";
+        }
+    }
+}
+
+namespace {
+
+// Who a link or a file in the cases below belongs to: the user running the
+// tests, or nobody (then only root can make it).
+enum class Owner { User, Nobody };
+
+constexpr uid_t NobodyId = 65534;
+
+struct Identity {
+    ino_t inode;
+    uid_t owner;
+    gid_t group;
+    mode_t mode;
+    bool operator==(const Identity&) const = default;
+};
+
+std::optional<Identity> identityOf(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+    return Identity{st.st_ino, st.st_uid, st.st_gid, static_cast<mode_t>(st.st_mode & 07777)};
+}
+
+std::string linkTextOf(const std::string& path)
+{
+    std::error_code e;
+    return std::filesystem::read_symlink(path, e).string();
+}
+
+bool giveTo(const std::string& path, Owner owner)
+{
+    return owner == Owner::User || ::lchown(path.c_str(), NobodyId, NobodyId) == 0;
+}
+
+// What the settings file functions do with the file at the end of the links.
+enum class Outcome {
+    Replaced, // a new file at the file's name, its owner, group and mode kept, the links kept
+    InPlace,  // the same file, its other name showing the new bytes too
+    Refused,  // neither read nor written, and the reason says which path
+};
+
+struct LinkCase {
+    const char* name;
+    // The links from Tintora.ini to the file, the one at Tintora.ini first;
+    // none when Tintora.ini is the file itself.
+    std::vector<Owner> links;
+    // Nothing: the last link leads to nothing.
+    std::optional<Owner> file;
+    bool secondName;
+    Outcome outcome;
+};
+
+bool needsRoot(const LinkCase& c)
+{
+    return c.file == Owner::Nobody || std::find(c.links.begin(), c.links.end(), Owner::Nobody) != c.links.end();
+}
+
+const LinkCase LinkCases[] = {
+    {"the file itself", {}, Owner::User, false, Outcome::Replaced},
+    {"the file itself, with a second name", {}, Owner::User, true, Outcome::InPlace},
+    {"somebody else's file itself (root saves it for them)", {}, Owner::Nobody, false, Outcome::Replaced},
+    {"the user's link to the user's file", {Owner::User}, Owner::User, false, Outcome::Replaced},
+    {"the user's link to the user's file with a second name", {Owner::User}, Owner::User, true, Outcome::InPlace},
+    {"the user's link to somebody else's file", {Owner::User}, Owner::Nobody, false, Outcome::Refused},
+    {"somebody else's link to the user's file", {Owner::Nobody}, Owner::User, false, Outcome::Refused},
+    {"somebody else's link to the user's file with a second name", {Owner::Nobody}, Owner::User, true,
+     Outcome::Refused},
+    {"somebody else's link to their file", {Owner::Nobody}, Owner::Nobody, false, Outcome::Refused},
+    {"the user's link to nothing", {Owner::User}, std::nullopt, false, Outcome::Refused},
+    {"somebody else's link to nothing", {Owner::Nobody}, std::nullopt, false, Outcome::Refused},
+    {"a chain of the user's links", {Owner::User, Owner::User, Owner::User}, Owner::User, false, Outcome::Replaced},
+    {"a chain of the user's links to a file with a second name", {Owner::User, Owner::User}, Owner::User, true,
+     Outcome::InPlace},
+    {"a chain with somebody else's link in the middle", {Owner::User, Owner::Nobody, Owner::User}, Owner::User,
+     false, Outcome::Refused},
+    {"a chain ending in somebody else's link", {Owner::User, Owner::Nobody}, Owner::User, false, Outcome::Refused},
+    {"a chain of the user's links to nothing", {Owner::User, Owner::User}, std::nullopt, false, Outcome::Refused},
+};
+
+// Lays out the case: settings/Tintora.ini, the further links in links/ (the
+// first reached as "../links/1", the others by relative names, the last
+// leading to the file by its full path), the file files/target.ini with mode
+// 0640 and its second name files/also.ini; then reads and saves through
+// Tintora.ini and checks what became of everything.
+void checkSettingsLinks(const LinkCase& c)
+{
+    SCOPED_TRACE(c.name);
+    TempDir root{"tintora-links"};
+    ASSERT_FALSE(root.path().empty());
+    for (const char* dir : {"settings", "links", "files"}) ASSERT_EQ(::mkdir(root.file(dir).c_str(), 0755), 0);
+    const std::string path = root.file("settings/Tintora.ini");
+    const std::string target = c.links.empty() ? path : root.file("files/target.ini");
+    const std::string secondName = root.file("files/also.ini");
+    const std::string before = "[A]\nx=1\n";
+    if (c.file) {
+        ASSERT_TRUE(writeBytes(target, before));
+        ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+        ASSERT_TRUE(giveTo(target, *c.file));
+        if (c.secondName) {
+            ASSERT_EQ(::link(target.c_str(), secondName.c_str()), 0);
+        }
+    }
+    std::vector<std::pair<std::string, std::string>> links; // name, text
+    for (std::size_t i = 0; i < c.links.size(); ++i) {
+        const std::string name = i == 0 ? path : root.file("links/" + std::to_string(i));
+        const std::string text = i + 1 == c.links.size() ? target
+                                 : i == 0                ? "../links/1"
+                                                         : std::to_string(i + 1);
+        ASSERT_EQ(::symlink(text.c_str(), name.c_str()), 0) << name;
+        ASSERT_TRUE(giveTo(name, c.links[i])) << name;
+        links.emplace_back(name, text);
+    }
+    const auto identityBefore = identityOf(target);
+    const auto entriesBefore = std::vector{TempDir::entries(root.file("settings")), TempDir::entries(root.file("files"))};
+
+    const bool usable = c.outcome != Outcome::Refused;
+    std::string error;
+    EXPECT_EQ(linksAreTheUsers(path, error), usable) << error;
+    error.clear();
+    const auto read = readFile(path, error);
+    EXPECT_EQ(read.has_value(), usable) << error;
+    if (read) {
+        EXPECT_EQ(*read, before);
+    }
+    error.clear();
+    UmaskScope umask(022);
+    EXPECT_EQ(replaceFile(path, "[A]\nx=2\n", error), usable) << error;
+
+    for (const auto& [name, text] : links) EXPECT_EQ(linkTextOf(name), text) << "the link " << name << " was not kept";
+    const auto entriesAfter = std::vector{TempDir::entries(root.file("settings")), TempDir::entries(root.file("files"))};
+    EXPECT_EQ(entriesAfter, entriesBefore) << "a file was left behind or made";
+    const auto identityAfter = identityOf(target);
+    switch (c.outcome) {
+    case Outcome::Replaced:
+        EXPECT_EQ(readBytes(target), "[A]\nx=2\n");
+        ASSERT_TRUE(identityBefore && identityAfter);
+        EXPECT_NE(identityAfter->inode, identityBefore->inode) << "not replaced in one step";
+        EXPECT_EQ((Identity{identityBefore->inode, identityAfter->owner, identityAfter->group, identityAfter->mode}),
+                  *identityBefore)
+            << "owner, group or mode changed";
+        break;
+    case Outcome::InPlace:
+        EXPECT_EQ(readBytes(target), "[A]\nx=2\n");
+        EXPECT_EQ(identityAfter, identityBefore) << "parted from its other name";
+        EXPECT_EQ(readBytes(secondName), "[A]\nx=2\n");
+        break;
+    case Outcome::Refused:
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_EQ(identityAfter, identityBefore);
+        if (c.file) {
+            std::string unused;
+            EXPECT_EQ(readFile(target, unused).value_or("<unreadable>"), before) << "written through the link";
+        }
+        break;
+    }
+}
+
+} // namespace
+
+// The settings file through links, where every link and the file are the
+// user's: a link (or chain) is followed, the file at its end replaced and
+// the links kept; a file with a second name is rewritten in place; a link
+// to nothing is not followed, so nothing is made where it points.
+TEST(SettingsLinks, theUsersOwnLinksAreFollowed)
+{
+    for (const LinkCase& c : LinkCases)
+        if (!needsRoot(c)) checkSettingsLinks(c);
+}
+
+// With somebody else's link anywhere on the way, or somebody else's file at
+// the end of a link, nothing is read or written, whoever runs the program.
+TEST(SettingsLinks, somebodyElsesLinksAreNotFollowed)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give links and files to nobody";
+    for (const LinkCase& c : LinkCases)
+        if (needsRoot(c)) checkSettingsLinks(c);
+}
+
+// A file of the user's kept in a group the user is not in (given so by an
+// administrator): a new file could not be given that group, so the file is
+// rewritten in place and stays in it, with its mode.
+TEST(SettingsLinks, fileOfAGroupTheUserIsNotInKeepsItsGroup)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to nobody and act as nobody";
+    TempDir dir{"tintora-group"};
+    ASSERT_FALSE(dir.path().empty());
+    ASSERT_EQ(::chown(dir.path().c_str(), NobodyId, NobodyId), 0);
+    const std::string path = dir.file("Tintora.ini");
+    ASSERT_TRUE(writeBytes(path, "[A]\nx=1\n"));
+    ASSERT_EQ(::chown(path.c_str(), NobodyId, 0), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const auto before = identityOf(path);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(NobodyId) != 0 || ::setuid(NobodyId) != 0) ::_exit(2);
+        std::string error;
+        const bool saved = replaceFile(path, "[A]\nx=2\n", error);
+        if (!saved) std::fprintf(stderr, "%s\n", error.c_str());
+        ::_exit(saved ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+    EXPECT_EQ(readBytes(path), "[A]\nx=2\n");
+    EXPECT_EQ(identityOf(path), before) << "replaced, or its group or mode changed";
+    EXPECT_EQ(dir.entries(), Names{"Tintora.ini"});
+}
+
+// A link whose text passes through a link to a folder: that link counts as
+// one on the way, and somebody else's there is not followed either.
+TEST(SettingsLinks, linksToFoldersOnTheWayCount)
+{
+    for (const Owner folderLink : {Owner::User, Owner::Nobody}) {
+        const bool followed = folderLink == Owner::User;
+        SCOPED_TRACE(followed ? "the user's link to the folder" : "somebody else's link to the folder");
+        if (!followed && ::geteuid() != 0) continue; // only root can make a link of nobody's
+        TempDir root{"tintora-links"};
+        ASSERT_FALSE(root.path().empty());
+        ASSERT_EQ(::mkdir(root.file("files").c_str(), 0755), 0);
+        const std::string target = root.file("files/target.ini");
+        ASSERT_TRUE(writeBytes(target, "[A]\nx=1\n"));
+        ASSERT_EQ(::symlink("files", root.file("folder").c_str()), 0);
+        ASSERT_TRUE(giveTo(root.file("folder"), folderLink));
+        const std::string path = root.file("Tintora.ini");
+        ASSERT_EQ(::symlink("folder/target.ini", path.c_str()), 0);
+
+        std::string error;
+        EXPECT_EQ(replaceFile(path, "[A]\nx=2\n", error), followed) << error;
+        EXPECT_EQ(readBytes(target), followed ? "[A]\nx=2\n" : "[A]\nx=1\n");
+        if (!followed) {
+            EXPECT_NE(error.find(root.file("folder")), std::string::npos) << error;
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <streambuf>
 
+#include "core/checked_output.h"
 #include "fake/fake_platform.h"
 #include "probe/probe_report.h"
 
@@ -16,6 +17,18 @@ namespace {
 
 const GammaTable Straight = rampOf([](int i) { return i * 257; });
 
+// What a sampler would hand out at one point.
+Sample pointSample(Point at, std::optional<Rgb> bitmap, std::optional<RampReading> ramp,
+                   std::optional<ProfileFacts> profile)
+{
+    Sample s;
+    s.at = at;
+    s.bitmap = bitmap;
+    s.ramp = std::move(ramp);
+    s.profile = std::move(profile);
+    return s;
+}
+
 } // namespace
 
 TEST(ProbeReport, lineAndJsonOfOnePoint)
@@ -25,21 +38,21 @@ TEST(ProbeReport, lineAndJsonOfOnePoint)
     corrected[256 + 100] = 0;    // green 100
     const struct {
         const char* name;
-        PointReading reading;
+        Sample reading;
         const char* line;
         const char* json;
     } cases[] = {
-        {"straight ramp", {{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}, std::nullopt},
+        {"straight ramp", pointSample({300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}, std::nullopt),
          "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1",
          R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],"output":"HDMI-1","rampSize":256,"identity":true,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
-        {"corrected ramp of another size", {{-20, 7}, Rgb{200, 100, 0}, RampReading{corrected, "DP-1", 1024}, std::nullopt},
+        {"corrected ramp of another size", pointSample({-20, 7}, Rgb{200, 100, 0}, RampReading{corrected, "DP-1", 1024}, std::nullopt),
          "-20 7 bitmap C86400 lut C70000 ramp 51000 0 0 output DP-1",
          R"({"x":-20,"y":7,"bitmap":"C86400","lut":"C70000","ramp":[51000,0,0],"output":"DP-1","rampSize":1024,"identity":false,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
-        {"no ramp", {{1, 2}, Rgb{0, 0x0A, 0xFF}, std::nullopt, std::nullopt}, "1 2 bitmap 000AFF lut none",
+        {"no ramp", pointSample({1, 2}, Rgb{0, 0x0A, 0xFF}, std::nullopt, std::nullopt), "1 2 bitmap 000AFF lut none",
          R"({"x":1,"y":2,"bitmap":"000AFF","lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
-        {"no pixel", {{5000, 0}, std::nullopt, std::nullopt, std::nullopt}, "5000 0 bitmap none lut none",
+        {"no pixel", pointSample({5000, 0}, std::nullopt, std::nullopt, std::nullopt), "5000 0 bitmap none lut none",
          R"({"x":5000,"y":0,"bitmap":null,"lut":null,"ramp":null,"output":null,"rampSize":null,"identity":null,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
-        {"output name needing escapes", {{0, 0}, Rgb{0, 0, 0}, RampReading{Straight, "a\"b\\c\x01", 256}, std::nullopt},
+        {"output name needing escapes", pointSample({0, 0}, Rgb{0, 0, 0}, RampReading{Straight, "a\"b\\c\x01", 256}, std::nullopt),
          "0 0 bitmap 000000 lut 000000 ramp 0 0 0 output a\"b\\c\x01",
          R"({"x":0,"y":0,"bitmap":"000000","lut":"000000","ramp":[0,0,0],"output":"a\"b\\c\u0001","rampSize":256,"identity":true,"profile":null,"calibration":null,"lab":null,"seenLab":null,"deltaE":null})"},
     };
@@ -55,11 +68,15 @@ TEST(ProbeReport, profileWordsAndKeysOfOnePoint)
     const Lab intended{53.24, 80.1, -67.2};
     const Lab seen{54.01, -0.04, 66.96};
     CalibrationCheck loaded;
-    loaded.state = CalibrationCheck::State::Loaded;
+    loaded.verdict = CalibrationVerdict::Loaded;
     CalibrationCheck lost;
-    lost.state = CalibrationCheck::State::Lost;
+    lost.verdict = CalibrationVerdict::Lost;
     lost.largestDifference = 19251;
-    const CalibrationCheck none; // a profile without a vcgt
+    CalibrationCheck none; // a profile without a vcgt over a straight ramp
+    none.verdict = CalibrationVerdict::NoneStraightRamp;
+    CalibrationCheck notStraight; // the same over another ramp
+    notStraight.verdict = CalibrationVerdict::NoneRampNotStraight;
+    notStraight.largestDifference = 5000;
 
     const std::string start = "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1";
     const std::string jsonStart = R"({"x":300,"y":300,"bitmap":"C86400","lut":"C96400","ramp":[51400,25700,0],)"
@@ -82,13 +99,16 @@ TEST(ProbeReport, profileWordsAndKeysOfOnePoint)
         {"no vcgt", {"sRGB", false, none, intended, seen, 0.04},
          R"( profile "sRGB" calibration none lab 53.2 80.1 -67.2 seen 54.0 0.0 67.0 de 0.0)",
          R"("profile":"sRGB","calibration":"none","lab":[53.2,80.1,-67.2],"seenLab":[54.0,0.0,67.0],"deltaE":0.0})"},
+        {"no vcgt, ramp not straight", {"sRGB", false, notStraight, intended, seen, 0.04},
+         R"( profile "sRGB" calibration not-straight lab 53.2 80.1 -67.2 seen 54.0 0.0 67.0 de 0.0)",
+         R"("profile":"sRGB","calibration":"not-straight","lab":[53.2,80.1,-67.2],"seenLab":[54.0,0.0,67.0],"deltaE":0.0})"},
         {"description needing escapes", {"a\"b\\c\x01\n", false, none, intended, {}, 0},
          R"( profile "a\"b\\c\x01\x0a" calibration none lab 53.2 80.1 -67.2 seen none de none)",
          R"("profile":"a\"b\\c\u0001\u000a","calibration":"none","lab":[53.2,80.1,-67.2],"seenLab":null,"deltaE":null})"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const PointReading reading{{300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}, c.facts};
+        const Sample reading = pointSample({300, 300}, Rgb{200, 100, 0}, RampReading{Straight, "HDMI-1", 256}, c.facts);
         EXPECT_EQ(probeLine(reading), start + c.words);
         EXPECT_EQ(probeJson(reading), jsonStart + c.keys);
     }
@@ -96,7 +116,7 @@ TEST(ProbeReport, profileWordsAndKeysOfOnePoint)
     // A profile without a ramp to check it against: the calibration is not
     // known, nor what is seen.
     const ProfileFacts unchecked{"Office 27", true, {}, intended, {}, 0};
-    const PointReading noRamp{{1, 2}, Rgb{200, 100, 0}, std::nullopt, unchecked};
+    const Sample noRamp = pointSample({1, 2}, Rgb{200, 100, 0}, std::nullopt, unchecked);
     EXPECT_EQ(probeLine(noRamp),
               R"(1 2 bitmap C86400 lut none profile "Office 27" calibration unknown lab 53.2 80.1 -67.2 seen none de none)");
     EXPECT_EQ(probeJson(noRamp),
@@ -246,6 +266,39 @@ TEST(ProbeReport, failedOutputEndsTheRunWithOneMessage)
         EXPECT_EQ(runProbe(options, fake.platform.screen, out, err), 1);
         EXPECT_EQ(pipe.taken, c.taken);
         // No warning for the point no monitor shows: its line was not written.
+        EXPECT_EQ(err.str(), failed);
+    }
+}
+
+// A standard output the program was started without, its number held by the
+// null device: every mode fails with the closed descriptor's reason, having
+// read nothing more after the first failed write.
+TEST(ProbeReport, closedOutputFailsEveryMode)
+{
+    fake::FakePlatform fake;
+    fake.pixels.pixelValue = 0x000064C8;
+    fake.ramps.ramp = Straight;
+    const std::string failed = std::string("tintora: the report could not be written: ") + std::strerror(EBADF) + "\n";
+    const struct {
+        const char* name;
+        bool json, lut, profiles;
+    } cases[] = {
+        {"--at", false, false, false},
+        {"--json", true, false, false},
+        {"--lut", false, true, false},
+        {"--profile", false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramOptions options;
+        options.probePoints = {{300, 300}, {301, 301}};
+        options.json = c.json;
+        options.lutTable = c.lut;
+        options.profiles = c.profiles;
+        ClosedStreamBuffer closed;
+        std::ostream out(&closed);
+        std::ostringstream err;
+        EXPECT_EQ(runProbe(options, fake.platform.screen, out, err), 1);
         EXPECT_EQ(err.str(), failed);
     }
 }

@@ -1,5 +1,6 @@
 // The display profile under the pointer over the fake screen, with profiles
-// made by Little CMS: when it is read, what the scriptable probe prints of it.
+// made by Little CMS: when the sampler reads it, what the scriptable probe
+// and the status line say of it.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include "fake/fake_platform.h"
 #include "probe/probe_report.h"
 #include "probe/profile_reading.h"
+#include "probe/sampler.h"
 #include "support/test_profiles.h"
 
 using namespace tintora;
@@ -57,63 +59,138 @@ TEST(ProfileReading, readsThePublishedProfileOnlyWhenItChanges)
     fake::FakePlatform fake;
     fake.pixels.pixelValue = 0x000064C8;
     const test::ProfileBytes office = calibratedProfile();
-    RampReading ramp{expectedRampOf(office), "FAKE-1", 256};
+    fake.ramps.ramp = expectedRampOf(office);
     std::ostringstream err;
-    ProfileReading reading;
-    const auto follow = [&] { reading.follow(fake.profiles, {300, 300}, ramp, Rgb{200, 100, 0}, err); };
+    Sampler sampler;
+    const auto facts = [&]() -> const ProfileFacts* {
+        const Sample& sample = sampler.sampleAt(fake.platform.screen, {300, 300}, err);
+        return sample.profile ? &*sample.profile : nullptr;
+    };
 
-    follow();
-    EXPECT_EQ(reading.facts(), nullptr) << "nothing published";
+    EXPECT_EQ(facts(), nullptr) << "nothing published";
     fake.profiles.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
-    follow();
-    ASSERT_NE(reading.facts(), nullptr);
-    EXPECT_EQ(reading.facts()->description, "Office 27");
-    EXPECT_TRUE(reading.facts()->hasCalibration);
-    ASSERT_TRUE(reading.facts()->check && reading.facts()->seen);
-    EXPECT_EQ(reading.facts()->check->state, CalibrationCheck::State::Loaded);
-    EXPECT_EQ(reading.facts()->deltaE, 0.0);
+    ASSERT_NE(facts(), nullptr);
+    EXPECT_TRUE(sampler.latest().changed.profile);
+    EXPECT_EQ(sampler.latest().profile->description, "Office 27");
+    EXPECT_TRUE(sampler.latest().profile->hasCalibration);
+    EXPECT_EQ(sampler.latest().profile->check.verdict, CalibrationVerdict::Loaded);
+    ASSERT_TRUE(sampler.latest().profile->seen);
+    EXPECT_EQ(sampler.latest().profile->deltaE, 0.0);
 
     // Other bytes under the same serial: not read (a backend changes the
     // serial whenever what is published may have changed).
     fake.profiles.profile.bytes = calibratedProfile(L"Another");
-    for (int tick = 0; tick < 3; ++tick) follow();
-    EXPECT_EQ(reading.facts()->description, "Office 27");
+    for (int tick = 0; tick < 3; ++tick) {
+        EXPECT_EQ(facts()->description, "Office 27");
+        EXPECT_FALSE(sampler.latest().changed.profile);
+    }
     fake.profiles.profile.serial = 2;
-    follow();
-    EXPECT_EQ(reading.facts()->description, "Another");
+    EXPECT_EQ(facts()->description, "Another");
+    EXPECT_TRUE(sampler.latest().changed.profile);
     fake.profiles.profile.output = "FAKE-2"; // the same serial on another output
     fake.profiles.profile.bytes = plainProfile();
-    follow();
-    EXPECT_EQ(reading.facts()->description, "Plain sRGB");
-    EXPECT_FALSE(reading.facts()->hasCalibration);
+    EXPECT_EQ(facts()->description, "Plain sRGB");
+    EXPECT_FALSE(sampler.latest().profile->hasCalibration);
 
     // Against the calibrated profile's ramp, then the straight one it
     // expects: the ramp changes the facts at once.
-    EXPECT_EQ(reading.facts()->check->state, CalibrationCheck::State::None);
-    EXPECT_GT(reading.facts()->check->largestDifference, kCalibrationTolerance);
-    ramp.ramp = Straight;
-    follow();
-    EXPECT_EQ(reading.facts()->check->largestDifference, 0);
+    EXPECT_EQ(sampler.latest().profile->check.verdict, CalibrationVerdict::NoneRampNotStraight);
+    EXPECT_GT(sampler.latest().profile->check.largestDifference, kCalibrationTolerance);
+    fake.ramps.ramp = Straight;
+    EXPECT_EQ(facts()->check.largestDifference, 0);
+    EXPECT_EQ(sampler.latest().profile->check.verdict, CalibrationVerdict::NoneStraightRamp);
+    // Without a ramp there is nothing to check; without a pixel nothing to
+    // say of a colour.
+    fake.ramps.ramp.reset();
+    EXPECT_EQ(facts()->check.verdict, CalibrationVerdict::Unknown);
+    EXPECT_FALSE(sampler.latest().profile->seen);
+    fake.pixels.pixelFails = true;
+    EXPECT_EQ(facts(), nullptr);
+    EXPECT_TRUE(sampler.latest().changed.profile);
+    fake.pixels.pixelFails = false;
+    fake.ramps.ramp = Straight;
+    ASSERT_NE(facts(), nullptr);
+    EXPECT_EQ(sampler.latest().profile->check.verdict, CalibrationVerdict::NoneStraightRamp);
     EXPECT_EQ(err.str(), "");
 
     // Unreadable: no profile, one line however many ticks, again for the
     // next published profile.
     fake.profiles.profile = {NotAProfile, "FAKE-1", "_ICC_PROFILE", 3};
-    for (int tick = 0; tick < 5; ++tick) follow();
-    EXPECT_EQ(reading.facts(), nullptr);
+    for (int tick = 0; tick < 5; ++tick) EXPECT_EQ(facts(), nullptr);
     const std::string line =
         "tintora: the display profile of FAKE-1 (_ICC_PROFILE) is left out. "
         "The display profile is too short to be a profile.\n";
     EXPECT_EQ(err.str(), line);
     fake.profiles.profile.serial = 4;
-    follow();
+    facts();
     EXPECT_EQ(err.str(), line + line);
 
     // Taken away: no profile, nothing said.
     fake.profiles.profile = {{}, "FAKE-1", "", 5};
-    follow();
-    EXPECT_EQ(reading.facts(), nullptr);
+    EXPECT_EQ(facts(), nullptr);
     EXPECT_EQ(err.str(), line + line);
+}
+
+// One verdict for each pairing of profile and ramp, and every text that says
+// it: the status line (window and tooltip), --at's word, --json's value and
+// --profile's words, all from the same sample.
+TEST(ProfileReading, eachVerdictInEveryText)
+{
+    const test::ProfileBytes office = calibratedProfile();
+    const test::ProfileBytes plain = plainProfile();
+    const GammaTable expected = expectedRampOf(office);
+    GammaTable shifted = expected;
+    shifted[200] = 30000; // red 200 drawn darker than the calibration gives
+    GammaTable bent = Straight;
+    bent[256 + 100] = 20000; // green 100 drawn darker than the straight ramp
+
+    const struct {
+        const char* name;
+        test::ProfileBytes bytes;
+        std::optional<GammaTable> ramp;
+        CalibrationVerdict verdict;
+        const char* status;  // the status line's calibration words
+        const char* word;    // after " calibration " in --at
+        const char* json;    // the JSON "calibration" value
+        const char* profile; // --profile's words after " calibration "
+    } cases[] = {
+        {"loaded", office, expected, CalibrationVerdict::Loaded, ", calibration loaded, ", "loaded", R"("loaded")",
+         "loaded source"},
+        {"lost", office, shifted, CalibrationVerdict::Lost,
+         ", calibration lost: largest difference 5980 at level 200 (red), ", "lost", R"("lost")",
+         "lost difference 5980 level 200 channel red source"},
+        {"no calibration, straight ramp", plain, Straight, CalibrationVerdict::NoneStraightRamp,
+         ", no calibration, ", "none", R"("none")", "none source"},
+        {"no calibration, ramp not straight", plain, bent, CalibrationVerdict::NoneRampNotStraight,
+         ", no calibration, ramp not straight: largest difference 5700 at level 100 (green), ", "not-straight",
+         R"("not-straight")", "none ramp not straight difference 5700 level 100 channel green source"},
+        {"calibration not checked", office, std::nullopt, CalibrationVerdict::Unknown,
+         ", calibration not checked (no gamma ramp), ", "unknown", "null", "unknown source"},
+        {"no calibration, not checked", plain, std::nullopt, CalibrationVerdict::Unknown, ", no calibration, ",
+         "unknown", "null", "unknown source"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake::FakePlatform fake;
+        fake.pixels.pixelValue = 0x000064C8;
+        fake.ramps.ramp = c.ramp;
+        fake.profiles.profile = {c.bytes, "FAKE-1", "_ICC_PROFILE", 1};
+        std::ostringstream err;
+        Sampler sampler;
+        const Sample& sample = sampler.sampleAt(fake.platform.screen, {300, 300}, err);
+        ASSERT_TRUE(sample.profile);
+        EXPECT_EQ(sample.profile->check.verdict, c.verdict);
+
+        const auto contains = [](const std::string& text, const std::string& part) {
+            EXPECT_NE(text.find(part), std::string::npos) << text << "\n  lacks " << part;
+        };
+        contains(sample.profileStatus, c.status);
+        contains(probeLine(sample), std::string(" calibration ") + c.word + " lab ");
+        contains(probeJson(sample), std::string(R"("calibration":)") + c.json + ",");
+        contains(profileReport(fake.profiles.allProfiles(), fake.ramps.allRamps()),
+                 std::string(" calibration ") + c.profile + " \"_ICC_PROFILE\"\n");
+        EXPECT_EQ(err.str(), "");
+    }
 }
 
 // --at and --json over each kind of profile the screen may publish.
@@ -164,7 +241,10 @@ TEST(ProfileReading, probeLinesForEachProfile)
         options.probePoints = {{300, 300}, {310, 310}};
         std::ostringstream out, err;
         ASSERT_EQ(runProbe(options, fake.platform.screen, out, err), 0);
-        const PointReading bare{{300, 300}, Rgb{200, 100, 0}, RampReading{c.ramp, "FAKE-1", 256}, std::nullopt};
+        Sample bare;
+        bare.at = {300, 300};
+        bare.bitmap = Rgb{200, 100, 0};
+        bare.ramp = RampReading{c.ramp, "FAKE-1", 256};
         std::string line = probeLine(bare) + c.words;
         std::string second = line;
         second.replace(0, 7, "310 310");
@@ -226,4 +306,28 @@ TEST(ProfileReading, profileReportForEachOutput)
     EXPECT_EQ(out.str(), report);
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(profileReport({}, {}), "");
+}
+
+// --profile where the screen lists monitors: each line led by the monitor's
+// number, name and place; a monitor no output shows has "output none" and no
+// ramp to check, not that of an output without a name.
+TEST(ProfileReading, profileReportLeadsWithTheMonitor)
+{
+    const test::ProfileBytes office = calibratedProfile();
+    const test::ProfileBytes plain = plainProfile();
+    const std::string officeSize = std::to_string(office.size());
+    const std::string plainSize = std::to_string(plain.size());
+    const std::vector<PublishedProfile> profiles = {
+        {office, "screen", "output property _ICC_PROFILE", 2, {0, "left", {0, 0, 960, 1080}}},
+        {plain, "screen", "root property _ICC_PROFILE_1", 3, {1, "right", {960, 0, 960, 1080}}},
+        {{}, "", "", 1, {2, "far \"away\"", {-1920, -200, 1920, 1080}}},
+    };
+    const std::vector<RampReading> ramps = {{expectedRampOf(office), "screen", 256}, {Straight, "", 256}};
+    EXPECT_EQ(profileReport(profiles, ramps),
+              "monitor 0 \"left\" 960x1080 at 0,0 output screen profile \"Office 27\" bytes " + officeSize +
+                  " vcgt yes calibration loaded source \"output property _ICC_PROFILE\"\n"
+                  "monitor 1 \"right\" 960x1080 at 960,0 output screen profile \"Plain sRGB\" bytes " + plainSize +
+                  " vcgt no calibration none ramp not straight difference 19660 level 255 channel red source "
+                  "\"root property _ICC_PROFILE_1\"\n"
+                  "monitor 2 \"far \\\"away\\\"\" 1920x1080 at -1920,-200 output none profile none\n");
 }

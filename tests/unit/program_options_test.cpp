@@ -13,7 +13,7 @@ TEST(ProgramOptions, usageNamesEveryOption)
 {
     const std::string usage = usageText();
     for (const char* option : {"\n  -x LEFT ", "\n  -y TOP ", "\n  --at X,Y ", "\n  --json ", "\n  --lut ",
-                               "\n  --profile ", "\n  --help ", "\n  --version "})
+                               "\n  --profile ", "\n  --pick ", "\n  --help ", "\n  --version "})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     // Every line fits a terminal of 80 columns.
     std::size_t start = 0;
@@ -66,6 +66,7 @@ struct Parsed {
     bool lut = false;
     std::vector<std::string> positionArgs;
     bool profiles = false;
+    bool pick = false;
 };
 
 } // namespace
@@ -85,6 +86,7 @@ TEST(ProgramOptions, acceptedCommandLines)
         {{"--json", "--at", "1,2", "--at", "3,4"}, {{{1, 2}, {3, 4}}, true, false, {}}},
         {{"--lut"}, {{}, false, true, {}}},
         {{"--profile", "-x", "5"}, {{}, false, false, {"-x", "5"}, true}},
+        {{"--pick", "-x", "5"}, {{}, false, false, {"-x", "5"}, false, true}},
         // Answered before the parsing, but options like the others.
         {{"--help", "--version"}, {}},
         {{"-x", "7", "--at", "2147483647,-2147483648", "-y"},
@@ -106,6 +108,7 @@ TEST(ProgramOptions, acceptedCommandLines)
         EXPECT_EQ(o.lutTable, c.expected.lut);
         EXPECT_EQ(o.positionArgs, c.expected.positionArgs);
         EXPECT_EQ(o.profiles, c.expected.profiles);
+        EXPECT_EQ(o.pick, c.expected.pick);
         EXPECT_EQ(o.probing(), !c.expected.points.empty() || c.expected.lut || c.expected.profiles);
     }
 }
@@ -137,6 +140,9 @@ TEST(ProgramOptions, malformedCommandLinesSayWhy)
         {{"--profile", "--json"}, "--json goes with --at"},
         {{"--profile=all"}, "--profile takes no value"},
         {{"--profile", "extra"}, "unknown argument \"extra\""},
+        {{"--pick=yes"}, "--pick takes no value"},
+        {{"--lut", "--pick"}, "--pick opens the windows: it cannot be combined with --at, --lut or --profile"},
+        {{"--pick", "--at", "1,2"}, "--pick opens the windows: it cannot be combined with --at, --lut or --profile"},
         // The probe reads nothing but its options and the window's position
         // options (which it has no use for); the first other word is named.
         {{"--at", "1,2", "extra"}, "unknown argument \"extra\""},

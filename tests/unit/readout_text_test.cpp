@@ -46,13 +46,20 @@ TEST(NumberForms, hexadecimalIsUpperCaseAndPadded)
 
 namespace {
 
-ProgramState sampleState()
+GammaTable times257()
 {
-    ProgramState s;
+    GammaTable t{};
     for (int c = 0; c < 3; ++c)
-        for (int i = 0; i < 256; ++i) s.gammaRamp[static_cast<std::size_t>(c * 256 + i)] = static_cast<std::uint16_t>(i * 257);
-    s.bitmapColour = {200, 100, 0};
-    s.lutColour = {201, 100, 0};
+        for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(c * 256 + i)] = static_cast<std::uint16_t>(i * 257);
+    return t;
+}
+
+// Pixel (200, 100, 0) under the i * 257 ramp.
+Sample sampleOf(std::optional<Rgb> bitmap = Rgb{200, 100, 0}, bool withRamp = true)
+{
+    Sample s;
+    s.bitmap = bitmap;
+    if (withRamp) s.ramp = RampReading{times257(), "HDMI-1", 256};
     return s;
 }
 
@@ -72,10 +79,7 @@ TEST(ReadoutTexts, threeFormatsOfOneSample)
         {true, true, {"C8", "64", "00"}, {"C9 (C8C8)", "64 (6464)", "00 (0000)"}},
     };
     for (const auto& c : cases) {
-        ProgramState s = sampleState();
-        s.options.hexadecimal = c.hex;
-        s.options.fractions = c.dec;
-        const ReadoutTexts t = readoutTexts(s, ".");
+        const ReadoutTexts t = readoutTexts(sampleOf(), readoutFormat(c.hex, c.dec), ".");
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(t.bitmap[i], c.bitmap[i]) << "hex " << c.hex << " dec " << c.dec;
             EXPECT_EQ(t.lut[i], c.lut[i]) << "hex " << c.hex << " dec " << c.dec;
@@ -86,17 +90,38 @@ TEST(ReadoutTexts, threeFormatsOfOneSample)
 
 TEST(ReadoutTexts, whiteThroughFullRampAndDecimalComma)
 {
-    ProgramState s = sampleState();
-    s.bitmapColour = {255, 255, 255};
-    s.lutColour = {255, 255, 255};
-    EXPECT_EQ(readoutTexts(s, ".").lut[0], "255 (65535)");
-    s.options.hexadecimal = true;
-    EXPECT_EQ(readoutTexts(s, ".").lut[0], "FF (FFFF)");
-    s.options.hexadecimal = false;
-    s.options.fractions = true;
-    EXPECT_EQ(readoutTexts(s, ".").lut[0], "1.000 (65535)");
+    const Sample white = sampleOf(Rgb{255, 255, 255});
+    EXPECT_EQ(readoutTexts(white, ReadoutFormat::Plain, ".").lut[0], "255 (65535)");
+    EXPECT_EQ(readoutTexts(white, ReadoutFormat::Hexadecimal, ".").lut[0], "FF (FFFF)");
+    EXPECT_EQ(readoutTexts(white, ReadoutFormat::Fraction, ".").lut[0], "1.000 (65535)");
+    EXPECT_EQ(readoutTexts(sampleOf(), ReadoutFormat::Fraction, ",").lut[0], "0,790 (51400)");
+}
 
-    ProgramState d = sampleState();
-    d.options.fractions = true;
-    EXPECT_EQ(readoutTexts(d, ",").lut[0], "0,790 (51400)");
+// What a sample lacks shows as missing in every format, never as a made-up
+// level: no pixel, no level at all; no ramp, the Bitmap levels alone.
+TEST(ReadoutTexts, missingPartsShowAsMissing)
+{
+    const struct {
+        const char* name;
+        Sample sample;
+        ReadoutFormat format;
+        const char* bitmapRed;
+        const char* hash;
+    } cases[] = {
+        {"no pixel", sampleOf(std::nullopt), ReadoutFormat::Plain, "?", "#"},
+        {"no pixel, hexadecimal", sampleOf(std::nullopt), ReadoutFormat::Hexadecimal, "?", "#"},
+        {"no pixel, no ramp", sampleOf(std::nullopt, false), ReadoutFormat::Fraction, "?", "#"},
+        {"no ramp", sampleOf(Rgb{200, 100, 0}, false), ReadoutFormat::Plain, "200", "#"},
+        {"no ramp, fractions", sampleOf(Rgb{200, 100, 0}, false), ReadoutFormat::Fraction, "0.780", "#"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReadoutTexts t = readoutTexts(c.sample, c.format, ".");
+        EXPECT_EQ(t.bitmap[0], c.bitmapRed);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(t.lut[i], kMissingLevelText);
+        if (!c.sample.bitmap) {
+            for (int i = 1; i < 3; ++i) EXPECT_EQ(t.bitmap[i], kMissingLevelText);
+        }
+        EXPECT_EQ(t.hash, c.hash);
+    }
 }

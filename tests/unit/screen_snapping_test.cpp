@@ -65,3 +65,71 @@ TEST(Centring, inPrimaryWorkArea)
     // Smaller than the window: never left of or above the work area.
     EXPECT_EQ(centreInWorkArea(203, 110, {10, 20, 100, 50}), (Point{10, 20}));
 }
+
+TEST(Centring, overAnotherWindowHeldInsideTheWorkAreasLeftAndTopEdges)
+{
+    const Rect area{0, 0, 1920, 1040};
+    const struct {
+        Rect over;
+        int width, height;
+        Point expected;
+    } cases[] = {
+        // The settings dialog over the main window centred in the work area.
+        {{858, 465, 203, 110}, 237, 147, {841, 447}},
+        // Odd differences: halves rounded toward zero, also below zero.
+        {{100, 100, 203, 110}, 238, 148, {83, 81}},
+        // Over a window at the work area's top-left corner: not left of or
+        // above it, but free to pass its right and bottom edges.
+        {{0, 0, 203, 110}, 237, 147, {0, 0}},
+        {{1800, 1000, 203, 110}, 237, 147, {1783, 982}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.over.x << ", " << c.over.y);
+        EXPECT_EQ(centreOver(c.over, c.width, c.height, area), c.expected);
+    }
+    EXPECT_EQ(centreOver({-100, 200, 203, 110}, 237, 147, {-1920, 0, 1920, 1040}), (Point{-117, 182}));
+}
+
+TEST(BesideWindow, rightOfItTopsAlignedElseLeftOfItAlwaysInsideTheWorkArea)
+{
+    const Rect area{0, 0, 1920, 1040};
+    const struct {
+        const char* what;
+        Rect next;
+        int width, height;
+        Rect workArea;
+        Point expected;
+    } cases[] = {
+        {"room on the right", {858, 465, 203, 110}, 320, 260, area, {1069, 465}},
+        {"right edge exactly reached", {1389, 465, 203, 110}, 320, 260, area, {1600, 465}},
+        {"one pixel short on the right", {1390, 465, 203, 110}, 320, 260, area, {1062, 465}},
+        {"no room on either side", {100, 465, 1800, 110}, 320, 260, area, {0, 465}},
+        {"lower than the work area allows", {858, 900, 203, 110}, 320, 260, area, {1069, 780}},
+        {"above the work area", {858, -50, 203, 110}, 320, 260, area, {1069, 0}},
+        {"left of the work area", {-300, 465, 203, 110}, 320, 260, area, {0, 465}},
+        {"larger than the work area", {858, 465, 203, 110}, 2000, 1100, area, {0, 0}},
+        {"on a monitor left of the primary", {-1000, 300, 203, 110}, 320, 260, {-1920, 0, 1920, 1040}, {-789, 300}},
+        {"a work area below a panel", {858, 10, 203, 110}, 320, 260, {0, 30, 1920, 1010}, {1069, 30}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(besideWindow(c.next, c.width, c.height, 8, c.workArea), c.expected);
+    }
+}
+
+TEST(StandingOn, bottomOnTheTopEdgeLeftEdgesAlignedWhereverThatIs)
+{
+    const struct {
+        Rect below;
+        Point expected;
+    } cases[] = {
+        {{858, 465, 203, 110}, {858, 262}},
+        // Near the top: the window stands partly above the screen.
+        {{0, 100, 203, 110}, {0, -103}},
+        {{-1000, -20, 203, 110}, {-1000, -223}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.below.x << ", " << c.below.y);
+        EXPECT_EQ(standingOn(c.below, 203), c.expected);
+    }
+}

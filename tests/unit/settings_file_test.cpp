@@ -147,6 +147,42 @@ TEST(SettingsFile, fileThatCannotBeReadIsNotWrittenOver)
     EXPECT_FALSE(readSettingsFile(path, error).has_value());
 }
 
+// Links the program does not follow leave the file alone, which the save
+// tells apart from a failure (the start has said why already): a link to
+// nothing, where the save would make a file wherever it points, and a link
+// somebody else made (only root can make one of nobody's).
+TEST(SettingsFile, linksThatAreNotFollowedLeaveTheFileAlone)
+{
+    const struct {
+        const char* what;
+        bool nobodysLink;
+    } cases[] = {{"a link to nothing", false}, {"somebody else's link", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.nobodysLink && ::geteuid() != 0) continue;
+        TempDir dir{"tintora-settings"};
+        ASSERT_FALSE(dir.path().empty());
+        const std::string path = dir.file("Tintora.ini");
+        const std::string target = dir.file("target.ini");
+        if (c.nobodysLink) put(target, "[GENERAL]\nHexMode=0\n");
+        ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+        if (c.nobodysLink) {
+            ASSERT_EQ(::lchown(path.c_str(), 65534, 65534), 0);
+        }
+        const auto before = dir.entries();
+        std::string error;
+        EXPECT_EQ(saveSettingsFile(path, IniDocument(), savedOptions(), ",", error), SaveOutcome::LeftAlone);
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_EQ(dir.entries(), before);
+        if (c.nobodysLink) {
+            EXPECT_EQ(get(target), "[GENERAL]\nHexMode=0\n");
+        }
+        error.clear();
+        EXPECT_FALSE(readSettingsFile(path, error).has_value());
+        EXPECT_NE(error, "");
+    }
+}
+
 // A UTF-16 file is updated in UTF-16; whether anything changed is judged on
 // what the file holds, not on a UTF-8 copy of it.
 TEST(SettingsFile, utf16FileKeepsItsEncoding)

@@ -116,8 +116,11 @@ TEST(ColourDialog, opensOnPureRedWithEveryReadoutAndTheWindowAsLaidOut)
         EXPECT_FALSE(d.windowFlags() & Qt::WindowMaximizeButtonHint);
         EXPECT_TRUE(d.windowFlags() & Qt::WindowMinimizeButtonHint);
         EXPECT_TRUE(d.windowFlags() & Qt::WindowSystemMenuHint);
-        // Centred in the work area, 1920 x 1040.
-        EXPECT_EQ(d.pos(), QPoint((1920 - 584) / 2, (1040 - 388) / 2));
+        // Centred in the work area, 1920 x 1040, by its whole size: the
+        // frame the window system adds counts.
+        const QSize outer = d.frameGeometry().size();
+        EXPECT_GT(outer.width(), 584) << "the test platform gives windows a frame";
+        EXPECT_EQ(d.pos(), QPoint((1920 - outer.width()) / 2, (1040 - outer.height()) / 2));
         EXPECT_EQ(QApplication::focusWidget(), d.ui().okButton);
         EXPECT_TRUE(d.ui().okButton->isDefault());
         EXPECT_FALSE(d.ui().defineColoursButton->isEnabled());
@@ -533,7 +536,8 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
     p.form->showMainWindow();
     p.form->probeTick();
     p.form->probeTimer()->start();
-    const Rgb bitmap = p.state.bitmapColour, lut = p.state.lutColour;
+    ASSERT_TRUE(p.form->sample().bitmap && p.form->sample().lut());
+    const Rgb bitmap = *p.form->sample().bitmap, lut = *p.form->sample().lut();
     ASSERT_NE(bitmap, lut);
     const QString label = p.form->ui().bitmapRedLabel->text();
 
@@ -570,9 +574,44 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
         EXPECT_EQ(opened, c.opensOn);
         EXPECT_TRUE(p.form->probing());
         // The confirmed colour goes nowhere else.
-        EXPECT_EQ(p.state.bitmapColour, bitmap);
-        EXPECT_EQ(p.state.lutColour, lut);
+        EXPECT_EQ(p.form->sample().bitmap, bitmap);
+        EXPECT_EQ(p.form->sample().lut(), lut);
         EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), label);
         EXPECT_EQ(p.fake.clipboard.writes, 0);
+    }
+}
+
+// Frozen on a colour that could not be read (no ramp: no LUT colour; no
+// pixel: no colour at all), the swatch's click opens no dialog on a made-up
+// colour: nothing happens, and the program stays frozen.
+TEST(Inspect, noDialogOnAColourThatWasNotRead)
+{
+    DialogFixture p;
+    p.fake.pixels.pixelValue = 0x000064C8;
+    p.fake.ramps.ramp.reset();
+    p.form->showMainWindow();
+    p.form->probeTimer()->start(); // probing, as the program runs
+    const struct {
+        const char* name;
+        bool pixelFails;
+        std::optional<KeyChord> key; // Ctrl: the LUT colour
+    } cases[] = {
+        {"no LUT colour", false, KeyChord{keys::Control, false, true, false}},
+        {"no pixel", true, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        p.fake.pixels.pixelFails = c.pixelFails;
+        p.form->probeTick();
+        p.form->toggleFreeze();
+        ASSERT_FALSE(p.form->probing());
+        if (c.key) p.form->keyDown(*c.key);
+        {
+            const ModalAnswer guard = ModalAnswer::none([](QWidget* modal) { modal->close(); });
+            QTest::mouseClick(p.form->ui().swatch, Qt::LeftButton);
+        }
+        EXPECT_FALSE(p.form->probing());
+        if (c.key) p.form->keyUp(KeyChord{c.key->key, false, false, false});
+        p.form->toggleFreeze();
     }
 }

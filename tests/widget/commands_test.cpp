@@ -77,16 +77,21 @@ TEST(KeyDispatch, copyShortcutsAndAltGr)
     EXPECT_EQ(p.fake.clipboard.writes, 2);
 }
 
-TEST(KeyDispatch, copyOfAnUnreadSampleIsBlack)
+// Without a ramp there is no LUT colour: its copy writes nothing, rather than
+// a made-up black.
+TEST(KeyDispatch, copyOfAnUnreadColourWritesNothing)
 {
     MainWindowFixture w;
     w.form->probeTimer()->stop();
+    w.form->copyBitmapColour();
+    EXPECT_EQ(w.fake.clipboard.writes, 0) << "before the first tick nothing was read";
     w.fake.pixels.pixelValue = 0;
     w.form->probeTick(); // ramp never read
     w.form->copyBitmapColour();
     EXPECT_EQ(w.fake.clipboard.text, "000000");
     w.form->copyLutColour();
     EXPECT_EQ(w.fake.clipboard.text, "000000");
+    EXPECT_EQ(w.fake.clipboard.writes, 1);
 }
 
 TEST(KeyDispatch, clipboardFailureShowsTheErrorBoxAndChangesNothing)

@@ -67,7 +67,7 @@ TEST(HelpWindowPage, shownFromAProgramFolderOfAnyName)
         const QString folder = QString::fromStdString(w.programDir.file(name));
         ASSERT_TRUE(QDir().mkpath(folder));
         const std::string executable = folder.toStdString() + "/tintora";
-        HelpWindow help(w.state, w.fake.platform, *w.form, executable);
+        HelpWindow help(w.fake.platform, *w.form, executable);
         MessageBoxSeen box;
         auto guard = ModalAnswer::none(acceptMessageBox(box));
         help.showHelp();

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "main_window_fixture.h"
+#include "modal_answer.h"
 
 using namespace tintora;
 using tintora::fake::rampOf;
@@ -100,51 +101,68 @@ TEST(probeTick, oneTickWritesAllEightControls)
     }
     EXPECT_EQ(r.hash, "#C96400");
     EXPECT_EQ(w.form->ui().swatch->palette().color(QPalette::Window), QColor(200, 100, 0));
-    EXPECT_EQ(w.state.bitmapColour, (Rgb{200, 100, 0}));
-    EXPECT_EQ(w.state.lutColour, (Rgb{201, 100, 0}));
+    EXPECT_EQ(w.form->sample().bitmap, (Rgb{200, 100, 0}));
+    EXPECT_EQ(w.form->sample().lut(), (Rgb{201, 100, 0}));
     // The ramp asked for is the one of the display under the pointer.
     ASSERT_FALSE(w.fake.ramps.rampPoints.empty());
     EXPECT_EQ(w.fake.ramps.rampPoints.back(), (Point{640, 480}));
 }
 
-TEST(probeTick, failedReadsShowInTheValues)
+// What cannot be read shows as missing, as before the first tick, in every
+// number format: no level is made up, the swatch shows no colour, and
+// copying it puts nothing on the clipboard.
+TEST(probeTick, failedReadsShowAsMissing)
 {
     MainWindowFixture w;
-    // Pixel read fails, ramp never read.
-    w.fake.pixels.pixelFails = true;
-    w.fake.ramps.ramp.reset();
-    w.form->probeTick();
-    Readouts r = readouts(*w.form);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(r.bitmap[i], "255");
-        EXPECT_EQ(r.lut[i], "0 (0)");
-    }
-    EXPECT_EQ(r.hash, "#000000");
-
-    w.state.options.hexadecimal = true;
-    w.form->probeTick();
-    r = readouts(*w.form);
-    EXPECT_EQ(r.bitmap[0], "FF");
-    EXPECT_EQ(r.lut[0], "00 (0000)");
-
-    w.state.options.hexadecimal = false;
-    w.state.options.fractions = true;
-    w.form->probeTick();
-    r = readouts(*w.form);
-    EXPECT_EQ(r.bitmap[0], "1.000");
-    EXPECT_EQ(r.lut[0], "0.000 (0)");
-}
-
-TEST(probeTick, rampThatStopsAnsweringKeepsTheLastOne)
-{
-    MainWindowFixture w;
+    const QColor background = w.form->palette().color(QPalette::Window);
+    const Readouts before = readouts(*w.form);
+    EXPECT_EQ(before.bitmap[0], "?");
+    EXPECT_EQ(before.hash, "#");
     w.fake.pixels.pixelValue = 0x000064C8;
     w.fake.ramps.ramp = rampOf([](int i) { return i * 257; });
     w.form->probeTick();
-    w.fake.ramps.ramp.reset();
-    w.fake.pixels.pixelValue = 0x00000080; // red 128
-    w.form->probeTick();
-    EXPECT_EQ(w.form->ui().lutRedLabel->text(), "128 (32896)");
+
+    const struct {
+        const char* name;
+        bool pixel;
+        bool ramp;
+        const char* bitmap[3];
+        const char* bitmapHex[3];
+    } cases[] = {
+        {"no ramp", true, false, {"200", "100", "0"}, {"C8", "64", "00"}},
+        {"no pixel", false, true, {"?", "?", "?"}, {"?", "?", "?"}},
+        {"neither", false, false, {"?", "?", "?"}, {"?", "?", "?"}},
+    };
+    for (const auto& c : cases) {
+        for (const bool hex : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (hex ? ", hexadecimal" : ""));
+            w.state.options.hexadecimal = hex;
+            w.fake.pixels.pixelFails = !c.pixel;
+            if (c.ramp)
+                w.fake.ramps.ramp = rampOf([](int i) { return i * 257; });
+            else
+                w.fake.ramps.ramp.reset();
+            w.form->probeTick();
+            const Readouts r = readouts(*w.form);
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(r.bitmap[i], hex ? c.bitmapHex[i] : c.bitmap[i]);
+                EXPECT_EQ(r.lut[i], "?");
+            }
+            EXPECT_EQ(r.hash, "#");
+            EXPECT_EQ(w.form->ui().swatch->palette().color(QPalette::Window),
+                      c.pixel ? QColor(200, 100, 0) : background);
+
+            // Frozen on it: the copies take only what was read.
+            w.fake.clipboard.text = "before";
+            w.form->toggleFreeze();
+            ASSERT_FALSE(w.form->probing());
+            w.form->copyBitmapColour();
+            EXPECT_EQ(w.fake.clipboard.text, c.pixel ? "C86400" : "before");
+            w.form->copyLutColour();
+            EXPECT_EQ(w.fake.clipboard.text, c.pixel ? "C86400" : "before") << "no LUT colour to copy";
+            w.form->toggleFreeze();
+        }
+    }
 }
 
 TEST(probeTick, unreadablePointerSamplesTheOrigin)
@@ -153,7 +171,7 @@ TEST(probeTick, unreadablePointerSamplesTheOrigin)
     w.fake.pixels.overrides[{0, 0}] = 0x00010203;
     w.fake.pointer.where.reset();
     w.form->probeTick();
-    EXPECT_EQ(w.state.bitmapColour, (Rgb{3, 2, 1}));
+    EXPECT_EQ(w.form->sample().bitmap, (Rgb{3, 2, 1}));
     EXPECT_EQ(w.fake.ramps.rampPoints.back(), (Point{0, 0}));
 }
 
@@ -252,6 +270,63 @@ TEST(Dragging, labelsAndStripMoveTheWindowButtonsAndSeparatorDoNot)
     drag(w.form->ui().lutRedLabel, {40, 25});
     EXPECT_EQ(w.form->pos(), before);
     w.form->close();
+}
+
+// Where the compositor alone places windows, no window of the program moves
+// itself: not the main window at its first showing, not the magnifier onto
+// it, nor the LUT window, the help window or the settings dialog at theirs.
+TEST(WindowPlacement, whereTheCompositorPlacesWindowsNoWindowMovesItself)
+{
+    for (const bool placesWindows : {true, false}) {
+        SCOPED_TRACE(placesWindows ? "the program places its windows" : "the compositor places them");
+        {
+            MainWindowFixture w;
+            w.fake.windows.placesWindows = placesWindows;
+            w.form->showMainWindow();
+            EXPECT_EQ(w.form->pos(), placesWindows ? QPoint(858, 465) : QPoint(0, 0)) << "not centred";
+            w.form->close();
+        }
+        // The main window where the command line put it.
+        MainWindowFixture w({"-x", "500", "-y", "400"});
+        w.form->probeTimer()->stop();
+        w.fake.windows.placesWindows = placesWindows;
+        w.form->showMainWindow();
+        ASSERT_EQ(w.form->pos(), QPoint(500, 400));
+        w.form->toggleMagnifier();
+        w.form->toggleLutCurves();
+        w.help->showHelp();
+        QPoint settingsShown;
+        {
+            ModalAnswer answer([&](QWidget*) {
+                settingsShown = w.settings->pos();
+                w.settings->close();
+            });
+            w.form->showSettings();
+        }
+
+        const struct {
+            const char* window;
+            QPoint shown, placed;
+        } windows[] = {
+            {"magnifier", w.magnifier->pos(), {500, 400 - 203}},
+            {"LUT", w.windows->lutWindow->pos(), {500 + 203 + 8, 400}},
+            // These two by their whole size, frame included.
+            {"help", w.help->pos(),
+             {(1920 - w.help->frameGeometry().width()) / 2, (1040 - w.help->frameGeometry().height()) / 2}},
+            {"settings", settingsShown,
+             {500 + (203 - w.settings->frameGeometry().width()) / 2, 400 + (110 - w.settings->frameGeometry().height()) / 2}},
+        };
+        for (const auto& c : windows) {
+            SCOPED_TRACE(c.window);
+            // The toolkit may give a window that was never placed a first
+            // place of its own; the program's place it does not get.
+            if (placesWindows)
+                EXPECT_EQ(c.shown, c.placed);
+            else
+                EXPECT_NE(c.shown, c.placed);
+        }
+        w.form->close();
+    }
 }
 
 TEST(Activation, F1CaptionYellowWhenActiveGreyOtherwise)

@@ -30,6 +30,7 @@ struct Program : MainWindowFixture {
         fake.monitors.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
         form->probeTimer()->stop();
+        form->probeTick(); // a colour to copy: a sample never taken copies nothing
         form->show();
     }
     void send(QEvent::Type type, int key, Qt::KeyboardModifiers mods, std::uint32_t scanCode)

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string_view>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "main_window_fixture.h"
 #include "modal_answer.h"
@@ -213,6 +214,59 @@ TEST(saveSettings, pointerIsGivenBackBeforeAFailedSaveIsReported)
     EXPECT_FALSE(p.fake.pointer.confinement.has_value());
 }
 
+// While the close waits on the user (a box about a failed save), Ctrl in any
+// other window of the program takes the pointer no more than the main
+// window's keys do: its speed stays the one given back.
+TEST(saveSettings, ctrlInAnotherWindowLeavesThePointerAloneOnceTheCloseHasBegun)
+{
+    const struct {
+        const char* window;
+        std::function<QWidget*(Started&)> show;
+    } windows[] = {
+        {"help", [](Started& p) -> QWidget* {
+             p.help->showHelp();
+             return p.help;
+         }},
+        {"LUT", [](Started& p) -> QWidget* {
+             p.form->toggleLutCurves();
+             return p.windows->lutWindow.get();
+         }},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.window);
+        Started p("[GENERAL]\nonTop=0\n");
+        ASSERT_EQ(::chmod(p.settingsPath().c_str(), 0444), 0);
+        QWidget* window = w.show(p);
+        ASSERT_TRUE(window->isVisible());
+        // Ctrl in that window (to its focused control, as a user's key
+        // goes) inverts the slow pointer while the program runs.
+        auto ctrl = [window](QEvent::Type type, Qt::KeyboardModifiers held) {
+            QKeyEvent e(type, Qt::Key_Control, held);
+            QApplication::sendEvent(window->focusWidget() ? window->focusWidget() : window, &e);
+        };
+        ctrl(QEvent::KeyPress, Qt::NoModifier);
+        ASSERT_EQ(p.fake.pointer.currentSpeed, 1);
+        ctrl(QEvent::KeyRelease, Qt::ControlModifier);
+        ASSERT_EQ(p.fake.pointer.currentSpeed, 10);
+
+        std::vector<int> speedsWhileUp;
+        MessageBoxSeen box;
+        {
+            ModalAnswer answer(acceptMessageBox(box, [&] {
+                const std::size_t before = p.fake.pointer.speedsSet.size();
+                ctrl(QEvent::KeyPress, Qt::NoModifier);
+                ctrl(QEvent::KeyRelease, Qt::ControlModifier);
+                speedsWhileUp.assign(p.fake.pointer.speedsSet.begin() + static_cast<std::ptrdiff_t>(before),
+                                     p.fake.pointer.speedsSet.end());
+            }));
+            p.form->close();
+        }
+        EXPECT_EQ(box.text.toStdString(), "Unable to write to " + p.settingsPath() + ".");
+        EXPECT_TRUE(speedsWhileUp.empty()) << "speeds set: " << ::testing::PrintToString(speedsWhileUp);
+        EXPECT_EQ(p.fake.pointer.currentSpeed, 10);
+    }
+}
+
 // A close that changes no value leaves the file alone: not replaced, and a
 // file the user made read-only to pin the settings is no error.
 TEST(saveSettings, unchangedValuesAreNotWritten)
@@ -272,6 +326,52 @@ TEST(loadSettings, oversizedFileIsNotUsedAndSaidSo)
     }
     EXPECT_EQ(box.text.toStdString(), "Unable to write to " + p->settingsPath() + ".");
     EXPECT_TRUE(readText(p->settingsPath()) == huge) << "the file was written over";
+}
+
+// A link to nothing in the settings file's place is not followed (a save
+// would make a file wherever it points). Found at the start, it is said
+// then, once, and the close leaves it alone without a word; put there while
+// the program ran, it is news at the close, which reports the settings
+// unsaved.
+TEST(saveSettings, linkThatIsNotFollowedIsSaidOnce)
+{
+    for (const bool fromTheStart : {true, false}) {
+        SCOPED_TRACE(fromTheStart ? "there from the start" : "put there meanwhile");
+        MainWindowFixture p;
+        p.form->probeTimer()->stop();
+        const std::string nowhere = p.programDir.file("gone/Tintora.ini");
+        const auto plantLink = [&] {
+            ::unlink(p.settingsPath().c_str());
+            return ::symlink(nowhere.c_str(), p.settingsPath().c_str()) == 0;
+        };
+        if (fromTheStart) {
+            ASSERT_TRUE(plantLink());
+        } else {
+            writeText(p.settingsPath(), "[GENERAL]\nHexMode=0\n");
+        }
+        std::ostringstream errors;
+        std::streambuf* const stderrBuffer = std::cerr.rdbuf(errors.rdbuf());
+        p.form->showMainWindow();
+        p.form->toggleHexadecimal();
+        const bool planted = fromTheStart || plantLink();
+        MessageBoxSeen box;
+        if (fromTheStart) {
+            auto guard = ModalAnswer::none(acceptMessageBox(box));
+            p.form->close();
+        } else {
+            ModalAnswer answer(acceptMessageBox(box));
+            p.form->close();
+        }
+        std::cerr.rdbuf(stderrBuffer);
+        ASSERT_TRUE(planted);
+        std::size_t said = 0;
+        for (std::size_t at = errors.str().find(p.settingsPath()); at != std::string::npos;
+             at = errors.str().find(p.settingsPath(), at + 1))
+            ++said;
+        EXPECT_EQ(said, 1u) << errors.str();
+        EXPECT_EQ(box.text.toStdString(), fromTheStart ? "" : "Unable to write to " + p.settingsPath() + ".");
+        EXPECT_NE(::access(nowhere.c_str(), F_OK), 0) << "a file was made where the link points";
+    }
 }
 
 // A file a Windows editor saved as UTF-16 stays UTF-16, in its byte order,

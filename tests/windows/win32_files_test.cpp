@@ -118,6 +118,25 @@ TEST(Win32Files, writeAndReadInAFolderWithAnyName)
     EXPECT_EQ(dir.names(), Names{"Tintora.ini"});
 }
 
+// A settings file with a second name (a hard link) is rewritten in place:
+// replaced, its other name would keep the old bytes.
+TEST(Win32Files, fileWithASecondNameIsRewrittenInPlace)
+{
+    ScratchFolder dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.file("Tintora.ini");
+    const std::string secondName = dir.file("also.ini");
+    std::string error;
+    ASSERT_TRUE(replaceFile(path, "[A]\r\nx=1\r\n", error)) << error;
+    if (!CreateHardLinkW(wideFromUtf8(secondName).c_str(), wideFromUtf8(path).c_str(), nullptr))
+        GTEST_SKIP() << "this file system makes no hard links";
+
+    ASSERT_TRUE(replaceFile(path, "[A]\r\nx=2\r\n", error)) << error;
+    EXPECT_EQ(bytesOf(path), "[A]\r\nx=2\r\n");
+    EXPECT_EQ(bytesOf(secondName), "[A]\r\nx=2\r\n") << "parted from its other name";
+    EXPECT_EQ(dir.names(), (Names{"Tintora.ini", "also.ini"}));
+}
+
 TEST(Win32Files, replacingKeepsTheFilesAttributes)
 {
     ScratchFolder dir;

@@ -91,6 +91,7 @@ protected:
     void TearDown() override
     {
         if (m_program) endProgram();
+        releaseSession();
         // Nothing of the program may stay: no watchdog, no helper. Once the
         // last program has ended, Wine's own services end too and the
         // session's server goes, which is what this waits for.
@@ -175,6 +176,28 @@ protected:
         return text;
     }
 
+    // Keeps the Wine session up until releaseSession(), as a user's logon
+    // session stays up between programs. Without it the session ends
+    // whenever its last program has ended (between two probes, say, on a
+    // busy machine), and the pointer speed set for the session alone (as
+    // the program and the probe set it) goes back to the saved one with it.
+    bool holdSession()
+    {
+        m_sessionStarted = true;
+        m_holder = std::make_unique<ChildProcess>("wine", std::vector<std::string>{m_probe, "hold"},
+                                                  wineEnvironment(), std::string(), m_holderOutput.path());
+        return m_holder->pid() &&
+               waitUntil(StartTimeout, [&] { return m_holderOutput.contents().find("held") != std::string::npos; });
+    }
+
+    void releaseSession()
+    {
+        if (!m_holder) return;
+        probe({"release"});
+        if (!m_holder->waitForExit(StepTimeout)) m_holder->stop();
+        m_holder.reset();
+    }
+
     // Runs an X client on the test's server to its end; true when it
     // succeeded.
     bool xClient(const std::string& program, const std::vector<std::string>& args, std::string* output = nullptr)
@@ -229,6 +252,8 @@ protected:
     TempFile m_output;
     TempFile m_errors;
     std::unique_ptr<ChildProcess> m_program;
+    std::unique_ptr<ChildProcess> m_holder;
+    TempFile m_holderOutput;
     bool m_sessionStarted = false;
 };
 
@@ -370,6 +395,9 @@ TEST_F(WineProgram, pointerSpeedAndConfinementAreGivenBack)
         const char* name;
         bool crash;
     } ends[] = {{"closed", false}, {"killed", true}};
+    // The speed given back must be seen in the same session, not the saved
+    // one a new session starts with, which is the same.
+    ASSERT_TRUE(holdSession()) << m_holderOutput.contents();
     for (const auto& end : ends) {
         SCOPED_TRACE(end.name);
         std::ofstream(m_folder / "Tintora.ini", std::ios::binary)
@@ -400,6 +428,8 @@ TEST_F(WineProgram, pointerSpeedAndConfinementAreGivenBack)
 // speed changed and a state file: the next start gives the user's speed back.
 TEST_F(WineProgram, nextStartGivesBackWhatAnEndedRunLeft)
 {
+    // The speed left behind lasts as long as the session.
+    ASSERT_TRUE(holdSession()) << m_holderOutput.contents();
     ASSERT_EQ(probe({"set-speed", "3"}), "");
     ASSERT_EQ(probe({"write-state", "7", "3"}), "");
     ASSERT_EQ(probe({"state-files"}), "1");

@@ -13,6 +13,13 @@
 //                             the pointer back would have, that it set the
 //                             speed SET where the user's was USER
 //   wine_probe state-files    prints how many pointer state files there are
+//   wine_probe hold           keeps the Wine session up, as a user's logon
+//                             session stays: prints "held" once it is part of
+//                             it, then runs until "release" (ten minutes at
+//                             most). Without it the session ends with the
+//                             last program, and what the session holds (the
+//                             pointer speed set without saving) goes with it
+//   wine_probe release        ends the "hold"
 //   wine_probe resources EXE  prints what EXE carries: "icon", the product
 //                             version and the manifest's text
 //   wine_probe profiles DIR N writes the display profile of the monitor at
@@ -94,13 +101,13 @@ bool writeWholeFile(const std::wstring& path, const void* bytes, std::size_t siz
 int writeProfiles(const std::wstring& folder, int count)
 {
     using namespace std::chrono;
-    Win32Screen screen;
+    tintora::Screen screen = openWin32Screen();
     tintora::PublishedProfile reading;
     const auto deadline = steady_clock::now() + minutes(1);
     for (int written = 0; written < count;) {
         if (steady_clock::now() > deadline) return 1;
         const std::uint64_t before = reading.serial;
-        if (screen.profileAt({0, 0}, reading) && reading.serial != before) {
+        if (screen.profiles->profileAt({0, 0}, reading) && reading.serial != before) {
             const std::wstring name = folder + L"\\" + std::to_wstring(++written);
             if (!writeWholeFile(name + L".icc", reading.bytes.data(), reading.bytes.size()) ||
                 !writeWholeFile(name + L".txt", reading.origin.data(), reading.origin.size()))
@@ -110,6 +117,29 @@ int writeProfiles(const std::wstring& folder, int count)
         std::this_thread::sleep_for(milliseconds(50));
     }
     return 0;
+}
+
+// The event the holding probe waits on.
+constexpr const wchar_t* HoldEvent = L"TintoraTestSessionHold";
+
+int holdSession()
+{
+    HANDLE released = CreateEventW(nullptr, TRUE, FALSE, HoldEvent);
+    if (!released) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    const DWORD waited = WaitForSingleObject(released, 10 * 60 * 1000);
+    CloseHandle(released);
+    return waited == WAIT_OBJECT_0 ? 0 : 1;
+}
+
+int releaseSession()
+{
+    HANDLE released = OpenEventW(EVENT_MODIFY_STATE, FALSE, HoldEvent);
+    if (!released) return 1;
+    const bool set = SetEvent(released);
+    CloseHandle(released);
+    return set ? 0 : 1;
 }
 
 } // namespace
@@ -152,6 +182,10 @@ int main(int argc, char** argv)
         return printResources(argument(2));
     } else if (std::strcmp(command, "profiles") == 0 && argc == 4) {
         return writeProfiles(argument(2), std::atoi(argv[3]));
+    } else if (std::strcmp(command, "hold") == 0) {
+        return holdSession();
+    } else if (std::strcmp(command, "release") == 0) {
+        return releaseSession();
     } else if (std::strcmp(command, "state-files") == 0) {
         std::printf("%zu\n", PointerStateFiles::all().size());
     } else {

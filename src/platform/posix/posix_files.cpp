@@ -1,10 +1,12 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,6 +39,8 @@ public:
         if (fd_ >= 0) ::close(fd_);
     }
     int get() const { return fd_; }
+    // The descriptor, which this no longer closes.
+    int release() { return std::exchange(fd_, -1); }
     // Closes now: false with errno set when the last writes failed.
     bool close() { return ::close(std::exchange(fd_, -1)) == 0; }
 
@@ -57,6 +61,8 @@ public:
     Descriptor& descriptor() { return fd_; }
     const std::string& path() const { return path_; }
     void keep() { path_.clear(); }
+    // The path, which this no longer removes.
+    std::string release() { return std::exchange(path_, std::string()); }
 
 private:
     Descriptor fd_;
@@ -78,32 +84,116 @@ bool writeAll(int fd, std::string_view contents)
     return true;
 }
 
-// The file a write to path replaces: through a symbolic link, the file it
-// points to; the link stays as it is.
-std::string resolvedTarget(const std::string& path)
+// The kernel's own limit on the links one path may pass through.
+constexpr int kMostLinks = 40;
+
+// Whether a link counts as the user's: made by the user, or by root, whom
+// nobody else can be.
+bool isUsersLink(const struct stat& st) { return st.st_uid == ::geteuid() || st.st_uid == 0; }
+
+// The text of the link at path; nothing with errno set when it cannot be read.
+std::optional<std::string> linkText(const std::string& path, std::size_t size)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string target = real;
-            std::free(real);
-            return target;
+    std::string text(size + 1, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink(path.c_str(), text.data(), text.size());
+        if (n < 0) return std::nullopt;
+        if (static_cast<std::size_t>(n) < text.size()) {
+            text.resize(static_cast<std::size_t>(n));
+            return text;
         }
+        // Changed since it was looked at: taken again with more room.
+        text.resize(text.size() * 2);
     }
-    return path;
 }
 
-// Whether target may be written: it is missing (existing stays empty), or
-// a regular file the user may write (existing is its status).
-bool mayWrite(const std::string& target, std::optional<struct stat>& existing, std::string& error)
+// Where a path leads once its links are followed: a path with no link on
+// the way but in the folders the path itself names, and the status of what
+// is there (nothing when nothing is there).
+struct LinkEnd {
+    std::string path;
+    std::optional<struct stat> status;
+};
+
+// Follows the links at path, each part of each link's text taken one at a
+// time as the system would, and refuses (nothing, with the reason in error)
+// a link that is not the user's or leads to nothing, or a file at the end of
+// links that is not the user's. The folders path itself names are where the
+// program keeps its settings and are taken as they are.
+std::optional<LinkEnd> followUsersLinks(const std::string& path, std::string& error)
 {
-    struct stat st {};
-    if (::stat(target.c_str(), &st) != 0) {
-        if (errno == ENOENT) return true;
-        error = withReason(target, errno);
-        return false;
+    const auto refuse = [&](const std::string& why) {
+        error = path + ": " + why + ", which is not followed";
+        return std::nullopt;
+    };
+    const std::size_t slash = path.rfind('/');
+    std::string dir = directoryOf(path);
+    // The parts still to take, the next one last.
+    std::vector<std::string> parts{slash == std::string::npos ? path : path.substr(slash + 1)};
+    int links = 0;
+    while (!parts.empty()) {
+        const std::string part = std::move(parts.back());
+        parts.pop_back();
+        const std::string here = (dir == "/" ? dir : dir + "/") + part;
+        struct stat st {};
+        if (::lstat(here.c_str(), &st) != 0) {
+            if (errno == ENOENT && links == 0) return LinkEnd{here, std::nullopt};
+            if ((errno == ENOENT || errno == ENOTDIR) && links > 0) return refuse("a link to " + here + ", where nothing is");
+            error = withReason(here, errno);
+            return std::nullopt;
+        }
+        if (S_ISLNK(st.st_mode)) {
+            if (!isUsersLink(st))
+                return refuse((links == 0 ? "a link" : "the link " + here) + " of another user's (uid " +
+                              std::to_string(st.st_uid) + ")");
+            if (++links > kMostLinks) return refuse("more than " + std::to_string(kMostLinks) + " links on the way");
+            const std::optional<std::string> text = linkText(here, static_cast<std::size_t>(st.st_size));
+            if (!text) {
+                error = withReason(here, errno);
+                return std::nullopt;
+            }
+            if (text->empty()) return refuse("an empty link");
+            if (text->front() == '/') dir = "/";
+            std::vector<std::string> named;
+            for (std::size_t from = 0; from <= text->size();) {
+                const std::size_t to = std::min(text->find('/', from), text->size());
+                if (to > from) named.push_back(text->substr(from, to - from));
+                from = to + 1;
+            }
+            parts.insert(parts.end(), named.rbegin(), named.rend());
+            continue;
+        }
+        if (!parts.empty()) {
+            // A folder on the way; should it be none, the next part says so.
+            dir = here;
+            continue;
+        }
+        if (links > 0 && st.st_uid != ::geteuid())
+            return refuse("a link to " + here + ", a file of another user's (uid " + std::to_string(st.st_uid) + ")");
+        return LinkEnd{here, st};
     }
-    if (!S_ISREG(st.st_mode)) {
+    // A link to "/" alone.
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) {
+        error = withReason(dir, errno);
+        return std::nullopt;
+    }
+    return LinkEnd{dir, st};
+}
+
+// Whether st and other are of the same file.
+bool sameFile(const struct stat& st, const struct stat& other)
+{
+    return st.st_dev == other.st_dev && st.st_ino == other.st_ino;
+}
+
+// Whether the end of path's links may be written: nothing is there, or a
+// regular file the user may write.
+bool mayWrite(const LinkEnd& end, std::string& error)
+{
+    if (!end.status) return true;
+    const std::string& target = end.path;
+    if (!S_ISREG(end.status->st_mode)) {
         error = target + ": not a regular file";
         return false;
     }
@@ -111,11 +201,10 @@ bool mayWrite(const std::string& target, std::optional<struct stat>& existing, s
         error = withReason(target, errno);
         return false;
     }
-    if (!hasWriteBits(st)) {
+    if (!hasWriteBits(*end.status)) {
         error = withReason(target, EACCES);
         return false;
     }
-    existing = st;
     return true;
 }
 
@@ -162,8 +251,10 @@ int createFileBeside(const std::string& target, mode_t mode, std::string& name, 
     return -1;
 }
 
-// The temporary file that is to replace target, with the owner (where
-// allowed) and the permission bits of the file it replaces.
+// The temporary file that is to replace target, with the owner, group and
+// permission bits of the file it replaces; nothing, with the reason in
+// error, where it cannot be given them (someone else's file, or a group the
+// user is not in).
 std::optional<TempFile> createTempBeside(const std::string& target, const std::optional<struct stat>& existing,
                                          std::string& error)
 {
@@ -171,18 +262,20 @@ std::optional<TempFile> createTempBeside(const std::string& target, const std::o
     // 0666 so that the umask decides a new file's permissions, as for any new file.
     const int fd = createFileBeside(target, 0666, name, error);
     if (fd < 0) return std::nullopt;
+    TempFile temp(fd, std::move(name));
     if (existing) {
-        // The owner and group differ only when someone else's file is saved,
-        // say by root.
-        [[maybe_unused]] const int owned = ::fchown(fd, existing->st_uid, existing->st_gid);
-        if (::fchmod(fd, existing->st_mode & 07777) != 0) {
-            error = withReason(name, errno);
-            ::close(fd);
-            ::unlink(name.c_str());
+        // Owner and group first: changing them may clear the set-id bits,
+        // which the mode then puts back.
+        struct stat made {};
+        if (::fstat(fd, &made) != 0 ||
+            ((made.st_uid != existing->st_uid || made.st_gid != existing->st_gid) &&
+             ::fchown(fd, existing->st_uid, existing->st_gid) != 0) ||
+            ::fchmod(fd, existing->st_mode & 07777) != 0) {
+            error = withReason(temp.path(), errno);
             return std::nullopt;
         }
     }
-    return std::optional<TempFile>(std::in_place, fd, std::move(name));
+    return std::optional<TempFile>(std::in_place, temp.descriptor().release(), temp.release());
 }
 
 // Writes contents to the temporary file, flushes it to the disk and renames
@@ -207,13 +300,20 @@ bool replaceThroughTemp(TempFile& temp, const std::string& target, std::string_v
 
 // Writes contents over the file's own bytes in one write, cuts off what is
 // left of the old ones and flushes it to the disk. Room for a longer text is
-// taken first, so that a full disk fails before anything is changed.
-bool rewriteInPlace(const std::string& target, std::string_view contents, std::string& error)
+// taken first, so that a full disk fails before anything is changed. Only the
+// file looked at (existing) is written: never one put in its place since,
+// nor one a link put there leads to.
+bool rewriteInPlace(const std::string& target, const struct stat& existing, std::string_view contents,
+                    std::string& error)
 {
-    Descriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    Descriptor file(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK));
     struct stat st {};
     if (file.get() < 0 || ::fstat(file.get(), &st) != 0) {
         error = withReason(target, errno);
+        return false;
+    }
+    if (!sameFile(st, existing)) {
+        error = target + ": replaced while being saved";
         return false;
     }
     const auto size = static_cast<off_t>(contents.size());
@@ -236,30 +336,27 @@ std::string tooLarge(const std::string& path, std::size_t limit)
     return path + ": larger than " + std::to_string(limit >> 20) + " MB, which no settings file is";
 }
 
-// The file opened for reading when it is a regular file; -1 otherwise, with
-// missing set when there is none and the reason in error when there is
-// another.
-int openRegularFile(const std::string& path, bool& missing, std::string& error)
+// The file at the end of path's links opened for reading when it is a
+// regular file; -1 otherwise, with the reason in error.
+int openRegularFile(const std::string& path, const LinkEnd& end, std::string& error)
 {
-    const auto failed = [&] {
-        missing = errno == ENOENT;
-        if (!missing) error = withReason(path, errno);
-        return -1;
-    };
     // Looked at before it is opened: opening a device or a pipe can wait or
     // have effects of its own.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return failed();
-    if (!S_ISREG(st.st_mode)) {
+    if (!S_ISREG(end.status->st_mode)) {
         error = path + ": not a regular file";
         return -1;
     }
-    // Non-blocking, should a pipe have taken the file's place since.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return failed();
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // Non-blocking, should a pipe have taken the file's place since; and
+    // only the file looked at, never one a link put there since leads to.
+    const int fd = ::open(end.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    struct stat st {};
+    if (fd < 0) {
+        error = withReason(path, errno);
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !sameFile(st, *end.status)) {
         ::close(fd);
-        error = path + ": not a regular file";
+        error = path + ": replaced while being read";
         return -1;
     }
     return fd;
@@ -296,11 +393,17 @@ std::optional<std::string> readAtMost(int fd, const std::string& path, std::size
 
 } // namespace
 
+bool linksAreTheUsers(const std::string& path, std::string& error)
+{
+    return followUsersLinks(path, error).has_value();
+}
+
 std::optional<std::string> readFile(const std::string& path, std::string& error)
 {
-    bool missing = false;
-    const Descriptor file(openRegularFile(path, missing, error));
-    if (missing) return std::string();
+    const std::optional<LinkEnd> end = followUsersLinks(path, error);
+    if (!end) return std::nullopt;
+    if (!end->status) return std::string();
+    const Descriptor file(openRegularFile(path, *end, error));
     if (file.get() < 0) return std::nullopt;
     return readAtMost(file.get(), path, kMaxSettingsFileBytes, tooLarge(path, kMaxSettingsFileBytes), error);
 }
@@ -356,19 +459,24 @@ void removeOwnFile(const std::string& path)
 
 bool replaceFile(const std::string& path, std::string_view contents, std::string& error)
 {
-    const std::string target = resolvedTarget(path);
-    std::optional<struct stat> existing;
-    if (!mayWrite(target, existing, error)) return false;
+    const std::optional<LinkEnd> end = followUsersLinks(path, error);
+    if (!end || !mayWrite(*end, error)) return false;
+    const std::optional<struct stat>& existing = end->status;
+    // Replacing a file with other hard links would part it from them.
+    const bool hardLinked = existing && existing->st_nlink > 1;
     std::string tempError;
-    if (std::optional<TempFile> temp = createTempBeside(target, existing, tempError))
-        return replaceThroughTemp(*temp, target, contents, error);
+    if (!hardLinked) {
+        if (std::optional<TempFile> temp = createTempBeside(end->path, existing, tempError))
+            return replaceThroughTemp(*temp, end->path, contents, error);
+    }
     // No new file can be made beside it (a read-only folder holding a
-    // writable file): the file itself is rewritten.
+    // writable file), or none that would be the same file for its owner and
+    // its other names: the file itself is rewritten.
     if (!existing) {
         error = tempError;
         return false;
     }
-    return rewriteInPlace(target, contents, error);
+    return rewriteInPlace(end->path, *existing, contents, error);
 }
 
 bool isWritableDirectory(const std::string& dir)

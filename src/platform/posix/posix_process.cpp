@@ -24,17 +24,22 @@ void onSignal(int)
 
 } // namespace
 
-bool reserveStandardDescriptors()
+std::optional<ClosedStandardStreams> reserveStandardDescriptors()
 {
+    ClosedStandardStreams closed;
+    bool* const wasClosed[] = {&closed.input, &closed.output, &closed.errors};
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
         // Every lower number is open by now, so the null device gets this one.
         const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDWR : O_WRONLY);
-        if (opened == fd) continue;
+        if (opened == fd) {
+            *wasClosed[fd] = true;
+            continue;
+        }
         if (opened >= 0) ::close(opened);
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return closed;
 }
 
 // A POSIX process has its standard streams from whoever started it.

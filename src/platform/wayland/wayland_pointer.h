@@ -18,6 +18,7 @@ public:
     bool canMovePointer() override { return false; }
     void moveTo(Point) override {}
     bool canSetPointerSpeed() override { return false; }
+    std::string pointerSpeedRefusal() override { return "this session does not let programs set the pointer speed"; }
     int speed() override { return 0; }
     void setSpeed(int) override {}
     bool canConfinePointer() override { return false; }

@@ -122,6 +122,19 @@ bool rewriteInPlace(const std::wstring& target, const std::string& targetText, s
     return true;
 }
 
+// Whether the file at target has names besides this one (hard links); false
+// where that cannot be told.
+bool hasOtherNames(const std::wstring& target)
+{
+    HANDLE h = CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool linked = GetFileInformationByHandle(h, &info) && info.nNumberOfLinks > 1;
+    CloseHandle(h);
+    return linked;
+}
+
 // The file a symbolic link (or junction) leads to; the path itself otherwise.
 std::wstring finalTarget(const std::wstring& path, DWORD attributes)
 {
@@ -170,6 +183,14 @@ std::optional<std::string> readAtMost(HANDLE h, const std::string& path, std::si
 }
 
 } // namespace
+
+// Links are followed here as the system follows them. A symbolic link to a
+// file takes the right to create symbolic links, which Windows gives to
+// administrators alone unless the machine's owner turns Developer Mode on,
+// and a junction leads to a folder, never to a file; an owner check as on
+// POSIX would have to take the Administrators group, which owns what an
+// elevated administrator makes, for the user, and so would add little.
+bool linksAreTheUsers(const std::string&, std::string&) { return true; }
 
 std::optional<std::string> readFile(const std::string& path, std::string& error)
 {
@@ -257,6 +278,9 @@ bool replaceFile(const std::string& path, std::string_view contents, std::string
         return false;
     }
 
+    // A file with other hard links is rewritten in place: replacing it would
+    // leave the old bytes under its other names.
+    if (exists && hasOtherNames(target)) return rewriteInPlace(target, targetText, contents, error);
     std::string tempError;
     std::optional<TempFile> temp = createTempBeside(target, tempError);
     if (!temp) {

@@ -24,6 +24,7 @@ public:
     void moveTo(Point p) override;
     int speed() override;
     bool canSetPointerSpeed() override { return true; }
+    std::string pointerSpeedRefusal() override { return {}; }
     void setSpeed(int speed) override;
     bool canConfinePointer() override;
     void confine(Rect rect) override;

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
+
 #include "platform/files.h"
 #include "platform/win32/win32_text.h"
 
@@ -104,7 +106,15 @@ bool PointerStateFiles::save(const PointerChanges& changes)
     if (dir.empty()) return false;
     CreateDirectoryW(dir.c_str(), nullptr);
     std::string error;
-    return replaceOwnFile(utf8FromWide(fileOf(dir, changes.owner.pid)), text(changes), error);
+    const auto checked = pointerRecordFileText(recordOf(changes), error);
+    if (!checked) {
+        std::fprintf(stderr,
+                     "tintora: the pointer's own settings cannot be kept: %s; if the program crashes, the pointer "
+                     "speed stays changed.\n",
+                     error.c_str());
+        return false;
+    }
+    return replaceOwnFile(utf8FromWide(fileOf(dir, changes.owner.pid)), *checked, error);
 }
 
 void PointerStateFiles::remove(const ProcessIdentity& owner)

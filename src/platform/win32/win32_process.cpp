@@ -43,8 +43,9 @@ private:
 // The C runtime counts descriptors 0, 1 and 2 as its own from the start,
 // with or without a handle behind them (a program with windows gets none), so
 // no file it opens later takes their number; and the display is reached
-// through handles, never through its descriptors. Nothing to do.
-bool reserveStandardDescriptors() { return true; }
+// through handles, never through its descriptors. Nothing to do; a stream
+// without a handle is connectStandardStreams' to look after.
+std::optional<ClosedStandardStreams> reserveStandardDescriptors() { return ClosedStandardStreams{}; }
 
 void connectStandardStreams()
 {

@@ -21,7 +21,9 @@ void X11DisplayProfiles::followLayout()
     m_layout->refreshIfChanged();
     if (m_layout->generation() == m_layoutSeen) return;
     m_layoutSeen = m_layout->generation();
-    m_profiles->outputsChanged();
+    std::vector<ShownOutput> shown;
+    for (const X11Layout::Crtc& c : m_layout->crtcs()) shown.push_back({c.rect, c.outputId, c.output});
+    m_profiles->outputsChanged(std::move(shown));
 }
 
 bool X11DisplayProfiles::profileAt(Point p, PublishedProfile& profile)
@@ -31,20 +33,17 @@ bool X11DisplayProfiles::profileAt(Point p, PublishedProfile& profile)
     const X11Layout::Crtc* crtc = m_layout->crtcAt(p);
     if (!crtc && !m_layout->crtcs().empty()) crtc = &m_layout->crtcs().front();
     if (!crtc) return false;
-    // Each look-up only pairs the output with what was read after the last
+    // Each look-up only pairs the point with what was read after the last
     // notice: no request between changes.
-    m_profiles->fill({crtc->outputId, crtc->output, m_layout->screenIndexAt(p, crtc->screenIndex)}, profile);
+    m_profiles->fillAt(p, crtc->outputId, crtc->output, profile);
     return true;
 }
 
 std::vector<PublishedProfile> X11DisplayProfiles::allProfiles()
 {
-    std::vector<PublishedProfile> profiles;
-    if (!m_profiles) return profiles;
+    if (!m_profiles) return {};
     followLayout();
-    for (const X11Layout::Crtc& crtc : m_layout->crtcs())
-        m_profiles->fill({crtc.outputId, crtc.output, crtc.screenIndex}, profiles.emplace_back());
-    return profiles;
+    return m_profiles->all();
 }
 
 } // namespace tintora::x11

@@ -9,8 +9,11 @@
 
 namespace tintora::x11 {
 
-// The display profiles of the layout's outputs, as X11Profiles reads them
-// (RandR 1.2 and later only: profiles belong to outputs).
+// The display profiles of the layout's monitors and outputs, as X11Profiles
+// reads them (RandR 1.2 and later only: profiles belong to outputs). The
+// profiles' side reads the server's monitors itself (x11_profile_screens.h)
+// and asks for them again at most once a second, as no notice comes when a
+// client adds or removes one.
 class X11DisplayProfiles final : public DisplayProfiles {
 public:
     explicit X11DisplayProfiles(std::shared_ptr<X11Layout> layout);
@@ -21,7 +24,7 @@ public:
     std::vector<PublishedProfile> allProfiles() override;
 
 private:
-    // The layout as it is now; a new one gives every look-up a new serial.
+    // The layout as it is now; a new one hands the profiles its CRTCs.
     void followLayout();
 
     std::shared_ptr<X11Layout> m_layout;

@@ -113,10 +113,6 @@ void X11Layout::read()
     if (m_monitors.empty())
         for (const Crtc& c : m_crtcs) m_monitors.push_back(c.rect);
     if (m_monitors.empty()) m_monitors.push_back(rootRect());
-    for (Crtc& crtc : m_crtcs) {
-        const Point centre{crtc.rect.x + crtc.rect.width / 2, crtc.rect.y + crtc.rect.height / 2};
-        crtc.screenIndex = screenIndexAt(centre, static_cast<int>(&crtc - m_crtcs.data()));
-    }
 
     // What the root has no pixels for, no monitor shows either.
     m_shown.clear();
@@ -130,12 +126,6 @@ const X11Layout::Crtc* X11Layout::crtcAt(Point p) const
 {
     const auto it = std::find_if(m_crtcs.begin(), m_crtcs.end(), [p](const Crtc& c) { return c.rect.contains(p); });
     return it != m_crtcs.end() ? &*it : nullptr;
-}
-
-int X11Layout::screenIndexAt(Point p, int fallback) const
-{
-    const auto it = std::find_if(m_monitors.begin(), m_monitors.end(), [p](const Rect& m) { return m.contains(p); });
-    return it != m_monitors.end() ? static_cast<int>(it - m_monitors.begin()) : fallback;
 }
 
 Rect X11Layout::rootRect() const

@@ -25,7 +25,6 @@ public:
         int gammaSize = 0;
         std::string output; // name of its first output
         RROutput outputId = 0;
-        int screenIndex = 0; // its Xinerama screen: the monitor that holds its centre
     };
 
     explicit X11Layout(std::shared_ptr<Connection> connection);
@@ -52,9 +51,6 @@ public:
     const std::vector<Rect>& monitors() const { return m_monitors; }
     // The monitors' parts on the root: what has pixels.
     const std::vector<Rect>& shown() const { return m_shown; }
-    // The Xinerama screen that shows p: the monitor that holds it, primary
-    // first; fallback when none does.
-    int screenIndexAt(Point p, int fallback) const;
     Rect rootRect() const;
 
 private:

@@ -20,7 +20,8 @@ public:
     bool canMovePointer() override { return true; }
     void moveTo(Point p) override;
     int speed() override;
-    bool canSetPointerSpeed() override { return true; }
+    bool canSetPointerSpeed() override { return m_speed.available(); }
+    std::string pointerSpeedRefusal() override { return m_speed.refusal(); }
     void setSpeed(int speed) override;
     bool canConfinePointer() override;
     void confine(Rect rect) override;

@@ -116,11 +116,18 @@ PointerDevices::PointerDevices(std::shared_ptr<Connection> connection) : m_conne
 {
     Display* display = m_connection->display();
     int opcode = 0, firstEvent = 0, firstError = 0;
-    if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError)) return;
+    if (!XQueryExtension(display, "XInputExtension", &opcode, &firstEvent, &firstError)) {
+        m_refusal = "the X server offers no X Input extension, through which programs set the pointer speed";
+        return;
+    }
     {
         ErrorTrap trap(display);
         int major = 2, minor = 2;
-        if (XIQueryVersion(display, &major, &minor) != Success || trap.failed()) return;
+        if (XIQueryVersion(display, &major, &minor) != Success || trap.failed()) {
+            m_refusal = "the X server's X Input extension is older than version 2, which setting the pointer speed "
+                        "needs";
+            return;
+        }
     }
     m_available = true;
     m_opcode = opcode;

@@ -28,6 +28,8 @@ public:
     explicit PointerDevices(std::shared_ptr<Connection> connection);
     // Whether the server has XInput 2; without it nothing can be done.
     bool available() const { return m_available; }
+    // Why not, for the user; empty when available.
+    const std::string& refusal() const { return m_refusal; }
     // The extension's major opcode, which its events carry (with XInput 2).
     int opcode() const { return m_opcode; }
 
@@ -53,6 +55,7 @@ private:
 
     std::shared_ptr<Connection> m_connection;
     bool m_available = false;
+    std::string m_refusal;
     int m_opcode = -1;
     Atom m_matrixAtom = None;
     Atom m_floatAtom = None;
@@ -74,6 +77,11 @@ public:
     ~DeviceSpeed();
     DeviceSpeed(const DeviceSpeed&) = delete;
     DeviceSpeed& operator=(const DeviceSpeed&) = delete;
+
+    // Whether the server lets the speed be set (it has XInput 2), and why
+    // not where it does not.
+    bool available() const { return m_devices.available(); }
+    const std::string& refusal() const { return m_devices.refusal(); }
 
     // The speed last set, UserSpeed before any.
     int speed() const { return m_speed; }

@@ -108,8 +108,20 @@ bool PointerStateFile::save(const std::vector<ChangedSetting>& devices)
         remove();
         return true;
     }
-    const std::string text = pointerRecordText({static_cast<std::uint32_t>(m_pid), 0, devices, false});
     std::string error;
+    const auto checked = pointerRecordFileText({static_cast<std::uint32_t>(m_pid), 0, devices, false}, error);
+    if (!checked) {
+        // The file as it was, if any, still gives back what it records.
+        if (!m_toldUnreadable) {
+            m_toldUnreadable = true;
+            std::fprintf(stderr,
+                         "tintora: the pointer's own settings cannot be kept: %s; if the program crashes, the "
+                         "pointer speed stays changed.\n",
+                         error.c_str());
+        }
+        return false;
+    }
+    const std::string& text = *checked;
     if (!m_path.empty()) {
         if (replaceOwnFile(m_path, text, error)) return true;
         // The place has gone bad since: another one is tried.

@@ -68,6 +68,7 @@ private:
     std::string m_prefix; // "tintora-pointer-<display>-"
     std::string m_path;   // once the file has been written
     bool m_toldNoPlace = false;
+    bool m_toldUnreadable = false;
 };
 
 } // namespace tintora::x11

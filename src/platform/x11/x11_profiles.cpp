@@ -1,8 +1,11 @@
 #include "platform/x11/x11_profiles.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <string>
 
 namespace tintora::x11 {
 
@@ -94,15 +97,73 @@ bool X11Profiles::handleEvent(const XEvent& event)
         return false;
     }
     changed->known = false;
-    changed->changedAt = ++m_changes;
+    changed->version = ++m_lastVersion;
     return true;
 }
 
-void X11Profiles::outputsChanged()
+void X11Profiles::outputsChanged(std::vector<ShownOutput> crtcs)
 {
-    m_outputsChangedAt = ++m_changes;
-    // Outputs may have gone; their properties are read again when asked for.
+    m_crtcs = std::move(crtcs);
+    m_screensKnown = false;
+    // Outputs may have gone, and their ids come back for others; their
+    // properties are read again when asked for, with new versions.
     std::erase_if(m_sources, [](const Source& s) { return s.output != 0; });
+}
+
+void X11Profiles::knowScreens()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (m_screensKnown && (!m_serverHasMonitors || now - m_screensReadAt < MonitorsRecheck)) return;
+    m_screensKnown = true;
+    m_screensReadAt = now;
+    const Window root = m_connection->root();
+    if (m_serverHasMonitors) {
+        // RandR 1.5's monitors, as the server numbers its Xinerama screens;
+        // a server before 1.5 refuses the request.
+        ErrorTrap trap(m_display);
+        int count = 0;
+        std::unique_ptr<XRRMonitorInfo, decltype(&XRRFreeMonitors)> monitors(
+            XRRGetMonitors(m_display, root, True, &count), XRRFreeMonitors);
+        if (trap.failed() || count < 0) m_serverHasMonitors = false;
+        if (monitors && count > 0 && !trap.failed()) {
+            if (sameMonitors(monitors.get(), count)) return;
+            m_screens.clear();
+            m_monitorNames.assign(static_cast<std::size_t>(count), None);
+            for (std::size_t i = 0; i < m_monitorNames.size(); ++i) m_monitorNames[i] = monitors.get()[i].name;
+            // Names not given are left null.
+            std::vector<char*> names(m_monitorNames.size(), nullptr);
+            XGetAtomNames(m_display, m_monitorNames.data(), count, names.data());
+            for (std::size_t i = 0; i < m_monitorNames.size(); ++i) {
+                const XRRMonitorInfo& m = monitors.get()[i];
+                ProfileScreen& screen = m_screens.emplace_back();
+                if (names[i]) screen.name = names[i];
+                XFree(names[i]);
+                screen.rect = {m.x, m.y, m.width, m.height};
+                screen.outputs.assign(m.outputs, m.outputs + std::max(m.noutput, 0));
+            }
+            if (!trap.failed()) return;
+        }
+    }
+    // Before RandR 1.5, or with no monitor listed: the CRTCs, the primary
+    // output's first (RandR 1.3; none is primary before it).
+    m_monitorNames.clear();
+    ErrorTrap trap(m_display);
+    const RROutput primary = XRRGetOutputPrimary(m_display, root);
+    m_screens = screensOfCrtcs(m_crtcs, trap.failed() ? 0 : primary);
+}
+
+bool X11Profiles::sameMonitors(const XRRMonitorInfo* monitors, int count) const
+{
+    if (m_monitorNames.size() != static_cast<std::size_t>(count) || m_screens.size() != m_monitorNames.size())
+        return false;
+    for (std::size_t i = 0; i < m_screens.size(); ++i) {
+        const XRRMonitorInfo& m = monitors[i];
+        const ProfileScreen& screen = m_screens[i];
+        if (m.name != m_monitorNames[i] || screen.rect != Rect{m.x, m.y, m.width, m.height} ||
+            !std::equal(screen.outputs.begin(), screen.outputs.end(), m.outputs, m.outputs + std::max(m.noutput, 0)))
+            return false;
+    }
+    return true;
 }
 
 X11Profiles::Source& X11Profiles::outputSource(RROutput output)
@@ -113,7 +174,7 @@ X11Profiles::Source& X11Profiles::outputSource(RROutput output)
     s.output = output;
     s.property = m_icc;
     s.origin = "output property _ICC_PROFILE";
-    s.changedAt = m_changes;
+    s.version = ++m_lastVersion;
     return s;
 }
 
@@ -130,11 +191,21 @@ X11Profiles::Source& X11Profiles::rootSource(const char* base, int screenIndex)
     s.rootBase = base;
     s.screenIndex = screenIndex;
     s.origin = "root property " + name;
-    s.changedAt = m_changes;
+    s.version = ++m_lastVersion;
     return s;
 }
 
-void X11Profiles::read(Source& source, const std::string& outputName)
+std::string X11Profiles::nameOf(RROutput output) const
+{
+    for (const ShownOutput& c : m_crtcs)
+        if (c.output == output) return c.name;
+    // An output a monitor is made of that shows nothing now.
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(output));
+    return id;
+}
+
+void X11Profiles::read(Source& source)
 {
     const Window root = m_connection->root();
     const PropertyRequest request = [&](long offset, long length) {
@@ -150,7 +221,7 @@ void X11Profiles::read(Source& source, const std::string& outputName)
                                                &reply.after, &data);
         reply.data.reset(data);
         // A request with a reply has its error, if any, before the reply.
-            reply.ok = status == Success && !trap.failed();
+        reply.ok = status == Success && !trap.failed();
         return reply;
     };
     unsigned long size = 0;
@@ -160,40 +231,67 @@ void X11Profiles::read(Source& source, const std::string& outputName)
     if (outcome != PropertyOutcome::TooLarge) return;
     // Published, but not read: the profile that applies is one Tintora does
     // not show, rather than one that may belong to another output.
-    const std::string where = source.output ? source.origin + " of " + outputName : source.origin;
+    const std::string where = source.output ? source.origin + " of " + nameOf(source.output) : source.origin;
     if (m_toldTooLarge.insert(where).second)
         std::fprintf(stderr,
                      "tintora: the display profile in the %s is %lu bytes, more than the %zu read; it is not used.\n",
                      where.c_str(), size, kLargestProfileBytes);
 }
 
-void X11Profiles::fill(const ProfileOutput& output, PublishedProfile& profile)
+void X11Profiles::fill(RROutput propertyOf, int screen, const std::string& outputName, PublishedProfile& profile)
 {
-    watch();
     Source* candidates[3] = {};
     int count = 0;
-    if (output.id) candidates[count++] = &outputSource(output.id);
-    candidates[count++] = &rootSource(kRootDeviceProfile, output.screenIndex);
-    candidates[count++] = &rootSource(kRootProfile, output.screenIndex);
+    if (propertyOf) candidates[count++] = &outputSource(propertyOf);
+    candidates[count++] = &rootSource(kRootDeviceProfile, screen);
+    candidates[count++] = &rootSource(kRootProfile, screen);
 
-    std::uint64_t serial = m_outputsChangedAt;
     const Source* chosen = nullptr;
     for (int i = 0; i < count && !chosen; ++i) {
         Source& s = *candidates[i];
-        if (!s.known) read(s, output.name);
-        serial = std::max(serial, s.changedAt);
+        if (!s.known) read(s);
         if (s.present) chosen = &s;
     }
+    // The serial names the bytes: the same for every screen and output that
+    // shows the same source's reading, another for any other.
+    const std::uint64_t serial = chosen ? chosen->version : NothingPublished;
     static const std::string none;
     const std::string& origin = chosen ? chosen->origin : none;
-    if (profile.serial == serial && profile.output == output.name && profile.origin == origin) return;
+    if (profile.serial == serial && profile.output == outputName && profile.origin == origin) return;
     if (chosen)
         profile.bytes.assign(chosen->bytes.begin(), chosen->bytes.end());
     else
         profile.bytes.clear();
-    profile.output = output.name;
+    profile.output = outputName;
     profile.origin = origin;
     profile.serial = serial;
+}
+
+void X11Profiles::fillAt(Point p, RROutput shownBy, const std::string& outputName, PublishedProfile& profile)
+{
+    watch();
+    knowScreens();
+    const int screen = profileScreenAt(m_screens, p, shownBy);
+    // With no screen told at all, the output's own and the first screen's.
+    const RROutput propertyOf = screen >= 0 ? profileOutputOf(m_screens[static_cast<std::size_t>(screen)], shownBy)
+                                            : shownBy;
+    fill(propertyOf, std::max(screen, 0), outputName, profile);
+}
+
+std::vector<PublishedProfile> X11Profiles::all()
+{
+    watch();
+    knowScreens();
+    std::vector<PublishedProfile> profiles;
+    for (const ScreenPart& part : screenParts(m_screens, m_crtcs)) {
+        const ProfileScreen& screen = m_screens[static_cast<std::size_t>(part.screen)];
+        const ShownOutput* crtc = part.crtc >= 0 ? &m_crtcs[static_cast<std::size_t>(part.crtc)] : nullptr;
+        PublishedProfile& profile = profiles.emplace_back();
+        fill(profileOutputOf(screen, crtc ? crtc->output : 0), part.screen, crtc ? crtc->name : std::string(),
+             profile);
+        profile.monitor = {part.screen, screen.name, screen.rect};
+    }
+    return profiles;
 }
 
 } // namespace tintora::x11
