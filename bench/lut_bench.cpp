@@ -10,6 +10,7 @@
 #include "bench_support.h"
 #include "lutview/lut_window.h"
 #include "support/paint_counter.h"
+#include "widgets/topmost_band.h"
 
 using namespace tintora;
 
@@ -24,7 +25,8 @@ void mainWindowTickLut(benchmark::State& st, bool shown)
     ProgramState state;
     MainWindow form(state, *world().platform, mainWindowSetup());
     LutWindow lut(state, *world().platform, form);
-    form.attach({nullptr, nullptr, nullptr, &lut});
+    TopmostBand band(*world().platform->windows);
+    form.attach({nullptr, nullptr, nullptr, &lut}, band);
     if (shown) form.toggleLutCurves();
     form.probeTick();
     if (lut.isVisible() != shown) st.SkipWithError("the LUT window is not in the state asked for");

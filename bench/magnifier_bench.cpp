@@ -18,6 +18,7 @@
 #include "core/program_state.h"
 #include "mainwindow/main_window.h"
 #include "xlib_floor.h"
+#include "widgets/topmost_band.h"
 
 using namespace tintora;
 
@@ -64,7 +65,8 @@ void magnifierCapture(benchmark::State& st, double zoom, Pointer mode)
     ProgramState state;
     MainWindow form(state, *world().platform, mainWindowSetup());
     MagnifierWindow magnifier(state, *world().platform, form);
-    form.attach({nullptr, &magnifier, nullptr});
+    TopmostBand band(*world().platform->windows);
+    form.attach({nullptr, &magnifier, nullptr}, band);
     magnifier.show();
     QApplication::processEvents();
     state.options.zoom = zoom;

@@ -62,7 +62,7 @@ void samplePointerOnly(benchmark::State& st)
     Sampler sampler;
     std::ostringstream err;
     for (auto _ : st)
-        benchmark::DoNotOptimize(sampler.samplePointer(*world().platform->screen, *world().platform->pointer, err));
+        benchmark::DoNotOptimize(sampler.samplePointer(world().platform->screen, *world().platform->pointer, err));
     sampledTheWindow(sampler.latest(), st);
 }
 

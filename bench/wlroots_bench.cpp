@@ -18,7 +18,7 @@
 #include "platform/screen_image.h"
 #include "platform/session_backends.h"
 #include "platform/wlroots/wlroots_connection.h"
-#include "probe/probe_tick.h"
+#include "probe/sampler.h"
 #include "support/headless_sway.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 
@@ -126,7 +126,7 @@ int main(int argc, char** argv)
     const std::string socket = *session.at("XDG_RUNTIME_DIR") + "/" + *session.at("WAYLAND_DISPLAY");
     ::setenv("WAYLAND_DISPLAY", socket.c_str(), 1);
 
-    auto opened = wlroots::openWlrootsPlatform();
+    auto opened = wlroots::Entry.openPlatform();
     if (auto* why = std::get_if<std::string>(&opened)) {
         std::cerr << "wlroots_bench: " << *why << '\n';
         return 1;
@@ -150,17 +150,16 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    ProgramState state;
-    RampReading reading;
+    Sampler sampler;
     ScreenImage image;
     const Rect block{at.x - Block / 2, at.y - Block / 2, Block, Block};
-    const double tick = timeEach(iterations, [&] { samplePointer(state, *platform.screen, *platform.pointer, reading); });
-    const double magnifier = timeEach(iterations, [&] { platform.screen->grab(block, image); });
+    const double tick = timeEach(iterations, [&] { sampler.samplePointer(platform.screen, *platform.pointer, std::cerr); });
+    const double magnifier = timeEach(iterations, [&] { platform.screen.pixels->grab(block, image); });
     // With the magnifier shown a tick grabs its block, then samples the
     // pixel inside it.
     const double tickWithMagnifier = timeEach(iterations, [&] {
-        platform.screen->grab(block, image);
-        samplePointer(state, *platform.screen, *platform.pointer, reading);
+        platform.screen.pixels->grab(block, image);
+        sampler.samplePointer(platform.screen, *platform.pointer, std::cerr);
     });
 
     std::string error;

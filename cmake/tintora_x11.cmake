@@ -5,8 +5,13 @@ find_package(Qt6 REQUIRED COMPONENTS Gui)
 add_library(tintora_x11 STATIC
     src/platform/x11/x11_barriers.cpp
     src/platform/x11/x11_connection.cpp
+    src/platform/x11/x11_display_profiles.cpp
+    src/platform/x11/x11_gamma_ramps.cpp
     src/platform/x11/x11_helper_process.cpp
     src/platform/x11/x11_keyboard.cpp
+    src/platform/x11/x11_layout.cpp
+    src/platform/x11/x11_monitors.cpp
+    src/platform/x11/x11_pixels.cpp
     src/platform/x11/x11_platform.cpp
     src/platform/x11/x11_pointer.cpp
     src/platform/x11/x11_pointer_speed.cpp

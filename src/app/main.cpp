@@ -77,7 +77,7 @@ int runProbeMode(int& argc, char** argv, const tintora::ProgramOptions& options)
         std::cerr << "tintora: " << *error << '\n';
         return 1;
     }
-    return tintora::runProbe(options, *std::get<std::unique_ptr<tintora::Screen>>(screen), std::cout, std::cerr);
+    return tintora::runProbe(options, std::get<tintora::Screen>(screen), std::cout, std::cerr);
 }
 
 // Qt set up before its application object exists: every coordinate a physical
@@ -152,7 +152,7 @@ int runWindows(int& argc, char** argv, tintora::ProgramOptions& options)
         return 1;
     }
     tintora::Platform platform = std::move(std::get<tintora::Platform>(opened));
-    if (!platform.screen->canReadGammaRamp())
+    if (!platform.screen.ramps->canReadGammaRamp())
         std::cerr << "tintora: this display offers no gamma ramp; the LUT column will read 0.\n";
     setUpApplication(app);
 

@@ -365,17 +365,17 @@ Rect ColourDialog::monitorOfDialog() const
     // whole desktop.
     const QRect frame = frameGeometry();
     const Point centre{frame.center().x(), frame.center().y()};
-    const std::vector<Rect> monitors = m_platform.screen->monitors();
+    const std::vector<Rect> monitors = m_platform.screen.monitors->monitors();
     for (const Rect& m : monitors)
         if (m.contains(centre)) return m;
-    return monitors.empty() ? m_platform.screen->virtualDesktop() : monitors.front();
+    return monitors.empty() ? m_platform.screen.monitors->virtualDesktop() : monitors.front();
 }
 
 void ColourDialog::pickWithPipette()
 {
     const Rect monitor = monitorOfDialog();
     ScreenImage image;
-    m_platform.screen->grab(monitor, image);
+    m_platform.screen.pixels->grab(monitor, image);
     const QRect swatch(m_ui.newColourSwatch->mapToGlobal(QPoint(0, 0)), m_ui.newColourSwatch->size());
     std::optional<ColourValue> picked;
     {

@@ -137,7 +137,7 @@ void MagnifierWindow::capture(Point p)
     // larger one (zoom 0.5) costs more to compare than to draw.
     const Rect block = sourceBlock(p, w, h, m_state.options.zoom);
     std::swap(m_grab, m_previousGrab);
-    m_platform.screen->grab(block, m_grab);
+    m_platform.screen.pixels->grab(block, m_grab);
     if (m_ui.picture->captured() && m_bitmap.width == w && m_bitmap.height == h && block.width <= w &&
         block.height <= h && m_grab.width == m_previousGrab.width && m_grab.height == m_previousGrab.height &&
         m_grab.pixels == m_previousGrab.pixels)

@@ -45,7 +45,7 @@ QString plainToolTip(const std::string& text)
 
 MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
-      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen),
+      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen.monitors),
       m_placement(platform), m_sampler(m_setup.decimalSeparator)
 {
     setWindowTitle(QStringLiteral("Tintora"));
@@ -192,9 +192,11 @@ void MainWindow::applyCommandLine()
 
 void MainWindow::showMainWindow()
 {
-    // What the session refuses of the pointer aids is said once, at the start.
+    // What the session refuses of the pointer aids and the pin is said once,
+    // at the start.
     for (const std::string& notice : refusedPointerAids(*m_platform.pointer))
         std::cerr << "tintora: " << notice << '\n';
+    if (!m_platform.windows->canKeepOnTop()) std::cerr << "tintora: " << KeepOnTopUnavailableNotice << '\n';
     loadSettings(settingsFilePathFor(m_state.programDir));
     if (!m_startPosition) m_placement.centreInPrimaryWorkArea(this);
     // Shown into the topmost band whatever the settings say.
@@ -391,7 +393,13 @@ void MainWindow::applySlowPointer() { m_pointerAids.applySlowPointer(); }
 
 void MainWindow::showOptionButtons()
 {
-    m_ui.pinButton->setImage(m_state.options.alwaysOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+    // Where the compositor alone stacks windows the pin can do nothing: it is
+    // off, disabled and says why. The option itself stays as stored, for
+    // sessions that allow it.
+    const bool canKeepOnTop = m_platform.windows->canKeepOnTop();
+    m_ui.pinButton->setImage(m_state.options.alwaysOnTop && canKeepOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+    m_ui.pinButton->setEnabled(canKeepOnTop);
+    m_ui.pinButton->setToolTip(canKeepOnTop ? QString() : QString::fromUtf8(KeepOnTopUnavailableText));
     m_ui.hexButton->setImage(m_state.options.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
     m_ui.fractionButton->setImage(m_state.options.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
     m_ui.magnifierButton->setImage(m_state.options.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
@@ -482,7 +490,11 @@ void MainWindow::setAlwaysOnTop(bool on)
     showOptionButtons();
 }
 
-void MainWindow::toggleAlwaysOnTop() { setAlwaysOnTop(!m_state.options.alwaysOnTop); }
+void MainWindow::toggleAlwaysOnTop()
+{
+    // Its key does nothing either where the pin is disabled.
+    if (m_platform.windows->canKeepOnTop()) setAlwaysOnTop(!m_state.options.alwaysOnTop);
+}
 
 void MainWindow::toggleFreeze()
 {
@@ -535,9 +547,9 @@ void MainWindow::probeTick()
         // label: a round trip to the server saved twice a tick.
         const Point p = m_platform.pointer->position().value_or(Point{0, 0});
         magnifier->capture(p);
-        magnifier->setCoordinates(m_sampler.sampleAt(*m_platform.screen, p, std::cerr).at);
+        magnifier->setCoordinates(m_sampler.sampleAt(m_platform.screen, p, std::cerr).at);
     } else {
-        m_sampler.samplePointer(*m_platform.screen, *m_platform.pointer, std::cerr);
+        m_sampler.samplePointer(m_platform.screen, *m_platform.pointer, std::cerr);
     }
     showReadouts();
     showRamp();

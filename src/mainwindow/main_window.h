@@ -88,6 +88,12 @@ public:
     static constexpr int ClientWidth = 203;
     static constexpr int ClientHeight = 110;
     static constexpr int ProbeIntervalMs = 50;
+    // The disabled pin button's tooltip where no window can be kept on top,
+    // and what the start says of it on the standard error (after "tintora: ").
+    static constexpr const char* KeepOnTopUnavailableText =
+        "This session does not let programs keep a window above the others.";
+    static constexpr const char* KeepOnTopUnavailableNotice =
+        "this session does not let programs keep a window above the others; the pin button is unavailable.";
 
     MainWindow(tintora::ProgramState& state, tintora::Platform& platform, MainWindowSetup setup);
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/screen.h"
+#include "platform/gamma_ramps.h"
 
 namespace tintora {
 

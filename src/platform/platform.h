@@ -17,7 +17,7 @@ namespace tintora {
 
 // Everything the program asks of the system, one interface per group.
 struct Platform {
-    std::unique_ptr<Screen> screen;
+    Screen screen;
     std::unique_ptr<Pointer> pointer;
     std::unique_ptr<Windows> windows;
     std::unique_ptr<Clipboard> clipboard;
@@ -41,11 +41,12 @@ std::optional<std::string> chooseBackend();
 // cannot run.
 std::variant<Platform, std::string> openPlatform();
 
-// Opens only the screen of this build's platform, for reading pixels and
-// ramps without a window: nothing else of the system is touched (the pointer
-// and its state files stay as they are). The same refusal as openPlatform(),
-// and likewise called once the (core) application object exists.
-std::variant<std::unique_ptr<Screen>, std::string> openScreen();
+// Opens only the screen of this build's platform, for reading pixels, ramps
+// and profiles without a window: nothing else of the system is touched (the
+// pointer and its state files stay as they are). The same refusal as
+// openPlatform(), and likewise called once the (core) application object
+// exists.
+std::variant<Screen, std::string> openScreen();
 
 // When this process was started as one of the platform's helper processes
 // (one that keeps the clipboard's text after the program ends, say), runs it

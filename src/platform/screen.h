@@ -1,93 +1,21 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <memory>
 
-#include "core/colour_types.h"
-#include "core/geometry.h"
-#include "platform/interface.h"
+#include "platform/display_profiles.h"
+#include "platform/gamma_ramps.h"
+#include "platform/monitors.h"
+#include "platform/pixels.h"
 
 namespace tintora {
 
-// A monitor as Screen::allProfiles() names it, where the system's monitors
-// are more than its outputs (X11: a RandR monitor may be part of an output).
-struct ProfileMonitor {
-    int index = -1; // its place in the system's list of monitors, primary first; -1: not told
-    std::string name;
-    Rect rect;
-};
-
-// The display profile the system publishes for one output, as bytes, unread.
-struct PublishedProfile {
-    std::vector<std::uint8_t> bytes; // the profile file's bytes; empty when none is published
-    std::string output;              // the output it applies to (as in RampReading::output)
-    std::string origin;              // where it was found: the property's or the file's name
-    // The same serial always comes with the same bytes and origin; a reading
-    // of other bytes, another monitor's included, has another.
-    std::uint64_t serial = 0;
-    ProfileMonitor monitor{}; // told by allProfiles() only
-};
-
-// A block of screen pixels, row by row.
-struct ScreenImage {
-    int width = 0;
-    int height = 0;
-    std::vector<ImagePixel> pixels;
-};
-
-class Screen : public Interface {
-public:
-    // Colour value of the pixel at p, or InvalidColour when it cannot be read
-    // (a point no monitor shows, say).
-    virtual ColourValue pixel(Point p) = 0;
-
-    // Fills reading with the ramp of the display that shows p (the first
-    // display otherwise), the name of the output whose ramp it is and that
-    // ramp's own size. Reuses reading's storage, so a reading kept from tick
-    // to tick costs no allocation. False, reading untouched, when no ramp can
-    // be read.
-    virtual bool rampAt(Point p, RampReading& reading) = 0;
-
-    // The ramps of every output that shows something, in the system's order;
-    // outputs whose ramp cannot be read are left out.
-    virtual std::vector<RampReading> allRamps() = 0;
-
-    // Fills profile with the display profile published for the monitor and
-    // output that show p (the first output otherwise). The backend reads the system's
-    // profile again only after the system says it changed, never per call:
-    // when profile already holds that output's profile at its current serial,
-    // nothing is copied, so a reading kept from tick to tick costs nothing.
-    // A profile larger than kLargestProfileBytes is not read (bytes empty).
-    // False, profile untouched, when no output can be told.
-    virtual bool profileAt(Point p, PublishedProfile& profile) = 0;
-    // The profiles of every output that shows something, in the system's
-    // order (bytes empty where none is published); where the system has
-    // monitors apart from outputs, of every monitor in its order instead,
-    // with each output that shows part of it, each as profileAt gives it for
-    // the points there.
-    virtual std::vector<PublishedProfile> allProfiles() = 0;
-    // Whether this system offers a gamma ramp at all.
-    virtual bool canReadGammaRamp() = 0;
-
-    // Copies exactly rect into image (resized only when the size changes);
-    // parts that no monitor shows are black. False when nothing could be read,
-    // the image then all black.
-    virtual bool grab(Rect rect, ScreenImage& image) = 0;
-
-    // Bounding rectangle of all monitors.
-    virtual Rect virtualDesktop() = 0;
-
-    // Rectangles of the monitors, the primary one first.
-    virtual std::vector<Rect> monitors() = 0;
-
-    // Work area (the monitor less panels and docks) of the primary monitor.
-    virtual Rect primaryWorkArea() = 0;
-
-    // Work area of the monitor that holds p, or of the nearest monitor.
-    virtual Rect workAreaAt(Point p) = 0;
+// Everything the program reads of the screen, one interface per job, each
+// saying what it can do on this system.
+struct Screen {
+    std::unique_ptr<Pixels> pixels;
+    std::unique_ptr<GammaRamps> ramps;
+    std::unique_ptr<DisplayProfiles> profiles;
+    std::unique_ptr<Monitors> monitors;
 };
 
 } // namespace tintora

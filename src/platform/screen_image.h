@@ -5,7 +5,7 @@
 #include <span>
 
 #include "core/geometry.h"
-#include "platform/screen.h"
+#include "platform/pixels.h"
 
 // Shaping the ScreenImage of a grab, as every backend does it: its size, the
 // block the system copied out, and black where no monitor shows anything.

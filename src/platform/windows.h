@@ -11,8 +11,12 @@ using NativeWindow = std::uintptr_t;
 
 class Windows : public Interface {
 public:
+    // Whether a window can be kept above the others at all: false where the
+    // compositor alone stacks windows (Wayland).
+    virtual bool canKeepOnTop() = 0;
     // Puts a shown window into the topmost band or takes it out of it.
-    // Does nothing when the window manager offers no such band.
+    // Does nothing when the window manager offers no such band, or where
+    // canKeepOnTop() is false.
     virtual void setTopmost(NativeWindow window, bool topmost) = 0;
     // Leaves a window that is being shown out of the task bar and the
     // pagers: it is a part of another window's look, which has the entry.

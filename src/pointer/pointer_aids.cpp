@@ -30,8 +30,8 @@ std::vector<std::string> refusedPointerAids(Pointer& pointer)
     return notices;
 }
 
-PointerAids::PointerAids(ProgramState& state, Pointer& pointer, Screen& screen)
-    : m_state(state), m_pointer(pointer), m_screen(screen)
+PointerAids::PointerAids(ProgramState& state, Pointer& pointer, Monitors& monitors)
+    : m_state(state), m_pointer(pointer), m_monitors(monitors)
 {
 }
 
@@ -45,12 +45,12 @@ void PointerAids::keyDown(const KeyChord& key)
     const bool canLock = m_pointer.canConfinePointer();
     if (key.alt && !m_rowLocked && canLock) {
         m_lockStart = m_pointer.position().value_or(m_lockStart);
-        m_pointer.confine(rowThrough(m_lockStart, m_screen.virtualDesktop()));
+        m_pointer.confine(rowThrough(m_lockStart, m_monitors.virtualDesktop()));
         m_rowLocked = true;
     }
     if (key.shift && !m_columnLocked && canLock) {
         m_lockStart = m_pointer.position().value_or(m_lockStart);
-        m_pointer.confine(columnThrough(m_lockStart, m_screen.virtualDesktop()));
+        m_pointer.confine(columnThrough(m_lockStart, m_monitors.virtualDesktop()));
         m_columnLocked = true;
     }
     if (key.ctrl) setSpeed(invertedSpeed(m_state));
@@ -100,7 +100,7 @@ void PointerAids::nudge(int key)
     if (!m_pointer.canMovePointer()) return;
     const std::optional<Point> from = m_pointer.position();
     if (!from) return;
-    if (const auto to = nudgeTarget(*from, key, m_rowLocked, m_columnLocked, m_screen.virtualDesktop()))
+    if (const auto to = nudgeTarget(*from, key, m_rowLocked, m_columnLocked, m_monitors.virtualDesktop()))
         m_pointer.moveTo(*to);
 }
 

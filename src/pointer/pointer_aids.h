@@ -8,7 +8,7 @@
 #include "core/program_state.h"
 #include "core/geometry.h"
 #include "platform/pointer.h"
-#include "platform/screen.h"
+#include "platform/monitors.h"
 
 namespace tintora {
 
@@ -51,7 +51,7 @@ std::vector<std::string> refusedPointerAids(Pointer& pointer);
 // window a key comes from.
 class PointerAids {
 public:
-    PointerAids(ProgramState& state, Pointer& pointer, Screen& screen);
+    PointerAids(ProgramState& state, Pointer& pointer, Monitors& monitors);
 
     // A press or a release in the main window, with the modifiers held once
     // it has happened.
@@ -97,7 +97,7 @@ private:
 
     ProgramState& m_state;
     Pointer& m_pointer;
-    Screen& m_screen;
+    Monitors& m_monitors;
     Point m_lockStart;
     bool m_rowLocked = false;    // held on one row (Alt)
     bool m_columnLocked = false; // held on one column (Shift)

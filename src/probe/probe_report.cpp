@@ -181,14 +181,14 @@ int runProbe(const ProgramOptions& options, Screen& screen, std::ostream& out, s
     // A report that could not be written in full is a failure, said once.
     constexpr std::string_view Report = "the report";
     if (options.lutTable) {
-        const std::vector<RampReading> ramps = screen.allRamps();
+        const std::vector<RampReading> ramps = screen.ramps->allRamps();
         if (ramps.empty()) err << "tintora: no output offers a gamma ramp that can be read.\n";
         return writeChecked(out, rampCsv(ramps), Report, err) ? 0 : 1;
     }
     if (options.profiles) {
-        const std::vector<PublishedProfile> profiles = screen.allProfiles();
+        const std::vector<PublishedProfile> profiles = screen.profiles->allProfiles();
         if (profiles.empty()) err << "tintora: no output can be told on this display; no profile is read.\n";
-        return writeChecked(out, profileReport(profiles, screen.allRamps()), Report, err) ? 0 : 1;
+        return writeChecked(out, profileReport(profiles, screen.ramps->allRamps()), Report, err) ? 0 : 1;
     }
     bool warnedNoRamp = false;
     // One sampler for the run, as the windows' tick has: a profile shared by

@@ -7,12 +7,12 @@ namespace tintora {
 ProfileReading::ProfileReading() = default;
 ProfileReading::~ProfileReading() = default;
 
-bool ProfileReading::follow(Screen& screen, Point p, const std::optional<Rgb>& bitmap,
+bool ProfileReading::follow(DisplayProfiles& profiles, Point p, const std::optional<Rgb>& bitmap,
                             const std::optional<RampReading>& ramp, bool sampleChanged,
                             std::optional<ProfileFacts>& facts, std::ostream& err)
 {
     // Without a colour there is nothing to say of it.
-    bool applies = bitmap && screen.profileAt(p, m_published);
+    bool applies = bitmap && profiles.profileAt(p, m_published);
     bool profileChanged = false;
     if (applies && (!m_read || m_published.serial != m_readSerial || m_published.output != m_readOutput)) {
         readPublished(err);

@@ -8,7 +8,7 @@
 
 #include "colourprofile/display_profile.h"
 #include "core/rgb.h"
-#include "platform/screen.h"
+#include "platform/display_profiles.h"
 
 namespace tintora {
 
@@ -27,8 +27,8 @@ struct ProfileFacts {
 
 // The display profile under the pointer from tick to tick, the part of the
 // Sampler (probe/sampler.h) that reads profiles. The published bytes are kept
-// and handed back to Screen::profileAt, so an unchanged profile costs no
-// copy; the profile is read again only when the published one's serial or
+// and handed back to DisplayProfiles::profileAt, so an unchanged profile
+// costs no copy; the profile is read again only when the published one's serial or
 // output changes, and the facts worked out again only when the profile, the
 // colour or the ramp changes: a tick under a resting pointer allocates
 // nothing.
@@ -45,7 +45,7 @@ public:
     // counts as none; it is said once on err, when it is first met, not at
     // every tick: "tintora: the display profile of HDMI-1 (_ICC_PROFILE) is
     // left out. " and why.
-    bool follow(Screen& screen, Point p, const std::optional<Rgb>& bitmap, const std::optional<RampReading>& ramp,
+    bool follow(DisplayProfiles& profiles, Point p, const std::optional<Rgb>& bitmap, const std::optional<RampReading>& ramp,
                 bool sampleChanged, std::optional<ProfileFacts>& facts, std::ostream& err);
 
 private:

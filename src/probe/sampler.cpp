@@ -39,14 +39,14 @@ const Sample& Sampler::sampleAt(Screen& screen, Point p, std::ostream& err)
     changed.position = first || p != m_sample.at;
     m_sample.at = p;
 
-    const ColourValue pixel = screen.pixel(p);
+    const ColourValue pixel = screen.pixels->pixel(p);
     const std::optional<Rgb> bitmap =
         pixel == InvalidColour ? std::nullopt : std::optional<Rgb>(rgbFromColourValue(pixel));
     changed.bitmap = first || bitmap != m_sample.bitmap;
     m_sample.bitmap = bitmap;
 
     changed.ramp = followRamp(screen, p) || first;
-    changed.profile = m_profile.follow(screen, p, m_sample.bitmap, m_sample.ramp, changed.readouts(),
+    changed.profile = m_profile.follow(*screen.profiles, p, m_sample.bitmap, m_sample.ramp, changed.readouts(),
                                        m_sample.profile, err) ||
                       first;
 
@@ -65,7 +65,7 @@ const Sample& Sampler::sampleAt(Screen& screen, Point p, std::ostream& err)
 bool Sampler::followRamp(Screen& screen, Point p)
 {
     std::optional<RampReading>& ramp = m_sample.ramp;
-    if (!screen.rampAt(p, m_read)) {
+    if (!screen.ramps->rampAt(p, m_read)) {
         if (!ramp) return false;
         ramp.reset();
         return true;

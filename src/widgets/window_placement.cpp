@@ -19,7 +19,7 @@ bool WindowPlacement::placesWindows() const { return m_platform.windows->canPlac
 
 Rect WindowPlacement::workAreaUnder(const QRect& frame) const
 {
-    return m_platform.screen->workAreaAt({frame.x() + frame.width() / 2, frame.y() + frame.height() / 2});
+    return m_platform.screen.monitors->workAreaAt({frame.x() + frame.width() / 2, frame.y() + frame.height() / 2});
 }
 
 void WindowPlacement::moveSnapped(QWidget* window, Point proposed) const
@@ -31,7 +31,7 @@ void WindowPlacement::moveSnapped(QWidget* window, Point proposed) const
 
 void WindowPlacement::centreInPrimaryWorkArea(QWidget* window) const
 {
-    moveSnapped(window, centreInWorkArea(window->width(), window->height(), m_platform.screen->primaryWorkArea()));
+    moveSnapped(window, centreInWorkArea(window->width(), window->height(), m_platform.screen.monitors->primaryWorkArea()));
 }
 
 void WindowPlacement::placeBeside(QWidget* window, const QRect& next, int gap) const
@@ -55,7 +55,7 @@ void WindowPlacement::centreOver(QWidget* window, const QRect& over) const
 void WindowPlacement::centreInWorkAreaUnder(QWidget* window, const std::optional<QRect>& under) const
 {
     if (!placesWindows()) return;
-    const Rect area = under ? workAreaUnder(*under) : m_platform.screen->primaryWorkArea();
+    const Rect area = under ? workAreaUnder(*under) : m_platform.screen.monitors->primaryWorkArea();
     FramePlacement::placeFirst(window, [area](QSize outer) {
         return qPointOf(centreInWorkArea(outer.width(), outer.height(), area));
     });

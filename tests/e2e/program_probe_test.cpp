@@ -178,7 +178,7 @@ TEST_F(Probe, malformedOptionsExitTwoWithTheUsage)
         EXPECT_EQ(o.status, 2);
         EXPECT_EQ(o.out, "");
         EXPECT_EQ(o.err.substr(0, o.err.find('\n')), c.firstLine);
-        EXPECT_NE(o.err.find("\nUsage: tintora [-x LEFT] [-y TOP]\n"), std::string::npos) << o.err;
+        EXPECT_NE(o.err.find("\nUsage: tintora [-x LEFT] [-y TOP] [--pick]\n"), std::string::npos) << o.err;
     }
     expectNothingWritten();
 }

@@ -140,6 +140,8 @@ TEST_F(WaylandProgram, windowReadsTheColourUnderThePointer)
             })) << "trace:\n" << out.contents() << "errors:\n" << err.contents();
         }
         EXPECT_NE(err.contents().find("offers no gamma ramp"), std::string::npos) << err.contents();
+        // The compositor alone stacks windows: the start says the pin can do nothing.
+        EXPECT_NE(err.contents().find("the pin button is unavailable"), std::string::npos) << err.contents();
 
         ASSERT_TRUE(program.signal(SIGTERM));
         EXPECT_EQ(exitCode(program.waitForExit(ExitTimeout)), 0) << err.contents();

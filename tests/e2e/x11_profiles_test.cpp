@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -31,15 +32,23 @@ const ProfileProperty OutputProfile{"_ICC_PROFILE", "screen"};
 const ProfileProperty RootProfile{"_ICC_PROFILE", ""};
 const ProfileProperty RootDeviceProfile{"_ICC_DEVICE_PROFILE", ""};
 
-std::unique_ptr<Screen> openScreenOn(const Xvfb& server)
+// The screen the probe mode opens on server; nothing when it does not open.
+std::optional<Screen> openScreenOn(const Xvfb& server)
 {
     const DisplaySession session = server.useAsDisplay();
     auto opened = openScreen();
     if (auto* why = std::get_if<std::string>(&opened)) {
         ADD_FAILURE() << *why;
-        return nullptr;
+        return std::nullopt;
     }
-    return std::get<std::unique_ptr<Screen>>(std::move(opened));
+    return std::get<Screen>(std::move(opened));
+}
+
+// The display profiles of that screen.
+std::unique_ptr<DisplayProfiles> openProfilesOn(const Xvfb& server)
+{
+    std::optional<Screen> screen = openScreenOn(server);
+    return screen ? std::move(screen->profiles) : nullptr;
 }
 
 // Bytes that are no profile, but as many as wanted and each in its place.
@@ -76,14 +85,14 @@ protected:
 
     // Publishes bytes as property, then opens a backend and reads the profile
     // at p into reading; the backend once it has read those bytes, or nothing.
-    std::unique_ptr<Screen> openAfterPublishing(const ProfileProperty& property, const Bytes& bytes, Point p,
+    std::unique_ptr<DisplayProfiles> openAfterPublishing(const ProfileProperty& property, const Bytes& bytes, Point p,
                                                 PublishedProfile& reading)
     {
         if (!publishProfileProperty(m_server, property, bytes)) {
             ADD_FAILURE() << "cannot publish " << property.name;
             return nullptr;
         }
-        auto screen = openScreenOn(m_server);
+        auto screen = openProfilesOn(m_server);
         if (!screen || !screen->profileAt(p, reading) || reading.bytes != bytes) {
             ADD_FAILURE() << "the published profile is not read";
             return nullptr;
@@ -93,7 +102,7 @@ protected:
 
     // Reads the profile at p until it satisfies done or the deadline passes;
     // whether it did.
-    bool readUntil(Screen& screen, Point p, PublishedProfile& reading,
+    bool readUntil(DisplayProfiles& screen, Point p, PublishedProfile& reading,
                    const std::function<bool(const PublishedProfile&)>& done)
     {
         return waitUntil(ChangeTimeout, [&] { return screen.profileAt(p, reading) && done(reading); });
@@ -125,7 +134,7 @@ TEST_F(X11PublishedProfiles, followsWhatDispwinInstallsAndRemoves)
     const Bytes calibratedBytes = fileBytes(calibrated);
     ASSERT_FALSE(calibratedBytes.empty());
 
-    auto screen = openScreenOn(m_server);
+    auto screen = openProfilesOn(m_server);
     ASSERT_TRUE(screen);
     const Point p{500, 500};
     PublishedProfile reading;
@@ -194,7 +203,7 @@ TEST_F(X11PublishedProfiles, theOutputsPropertyThenTheRootsDeviceProfileThenTheR
         for (const Published& p : c.published)
             ASSERT_TRUE(publishProfileProperty(m_server, p.property, p.bytes, p.format)) << p.property.name;
 
-        auto screen = openScreenOn(m_server);
+        auto screen = openProfilesOn(m_server);
         ASSERT_TRUE(screen);
         PublishedProfile reading;
         ASSERT_TRUE(screen->profileAt({100, 100}, reading));
@@ -289,7 +298,7 @@ TEST_F(X11PublishedProfiles, aProfileLargerThanTheCapIsNotRead)
 {
     ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
     ASSERT_TRUE(publishProfileProperty(m_server, OutputProfile, patternOfSize(kLargestProfileBytes + 1)));
-    auto screen = openScreenOn(m_server);
+    auto screen = openProfilesOn(m_server);
     ASSERT_TRUE(screen);
     const Point p{10, 10};
     PublishedProfile reading;
@@ -368,9 +377,11 @@ TEST_F(X11PublishedProfiles, eachMonitorHasItsOwnProfile)
         for (const Published& p : c.published)
             ASSERT_TRUE(publishProfileProperty(m_server, p.property, *p.bytes)) << p.property.name;
 
-        auto screen = openScreenOn(m_server);
-        ASSERT_TRUE(screen);
-        ASSERT_EQ(screen->monitors().size(), 2u);
+        const std::optional<Screen> whole = openScreenOn(m_server);
+        ASSERT_TRUE(whole);
+        ASSERT_EQ(whole->monitors->monitors().size(), 2u);
+        DisplayProfiles* screen = whole->profiles.get();
+        ASSERT_TRUE(screen->canReadProfiles());
         // The points in several orders, each into the same reading and into
         // a fresh one: always the same answer.
         const std::vector<std::vector<Point>> orders = {
@@ -424,7 +435,7 @@ TEST_F(X11PublishedProfiles, profilesFollowTheMonitorsAsTheyChange)
 {
     ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
     ASSERT_TRUE(publishProfileProperty(m_server, {"_ICC_PROFILE_1", ""}, m_tableVcgt));
-    auto screen = openScreenOn(m_server);
+    auto screen = openProfilesOn(m_server);
     ASSERT_TRUE(screen);
     const Point right{1500, 100};
     PublishedProfile reading;

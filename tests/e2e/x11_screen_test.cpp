@@ -64,7 +64,7 @@ protected:
     }
 
     Xvfb& server() { return m_server; }
-    Screen& screen() { return *m_platform.screen; }
+    Screen& screen() { return m_platform.screen; }
     Pointer& pointer() { return *m_platform.pointer; }
 
     Xvfb m_server;
@@ -123,9 +123,14 @@ TEST_F(X11Backend, tickReadsPixelAndRampUnderPointer)
 
 TEST_F(X11Backend, xvfbOffersAGammaRamp)
 {
-    EXPECT_TRUE(screen().canReadGammaRamp());
+    EXPECT_TRUE(screen().ramps->canReadGammaRamp());
     RampReading reading;
-    EXPECT_TRUE(screen().rampAt({-50, -50}, reading)) << "a point off every monitor reads the first CRTC's ramp";
+    EXPECT_TRUE(screen().ramps->rampAt({1919, 1079}, reading));
+    EXPECT_EQ(reading.output, "screen");
+    RampReading off;
+    off.output = "untouched";
+    EXPECT_FALSE(screen().ramps->rampAt({-50, -50}, off)) << "a point off every monitor has no ramp";
+    EXPECT_EQ(off.output, "untouched");
 }
 
 // Edges of the root read the windows there; a point no monitor shows is the
@@ -145,7 +150,7 @@ TEST_F(X11Backend, pixelReadsInsideAndOutsideTheRoot)
         {{1920, 0}, InvalidColour},  {{0, 1080}, InvalidColour},  {{1920, 1080}, InvalidColour},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(screen().pixel(c.p), c.expected) << "at (" << c.p.x << ", " << c.p.y << ")";
+        EXPECT_EQ(screen().pixels->pixel(c.p), c.expected) << "at (" << c.p.x << ", " << c.p.y << ")";
 }
 
 // One image is reused as the program reuses its magnifier buffer: each grab
@@ -181,7 +186,7 @@ TEST_F(X11Backend, grabIsBlackWhereNoMonitorShows)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "rect " << c.rect.x << "," << c.rect.y << " " << c.rect.width << "x"
                                         << c.rect.height);
-        EXPECT_EQ(screen().grab(c.rect, image), c.readable);
+        EXPECT_EQ(screen().pixels->grab(c.rect, image), c.readable);
         ASSERT_EQ(image.width, c.rect.width);
         ASSERT_EQ(image.height, c.rect.height);
         ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(c.rect.width * c.rect.height));
@@ -203,8 +208,8 @@ TEST_F(X11Backend, grabIsBlackWhereTheMonitorsLeaveAGap)
     // now reads them.
     auto opened = openPlatformOn(server());
     ASSERT_TRUE(std::holds_alternative<Platform>(opened)) << std::get<std::string>(opened);
-    Screen& screen = *std::get<Platform>(opened).screen;
-    ASSERT_EQ(screen.monitors(), (std::vector<Rect>{left, right}));
+    Screen& screen = std::get<Platform>(opened).screen;
+    ASSERT_EQ(screen.monitors->monitors(), (std::vector<Rect>{left, right}));
 
     // Over the corner where both monitors and the gap meet; shown() finds
     // its colour at its centre, in the gap.
@@ -226,7 +231,7 @@ TEST_F(X11Backend, grabIsBlackWhereTheMonitorsLeaveAGap)
                                         << block.height);
         const std::optional<Screenshot> shot = Screenshot::take(server(), block);
         ASSERT_TRUE(shot);
-        EXPECT_TRUE(screen.grab(block, image));
+        EXPECT_TRUE(screen.pixels->grab(block, image));
         ASSERT_EQ(image.width, block.width);
         ASSERT_EQ(image.height, block.height);
         // Black in the gap, what the root shows everywhere else.
@@ -240,10 +245,10 @@ TEST_F(X11Backend, grabIsBlackWhereTheMonitorsLeaveAGap)
 
     // The window's colour on both monitors, black in the gap, where the
     // pixel read finds nothing either.
-    ASSERT_TRUE(screen.grab({959, 539, 2, 2}, image));
+    ASSERT_TRUE(screen.pixels->grab({959, 539, 2, 2}, image));
     EXPECT_EQ(image.pixels, (std::vector<std::uint32_t>{orangePixel, orangePixel, orangePixel, 0u}));
-    EXPECT_EQ(screen.pixel({960, 539}), 0x000064C8u);
-    EXPECT_EQ(screen.pixel({960, 540}), InvalidColour);
+    EXPECT_EQ(screen.pixels->pixel({960, 539}), 0x000064C8u);
+    EXPECT_EQ(screen.pixels->pixel({960, 540}), InvalidColour);
 }
 
 // A 16-bit server's pixels are no 32-bit words: the grab converts each one,
@@ -258,14 +263,14 @@ TEST_F(X11Backend, grabConvertsThePixelsOfA16BitServer)
     ASSERT_TRUE(server16.running()) << server16.error();
     auto opened = openPlatformOn(server16);
     ASSERT_TRUE(std::holds_alternative<Platform>(opened)) << std::get<std::string>(opened);
-    Screen& screen16 = *std::get<Platform>(opened).screen;
+    Screen& screen16 = std::get<Platform>(opened).screen;
     // Full and empty levels survive 5 and 6 bits.
     SolidWindow window(server16, {0, 0, 30, 20}, {255, 0, 255});
     ASSERT_TRUE(window.shown());
 
     const Rect block{-10, -5, 30, 20}; // what of it lies on the root lies in the window
     ScreenImage image;
-    ASSERT_TRUE(screen16.grab(block, image));
+    ASSERT_TRUE(screen16.pixels->grab(block, image));
     ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(block.width * block.height));
     EXPECT_EQ(wrongPixels(image, block, [&](Point p) { return window.rect().contains(p) ? 0x00FF00FFu : 0u; }), 0);
 }
@@ -283,11 +288,12 @@ TEST_F(X11Backend, layoutWithoutWindowManager)
     ASSERT_TRUE(std::holds_alternative<Platform>(opened)) << std::get<std::string>(opened);
     Platform& other = std::get<Platform>(opened);
 
-    for (Screen* s : {&screen(), other.screen.get()}) {
-        const Rect root = s == &screen() ? Rect{0, 0, 1920, 1080} : Rect{0, 0, 1280, 1024};
+    for (Monitors* s : {screen().monitors.get(), other.screen.monitors.get()}) {
+        const Rect root = s == screen().monitors.get() ? Rect{0, 0, 1920, 1080} : Rect{0, 0, 1280, 1024};
         SCOPED_TRACE(testing::Message() << "root " << root.width << "x" << root.height);
         EXPECT_EQ(s->monitors(), std::vector<Rect>{root});
         EXPECT_EQ(s->virtualDesktop(), root);
+        EXPECT_TRUE(s->knowsWorkAreas());
         EXPECT_EQ(s->primaryWorkArea(), root);
         EXPECT_EQ(s->workAreaAt({5000, -300}), root) << "a point off every monitor takes the nearest";
     }

@@ -4,15 +4,15 @@
 
 namespace tintora::fake {
 
-ColourValue FakeScreen::pixel(Point p)
+ColourValue FakePixels::pixel(Point p)
 {
     ++pixelReads;
     if (pixelFails) return InvalidColour;
-    const auto it = pixels.find({p.x, p.y});
-    return it != pixels.end() ? it->second : pixelValue;
+    const auto it = overrides.find({p.x, p.y});
+    return it != overrides.end() ? it->second : pixelValue;
 }
 
-bool FakeScreen::rampAt(Point p, RampReading& reading)
+bool FakeGammaRamps::rampAt(Point p, RampReading& reading)
 {
     ++rampReads;
     rampPoints.push_back(p);
@@ -23,7 +23,7 @@ bool FakeScreen::rampAt(Point p, RampReading& reading)
     return true;
 }
 
-std::vector<RampReading> FakeScreen::allRamps()
+std::vector<RampReading> FakeGammaRamps::allRamps()
 {
     std::vector<RampReading> all;
     if (ramp) all.push_back({*ramp, rampOutput, rampSize});
@@ -31,7 +31,7 @@ std::vector<RampReading> FakeScreen::allRamps()
     return all;
 }
 
-bool FakeScreen::profileAt(Point, PublishedProfile& reading)
+bool FakeDisplayProfiles::profileAt(Point, PublishedProfile& reading)
 {
     if (reading.serial == profile.serial && reading.output == profile.output) return true;
     ++profileCopies;
@@ -39,14 +39,14 @@ bool FakeScreen::profileAt(Point, PublishedProfile& reading)
     return true;
 }
 
-std::vector<PublishedProfile> FakeScreen::allProfiles()
+std::vector<PublishedProfile> FakeDisplayProfiles::allProfiles()
 {
     std::vector<PublishedProfile> all{profile};
     all.insert(all.end(), otherProfiles.begin(), otherProfiles.end());
     return all;
 }
 
-bool FakeScreen::grab(Rect rect, ScreenImage& image)
+bool FakePixels::grab(Rect rect, ScreenImage& image)
 {
     image.width = rect.width;
     image.height = rect.height;
@@ -60,9 +60,14 @@ bool FakeScreen::grab(Rect rect, ScreenImage& image)
 }
 
 FakePlatform::FakePlatform()
-    : platform{std::make_unique<FakeScreen>(), std::make_unique<FakePointer>(), std::make_unique<FakeWindows>(),
-               std::make_unique<FakeClipboard>(), std::make_unique<FakeShell>(), std::make_unique<FakeKeyboard>(), nullptr},
-      screen(static_cast<FakeScreen&>(*platform.screen)),
+    : platform{{std::make_unique<FakePixels>(), std::make_unique<FakeGammaRamps>(),
+                std::make_unique<FakeDisplayProfiles>(), std::make_unique<FakeMonitors>()},
+               std::make_unique<FakePointer>(), std::make_unique<FakeWindows>(), std::make_unique<FakeClipboard>(),
+               std::make_unique<FakeShell>(), std::make_unique<FakeKeyboard>(), nullptr},
+      pixels(static_cast<FakePixels&>(*platform.screen.pixels)),
+      ramps(static_cast<FakeGammaRamps&>(*platform.screen.ramps)),
+      profiles(static_cast<FakeDisplayProfiles&>(*platform.screen.profiles)),
+      monitors(static_cast<FakeMonitors&>(*platform.screen.monitors)),
       pointer(static_cast<FakePointer&>(*platform.pointer)),
       windows(static_cast<FakeWindows&>(*platform.windows)),
       clipboard(static_cast<FakeClipboard&>(*platform.clipboard)),

@@ -9,34 +9,57 @@
 
 namespace tintora::fake {
 
-// A screen whose pixels, ramp and monitors the test sets.
-class FakeScreen final : public Screen {
+// Pixels the test sets: one value everywhere, with overrides per point.
+class FakePixels final : public Pixels {
 public:
     ColourValue pixelValue = 0;               // what every readable pixel is
-    std::map<std::pair<int, int>, ColourValue> pixels; // per-point overrides
+    std::map<std::pair<int, int>, ColourValue> overrides; // per-point values
     bool pixelFails = false;                  // every read gives InvalidColour
+    bool readable = true;                     // what canReadPixels says
+    int pixelReads = 0;
+
+    bool canReadPixels() override { return readable; }
+    ColourValue pixel(Point p) override;
+    bool grab(Rect rect, ScreenImage& image) override;
+};
+
+// One output's ramp the test sets, and others that only allRamps lists.
+class FakeGammaRamps final : public GammaRamps {
+public:
     std::optional<GammaTable> ramp;           // nothing: the ramp cannot be read
     std::string rampOutput = "FAKE-1";        // the output rampAt names
     int rampSize = 256;                       // its own ramp size
     std::vector<RampReading> otherOutputs;    // allRamps lists these after ramp's output
-    PublishedProfile profile;                 // what profileAt gives (bytes empty: none)
-    std::vector<PublishedProfile> otherProfiles; // allProfiles lists these after profile
-    int profileCopies = 0;                    // profileAt calls that copied bytes
-    Rect workArea{0, 0, 1920, 1040};
-    Rect desktop{0, 0, 1920, 1080};
-    int pixelReads = 0;
     int rampReads = 0;
     std::vector<Point> rampPoints;            // where each ramp read was asked
 
-    ColourValue pixel(Point p) override;
+    bool canReadGammaRamp() override { return ramp.has_value(); }
     bool rampAt(Point p, RampReading& reading) override;
     std::vector<RampReading> allRamps() override;
-    bool canReadGammaRamp() override { return ramp.has_value(); }
+};
+
+class FakeDisplayProfiles final : public DisplayProfiles {
+public:
+    PublishedProfile profile;                 // what profileAt gives (bytes empty: none)
+    std::vector<PublishedProfile> otherProfiles; // allProfiles lists these after profile
+    int profileCopies = 0;                    // profileAt calls that copied bytes
+    bool readable = true;                     // what canReadProfiles says
+
+    bool canReadProfiles() override { return readable; }
     bool profileAt(Point p, PublishedProfile& reading) override;
     std::vector<PublishedProfile> allProfiles() override;
-    bool grab(Rect rect, ScreenImage& image) override;
+};
+
+// One monitor, the desktop, with the work area the test sets.
+class FakeMonitors final : public Monitors {
+public:
+    Rect workArea{0, 0, 1920, 1040};
+    Rect desktop{0, 0, 1920, 1080};
+    bool workAreasKnown = true;
+
     Rect virtualDesktop() override { return desktop; }
     std::vector<Rect> monitors() override { return {desktop}; }
+    bool knowsWorkAreas() override { return workAreasKnown; }
     Rect primaryWorkArea() override { return workArea; }
     Rect workAreaAt(Point) override { return workArea; }
 };
@@ -103,6 +126,8 @@ public:
 class FakeWindows final : public Windows {
 public:
     std::vector<std::pair<NativeWindow, bool>> topmostCalls;
+    bool keepsOnTop = true;                     // false: no topmost band (Wayland)
+    bool canKeepOnTop() override { return keepsOnTop; }
     void setTopmost(NativeWindow window, bool topmost) override { topmostCalls.emplace_back(window, topmost); }
     std::vector<NativeWindow> leftOutOfTaskBar; // every window, at every showing
     void leaveOutOfTaskBar(NativeWindow window) override { leftOutOfTaskBar.push_back(window); }
@@ -164,7 +189,10 @@ struct FakePlatform {
     // before the windows are made.
     FakePickOverlay& addPickOverlay();
     Platform platform;
-    FakeScreen& screen;
+    FakePixels& pixels;
+    FakeGammaRamps& ramps;
+    FakeDisplayProfiles& profiles;
+    FakeMonitors& monitors;
     FakePointer& pointer;
     FakeWindows& windows;
     FakeClipboard& clipboard;

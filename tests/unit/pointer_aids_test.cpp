@@ -65,7 +65,7 @@ struct Aids {
     {
         state.userPointerSpeed = UserSpeed;
         state.options.slowPointer = slowMouse;
-        fake.screen.desktop = Desktop;
+        fake.monitors.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
     }
     // A key with the modifiers held once the press or release has happened.
@@ -86,7 +86,7 @@ struct Aids {
 
     fake::FakePlatform fake;
     ProgramState state;
-    PointerAids aids{state, fake.pointer, fake.screen};
+    PointerAids aids{state, fake.pointer, fake.monitors};
 };
 
 } // namespace

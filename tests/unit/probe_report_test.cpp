@@ -148,8 +148,8 @@ TEST(ProbeReport, csvHasEveryLevelOfEveryOutput)
 TEST(ProbeReport, runWritesLinesAndWarnsOnce)
 {
     fake::FakePlatform fake;
-    fake.screen.pixelValue = 0x000064C8;
-    fake.screen.pixels[{9, 9}] = InvalidColour;
+    fake.pixels.pixelValue = 0x000064C8;
+    fake.pixels.overrides[{9, 9}] = InvalidColour;
     ProgramOptions options;
     options.probePoints = {{300, 300}, {9, 9}, {10, 10}};
 
@@ -181,10 +181,10 @@ TEST(ProbeReport, runWritesLinesAndWarnsOnce)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fake.screen.ramp = c.ramp;
+        fake.ramps.ramp = c.ramp;
         options.json = c.json;
         std::ostringstream out, err;
-        EXPECT_EQ(runProbe(options, fake.screen, out, err), 0);
+        EXPECT_EQ(runProbe(options, fake.platform.screen, out, err), 0);
         EXPECT_EQ(out.str(), c.out);
         EXPECT_EQ(err.str(), c.err);
     }
@@ -197,7 +197,7 @@ TEST(ProbeReport, lutTableWithoutRampsWarns)
     ProgramOptions options;
     options.lutTable = true;
     std::ostringstream out, err;
-    EXPECT_EQ(runProbe(options, fake.screen, out, err), 0);
+    EXPECT_EQ(runProbe(options, fake.platform.screen, out, err), 0);
     EXPECT_EQ(out.str(), "output,level,red,green,blue\n");
     EXPECT_EQ(err.str(), "tintora: no output offers a gamma ramp that can be read.\n");
 }
@@ -237,9 +237,9 @@ private:
 TEST(ProbeReport, failedOutputEndsTheRunWithOneMessage)
 {
     fake::FakePlatform fake;
-    fake.screen.pixelValue = 0x000064C8;
-    fake.screen.pixels[{9, 9}] = InvalidColour;
-    fake.screen.ramp = Straight;
+    fake.pixels.pixelValue = 0x000064C8;
+    fake.pixels.overrides[{9, 9}] = InvalidColour;
+    fake.ramps.ramp = Straight;
     const std::string firstLine = "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output FAKE-1\n";
     const std::string failed = std::string("tintora: the report could not be written: ") + std::strerror(EPIPE) + "\n";
 
@@ -263,7 +263,7 @@ TEST(ProbeReport, failedOutputEndsTheRunWithOneMessage)
         ClosingPipeBuffer pipe(c.room);
         std::ostream out(&pipe);
         std::ostringstream err;
-        EXPECT_EQ(runProbe(options, fake.screen, out, err), 1);
+        EXPECT_EQ(runProbe(options, fake.platform.screen, out, err), 1);
         EXPECT_EQ(pipe.taken, c.taken);
         // No warning for the point no monitor shows: its line was not written.
         EXPECT_EQ(err.str(), failed);
@@ -276,8 +276,8 @@ TEST(ProbeReport, failedOutputEndsTheRunWithOneMessage)
 TEST(ProbeReport, closedOutputFailsEveryMode)
 {
     fake::FakePlatform fake;
-    fake.screen.pixelValue = 0x000064C8;
-    fake.screen.ramp = Straight;
+    fake.pixels.pixelValue = 0x000064C8;
+    fake.ramps.ramp = Straight;
     const std::string failed = std::string("tintora: the report could not be written: ") + std::strerror(EBADF) + "\n";
     const struct {
         const char* name;
@@ -298,7 +298,7 @@ TEST(ProbeReport, closedOutputFailsEveryMode)
         ClosedStreamBuffer closed;
         std::ostream out(&closed);
         std::ostringstream err;
-        EXPECT_EQ(runProbe(options, fake.screen, out, err), 1);
+        EXPECT_EQ(runProbe(options, fake.platform.screen, out, err), 1);
         EXPECT_EQ(err.str(), failed);
     }
 }

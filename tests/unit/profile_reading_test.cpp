@@ -57,18 +57,18 @@ const test::ProfileBytes NotAProfile = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'r', 
 TEST(ProfileReading, readsThePublishedProfileOnlyWhenItChanges)
 {
     fake::FakePlatform fake;
-    fake.screen.pixelValue = 0x000064C8;
+    fake.pixels.pixelValue = 0x000064C8;
     const test::ProfileBytes office = calibratedProfile();
-    fake.screen.ramp = expectedRampOf(office);
+    fake.ramps.ramp = expectedRampOf(office);
     std::ostringstream err;
     Sampler sampler;
     const auto facts = [&]() -> const ProfileFacts* {
-        const Sample& sample = sampler.sampleAt(fake.screen, {300, 300}, err);
+        const Sample& sample = sampler.sampleAt(fake.platform.screen, {300, 300}, err);
         return sample.profile ? &*sample.profile : nullptr;
     };
 
     EXPECT_EQ(facts(), nullptr) << "nothing published";
-    fake.screen.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
+    fake.profiles.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
     ASSERT_NE(facts(), nullptr);
     EXPECT_TRUE(sampler.latest().changed.profile);
     EXPECT_EQ(sampler.latest().profile->description, "Office 27");
@@ -79,16 +79,16 @@ TEST(ProfileReading, readsThePublishedProfileOnlyWhenItChanges)
 
     // Other bytes under the same serial: not read (a backend changes the
     // serial whenever what is published may have changed).
-    fake.screen.profile.bytes = calibratedProfile(L"Another");
+    fake.profiles.profile.bytes = calibratedProfile(L"Another");
     for (int tick = 0; tick < 3; ++tick) {
         EXPECT_EQ(facts()->description, "Office 27");
         EXPECT_FALSE(sampler.latest().changed.profile);
     }
-    fake.screen.profile.serial = 2;
+    fake.profiles.profile.serial = 2;
     EXPECT_EQ(facts()->description, "Another");
     EXPECT_TRUE(sampler.latest().changed.profile);
-    fake.screen.profile.output = "FAKE-2"; // the same serial on another output
-    fake.screen.profile.bytes = plainProfile();
+    fake.profiles.profile.output = "FAKE-2"; // the same serial on another output
+    fake.profiles.profile.bytes = plainProfile();
     EXPECT_EQ(facts()->description, "Plain sRGB");
     EXPECT_FALSE(sampler.latest().profile->hasCalibration);
 
@@ -96,37 +96,37 @@ TEST(ProfileReading, readsThePublishedProfileOnlyWhenItChanges)
     // expects: the ramp changes the facts at once.
     EXPECT_EQ(sampler.latest().profile->check.verdict, CalibrationVerdict::NoneRampNotStraight);
     EXPECT_GT(sampler.latest().profile->check.largestDifference, kCalibrationTolerance);
-    fake.screen.ramp = Straight;
+    fake.ramps.ramp = Straight;
     EXPECT_EQ(facts()->check.largestDifference, 0);
     EXPECT_EQ(sampler.latest().profile->check.verdict, CalibrationVerdict::NoneStraightRamp);
     // Without a ramp there is nothing to check; without a pixel nothing to
     // say of a colour.
-    fake.screen.ramp.reset();
+    fake.ramps.ramp.reset();
     EXPECT_EQ(facts()->check.verdict, CalibrationVerdict::Unknown);
     EXPECT_FALSE(sampler.latest().profile->seen);
-    fake.screen.pixelFails = true;
+    fake.pixels.pixelFails = true;
     EXPECT_EQ(facts(), nullptr);
     EXPECT_TRUE(sampler.latest().changed.profile);
-    fake.screen.pixelFails = false;
-    fake.screen.ramp = Straight;
+    fake.pixels.pixelFails = false;
+    fake.ramps.ramp = Straight;
     ASSERT_NE(facts(), nullptr);
     EXPECT_EQ(sampler.latest().profile->check.verdict, CalibrationVerdict::NoneStraightRamp);
     EXPECT_EQ(err.str(), "");
 
     // Unreadable: no profile, one line however many ticks, again for the
     // next published profile.
-    fake.screen.profile = {NotAProfile, "FAKE-1", "_ICC_PROFILE", 3};
+    fake.profiles.profile = {NotAProfile, "FAKE-1", "_ICC_PROFILE", 3};
     for (int tick = 0; tick < 5; ++tick) EXPECT_EQ(facts(), nullptr);
     const std::string line =
         "tintora: the display profile of FAKE-1 (_ICC_PROFILE) is left out. "
         "The display profile is too short to be a profile.\n";
     EXPECT_EQ(err.str(), line);
-    fake.screen.profile.serial = 4;
+    fake.profiles.profile.serial = 4;
     facts();
     EXPECT_EQ(err.str(), line + line);
 
     // Taken away: no profile, nothing said.
-    fake.screen.profile = {{}, "FAKE-1", "", 5};
+    fake.profiles.profile = {{}, "FAKE-1", "", 5};
     EXPECT_EQ(facts(), nullptr);
     EXPECT_EQ(err.str(), line + line);
 }
@@ -172,12 +172,12 @@ TEST(ProfileReading, eachVerdictInEveryText)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fake::FakePlatform fake;
-        fake.screen.pixelValue = 0x000064C8;
-        fake.screen.ramp = c.ramp;
-        fake.screen.profile = {c.bytes, "FAKE-1", "_ICC_PROFILE", 1};
+        fake.pixels.pixelValue = 0x000064C8;
+        fake.ramps.ramp = c.ramp;
+        fake.profiles.profile = {c.bytes, "FAKE-1", "_ICC_PROFILE", 1};
         std::ostringstream err;
         Sampler sampler;
-        const Sample& sample = sampler.sampleAt(fake.screen, {300, 300}, err);
+        const Sample& sample = sampler.sampleAt(fake.platform.screen, {300, 300}, err);
         ASSERT_TRUE(sample.profile);
         EXPECT_EQ(sample.profile->check.verdict, c.verdict);
 
@@ -187,7 +187,7 @@ TEST(ProfileReading, eachVerdictInEveryText)
         contains(sample.profileStatus, c.status);
         contains(probeLine(sample), std::string(" calibration ") + c.word + " lab ");
         contains(probeJson(sample), std::string(R"("calibration":)") + c.json + ",");
-        contains(profileReport(fake.screen.allProfiles(), fake.screen.allRamps()),
+        contains(profileReport(fake.profiles.allProfiles(), fake.ramps.allRamps()),
                  std::string(" calibration ") + c.profile + " \"_ICC_PROFILE\"\n");
         EXPECT_EQ(err.str(), "");
     }
@@ -234,13 +234,13 @@ TEST(ProfileReading, probeLinesForEachProfile)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fake::FakePlatform fake;
-        fake.screen.pixelValue = 0x000064C8;
-        fake.screen.ramp = c.ramp;
-        fake.screen.profile = {c.bytes, "FAKE-1", "_ICC_PROFILE", 1};
+        fake.pixels.pixelValue = 0x000064C8;
+        fake.ramps.ramp = c.ramp;
+        fake.profiles.profile = {c.bytes, "FAKE-1", "_ICC_PROFILE", 1};
         ProgramOptions options;
         options.probePoints = {{300, 300}, {310, 310}};
         std::ostringstream out, err;
-        ASSERT_EQ(runProbe(options, fake.screen, out, err), 0);
+        ASSERT_EQ(runProbe(options, fake.platform.screen, out, err), 0);
         Sample bare;
         bare.at = {300, 300};
         bare.bitmap = Rgb{200, 100, 0};
@@ -253,7 +253,7 @@ TEST(ProfileReading, probeLinesForEachProfile)
 
         options.json = true;
         std::ostringstream jsonOut, jsonErr;
-        ASSERT_EQ(runProbe(options, fake.screen, jsonOut, jsonErr), 0);
+        ASSERT_EQ(runProbe(options, fake.platform.screen, jsonOut, jsonErr), 0);
         std::string json = probeJson(bare);
         if (*c.keys) json = json.substr(0, json.find(",\"profile\":")) + "," + c.keys + "}";
         EXPECT_EQ(jsonOut.str().substr(0, jsonOut.str().find('\n')), json);
@@ -272,10 +272,10 @@ TEST(ProfileReading, profileReportForEachOutput)
     shifted[200] = 30000;
 
     fake::FakePlatform fake;
-    fake.screen.ramp = expected;
-    fake.screen.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
-    fake.screen.otherOutputs = {{shifted, "DP-1", 256}, {expected, "DP-2", 256}, {Straight, "HDMI-1", 1024}};
-    fake.screen.otherProfiles = {
+    fake.ramps.ramp = expected;
+    fake.profiles.profile = {office, "FAKE-1", "_ICC_PROFILE", 1};
+    fake.ramps.otherOutputs = {{shifted, "DP-1", 256}, {expected, "DP-2", 256}, {Straight, "HDMI-1", 1024}};
+    fake.profiles.otherProfiles = {
         {office, "DP-1", "_ICC_PROFILE", 1},   {plain, "DP-2", "_ICC_PROFILE", 1},
         {plain, "HDMI-1", "_ICC_PROFILE", 1},  {office, "HDMI-2", "_ICC_DEVICE_PROFILE", 1},
         {{}, "HDMI-3", "", 1},                 {NotAProfile, "HDMI-4", "_ICC_PROFILE_1", 1},
@@ -297,12 +297,12 @@ TEST(ProfileReading, profileReportForEachOutput)
         "output HDMI-3 profile none\n"
         "output HDMI-4 profile unreadable \"The display profile is too short to be a profile.\" bytes 13 "
         "source \"_ICC_PROFILE_1\"\n";
-    EXPECT_EQ(profileReport(fake.screen.allProfiles(), fake.screen.allRamps()), report);
+    EXPECT_EQ(profileReport(fake.profiles.allProfiles(), fake.ramps.allRamps()), report);
 
     ProgramOptions options;
     options.profiles = true;
     std::ostringstream out, err;
-    EXPECT_EQ(runProbe(options, fake.screen, out, err), 0);
+    EXPECT_EQ(runProbe(options, fake.platform.screen, out, err), 0);
     EXPECT_EQ(out.str(), report);
     EXPECT_EQ(err.str(), "");
     EXPECT_EQ(profileReport({}, {}), "");

@@ -30,10 +30,10 @@ test::ProfileBytes plainProfile()
 struct Probe : fake::FakePlatform {
     explicit Probe(const std::string& decimalSeparator = ".") : sampler(decimalSeparator)
     {
-        screen.pixelValue = 0x000064C8;
-        screen.ramp = Straight;
+        pixels.pixelValue = 0x000064C8;
+        ramps.ramp = Straight;
     }
-    const Sample& sampleAt(Point p = {300, 300}) { return sampler.sampleAt(screen, p, err); }
+    const Sample& sampleAt(Point p = {300, 300}) { return sampler.sampleAt(platform.screen, p, err); }
     Sampler sampler;
     std::ostringstream err;
 };
@@ -71,8 +71,8 @@ TEST(Sampler, whatCannotBeReadIsMissing)
     EXPECT_EQ(first.changed, SampleChanges::everything());
 
     // The ramp stops answering: no ramp, so no LUT colour and no entries.
-    w.screen.ramp.reset();
-    w.screen.pixelValue = 0x00000080;
+    w.ramps.ramp.reset();
+    w.pixels.pixelValue = 0x00000080;
     const Sample& noRamp = w.sampleAt();
     EXPECT_EQ(noRamp.bitmap, (Rgb{128, 0, 0}));
     EXPECT_FALSE(noRamp.ramp);
@@ -81,8 +81,8 @@ TEST(Sampler, whatCannotBeReadIsMissing)
     EXPECT_EQ(noRamp.rampStatus, "No gamma ramp");
 
     // It answers again with another ramp: that one, not the one before.
-    w.screen.ramp = Doubled;
-    w.screen.rampOutput = "DP-1";
+    w.ramps.ramp = Doubled;
+    w.ramps.rampOutput = "DP-1";
     const Sample& again = w.sampleAt();
     ASSERT_TRUE(again.ramp);
     EXPECT_EQ(again.ramp->ramp, Doubled);
@@ -91,7 +91,7 @@ TEST(Sampler, whatCannotBeReadIsMissing)
     EXPECT_EQ(again.rampStatus, "DP-1, 256 entries, distinct levels R 129 G 129 B 129");
 
     // The pixel cannot be read: no colour, whatever the ramp.
-    w.screen.pixelFails = true;
+    w.pixels.pixelFails = true;
     const Sample& noPixel = w.sampleAt();
     EXPECT_FALSE(noPixel.bitmap);
     EXPECT_FALSE(noPixel.lut());
@@ -110,21 +110,21 @@ TEST(Sampler, changesNameWhatDiffers)
     } cases[] = {
         {"nothing", [](Probe&, Point&) {}, {}},
         {"moved over the same colour", [](Probe&, Point& p) { p.x += 1; }, only([](auto& c) { c.position = true; })},
-        {"another colour", [](Probe& w, Point&) { w.screen.pixelValue = 0x000064C9; },
+        {"another colour", [](Probe& w, Point&) { w.pixels.pixelValue = 0x000064C9; },
          only([](auto& c) { c.bitmap = true; })},
-        {"the pixel cannot be read", [](Probe& w, Point&) { w.screen.pixelFails = true; },
+        {"the pixel cannot be read", [](Probe& w, Point&) { w.pixels.pixelFails = true; },
          only([](auto& c) { c.bitmap = true; })},
-        {"an entry the status does not show", [](Probe& w, Point&) { (*w.screen.ramp)[100] += 1; },
+        {"an entry the status does not show", [](Probe& w, Point&) { (*w.ramps.ramp)[100] += 1; },
          only([](auto& c) { c.ramp = true; })},
-        {"an entry that merges two levels", [](Probe& w, Point&) { (*w.screen.ramp)[256 + 10] = 0; },
+        {"an entry that merges two levels", [](Probe& w, Point&) { (*w.ramps.ramp)[256 + 10] = 0; },
          only([](auto& c) { c.ramp = c.rampStatus = true; })},
-        {"another output", [](Probe& w, Point&) { w.screen.rampOutput = "DP-1"; },
+        {"another output", [](Probe& w, Point&) { w.ramps.rampOutput = "DP-1"; },
          only([](auto& c) { c.ramp = c.rampStatus = true; })},
-        {"another size", [](Probe& w, Point&) { w.screen.rampSize = 1024; },
+        {"another size", [](Probe& w, Point&) { w.ramps.rampSize = 1024; },
          only([](auto& c) { c.ramp = c.rampStatus = true; })},
-        {"the ramp cannot be read", [](Probe& w, Point&) { w.screen.ramp.reset(); },
+        {"the ramp cannot be read", [](Probe& w, Point&) { w.ramps.ramp.reset(); },
          only([](auto& c) { c.ramp = c.rampStatus = true; })},
-        {"a profile published", [](Probe& w, Point&) { w.screen.profile = {plainProfile(), "FAKE-1", "_ICC_PROFILE", 1}; },
+        {"a profile published", [](Probe& w, Point&) { w.profiles.profile = {plainProfile(), "FAKE-1", "_ICC_PROFILE", 1}; },
          only([](auto& c) { c.profile = c.profileStatus = true; })},
     };
     for (const auto& c : cases) {
@@ -144,11 +144,11 @@ TEST(Sampler, changesNameWhatDiffers)
 TEST(Sampler, profileStatusFollowsTheColourInTheUsersSeparator)
 {
     Probe w(",");
-    w.screen.profile = {plainProfile(), "FAKE-1", "_ICC_PROFILE", 1};
+    w.profiles.profile = {plainProfile(), "FAKE-1", "_ICC_PROFILE", 1};
     const std::string first = w.sampleAt().profileStatus;
     EXPECT_EQ(first.rfind("Profile \"Plain sRGB\", no calibration, Lab 54,0 37,4 62,4, seen 54,0 37,4 62,4", 0), 0u)
         << first;
-    w.screen.pixelValue = 0x00000000;
+    w.pixels.pixelValue = 0x00000000;
     const Sample& black = w.sampleAt();
     EXPECT_EQ(black.changed, only([](auto& c) { c.bitmap = c.profile = c.profileStatus = true; }));
     EXPECT_NE(black.profileStatus, first);

@@ -489,9 +489,9 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
     const QPoint hotSpot(300, 200);
     const QPoint tip = hotSpot + (pipette::Tip - pipette::HotSpot);
     ASSERT_EQ(tip, QPoint(301, 198));
-    p.fake.screen.pixelValue = 0x808080u;
-    p.fake.screen.pixels[{tip.x(), tip.y()}] = Green;
-    p.fake.screen.pixels[{hotSpot.x(), hotSpot.y()}] = Red;
+    p.fake.pixels.pixelValue = 0x808080u;
+    p.fake.pixels.overrides[{tip.x(), tip.y()}] = Green;
+    p.fake.pixels.overrides[{hotSpot.x(), hotSpot.y()}] = Red;
 
     auto pickWith = [&](const std::function<void(PipetteWindow&)>& inPicker) {
         return [&, inPicker](ColourDialog& d) {
@@ -531,8 +531,8 @@ TEST(ColourDialog, pipettePicksThePixelUnderTheTipNotTheHotSpot)
 TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
 {
     DialogFixture p;
-    p.fake.screen.pixelValue = 0x000064C8; // (200, 100, 0)
-    p.fake.screen.ramp = rampOf([](int i) { return std::min(65535, i * 300); });
+    p.fake.pixels.pixelValue = 0x000064C8; // (200, 100, 0)
+    p.fake.ramps.ramp = rampOf([](int i) { return std::min(65535, i * 300); });
     p.form->showMainWindow();
     p.form->probeTick();
     p.form->probeTimer()->start();
@@ -587,8 +587,8 @@ TEST(Inspect, swatchClickOpensTheFrozenColourAndProbingResumes)
 TEST(Inspect, noDialogOnAColourThatWasNotRead)
 {
     DialogFixture p;
-    p.fake.screen.pixelValue = 0x000064C8;
-    p.fake.screen.ramp.reset();
+    p.fake.pixels.pixelValue = 0x000064C8;
+    p.fake.ramps.ramp.reset();
     p.form->showMainWindow();
     p.form->probeTimer()->start(); // probing, as the program runs
     const struct {
@@ -601,7 +601,7 @@ TEST(Inspect, noDialogOnAColourThatWasNotRead)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        p.fake.screen.pixelFails = c.pixelFails;
+        p.fake.pixels.pixelFails = c.pixelFails;
         p.form->probeTick();
         p.form->toggleFreeze();
         ASSERT_FALSE(p.form->probing());

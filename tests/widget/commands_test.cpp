@@ -4,6 +4,9 @@
 #include <QTest>
 
 #include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <sstream>
 
 #include "main_window_fixture.h"
 #include "modal_answer.h"
@@ -18,8 +21,8 @@ namespace {
 struct Running : MainWindowFixture {
     Running()
     {
-        fake.screen.pixelValue = 0x000064C8;
-        fake.screen.ramp = rampOf([](int i) { return i * 257; });
+        fake.pixels.pixelValue = 0x000064C8;
+        fake.ramps.ramp = rampOf([](int i) { return i * 257; });
         fake.pointer.where = Point{500, 400};
         form->showMainWindow();
         form->probeTick();
@@ -82,7 +85,7 @@ TEST(KeyDispatch, copyOfAnUnreadColourWritesNothing)
     w.form->probeTimer()->stop();
     w.form->copyBitmapColour();
     EXPECT_EQ(w.fake.clipboard.writes, 0) << "before the first tick nothing was read";
-    w.fake.screen.pixelValue = 0;
+    w.fake.pixels.pixelValue = 0;
     w.form->probeTick(); // ramp never read
     w.form->copyBitmapColour();
     EXPECT_EQ(w.fake.clipboard.text, "000000");
@@ -191,7 +194,7 @@ TEST(Freeze, spaceFreezesAndResumes)
 
     // Frozen: a new colour and a new format change nothing on screen, and
     // copying gives the frozen colour.
-    p.fake.screen.pixelValue = 0x00FF0000; // blue
+    p.fake.pixels.pixelValue = 0x00FF0000; // blue
     p.click(Qt::Key_H, Qt::ControlModifier);
     // Nothing to wait for: the point is that nothing comes. Two probe
     // intervals give a tick that should not happen the time to show.
@@ -283,4 +286,35 @@ TEST(AlwaysOnTop, pinTogglesBothWindows)
     EXPECT_EQ(p.form->ui().pinButton->image(), ButtonImage::PinOff);
     const std::vector<std::pair<NativeWindow, bool>> off{{magId, false}, {mainId, false}};
     EXPECT_EQ(p.fake.windows.topmostCalls, off);
+}
+
+// Where the compositor alone stacks windows (Wayland) the pin is disabled and
+// says why, at the start too; neither it nor its key changes the stored option.
+TEST(AlwaysOnTop, pinIsDisabledWhereNoWindowCanBeKeptOnTop)
+{
+    for (const bool keepsOnTop : {true, false}) {
+        SCOPED_TRACE(keepsOnTop ? "a topmost band" : "none");
+        MainWindowFixture p;
+        p.fake.windows.keepsOnTop = keepsOnTop;
+        std::ofstream(p.settingsPath()) << "[GENERAL]\nOnTop=1\n";
+        std::ostringstream errors;
+        std::streambuf* const stderrBuffer = std::cerr.rdbuf(errors.rdbuf());
+        p.form->showMainWindow();
+        std::cerr.rdbuf(stderrBuffer);
+        p.form->probeTimer()->stop();
+        TitleButton* pin = p.form->ui().pinButton;
+
+        const std::string notice = std::string("tintora: ") + MainWindow::KeepOnTopUnavailableNotice + "\n";
+        EXPECT_EQ(errors.str().find(notice) != std::string::npos, !keepsOnTop) << errors.str();
+        EXPECT_EQ(pin->isEnabled(), keepsOnTop);
+        EXPECT_EQ(pin->toolTip(), keepsOnTop ? QString() : QString::fromUtf8(MainWindow::KeepOnTopUnavailableText));
+        EXPECT_EQ(pin->image(), keepsOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+
+        QTest::mouseClick(pin, Qt::LeftButton);
+        QTest::keyClick(p.form, Qt::Key_T, Qt::ControlModifier);
+        // Two toggles where the pin works: on again; none where it does not.
+        EXPECT_TRUE(p.state.options.alwaysOnTop);
+        EXPECT_EQ(pin->image(), keepsOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
+        EXPECT_EQ(pin->isEnabled(), keepsOnTop);
+    }
 }

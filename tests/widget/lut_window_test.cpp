@@ -42,9 +42,9 @@ struct Program : MainWindowFixture {
     explicit Program(const std::string& ini = "")
     {
         form->probeTimer()->stop();
-        fake.screen.pixelValue = 0x000064C8; // (200, 100, 0)
-        fake.screen.ramp = HalvedGreen;
-        fake.screen.rampOutput = "HDMI-1";
+        fake.pixels.pixelValue = 0x000064C8; // (200, 100, 0)
+        fake.ramps.ramp = HalvedGreen;
+        fake.ramps.rampOutput = "HDMI-1";
         fake.pointer.where = Point{500, 400};
         if (!ini.empty()) writeText(settingsPath(), ini);
         form->showMainWindow();
@@ -130,16 +130,16 @@ TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
         {HalvedGreen, "HDMI-1", 256, halved},
     };
     for (const auto& c : cases) {
-        p.fake.screen.ramp = c.ramp;
-        p.fake.screen.rampOutput = c.output;
-        p.fake.screen.rampSize = c.size;
+        p.fake.ramps.ramp = c.ramp;
+        p.fake.ramps.rampOutput = c.output;
+        p.fake.ramps.rampSize = c.size;
         p.form->probeTick();
         EXPECT_EQ(p.lut()->ui().statusLabel->text(), c.status);
         EXPECT_EQ(p.form->ui().lutCaption->toolTip(), c.status + NoProfile) << "the \"LUT:\" caption's tooltip";
     }
     // Hidden, the window no longer follows; the tooltip does.
     p.form->toggleLutCurves();
-    p.fake.screen.rampOutput = "HDMI-2";
+    p.fake.ramps.rampOutput = "HDMI-2";
     p.form->probeTick();
     EXPECT_EQ(p.form->ui().lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256" + NoProfile);
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
@@ -163,7 +163,7 @@ TEST(LutWindow, profileLineAndTooltipFollowTheProfile)
 
     Program p;
     p.form->toggleLutCurves();
-    p.fake.screen.profile = {office, "HDMI-1", "_ICC_PROFILE", 1};
+    p.fake.profiles.profile = {office, "HDMI-1", "_ICC_PROFILE", 1};
     const QLabel* line = p.lut()->ui().profileLabel;
     const auto tooltip = [&] { return p.form->ui().lutCaption->toolTip(); };
 
@@ -180,7 +180,7 @@ TEST(LutWindow, profileLineAndTooltipFollowTheProfile)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        p.fake.screen.ramp = c.ramp;
+        p.fake.ramps.ramp = c.ramp;
         p.form->probeTick();
         EXPECT_EQ(line->text().toStdString(), c.text);
         EXPECT_EQ(line->textFormat(), Qt::PlainText) << "a description is no markup";
@@ -190,14 +190,14 @@ TEST(LutWindow, profileLineAndTooltipFollowTheProfile)
     }
     // A tooltip Qt would take for HTML (by its start, here an output's name)
     // is given as escaped text.
-    p.fake.screen.rampOutput = "<i>DP</i>";
+    p.fake.ramps.rampOutput = "<i>DP</i>";
     p.form->probeTick();
     EXPECT_TRUE(tooltip().contains(QStringLiteral("&lt;i&gt;DP&lt;/i&gt;, 256 entries")));
     EXPECT_TRUE(tooltip().contains(QStringLiteral("<br>Profile &quot;Office &lt;b&gt;27&lt;/b&gt;&quot;")));
-    p.fake.screen.rampOutput = "HDMI-1";
+    p.fake.ramps.rampOutput = "HDMI-1";
 
     // One that does not read: no profile, said once on the standard error.
-    p.fake.screen.profile = {{'n', 'o', 't'}, "HDMI-1", "_ICC_PROFILE", 2};
+    p.fake.profiles.profile = {{'n', 'o', 't'}, "HDMI-1", "_ICC_PROFILE", 2};
     testing::internal::CaptureStderr();
     for (int i = 0; i < 3; ++i) p.form->probeTick();
     const std::string said = testing::internal::GetCapturedStderr();
@@ -221,9 +221,9 @@ TEST(LutWindow, repaintsOnlyWhenTheRampOrLevelsChange)
 
     // Each change is one repaint: a level, a ramp entry, no ramp at all.
     const std::function<void()> changes[] = {
-        [&] { p.fake.screen.pixelValue = 0x000064C9; },
-        [&] { (*p.fake.screen.ramp)[512 + 0] = 3; },
-        [&] { p.fake.screen.ramp.reset(); },
+        [&] { p.fake.pixels.pixelValue = 0x000064C9; },
+        [&] { (*p.fake.ramps.ramp)[512 + 0] = 3; },
+        [&] { p.fake.ramps.ramp.reset(); },
     };
     int expected = painted;
     for (const auto& change : changes) {

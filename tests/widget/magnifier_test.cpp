@@ -16,7 +16,7 @@ struct Magnified : MainWindowFixture {
         // A pattern around the pointer: each pixel's colour tells where it is.
         for (int dy = -3; dy <= 3; ++dy)
             for (int dx = -3; dx <= 3; ++dx)
-                fake.screen.pixels[{500 + dx, 400 + dy}] =
+                fake.pixels.overrides[{500 + dx, 400 + dy}] =
                     static_cast<ColourValue>(((dx + 3) * 30) | (((dy + 3) * 30) << 8) | (0x40 << 16));
         form->probeTimer()->stop();
         form->moveWindow({300, 600});
@@ -88,7 +88,7 @@ TEST(MagnifierPicture, samePixelsAsTheLastTickAreNotRepainted)
     const int painted = tick();
     ASSERT_GT(painted, 0);
     EXPECT_EQ(tick(), painted) << "the same block repainted";
-    m.fake.screen.pixels[{501, 400}] = 0x00123456;
+    m.fake.pixels.overrides[{501, 400}] = 0x00123456;
     EXPECT_EQ(tick(), painted + 1);
     EXPECT_EQ(tick(), painted + 1);
     m.state.options.zoom = 0.5;

@@ -25,7 +25,7 @@ struct Program : MainWindowFixture {
         // the speed found at start again as the program would.
         state.userPointerSpeed = userSpeed;
         state.options.slowPointer = slowMouse;
-        fake.screen.desktop = Desktop;
+        fake.monitors.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
         form->probeTimer()->stop();
         form->show();

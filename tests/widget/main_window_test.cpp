@@ -87,8 +87,8 @@ TEST(MainWindowLayout, componentsWhereTheyBelong)
 TEST(probeTick, oneTickWritesAllEightControls)
 {
     MainWindowFixture w;
-    w.fake.screen.pixelValue = 0x000064C8; // red 200, green 100, blue 0
-    w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
+    w.fake.pixels.pixelValue = 0x000064C8; // red 200, green 100, blue 0
+    w.fake.ramps.ramp = rampOf([](int i) { return i * 257; });
     w.fake.pointer.where = Point{640, 480};
     w.form->probeTick();
 
@@ -104,8 +104,8 @@ TEST(probeTick, oneTickWritesAllEightControls)
     EXPECT_EQ(w.form->sample().bitmap, (Rgb{200, 100, 0}));
     EXPECT_EQ(w.form->sample().lut(), (Rgb{201, 100, 0}));
     // The ramp asked for is the one of the display under the pointer.
-    ASSERT_FALSE(w.fake.screen.rampPoints.empty());
-    EXPECT_EQ(w.fake.screen.rampPoints.back(), (Point{640, 480}));
+    ASSERT_FALSE(w.fake.ramps.rampPoints.empty());
+    EXPECT_EQ(w.fake.ramps.rampPoints.back(), (Point{640, 480}));
 }
 
 // What cannot be read shows as missing, as before the first tick, in every
@@ -118,8 +118,8 @@ TEST(probeTick, failedReadsShowAsMissing)
     const Readouts before = readouts(*w.form);
     EXPECT_EQ(before.bitmap[0], "?");
     EXPECT_EQ(before.hash, "#");
-    w.fake.screen.pixelValue = 0x000064C8;
-    w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
+    w.fake.pixels.pixelValue = 0x000064C8;
+    w.fake.ramps.ramp = rampOf([](int i) { return i * 257; });
     w.form->probeTick();
 
     const struct {
@@ -137,11 +137,11 @@ TEST(probeTick, failedReadsShowAsMissing)
         for (const bool hex : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (hex ? ", hexadecimal" : ""));
             w.state.options.hexadecimal = hex;
-            w.fake.screen.pixelFails = !c.pixel;
+            w.fake.pixels.pixelFails = !c.pixel;
             if (c.ramp)
-                w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
+                w.fake.ramps.ramp = rampOf([](int i) { return i * 257; });
             else
-                w.fake.screen.ramp.reset();
+                w.fake.ramps.ramp.reset();
             w.form->probeTick();
             const Readouts r = readouts(*w.form);
             for (int i = 0; i < 3; ++i) {
@@ -168,18 +168,18 @@ TEST(probeTick, failedReadsShowAsMissing)
 TEST(probeTick, unreadablePointerSamplesTheOrigin)
 {
     MainWindowFixture w;
-    w.fake.screen.pixels[{0, 0}] = 0x00010203;
+    w.fake.pixels.overrides[{0, 0}] = 0x00010203;
     w.fake.pointer.where.reset();
     w.form->probeTick();
     EXPECT_EQ(w.form->sample().bitmap, (Rgb{3, 2, 1}));
-    EXPECT_EQ(w.fake.screen.rampPoints.back(), (Point{0, 0}));
+    EXPECT_EQ(w.fake.ramps.rampPoints.back(), (Point{0, 0}));
 }
 
 TEST(probeTick, fractionsUseTheLocaleSeparator)
 {
     MainWindowFixture w({}, ",");
-    w.fake.screen.pixelValue = 0x000064C8;
-    w.fake.screen.ramp = rampOf([](int i) { return i * 257; });
+    w.fake.pixels.pixelValue = 0x000064C8;
+    w.fake.ramps.ramp = rampOf([](int i) { return i * 257; });
     w.state.options.fractions = true;
     w.form->probeTick();
     EXPECT_EQ(w.form->ui().lutRedLabel->text(), "0,790 (51400)");
@@ -191,7 +191,7 @@ TEST(ProbeTimer, ticksEveryFiftyMillisecondsFromCreation)
     MainWindowFixture w;
     EXPECT_TRUE(w.form->probeTimer()->isActive());
     EXPECT_EQ(w.form->probeTimer()->interval(), 50);
-    w.fake.screen.pixelValue = 0x00000005;
+    w.fake.pixels.pixelValue = 0x00000005;
     // The first tick arrives through the event loop.
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.form->ui().bitmapRedLabel->text() == "5"; }, 5000));
 }
@@ -223,7 +223,7 @@ TEST(StartPosition, commandLineAndCentring)
     };
     for (const auto& c : cases) {
         MainWindowFixture w(c.args);
-        w.fake.screen.workArea = {0, 0, 1920, 1040};
+        w.fake.monitors.workArea = {0, 0, 1920, 1040};
         w.form->showMainWindow();
         EXPECT_EQ(w.form->pos(), c.expected) << ::testing::PrintToString(c.args);
         // Shown into the topmost band whatever the settings say.

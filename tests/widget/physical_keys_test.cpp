@@ -27,7 +27,7 @@ struct Program : MainWindowFixture {
             {LeftShift, ModifierKey::Shift}, {LeftControl, ModifierKey::Control}, {LeftAlt, ModifierKey::Alt}};
         // A "us,ru" keyboard: the first Latin layout is the first one.
         fake.keyboard.letters = {{KeyI, 'I'}, {KeyH, 'H'}, {KeyD, 'D'}, {KeyC, 'C'}, {KeySemicolon, 0}};
-        fake.screen.desktop = Desktop;
+        fake.monitors.desktop = Desktop;
         fake.pointer.where = Point{100, 200};
         form->probeTimer()->stop();
         form->probeTick(); // a colour to copy: a sample never taken copies nothing

@@ -42,7 +42,7 @@ struct PickSession {
     void pointAt(Point p, ColourValue value)
     {
         fake.pointer.where = p;
-        fake.screen.pixelValue = value;
+        fake.pixels.pixelValue = value;
     }
     void key(int code, bool pressed = true, bool alt = false)
     {
@@ -62,7 +62,7 @@ TEST(PickMode, readoutsHoldOutsideItAndFollowThePointerInIt)
     PickSession s;
     ASSERT_NE(s.form->pickMode(), nullptr);
     EXPECT_FALSE(s.form->toolTip().isEmpty()) << "the main window says how to pick";
-    s.fake.screen.pixelValue = 0x00302010;
+    s.fake.pixels.pixelValue = 0x00302010;
     s.form->probeTick();
     EXPECT_EQ(s.bitmapTexts(), "? ? ?") << "no position: nothing is sampled";
 
@@ -82,7 +82,7 @@ TEST(PickMode, readoutsHoldOutsideItAndFollowThePointerInIt)
     EXPECT_FALSE(s.overlay->isShown);
     EXPECT_TRUE(s.form->probing());
     s.fake.pointer.where.reset();
-    s.fake.screen.pixelValue = 0x00FFFFFF;
+    s.fake.pixels.pixelValue = 0x00FFFFFF;
     s.form->probeTick();
     EXPECT_EQ(s.bitmapTexts(), "4 5 6");
 }

@@ -136,7 +136,7 @@ TEST(loadSettings, bothModesShowBothImagesAndHexadecimalWins)
     Started p("[GENERAL]\nHexMode=1\nDecMode=1\n");
     EXPECT_EQ(p.form->ui().hexButton->image(), ButtonImage::HexOn);
     EXPECT_EQ(p.form->ui().fractionButton->image(), ButtonImage::FractionOn);
-    p.fake.screen.pixelValue = 0x000064C8;
+    p.fake.pixels.pixelValue = 0x000064C8;
     p.form->probeTick();
     EXPECT_EQ(p.form->ui().bitmapRedLabel->text(), "C8");
 }

@@ -180,12 +180,12 @@ TEST(Win32Screen, grabCopiesTheDesktopAndBlacksWhatLiesOffIt)
         {{desk.left - 10, desk.top - 5, 30, 20}, true},     // over the desktop's corner: the window, or off it
         {{desk.left - 100, desk.top - 100, 10, 10}, false}, // wholly off
     };
-    Win32Screen screen;
+    Screen screen = openWin32Screen();
     ScreenImage image;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "block " << c.block.x << "," << c.block.y << " " << c.block.width << "x"
                                         << c.block.height);
-        EXPECT_EQ(screen.grab(c.block, image), c.readable);
+        EXPECT_EQ(screen.pixels->grab(c.block, image), c.readable);
         ASSERT_EQ(image.width, c.block.width);
         ASSERT_EQ(image.height, c.block.height);
         ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(c.block.width * c.block.height));
@@ -208,14 +208,14 @@ TEST(Win32Screen, grabCopiesTheDesktopAndBlacksWhatLiesOffIt)
 // copied again only for a reading of another serial or output.
 TEST(Win32Screen, theDisplayProfileIsTheFileOfTheMonitorsProfile)
 {
-    Win32Screen screen;
+    Screen screen = openWin32Screen();
     const Point p{10, 10};
     MONITORINFOEXW monitor{};
     monitor.cbSize = sizeof monitor;
     ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY), &monitor));
 
     PublishedProfile reading;
-    ASSERT_TRUE(screen.profileAt(p, reading));
+    ASSERT_TRUE(screen.profiles->profileAt(p, reading));
     EXPECT_EQ(reading.output, utf8FromWide(monitor.szDevice));
     EXPECT_NE(reading.serial, 0u);
     std::string error;
@@ -227,15 +227,15 @@ TEST(Win32Screen, theDisplayProfileIsTheFileOfTheMonitorsProfile)
 
     PublishedProfile kept = reading;
     kept.bytes.clear();
-    ASSERT_TRUE(screen.profileAt(p, kept));
+    ASSERT_TRUE(screen.profiles->profileAt(p, kept));
     EXPECT_TRUE(kept.bytes.empty()) << "copied again at the same serial";
     kept.output = "another monitor";
-    ASSERT_TRUE(screen.profileAt(p, kept));
+    ASSERT_TRUE(screen.profiles->profileAt(p, kept));
     EXPECT_EQ(kept.bytes, reading.bytes);
     EXPECT_EQ(kept.output, reading.output);
 
-    const std::vector<PublishedProfile> all = screen.allProfiles();
-    ASSERT_EQ(all.size(), screen.monitors().size());
+    const std::vector<PublishedProfile> all = screen.profiles->allProfiles();
+    ASSERT_EQ(all.size(), screen.monitors->monitors().size());
     EXPECT_EQ(all.front().bytes, reading.bytes);
     EXPECT_EQ(all.front().serial, reading.serial);
 }

@@ -101,13 +101,13 @@ bool writeWholeFile(const std::wstring& path, const void* bytes, std::size_t siz
 int writeProfiles(const std::wstring& folder, int count)
 {
     using namespace std::chrono;
-    Win32Screen screen;
+    tintora::Screen screen = openWin32Screen();
     tintora::PublishedProfile reading;
     const auto deadline = steady_clock::now() + minutes(1);
     for (int written = 0; written < count;) {
         if (steady_clock::now() > deadline) return 1;
         const std::uint64_t before = reading.serial;
-        if (screen.profileAt({0, 0}, reading) && reading.serial != before) {
+        if (screen.profiles->profileAt({0, 0}, reading) && reading.serial != before) {
             const std::wstring name = folder + L"\\" + std::to_wstring(++written);
             if (!writeWholeFile(name + L".icc", reading.bytes.data(), reading.bytes.size()) ||
                 !writeWholeFile(name + L".txt", reading.origin.data(), reading.origin.size()))

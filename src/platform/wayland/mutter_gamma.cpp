@@ -13,7 +13,7 @@ namespace {
 
 const QString Service = QStringLiteral("org.gnome.Mutter.DisplayConfig");
 const QString ObjectPath = QStringLiteral("/org/gnome/Mutter/DisplayConfig");
-const QString Interface = QStringLiteral("org.gnome.Mutter.DisplayConfig");
+const QString DisplayConfigInterface = QStringLiteral("org.gnome.Mutter.DisplayConfig");
 
 // GetResources: serial, CRTCs, outputs, modes, the largest screen size.
 const QString ResourcesSignature = QStringLiteral("ua(uxiiiiiuaua{sv})a(uxiausauaua{sv})a(uxuudu)ii");
@@ -38,7 +38,7 @@ QList<ushort> channelOf(const QVariant& value)
 MutterGamma::MutterGamma(const QDBusConnection& bus, std::chrono::milliseconds rampLifetime)
     : m_bus(bus), m_rampLifetime(rampLifetime)
 {
-    m_bus.connect(Service, ObjectPath, Interface, QStringLiteral("MonitorsChanged"), this,
+    m_bus.connect(Service, ObjectPath, DisplayConfigInterface, QStringLiteral("MonitorsChanged"), this,
                   SLOT(monitorsChanged()));
 }
 
@@ -46,7 +46,7 @@ void MutterGamma::monitorsChanged() { m_layoutStale = true; }
 
 QDBusMessage MutterGamma::call(const QString& method, const QList<QVariant>& arguments)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(Service, ObjectPath, Interface, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(Service, ObjectPath, DisplayConfigInterface, method);
     message.setArguments(arguments);
     return m_bus.call(message, QDBus::Block, kCallTimeoutMs);
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/geometry.h"
-#include "platform/screen.h"
+#include "platform/gamma_ramps.h"
 
 class QDBusMessage;
 
@@ -22,10 +22,11 @@ namespace tintora::wayland {
 //
 // Monitors without a CRTC (virtual monitors, those of a remote desktop or a
 // headless session) have no ramp, and GetResources does not list them: a
-// point that no CRTC shows is on one of those, so it has no ramp (where X11
-// would take the first CRTC's, which would be another monitor's). The signal arrives through the Qt event
-// loop of the thread that made the object; every call is made on that thread.
-class MutterGamma final : public QObject {
+// point that no CRTC shows is on one of those, so it has no ramp (another
+// CRTC's would be another monitor's). The signal arrives through the Qt
+// event loop of the thread that made the object; every call is made on that
+// thread.
+class MutterGamma final : public QObject, public GammaRamps {
     Q_OBJECT
 public:
     // GetCrtcGamma is a blocking round trip to Mutter. Measured on a loaded
@@ -50,12 +51,12 @@ public:
     // channel, resampled when Mutter's ramp has another size; the name of
     // the output it drives; the ramp's own size. False, reading untouched,
     // when no CRTC shows p or its ramp cannot be read.
-    bool rampAt(Point p, RampReading& reading);
+    bool rampAt(Point p, RampReading& reading) override;
     // The ramps of every lit CRTC, in Mutter's order; those that cannot be
     // read are left out.
-    std::vector<RampReading> allRamps();
+    std::vector<RampReading> allRamps() override;
     // Whether some CRTC's ramp can be read.
-    bool canReadGammaRamp();
+    bool canReadGammaRamp() override;
 
 private slots:
     void monitorsChanged();

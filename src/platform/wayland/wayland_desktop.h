@@ -13,6 +13,7 @@ namespace tintora::wayland {
 // neither is offered.
 class WaylandWindows final : public Windows {
 public:
+    bool canKeepOnTop() override { return false; }
     void setTopmost(NativeWindow, bool) override {}
     void leaveOutOfTaskBar(NativeWindow) override {}
     bool canPlaceWindows() override { return false; }

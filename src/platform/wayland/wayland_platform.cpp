@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/session_backends.h"
+#include "platform/wayland/mutter_gamma.h"
 #include "platform/wayland/wayland_desktop.h"
 #include "platform/wayland/wayland_keyboard.h"
 #include "platform/wayland/wayland_pointer.h"
@@ -67,7 +68,16 @@ std::variant<std::shared_ptr<ScreenCast>, std::string> startScreenCast()
     return cast;
 }
 
-} // namespace
+// The screen's parts: the cast for pixels and monitors, Mutter for ramps.
+Screen screenOf(const std::shared_ptr<ScreenCast>& cast)
+{
+    Screen screen;
+    screen.pixels = std::make_unique<WaylandPixels>(cast);
+    screen.ramps = std::make_unique<MutterGamma>();
+    screen.profiles = std::make_unique<WaylandDisplayProfiles>();
+    screen.monitors = std::make_unique<WaylandMonitors>(cast);
+    return screen;
+}
 
 DisplayServerCheck checkDisplay()
 {
@@ -86,13 +96,13 @@ DisplayServerCheck checkDisplay()
     return {true, false, {}};
 }
 
-std::variant<Platform, std::string> openWaylandPlatform()
+std::variant<Platform, std::string> openPlatform()
 {
     auto started = startScreenCast();
     if (auto* why = std::get_if<std::string>(&started)) return *why;
     auto cast = std::get<0>(std::move(started));
     Platform p;
-    p.screen = std::make_unique<WaylandScreen>(cast);
+    p.screen = screenOf(cast);
     p.pointer = std::make_unique<WaylandPointer>(cast);
     p.windows = std::make_unique<WaylandWindows>();
     p.clipboard = std::make_unique<WaylandClipboard>();
@@ -101,11 +111,17 @@ std::variant<Platform, std::string> openWaylandPlatform()
     return p;
 }
 
-std::variant<std::unique_ptr<Screen>, std::string> openWaylandScreen()
+std::variant<Screen, std::string> openScreen()
 {
     auto started = startScreenCast();
     if (auto* why = std::get_if<std::string>(&started)) return *why;
-    return std::unique_ptr<Screen>(std::make_unique<WaylandScreen>(std::get<0>(std::move(started))));
+    return screenOf(std::get<0>(started));
 }
+
+} // namespace
+
+// The helper processes are all X11's.
+const SessionBackend Entry{Backend::Wayland, "WAYLAND_DISPLAY", "wayland", checkDisplay, openPlatform, openScreen,
+                           nullptr};
 
 } // namespace tintora::wayland

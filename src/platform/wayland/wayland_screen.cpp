@@ -19,9 +19,11 @@ ImagePixel pixelAt(const FrameView& frame, int x, int y)
 
 } // namespace
 
-WaylandScreen::WaylandScreen(std::shared_ptr<ScreenCast> cast) : m_cast(std::move(cast)) {}
+WaylandPixels::WaylandPixels(std::shared_ptr<ScreenCast> cast) : m_cast(std::move(cast)) {}
 
-ColourValue WaylandScreen::pixel(Point p)
+bool WaylandPixels::canReadPixels() { return m_cast->frames->failure().empty(); }
+
+ColourValue WaylandPixels::pixel(Point p)
 {
     ColourValue colour = InvalidColour;
     const Point at{p.x - m_cast->area.x, p.y - m_cast->area.y};
@@ -32,14 +34,7 @@ ColourValue WaylandScreen::pixel(Point p)
     return colour;
 }
 
-bool WaylandScreen::rampAt(Point p, RampReading& reading) { return m_gamma.rampAt(p, reading); }
-std::vector<RampReading> WaylandScreen::allRamps() { return m_gamma.allRamps(); }
-bool WaylandScreen::canReadGammaRamp() { return m_gamma.canReadGammaRamp(); }
-
-bool WaylandScreen::profileAt(Point, PublishedProfile&) { return false; }
-std::vector<PublishedProfile> WaylandScreen::allProfiles() { return {}; }
-
-bool WaylandScreen::grab(Rect rect, ScreenImage& image)
+bool WaylandPixels::grab(Rect rect, ScreenImage& image)
 {
     resizeImage(image, rect.width, rect.height);
     bool copied = false;
@@ -60,11 +55,11 @@ bool WaylandScreen::grab(Rect rect, ScreenImage& image)
     return copied || image.pixels.empty();
 }
 
-Rect WaylandScreen::virtualDesktop() { return m_cast->area; }
-std::vector<Rect> WaylandScreen::monitors() { return {m_cast->area}; }
+WaylandMonitors::WaylandMonitors(std::shared_ptr<ScreenCast> cast) : m_cast(std::move(cast)) {}
 
-// The compositor does not tell a client where its panels are.
-Rect WaylandScreen::primaryWorkArea() { return m_cast->area; }
-Rect WaylandScreen::workAreaAt(Point) { return m_cast->area; }
+Rect WaylandMonitors::virtualDesktop() { return m_cast->area; }
+std::vector<Rect> WaylandMonitors::monitors() { return {m_cast->area}; }
+Rect WaylandMonitors::primaryWorkArea() { return m_cast->area; }
+Rect WaylandMonitors::workAreaAt(Point) { return m_cast->area; }
 
 } // namespace tintora::wayland

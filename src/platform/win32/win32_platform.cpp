@@ -14,7 +14,7 @@ std::optional<std::string> chooseBackend() { return std::nullopt; }
 std::variant<Platform, std::string> openPlatform()
 {
     Platform p;
-    p.screen = std::make_unique<win32::Win32Screen>();
+    p.screen = win32::openWin32Screen();
     p.pointer = std::make_unique<win32::Win32Pointer>();
     p.windows = std::make_unique<win32::Win32Windows>();
     p.clipboard = std::make_unique<win32::Win32Clipboard>();
@@ -23,10 +23,7 @@ std::variant<Platform, std::string> openPlatform()
     return p;
 }
 
-std::variant<std::unique_ptr<Screen>, std::string> openScreen()
-{
-    return std::unique_ptr<Screen>(std::make_unique<win32::Win32Screen>());
-}
+std::variant<Screen, std::string> openScreen() { return win32::openWin32Screen(); }
 
 std::optional<int> runPlatformHelper(int, char**)
 {

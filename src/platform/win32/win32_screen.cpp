@@ -63,21 +63,60 @@ std::optional<MONITORINFOEXW> monitorInfo(HMONITOR monitor)
     return info;
 }
 
+// The virtual desktop: the monitors' bounding rectangle.
+Rect desktopRect()
+{
+    return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+std::vector<Rect> monitorRects()
+{
+    std::vector<Rect> rects;
+    for (const MonitorEntry& m : monitorEntries()) rects.push_back(m.rect);
+    return rects;
+}
+
 } // namespace
 
-Win32Screen::Win32Screen()
+Screen openWin32Screen()
 {
-    RampReading probe;
-    m_canReadRamp = rampAt({0, 0}, probe);
+    auto dcs = std::make_shared<MonitorDcs>();
+    Screen screen;
+    screen.pixels = std::make_unique<Win32Pixels>();
+    screen.ramps = std::make_unique<Win32GammaRamps>(dcs);
+    screen.profiles = std::make_unique<Win32DisplayProfiles>(dcs);
+    screen.monitors = std::make_unique<Win32Monitors>();
+    return screen;
 }
 
-Win32Screen::~Win32Screen()
+MonitorDcs::~MonitorDcs()
 {
-    releaseBlock();
-    for (auto& [device, dc] : m_monitorDcs) DeleteDC(dc);
+    for (auto& [device, dc] : m_dcs) DeleteDC(dc);
 }
 
-ColourValue Win32Screen::pixel(Point p)
+HDC MonitorDcs::of(std::wstring_view device)
+{
+    for (const auto& [name, dc] : m_dcs)
+        if (name == device) return dc;
+    const std::wstring name(device);
+    HDC dc = CreateDCW(L"DISPLAY", name.c_str(), nullptr, nullptr);
+    if (dc) m_dcs.emplace_back(name, dc);
+    return dc;
+}
+
+void MonitorDcs::forget(std::wstring_view device)
+{
+    const auto it =
+        std::find_if(m_dcs.begin(), m_dcs.end(), [&](const auto& entry) { return entry.first == device; });
+    if (it == m_dcs.end()) return;
+    DeleteDC(it->second);
+    m_dcs.erase(it);
+}
+
+Win32Pixels::~Win32Pixels() { releaseBlock(); }
+
+ColourValue Win32Pixels::pixel(Point p)
 {
     HDC desktop = GetDC(nullptr);
     if (!desktop) return InvalidColour;
@@ -87,36 +126,23 @@ ColourValue Win32Screen::pixel(Point p)
     return colour == CLR_INVALID ? InvalidColour : withoutTopByte(colour);
 }
 
-HDC Win32Screen::monitorDc(std::wstring_view device)
+Win32GammaRamps::Win32GammaRamps(std::shared_ptr<MonitorDcs> dcs) : m_dcs(std::move(dcs))
 {
-    for (const auto& [name, dc] : m_monitorDcs)
-        if (name == device) return dc;
-    const std::wstring name(device);
-    HDC dc = CreateDCW(L"DISPLAY", name.c_str(), nullptr, nullptr);
-    if (dc) m_monitorDcs.emplace_back(name, dc);
-    return dc;
+    RampReading probe;
+    m_canReadRamp = rampAt({0, 0}, probe);
 }
 
-void Win32Screen::forgetMonitorDc(std::wstring_view device)
-{
-    const auto it = std::find_if(m_monitorDcs.begin(), m_monitorDcs.end(),
-                                 [&](const auto& entry) { return entry.first == device; });
-    if (it == m_monitorDcs.end()) return;
-    DeleteDC(it->second);
-    m_monitorDcs.erase(it);
-}
-
-bool Win32Screen::readRamp(std::wstring_view device, GammaTable& ramp)
+bool Win32GammaRamps::readRamp(std::wstring_view device, GammaTable& ramp)
 {
     // The same layout: 3 tables of 256 WORDs, red, green, blue.
     WORD read[3][256];
     static_assert(sizeof read == sizeof(GammaTable));
-    HDC dc = monitorDc(device);
+    HDC dc = m_dcs->of(device);
     bool ok = dc && GetDeviceGammaRamp(dc, read);
     if (!ok && dc) {
         // The monitor may have been reconnected since the DC was made.
-        forgetMonitorDc(device);
-        dc = monitorDc(device);
+        m_dcs->forget(device);
+        dc = m_dcs->of(device);
         ok = dc && GetDeviceGammaRamp(dc, read);
     }
     if (!dc) {
@@ -130,9 +156,10 @@ bool Win32Screen::readRamp(std::wstring_view device, GammaTable& ramp)
     return ok;
 }
 
-bool Win32Screen::rampAt(Point p, RampReading& reading)
+bool Win32GammaRamps::rampAt(Point p, RampReading& reading)
 {
-    const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY));
+    // Off every monitor: no ramp, not the primary monitor's.
+    const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTONULL));
     if (!info || !readRamp(info->szDevice, reading.ramp)) return false;
     const std::wstring_view device(info->szDevice);
     if (device != m_rampDevice) {
@@ -144,7 +171,7 @@ bool Win32Screen::rampAt(Point p, RampReading& reading)
     return true;
 }
 
-std::vector<RampReading> Win32Screen::allRamps()
+std::vector<RampReading> Win32GammaRamps::allRamps()
 {
     std::vector<RampReading> readings;
     for (const MONITORINFOEXW& monitor : monitorDevices()) {
@@ -157,11 +184,11 @@ std::vector<RampReading> Win32Screen::allRamps()
     return readings;
 }
 
-bool Win32Screen::canReadGammaRamp() { return m_canReadRamp; }
+Win32DisplayProfiles::Win32DisplayProfiles(std::shared_ptr<MonitorDcs> dcs) : m_dcs(std::move(dcs)) {}
 
-std::wstring Win32Screen::profilePath(const std::wstring& device)
+std::wstring Win32DisplayProfiles::profilePath(const std::wstring& device)
 {
-    HDC dc = monitorDc(device);
+    HDC dc = m_dcs->of(device);
     if (!dc) return {};
     std::wstring path(MAX_PATH, L'\0');
     DWORD size = static_cast<DWORD>(path.size());
@@ -185,7 +212,7 @@ std::wstring Win32Screen::profilePath(const std::wstring& device)
 // system calls, against 20 readings a second. The file itself is read again
 // only when one of those changed, so a profile rewritten in place under its
 // name is seen too.
-const Win32Screen::MonitorProfile& Win32Screen::monitorProfile(const MONITORINFOEXW& info)
+const Win32DisplayProfiles::MonitorProfile& Win32DisplayProfiles::monitorProfile(const MONITORINFOEXW& info)
 {
     constexpr auto LookUpInterval = std::chrono::seconds(1);
     const Rect rect = rectOf(info.rcMonitor);
@@ -204,7 +231,7 @@ const Win32Screen::MonitorProfile& Win32Screen::monitorProfile(const MONITORINFO
     return *it;
 }
 
-void Win32Screen::lookUpProfile(MonitorProfile& profile)
+void Win32DisplayProfiles::lookUpProfile(MonitorProfile& profile)
 {
     profile.lookedUpAt = std::chrono::steady_clock::now();
     const std::wstring path = profilePath(profile.device);
@@ -240,7 +267,7 @@ void Win32Screen::lookUpProfile(MonitorProfile& profile)
     if (bytes && bytes->size() <= kLargestProfileBytes) profile.bytes.assign(bytes->begin(), bytes->end());
 }
 
-bool Win32Screen::profileAt(Point p, PublishedProfile& profile)
+bool Win32DisplayProfiles::profileAt(Point p, PublishedProfile& profile)
 {
     const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTOPRIMARY));
     if (!info) return false;
@@ -253,7 +280,7 @@ bool Win32Screen::profileAt(Point p, PublishedProfile& profile)
     return true;
 }
 
-std::vector<PublishedProfile> Win32Screen::allProfiles()
+std::vector<PublishedProfile> Win32DisplayProfiles::allProfiles()
 {
     std::vector<PublishedProfile> profiles;
     for (const MONITORINFOEXW& info : monitorDevices()) {
@@ -263,7 +290,7 @@ std::vector<PublishedProfile> Win32Screen::allProfiles()
     return profiles;
 }
 
-bool Win32Screen::reserveBlock(int width, int height)
+bool Win32Pixels::reserveBlock(int width, int height)
 {
     if (m_block && width <= m_blockWidth && height <= m_blockHeight) return true;
     releaseBlock();
@@ -290,7 +317,7 @@ bool Win32Screen::reserveBlock(int width, int height)
     return true;
 }
 
-void Win32Screen::releaseBlock()
+void Win32Pixels::releaseBlock()
 {
     if (m_blockDc) {
         if (m_blockDcDefault) SelectObject(m_blockDc, m_blockDcDefault);
@@ -304,7 +331,7 @@ void Win32Screen::releaseBlock()
     m_blockWidth = m_blockHeight = 0;
 }
 
-bool Win32Screen::grab(Rect rect, ScreenImage& image)
+bool Win32Pixels::grab(Rect rect, ScreenImage& image)
 {
     resizeImage(image, rect.width, rect.height);
     const auto failed = [&image] {
@@ -315,8 +342,8 @@ bool Win32Screen::grab(Rect rect, ScreenImage& image)
     // rectangle that no monitor shows: those stay black, as what lies off
     // the desktop does.
     // (The desktop is the monitors' bounding rectangle: none reaches past it.)
-    const Rect desk = virtualDesktop();
-    const std::vector<Rect> shown = monitors();
+    const Rect desk = desktopRect();
+    const std::vector<Rect> shown = monitorRects();
     const Rect part = intersected(rect, desk);
     if (part.isEmpty() || !reserveBlock(part.width, part.height)) return failed();
 
@@ -337,26 +364,17 @@ bool Win32Screen::grab(Rect rect, ScreenImage& image)
     return true;
 }
 
-Rect Win32Screen::virtualDesktop()
-{
-    return {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
+Rect Win32Monitors::virtualDesktop() { return desktopRect(); }
 
-std::vector<Rect> Win32Screen::monitors()
-{
-    std::vector<Rect> rects;
-    for (const MonitorEntry& m : monitorEntries()) rects.push_back(m.rect);
-    return rects;
-}
+std::vector<Rect> Win32Monitors::monitors() { return monitorRects(); }
 
-Rect Win32Screen::primaryWorkArea()
+Rect Win32Monitors::primaryWorkArea()
 {
     const auto info = monitorInfo(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
-    return info ? rectOf(info->rcWork) : virtualDesktop();
+    return info ? rectOf(info->rcWork) : desktopRect();
 }
 
-Rect Win32Screen::workAreaAt(Point p)
+Rect Win32Monitors::workAreaAt(Point p)
 {
     const auto info = monitorInfo(MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTONEAREST));
     return info ? rectOf(info->rcWork) : primaryWorkArea();

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -13,34 +14,81 @@
 
 namespace tintora::win32 {
 
-// The screen through GDI: pixels from the desktop's device context, each
-// monitor's gamma ramp from a device context of that monitor, blocks copied
-// with one BitBlt into a DIB section kept for the program's life, monitors and
-// work areas from the monitor API.
-class Win32Screen final : public Screen {
-public:
-    Win32Screen();
-    ~Win32Screen() override;
+// The screen through GDI and the monitor API, its four parts made together.
+Screen openWin32Screen();
 
-    ColourValue pixel(Point p) override;
-    bool rampAt(Point p, RampReading& reading) override;
-    std::vector<RampReading> allRamps() override;
-    bool canReadGammaRamp() override;
-    bool profileAt(Point p, PublishedProfile& profile) override;
-    std::vector<PublishedProfile> allProfiles() override;
-    bool grab(Rect rect, ScreenImage& image) override;
-    Rect virtualDesktop() override;
-    std::vector<Rect> monitors() override;
-    Rect primaryWorkArea() override;
-    Rect workAreaAt(Point p) override;
+// Device contexts of the display devices ("\\.\DISPLAY1"), each made the
+// first time it is asked for and kept; the ramps and the profiles share them.
+class MonitorDcs {
+public:
+    MonitorDcs() = default;
+    ~MonitorDcs();
+    MonitorDcs(const MonitorDcs&) = delete;
+    MonitorDcs& operator=(const MonitorDcs&) = delete;
+
+    HDC of(std::wstring_view device);
+    // Deletes the device's context: the next of() makes a new one.
+    void forget(std::wstring_view device);
 
 private:
-    // A device context of the display device named device ("\\.\DISPLAY1"),
-    // made the first time it is asked for and kept.
-    HDC monitorDc(std::wstring_view device);
-    void forgetMonitorDc(std::wstring_view device);
+    std::vector<std::pair<std::wstring, HDC>> m_dcs;
+};
+
+// Pixels from the desktop's device context; blocks copied with one BitBlt
+// into a DIB section kept for the program's life.
+class Win32Pixels final : public Pixels {
+public:
+    Win32Pixels() = default;
+    ~Win32Pixels() override;
+
+    bool canReadPixels() override { return true; }
+    ColourValue pixel(Point p) override;
+    bool grab(Rect rect, ScreenImage& image) override;
+
+private:
+    // Makes the DIB section at least width x height.
+    bool reserveBlock(int width, int height);
+    void releaseBlock();
+
+    HDC m_blockDc = nullptr;
+    HBITMAP m_block = nullptr;
+    HGDIOBJ m_blockDcDefault = nullptr; // what the memory DC held before the DIB
+    std::uint32_t* m_blockBits = nullptr;
+    int m_blockWidth = 0;
+    int m_blockHeight = 0;
+};
+
+// Each monitor's gamma ramp, from a device context of that monitor.
+class Win32GammaRamps final : public GammaRamps {
+public:
+    explicit Win32GammaRamps(std::shared_ptr<MonitorDcs> dcs);
+
+    bool canReadGammaRamp() override { return m_canReadRamp; }
+    bool rampAt(Point p, RampReading& reading) override;
+    std::vector<RampReading> allRamps() override;
+
+private:
     // The ramp of the display device (GetDeviceGammaRamp on its DC).
     bool readRamp(std::wstring_view device, GammaTable& ramp);
+
+    std::shared_ptr<MonitorDcs> m_dcs;
+    bool m_canReadRamp = false;
+    // The device of the last ramp read under the pointer and its name in
+    // UTF-8: the pointer stays on one monitor tick after tick.
+    std::wstring m_rampDevice;
+    std::string m_rampOutput;
+};
+
+// Each monitor's display profile, from GetICMProfileW.
+class Win32DisplayProfiles final : public DisplayProfiles {
+public:
+    explicit Win32DisplayProfiles(std::shared_ptr<MonitorDcs> dcs);
+
+    bool canReadProfiles() override { return true; }
+    bool profileAt(Point p, PublishedProfile& profile) override;
+    std::vector<PublishedProfile> allProfiles() override;
+
+private:
     // The display profile of one monitor as last looked up.
     struct MonitorProfile {
         std::wstring device;
@@ -61,27 +109,20 @@ private:
     // The profile's path for the display device, empty when none.
     std::wstring profilePath(const std::wstring& device);
 
-    // Makes the DIB section at least width x height.
-    bool reserveBlock(int width, int height);
-    void releaseBlock();
-
-    bool m_canReadRamp = false;
-    std::vector<std::pair<std::wstring, HDC>> m_monitorDcs;
-    // The device of the last ramp read under the pointer and its name in
-    // UTF-8: the pointer stays on one monitor tick after tick.
-    std::wstring m_rampDevice;
-    std::string m_rampOutput;
-
+    std::shared_ptr<MonitorDcs> m_dcs;
     std::vector<MonitorProfile> m_profiles;
     std::uint64_t m_profileChanges = 0; // the last serial given
     std::set<std::string> m_toldTooLarge; // profile files already said to be too large
+};
 
-    HDC m_blockDc = nullptr;
-    HBITMAP m_block = nullptr;
-    HGDIOBJ m_blockDcDefault = nullptr; // what the memory DC held before the DIB
-    std::uint32_t* m_blockBits = nullptr;
-    int m_blockWidth = 0;
-    int m_blockHeight = 0;
+// Monitors and work areas from the monitor API.
+class Win32Monitors final : public Monitors {
+public:
+    Rect virtualDesktop() override;
+    std::vector<Rect> monitors() override;
+    bool knowsWorkAreas() override { return true; }
+    Rect primaryWorkArea() override;
+    Rect workAreaAt(Point p) override;
 };
 
 } // namespace tintora::win32

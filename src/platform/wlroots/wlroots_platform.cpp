@@ -20,23 +20,41 @@ std::variant<std::shared_ptr<Connection>, std::string> connect()
     return connection;
 }
 
-} // namespace
-
-bool offersScreenCopy()
+// Whether the compositor offers wlroots' screen copy and layer shell; the
+// Wayland entry's check has found it answers, and says why where it does not.
+DisplayServerCheck checkDisplay()
 {
     std::string why;
     const std::unique_ptr<Connection> connection = Connection::open(why);
-    return connection && connection->offersScreenCopyAndOverlay();
+    const bool offers = connection && connection->offersScreenCopyAndOverlay();
+    DisplayServerCheck check;
+    check.usable = offers;
+    check.screenCopy = offers;
+    if (!offers)
+        check.why = connection ? "The Wayland compositor offers neither wlroots' screen copy nor its layer shell." : why;
+    return check;
 }
 
-std::variant<Platform, std::string> openWlrootsPlatform()
+// The screen's parts: the outputs' screen copies for pixels, the outputs for
+// monitors; neither ramps nor profiles can be read.
+Screen screenOf(const std::shared_ptr<Connection>& connection)
+{
+    Screen screen;
+    screen.pixels = std::make_unique<WlrootsPixels>(connection);
+    screen.ramps = std::make_unique<WlrootsGammaRamps>();
+    screen.profiles = std::make_unique<WlrootsDisplayProfiles>();
+    screen.monitors = std::make_unique<WlrootsMonitors>(connection);
+    return screen;
+}
+
+std::variant<Platform, std::string> openPlatform()
 {
     auto connected = connect();
     if (auto* why = std::get_if<std::string>(&connected)) return *why;
     const std::shared_ptr<Connection> connection = std::get<0>(std::move(connected));
     const auto overlay = std::make_shared<Overlay>(connection);
     Platform p;
-    p.screen = std::make_unique<WlrootsScreen>(connection);
+    p.screen = screenOf(connection);
     p.pointer = std::make_unique<WlrootsPointer>(overlay);
     p.windows = std::make_unique<wayland::WaylandWindows>();
     p.clipboard = std::make_unique<wayland::WaylandClipboard>();
@@ -46,11 +64,17 @@ std::variant<Platform, std::string> openWlrootsPlatform()
     return p;
 }
 
-std::variant<std::unique_ptr<Screen>, std::string> openWlrootsScreen()
+std::variant<Screen, std::string> openScreen()
 {
     auto connected = connect();
     if (auto* why = std::get_if<std::string>(&connected)) return *why;
-    return std::unique_ptr<Screen>(std::make_unique<WlrootsScreen>(std::get<0>(std::move(connected))));
+    return screenOf(std::get<0>(connected));
 }
+
+} // namespace
+
+// The helper processes are all X11's.
+const SessionBackend Entry{Backend::Wlroots, "WAYLAND_DISPLAY", "wayland", checkDisplay, openPlatform, openScreen,
+                           nullptr};
 
 } // namespace tintora::wlroots

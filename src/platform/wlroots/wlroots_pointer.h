@@ -22,6 +22,7 @@ public:
     bool canMovePointer() override { return m_overlay->canMovePointer(); }
     void moveTo(Point p) override { m_overlay->moveTo(p); }
     bool canSetPointerSpeed() override { return false; }
+    std::string pointerSpeedRefusal() override { return "this session does not let programs set the pointer speed"; }
     int speed() override { return 0; }
     void setSpeed(int) override {}
     bool canConfinePointer() override { return m_overlay->canMovePointer(); }

@@ -83,9 +83,13 @@ ImagePixel copiedPixel(const std::uint8_t* bytes, int stride, int height, bool y
 
 } // namespace
 
-WlrootsScreen::WlrootsScreen(std::shared_ptr<Connection> connection) : m_connection(std::move(connection)) {}
+WlrootsPixels::WlrootsPixels(std::shared_ptr<Connection> connection) : m_connection(std::move(connection)) {}
 
-const ShmBuffer* WlrootsScreen::bufferFor(std::uint32_t format, int width, int height, int stride)
+// The connection stays for the program's life; a screen copy may still fail,
+// read by read.
+bool WlrootsPixels::canReadPixels() { return m_connection->screencopy && m_connection->shm; }
+
+const ShmBuffer* WlrootsPixels::bufferFor(std::uint32_t format, int width, int height, int stride)
 {
     for (auto& b : m_buffers)
         if (b->fits(format, width, height, stride)) return b.get();
@@ -96,7 +100,7 @@ const ShmBuffer* WlrootsScreen::bufferFor(std::uint32_t format, int width, int h
     return m_buffers.back().get();
 }
 
-bool WlrootsScreen::copyRegion(const Output& output, Rect rect, Copy& copy)
+bool WlrootsPixels::copyRegion(const Output& output, Rect rect, Copy& copy)
 {
     Connection& c = *m_connection;
     if (!c.screencopy || !c.shm) return false;
@@ -123,7 +127,7 @@ bool WlrootsScreen::copyRegion(const Output& output, Rect rect, Copy& copy)
     return true;
 }
 
-ColourValue WlrootsScreen::pixel(Point p)
+ColourValue WlrootsPixels::pixel(Point p)
 {
     const Output* output = m_connection->outputAt(p);
     if (!output) return InvalidColour;
@@ -139,7 +143,7 @@ ColourValue WlrootsScreen::pixel(Point p)
                                                  redAndBlueSwapped(copy.format), 0, 0));
 }
 
-bool WlrootsScreen::grab(Rect rect, ScreenImage& image)
+bool WlrootsPixels::grab(Rect rect, ScreenImage& image)
 {
     resizeImage(image, rect.width, rect.height);
     if (image.pixels.empty()) return true;
@@ -183,7 +187,9 @@ bool WlrootsScreen::grab(Rect rect, ScreenImage& image)
     return true;
 }
 
-Rect WlrootsScreen::virtualDesktop()
+WlrootsMonitors::WlrootsMonitors(std::shared_ptr<Connection> connection) : m_connection(std::move(connection)) {}
+
+Rect WlrootsMonitors::virtualDesktop()
 {
     const std::vector<Rect> rects = m_connection->outputRects();
     if (rects.empty()) return {};
@@ -197,7 +203,7 @@ Rect WlrootsScreen::virtualDesktop()
     return {left, top, right - left, bottom - top};
 }
 
-std::vector<Rect> WlrootsScreen::monitors()
+std::vector<Rect> WlrootsMonitors::monitors()
 {
     // wlroots names no primary output: the one at the layout's origin
     // stands first, as the desktop's coordinates start there.
@@ -206,15 +212,13 @@ std::vector<Rect> WlrootsScreen::monitors()
     return rects;
 }
 
-// The compositor keeps panels' exclusive zones to itself: a monitor is its
-// own work area.
-Rect WlrootsScreen::primaryWorkArea()
+Rect WlrootsMonitors::primaryWorkArea()
 {
     const std::vector<Rect> rects = monitors();
     return rects.empty() ? Rect{} : rects.front();
 }
 
-Rect WlrootsScreen::workAreaAt(Point p)
+Rect WlrootsMonitors::workAreaAt(Point p)
 {
     const std::vector<Rect> rects = monitors();
     if (rects.empty()) return {};

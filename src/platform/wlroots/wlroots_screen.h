@@ -4,32 +4,25 @@
 #include <memory>
 #include <vector>
 
-#include "platform/screen.h"
+#include "platform/display_profiles.h"
+#include "platform/gamma_ramps.h"
+#include "platform/monitors.h"
+#include "platform/pixels.h"
 #include "platform/wlroots/wlroots_connection.h"
 
 namespace tintora::wlroots {
 
-// The screen through wlroots' screen copy: each read copies just its pixel
+// The pixels through wlroots' screen copy: each read copies just its pixel
 // or block of an output into shared memory (the compositor answers in well
 // under a millisecond, with no prompt; the pointer is left out of the
-// copy). wlroots lets a client set a ramp but read none: rampAt and
-// allRamps give nothing, canReadGammaRamp says so. No display profile is
-// published either.
-class WlrootsScreen final : public Screen {
+// copy).
+class WlrootsPixels final : public Pixels {
 public:
-    explicit WlrootsScreen(std::shared_ptr<Connection> connection);
+    explicit WlrootsPixels(std::shared_ptr<Connection> connection);
 
+    bool canReadPixels() override;
     ColourValue pixel(Point p) override;
-    bool rampAt(Point, RampReading&) override { return false; }
-    std::vector<RampReading> allRamps() override { return {}; }
-    bool profileAt(Point, PublishedProfile&) override { return false; }
-    std::vector<PublishedProfile> allProfiles() override { return {}; }
-    bool canReadGammaRamp() override { return false; }
     bool grab(Rect rect, ScreenImage& image) override;
-    Rect virtualDesktop() override;
-    std::vector<Rect> monitors() override;
-    Rect primaryWorkArea() override;
-    Rect workAreaAt(Point p) override;
 
 private:
     // Copies rect (inside output) into a buffer of the cache; nullptr when
@@ -54,6 +47,38 @@ private:
     ScreenImage m_lastBlock;
     Rect m_lastBlockRect;
     std::chrono::steady_clock::time_point m_lastBlockTime;
+};
+
+// wlroots lets a client set a ramp but read none.
+class WlrootsGammaRamps final : public GammaRamps {
+public:
+    bool canReadGammaRamp() override { return false; }
+    bool rampAt(Point, RampReading&) override { return false; }
+    std::vector<RampReading> allRamps() override { return {}; }
+};
+
+// No display profile is published to a client of a wlroots compositor.
+class WlrootsDisplayProfiles final : public DisplayProfiles {
+public:
+    bool canReadProfiles() override { return false; }
+    bool profileAt(Point, PublishedProfile&) override { return false; }
+    std::vector<PublishedProfile> allProfiles() override { return {}; }
+};
+
+// The monitors are the compositor's outputs. It keeps panels' exclusive zones
+// to itself, so a monitor is its own work area.
+class WlrootsMonitors final : public Monitors {
+public:
+    explicit WlrootsMonitors(std::shared_ptr<Connection> connection);
+
+    Rect virtualDesktop() override;
+    std::vector<Rect> monitors() override;
+    bool knowsWorkAreas() override { return false; }
+    Rect primaryWorkArea() override;
+    Rect workAreaAt(Point p) override;
+
+private:
+    std::shared_ptr<Connection> m_connection;
 };
 
 } // namespace tintora::wlroots

@@ -7,6 +7,7 @@
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_keyboard.h"
 #include "platform/x11/x11_pointer.h"
+#include "platform/x11/x11_pixels.h"
 #include "platform/x11/x11_pointer_watchdog.h"
 #include "platform/x11/x11_screen.h"
 #include "platform/x11/x11_shell.h"
@@ -47,8 +48,6 @@ std::variant<std::shared_ptr<Connection>, std::string> openReadableDisplay()
     return connection;
 }
 
-} // namespace
-
 DisplayServerCheck checkDisplay()
 {
     auto opened = openReadableDisplay();
@@ -57,13 +56,13 @@ DisplayServerCheck checkDisplay()
     return {true, isXwayland(connection->display()), {}};
 }
 
-std::variant<Platform, std::string> openX11Platform()
+std::variant<Platform, std::string> openPlatform()
 {
     auto opened = openReadableDisplay();
     if (auto* why = std::get_if<std::string>(&opened)) return *why;
     auto connection = std::get<0>(std::move(opened));
     Platform p;
-    p.screen = std::make_unique<X11Screen>(connection);
+    p.screen = openScreenOn(connection);
     auto pointer = std::make_unique<X11Pointer>(connection);
     pointer->watchOverCrashes();
     p.pointer = std::move(pointer);
@@ -74,18 +73,22 @@ std::variant<Platform, std::string> openX11Platform()
     return p;
 }
 
-std::variant<std::unique_ptr<Screen>, std::string> openX11Screen()
+std::variant<Screen, std::string> openScreen()
 {
     auto opened = openReadableDisplay();
     if (auto* why = std::get_if<std::string>(&opened)) return *why;
-    return std::unique_ptr<Screen>(std::make_unique<X11Screen>(std::get<0>(std::move(opened))));
+    return openScreenOn(std::get<0>(opened));
 }
 
-std::optional<int> runX11Helper(int, char**)
+std::optional<int> runHelper(int, char**)
 {
     if (startedAsClipboardKeeper()) return runClipboardKeeper();
     if (startedAsPointerWatchdog()) return runPointerWatchdog();
     return std::nullopt;
 }
+
+} // namespace
+
+const SessionBackend Entry{Backend::X11, "DISPLAY", "xcb", checkDisplay, openPlatform, openScreen, runHelper};
 
 } // namespace tintora::x11

@@ -11,7 +11,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
-#include "platform/screen.h"
+#include "platform/display_profiles.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_profile_screens.h"
 
@@ -41,11 +41,11 @@ public:
     void outputsChanged(std::vector<ShownOutput> crtcs);
 
     // Fills profile for the point p, which the CRTC of output shownBy
-    // (outputName) shows, as Screen::profileAt describes: nothing is copied
+    // (outputName) shows, as DisplayProfiles::profileAt describes: nothing is copied
     // when profile already holds that profile at its serial.
     void fillAt(Point p, RROutput shownBy, const std::string& outputName, PublishedProfile& profile);
     // Every screen's profile, once for each CRTC that shows it, as
-    // Screen::allProfiles describes.
+    // DisplayProfiles::allProfiles describes.
     std::vector<PublishedProfile> all();
 
 private:

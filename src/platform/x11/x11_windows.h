@@ -10,6 +10,7 @@ namespace tintora::x11 {
 class X11Windows final : public Windows {
 public:
     explicit X11Windows(std::shared_ptr<Connection> connection);
+    bool canKeepOnTop() override { return true; }
     void setTopmost(NativeWindow window, bool topmost) override;
     void leaveOutOfTaskBar(NativeWindow window) override;
     bool canPlaceWindows() override { return true; }
