@@ -23,10 +23,12 @@
 
 namespace {
 
-// Set while the event loop runs. The toolkit and the platform end the process
-// with exit() when the connection to the display breaks (the server ended or
-// crashed); nothing can be shown or given back then, but the settings can be
-// kept.
+// The main window while the event loop runs, for the exit handler below
+// alone; set and cleared only by LoopRunning. The toolkit and the platform
+// end the process with exit() when the connection to the display breaks (the
+// server ended or crashed); nothing can be shown or given back then, but the
+// settings can be kept. Whether the close sequence has begun is the main
+// window's run state to say, not this pointer's.
 MainWindow* g_running = nullptr;
 
 void onExitWhileRunning()
@@ -37,6 +39,20 @@ void onExitWhileRunning()
                  "ends.\n";
     mainWindow->saveAfterDisplayLoss();
 }
+
+// The span of the event loop: the exit handler reaches the main window only
+// within it, never once the window is gone, however the loop is left.
+class LoopRunning {
+public:
+    explicit LoopRunning(MainWindow& mainWindow)
+    {
+        static const bool handlerRegistered = std::atexit(onExitWhileRunning) == 0;
+        if (handlerRegistered) g_running = &mainWindow;
+    }
+    ~LoopRunning() { g_running = nullptr; }
+    LoopRunning(const LoopRunning&) = delete;
+    LoopRunning& operator=(const LoopRunning&) = delete;
+};
 
 // The look of the program: a quiet dark skin on which the red and grey
 // button pictures and the yellow "F1" read well.
@@ -165,11 +181,8 @@ int runWindows(int& argc, char** argv, tintora::ProgramOptions& options)
     traceReadoutsWhenAsked(mainWindow);
 
     mainWindow.showMainWindow();
-    g_running = &mainWindow;
-    std::atexit(onExitWhileRunning);
-    const int status = app.exec();
-    g_running = nullptr;
-    return status;
+    const LoopRunning loop(mainWindow);
+    return app.exec();
 }
 
 } // namespace

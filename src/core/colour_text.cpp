@@ -23,4 +23,13 @@ std::string hex4(std::uint16_t entry) { return hexDigits(entry, 4); }
 
 std::string hexColour(Rgb c) { return hex2(c.R) + hex2(c.G) + hex2(c.B); }
 
+const char* channelName(int channel)
+{
+    switch (channel) {
+    case 0: return "red";
+    case 1: return "green";
+    default: return "blue";
+    }
+}
+
 } // namespace tintora

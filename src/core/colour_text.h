@@ -20,4 +20,7 @@ std::string hex4(std::uint16_t entry);
 // the colour dialog's hexadecimal field.
 std::string hexColour(Rgb c);
 
+// "red", "green" or "blue" for channel 0, 1 or 2.
+const char* channelName(int channel);
+
 } // namespace tintora

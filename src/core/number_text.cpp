@@ -1,5 +1,10 @@
 #include "core/number_text.h"
 
+#include <cmath>
+#include <cstdlib>
+
+#include "core/rounding.h"
+
 namespace tintora {
 
 NumberPrefix numberPrefix(std::string_view s)
@@ -27,6 +32,15 @@ int digitValue(char c, bool hex)
     if (hex && c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (hex && c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+std::string oneDecimal(double v, const std::string& decimalSeparator)
+{
+    if (!std::isfinite(v)) return "nan";
+    const double tenths = roundHalfEven(v * 10.0);
+    const long long whole = std::llabs(static_cast<long long>(tenths));
+    std::string text = tenths < 0 ? "-" : "";
+    return text + std::to_string(whole / 10) + decimalSeparator + std::to_string(whole % 10);
 }
 
 } // namespace tintora

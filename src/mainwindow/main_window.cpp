@@ -3,11 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
-#include <QTextDocument>
 #include <QWindow>
 #include <iostream>
 
-#include "core/error_text.h"
 #include "help/help_window.h"
 #include "lutview/lut_window.h"
 #include "magnifier/magnifier_window.h"
@@ -15,38 +13,28 @@
 #include "pointer/pointer_aids.h"
 #include "pointer/settings_dialog.h"
 #include "probe/readout_text.h"
-#include "settings/ini_file.h"
-#include "settings/settings_file.h"
-#include "settings/settings_keys.h"
 #include "settings/settings_location.h"
 #include "widgets/error_box.h"
 #include "widgets/program_font.h"
-#include "widgets/qt_colour.h"
 
 using namespace tintora;
 
-namespace {
-
-// The "F1" caption while the program is active, and while it is not.
-const QColor HelpActive(255, 255, 0);
-const QColor HelpInactive(128, 128, 128);
-
-// A tooltip that shows text as it is: Qt takes a text that looks like HTML
-// (a display profile's description may) for rich text.
-QString plainToolTip(const std::string& text)
-{
-    QString plain = QString::fromStdString(text);
-    if (!Qt::mightBeRichText(plain)) return plain;
-    return QStringLiteral("<p style='white-space:pre'>") + plain.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")) +
-           QStringLiteral("</p>");
-}
-
-} // namespace
-
 MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_platform(platform),
-      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen.monitors),
-      m_placement(platform), m_sampler(m_setup.decimalSeparator)
+      m_setup(std::move(setup)), m_pointerAids(state, *platform.pointer, *platform.screen.monitors), m_placement(platform),
+      m_run(m_pointerAids, *platform.clipboard,
+            {[this] {
+                 m_probeTimer->stop();
+                 if (m_pickMode) m_pickMode->leave();
+             },
+             [this] { saveSettings(settingsFilePathFor(m_state.programDir)); }, [this] { close(); },
+             [this](const std::string& message) {
+                 // The box takes the keys, and with them the releases that
+                 // would end a line lock or the Ctrl speed.
+                 liftPointerAids();
+                 showErrorBox(this, message);
+             }}),
+      m_settings(m_setup.decimalSeparator), m_sampler(m_setup.decimalSeparator)
 {
     setWindowTitle(QStringLiteral("Tintora"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -57,8 +45,8 @@ MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup 
     m_probeTimer->setTimerType(Qt::PreciseTimer);
     m_probeTimer->setInterval(ProbeIntervalMs);
     connect(m_probeTimer, &QTimer::timeout, this, &MainWindow::probeTick);
-    createReadouts();
-    createTitleStrip();
+    m_readouts = std::make_unique<ReadoutPanel>(*this, m_ui, m_setup.decimalSeparator);
+    m_titleStrip = std::make_unique<TitleStrip>(*this, m_ui, m_state, m_platform);
     if (platform.pickOverlay) {
         m_pickMode = std::make_unique<PickMode>(*this, platform);
         // The session shows the pointer only to the pick mode: how to enter it.
@@ -71,92 +59,10 @@ MainWindow::MainWindow(ProgramState& state, Platform& platform, MainWindowSetup 
     applyCommandLine();
 }
 
-void MainWindow::createReadouts()
-{
-    m_ui.bitmapRedLabel = makeLabel(kMissingLevelText, 32, 47);
-    m_ui.bitmapGreenLabel = makeLabel(kMissingLevelText, 32, 66);
-    m_ui.bitmapBlueLabel = makeLabel(kMissingLevelText, 32, 85);
-    m_ui.redCaption = makeLabel("R:", 10, 48);
-    m_ui.greenCaption = makeLabel("G:", 10, 66);
-    m_ui.blueCaption = makeLabel("B:", 10, 85);
-    m_ui.lutRedLabel = makeLabel(kMissingLevelText, 70, 48);
-    m_ui.lutGreenLabel = makeLabel(kMissingLevelText, 70, 66);
-    m_ui.lutBlueLabel = makeLabel(kMissingLevelText, 70, 85);
-    m_ui.bitmapCaption = makeLabel("Bitmap:", 10, 29);
-    m_ui.lutCaption = makeLabel("LUT:", 70, 28);
-
-    m_ui.swatch = new Swatch(this);
-    m_ui.swatch->setFrameShape(QFrame::NoFrame);
-    m_ui.swatch->setAutoFillBackground(true);
-    m_ui.swatch->setGeometry(142, 47, 51, 51);
-    connect(m_ui.swatch, &Swatch::clicked, this, &MainWindow::inspectFrozenColour);
-
-    m_ui.hexColourLabel = makeLabel(kMissingHashText, 142, 28);
-
-    m_ui.columnSeparator = new ColumnSeparator(this);
-    m_ui.columnSeparator->setGeometry(63, 28, 3, 74);
-}
-
-void MainWindow::createTitleStrip()
-{
-    m_ui.titleStrip = new QFrame(this);
-    m_ui.titleStrip->setFrameShape(QFrame::Panel);
-    m_ui.titleStrip->setFrameShadow(QFrame::Raised);
-    m_ui.titleStrip->setGeometry(0, 0, ClientWidth, 23);
-    m_ui.titleStrip->setAutoFillBackground(true);
-
-    // Left to right: gear, F1, a gap, D, H, magnifier, pin, exit.
-    auto button = [this](int left, ButtonImage image, void (MainWindow::*onClick)()) {
-        auto* b = new TitleButton(m_ui.titleStrip, image);
-        b->move(left, 1);
-        connect(b, &QToolButton::clicked, this, onClick);
-        return b;
-    };
-    m_ui.settingsButton = button(1, ButtonImage::Gear, &MainWindow::showSettings);
-    m_ui.helpButton = button(24, ButtonImage::None, &MainWindow::showHelpFromButton);
-    m_ui.helpButton->setText(QStringLiteral("F1"));
-    m_ui.helpButton->setFont(font());
-    m_ui.fractionButton = button(87, ButtonImage::FractionOff, &MainWindow::toggleFractions);
-    m_ui.hexButton = button(110, ButtonImage::HexOff, &MainWindow::toggleHexadecimal);
-    m_ui.magnifierButton = button(133, ButtonImage::MagnifierHidden, &MainWindow::toggleMagnifier);
-    m_ui.pinButton = button(156, ButtonImage::PinOff, &MainWindow::toggleAlwaysOnTop);
-    m_ui.exitButton = button(179, ButtonImage::Exit, &MainWindow::closeProgram);
-    setHelpButtonColour(HelpActive);
-
-    m_ui.colourSelect = new ColourSelectButton(m_platform, this);
-    m_ui.colourSelect->hide();
-}
-
 void MainWindow::attach(SecondaryWindows windows, TopmostBand& topmostBand)
 {
     m_windows = windows;
     m_topmostBand = &topmostBand;
-}
-
-QLabel* MainWindow::makeLabel(const char* text, int left, int top)
-{
-    auto* label = new QLabel(QString::fromUtf8(text), this);
-    label->move(left, top);
-    label->adjustSize();
-    // A label ignores presses: they go on to the window, which drags itself.
-    return label;
-}
-
-void MainWindow::setLabelText(QLabel* label, const std::string& text)
-{
-    // Compared in place: most ticks change no text, and then nothing is
-    // converted or allocated.
-    if (QAnyStringView::equal(label->text(), QUtf8StringView(text.data(), static_cast<qsizetype>(text.size())))) return;
-    label->setText(QString::fromStdString(text));
-    label->adjustSize();
-}
-
-void MainWindow::setHelpButtonColour(const QColor& colour)
-{
-    QPalette p = m_ui.helpButton->palette();
-    p.setColor(QPalette::ButtonText, colour);
-    p.setColor(QPalette::WindowText, colour);
-    m_ui.helpButton->setPalette(p);
 }
 
 void MainWindow::runCommand(Command command)
@@ -216,16 +122,7 @@ void MainWindow::showMainWindow()
 
 void MainWindow::loadSettings(const std::string& path)
 {
-    std::string error;
-    // An unreadable file reads like a missing one, every key its default;
-    // the close will not write over it.
-    const std::optional<SettingsDocument> file = readSettingsFile(path, error);
-    if (!file)
-        std::cerr << "tintora: the settings file cannot be used (" << error
-                  << "); the program starts with the defaults and will not write the file.\n";
-    m_loadedSettings = file ? file->ini : IniDocument();
-    m_settingsUnused = !file;
-    const StoredOptions loaded = readStoredOptions(m_loadedSettings, m_setup.decimalSeparator);
+    const StoredOptions loaded = m_settings.load(path);
     // Whether the magnifier is shown stays the window's to say: showing it
     // sets the state.
     const bool magnifierShown = m_state.options.magnifierShown;
@@ -240,70 +137,18 @@ void MainWindow::loadSettings(const std::string& path)
 
 void MainWindow::saveSettings(const std::string& path)
 {
-    std::string error;
-    const SaveOutcome outcome =
-        saveSettingsFile(path, m_loadedSettings, m_state.options, m_setup.decimalSeparator, error);
-    // A file left alone from the start was said so then; only a change since is news.
-    if (outcome != SaveOutcome::Failed && (outcome != SaveOutcome::LeftAlone || m_settingsUnused)) return;
-    std::cerr << "tintora: the settings were not saved: " << error << '\n';
-    showError("Unable to write to " + path);
+    if (const std::optional<std::string> failure = m_settings.save(path, m_state.options)) showError(*failure);
 }
 
-void MainWindow::showError(const std::string& message)
-{
-    if (m_errorsToStandardError) {
-        std::cerr << "tintora: " << errorBoxText(message) << '\n';
-        return;
-    }
-    // The box takes the keys, and with them the releases that would end a
-    // line lock or the Ctrl speed.
-    liftPointerAids();
-    showErrorBox(this, message);
-}
+void MainWindow::showError(const std::string& message) { m_run.showError(message); }
 
-void MainWindow::closeQuietly()
-{
-    m_errorsToStandardError = true;
-    if (m_runState != RunState::Running) {
-        // The close sequence already runs and waits on the user (a box about
-        // a failed save): the pointer is the user's again, so the program
-        // ends here, the file staying as it is.
-        QApplication::exit(0);
-        return;
-    }
-    close();
-}
+void MainWindow::closeQuietly() { m_run.closeQuietly(); }
 
-void MainWindow::saveAfterDisplayLoss()
-{
-    if (m_runState != RunState::Running) return;
-    // With the connection gone nothing can be given back or shown.
-    m_runState = RunState::Closed;
-    m_pointerAids.stopWithoutGivingBack();
-    m_errorsToStandardError = true;
-    saveSettings(settingsFilePathFor(m_state.programDir));
-}
-
-void MainWindow::finishRun()
-{
-    if (m_runState != RunState::Running) return;
-    m_runState = RunState::Closing;
-    m_probeTimer->stop();
-    if (m_pickMode) m_pickMode->leave();
-    // The pointer is given back before anything that can wait on the user;
-    // the axis locks end with the program, whatever keys are still down, and
-    // no key of any window takes the pointer again.
-    m_pointerAids.giveBack();
-    // A colour copied last stays pasteable after the program has gone.
-    m_platform.clipboard->keepAfterExit();
-    // Last: a failure is reported in a box that waits for an answer.
-    saveSettings(settingsFilePathFor(m_state.programDir));
-    m_runState = RunState::Closed;
-}
+void MainWindow::saveAfterDisplayLoss() { m_run.saveAfterDisplayLoss(); }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    finishRun();
+    m_run.finishRun();
     event->accept();
     QApplication::quit();
 }
@@ -355,11 +200,11 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event)
     if (event->buttons() == Qt::NoButton) m_dragOffset.reset();
 }
 
-void MainWindow::applicationActivated() { setHelpButtonColour(HelpActive); }
+void MainWindow::applicationActivated() { m_titleStrip->showActive(true); }
 
 void MainWindow::applicationDeactivated()
 {
-    setHelpButtonColour(HelpInactive);
+    m_titleStrip->showActive(false);
     liftPointerAids();
 }
 
@@ -391,19 +236,7 @@ void MainWindow::zoomChanged()
 
 void MainWindow::applySlowPointer() { m_pointerAids.applySlowPointer(); }
 
-void MainWindow::showOptionButtons()
-{
-    // Where the compositor alone stacks windows the pin can do nothing: it is
-    // off, disabled and says why. The option itself stays as stored, for
-    // sessions that allow it.
-    const bool canKeepOnTop = m_platform.windows->canKeepOnTop();
-    m_ui.pinButton->setImage(m_state.options.alwaysOnTop && canKeepOnTop ? ButtonImage::PinOn : ButtonImage::PinOff);
-    m_ui.pinButton->setEnabled(canKeepOnTop);
-    m_ui.pinButton->setToolTip(canKeepOnTop ? QString() : QString::fromUtf8(KeepOnTopUnavailableText));
-    m_ui.hexButton->setImage(m_state.options.hexadecimal ? ButtonImage::HexOn : ButtonImage::HexOff);
-    m_ui.fractionButton->setImage(m_state.options.fractions ? ButtonImage::FractionOn : ButtonImage::FractionOff);
-    m_ui.magnifierButton->setImage(m_state.options.magnifierShown ? ButtonImage::MagnifierShown : ButtonImage::MagnifierHidden);
-}
+void MainWindow::showOptionButtons() { m_titleStrip->showOptionButtons(); }
 
 void MainWindow::showMagnifier(bool shown)
 {
@@ -444,7 +277,7 @@ void MainWindow::toggleLutCurves() { showLutCurves(!m_state.options.lutCurvesSho
 
 void MainWindow::startPickMode()
 {
-    if (m_pickMode && m_runState == RunState::Running) m_pickMode->start();
+    if (m_pickMode && m_run.running()) m_pickMode->start();
 }
 
 void MainWindow::toggleHelp() { m_windows.help->toggle(); }
@@ -558,39 +391,12 @@ void MainWindow::probeTick()
 void MainWindow::showRamp()
 {
     const Sample& s = sample();
-    if (s.changed.rampStatus || s.changed.profileStatus)
-        m_ui.lutCaption->setToolTip(plainToolTip(s.rampStatus + "\n" + s.profileStatus));
+    m_readouts->showStatus(s);
     LutWindow* lut = m_windows.lutWindow;
     if (lut && lut->isVisible()) lut->follow(s, s.changed);
 }
 
 void MainWindow::showReadouts()
 {
-    const Sample& s = sample();
-    const ReadoutFormat format = readoutFormat(m_state.options.hexadecimal, m_state.options.fractions);
-    // A resting pointer in an unchanged format: nothing to write.
-    if (!s.changed.readouts() && m_readoutFormat == format) return;
-    m_readoutFormat = format;
-    const ReadoutTexts t = readoutTexts(s, format, m_setup.decimalSeparator);
-    setLabelText(m_ui.bitmapRedLabel, t.bitmap[0]);
-    setLabelText(m_ui.bitmapGreenLabel, t.bitmap[1]);
-    setLabelText(m_ui.bitmapBlueLabel, t.bitmap[2]);
-    setLabelText(m_ui.lutRedLabel, t.lut[0]);
-    setLabelText(m_ui.lutGreenLabel, t.lut[1]);
-    setLabelText(m_ui.lutBlueLabel, t.lut[2]);
-    if (s.changed.bitmap) {
-        // Without a pixel the swatch shows no colour: the window's own.
-        QPalette p = m_ui.swatch->palette();
-        p.setColor(QPalette::Window, s.bitmap ? toQColor(*s.bitmap) : palette().color(QPalette::Window));
-        m_ui.swatch->setPalette(p);
-    }
-    setLabelText(m_ui.hexColourLabel, t.hash);
-    if (readoutsTrace) {
-        std::string all = t.hash;
-        for (int c = 0; c < 3; ++c) all += '|' + t.bitmap[c] + '|' + t.lut[c];
-        if (all != m_lastTrace) {
-            m_lastTrace = std::move(all);
-            readoutsTrace(t);
-        }
-    }
+    m_readouts->showSample(sample(), readoutFormat(m_state.options.hexadecimal, m_state.options.fractions), readoutsTrace);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QFrame>
-#include <QLabel>
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
@@ -11,19 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "colourdialog/colour_select_button.h"
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/program_state.h"
-#include "mainwindow/column_separator.h"
+#include "mainwindow/main_window_settings.h"
+#include "mainwindow/main_window_ui.h"
 #include "mainwindow/pick_mode.h"
-#include "mainwindow/swatch.h"
-#include "mainwindow/title_button.h"
+#include "mainwindow/program_run.h"
+#include "mainwindow/readout_panel.h"
+#include "mainwindow/title_strip.h"
 #include "platform/platform.h"
 #include "pointer/pointer_aids.h"
 #include "probe/readout_text.h"
 #include "probe/sampler.h"
-#include "settings/ini_file.h"
 #include "widgets/main_window_link.h"
 #include "widgets/topmost_band.h"
 #include "widgets/window_placement.h"
@@ -48,36 +46,6 @@ struct SecondaryWindows {
     MagnifierWindow* magnifier = nullptr;
     SettingsDialog* settings = nullptr;
     LutWindow* lutWindow = nullptr;
-};
-
-// The main window's widgets.
-struct MainWindowUi {
-    // The readouts and their captions.
-    QLabel* bitmapCaption = nullptr;
-    QLabel* lutCaption = nullptr;
-    QLabel* redCaption = nullptr;
-    QLabel* greenCaption = nullptr;
-    QLabel* blueCaption = nullptr;
-    QLabel* bitmapRedLabel = nullptr;
-    QLabel* bitmapGreenLabel = nullptr;
-    QLabel* bitmapBlueLabel = nullptr;
-    QLabel* lutRedLabel = nullptr;
-    QLabel* lutGreenLabel = nullptr;
-    QLabel* lutBlueLabel = nullptr;
-    QLabel* hexColourLabel = nullptr;
-    Swatch* swatch = nullptr;
-    ColumnSeparator* columnSeparator = nullptr;
-
-    // The title strip and its buttons.
-    QFrame* titleStrip = nullptr;
-    TitleButton* settingsButton = nullptr;
-    TitleButton* helpButton = nullptr;
-    TitleButton* fractionButton = nullptr;
-    TitleButton* hexButton = nullptr;
-    TitleButton* magnifierButton = nullptr;
-    TitleButton* pinButton = nullptr;
-    TitleButton* exitButton = nullptr;
-    ColourSelectButton* colourSelect = nullptr; // never shown: opens the colour dialog
 };
 
 // The main window: borderless 203 x 110, a title strip of buttons and the
@@ -142,7 +110,8 @@ public:
     // Whether sampling runs (not frozen).
     bool probing() const { return m_probeTimer->isActive(); }
 
-    // The settings file: read at the first show, written at the close.
+    // The settings file (MainWindowSettings): read at the first show, its
+    // options applied to the windows; written at the close.
     void loadSettings(const std::string& path);
     void saveSettings(const std::string& path);
 
@@ -196,24 +165,13 @@ protected:
     void moveEvent(QMoveEvent* event) override;
 
 private:
-    void createReadouts();
-    void createTitleStrip();
     void applyCommandLine();
-    void finishRun();
     void showMagnifier(bool shown);
     void showLutCurves(bool shown);
     void dockMagnifier();
     void setAlwaysOnTop(bool on);
     void liftPointerAids();
     void copyToClipboard(const std::optional<tintora::Rgb>& colour);
-    QLabel* makeLabel(const char* text, int left, int top);
-    void setLabelText(QLabel* label, const std::string& text);
-    void setHelpButtonColour(const QColor& colour);
-
-    // Where the run is: probing, in the close sequence (the pointer given
-    // back, the settings being saved, perhaps behind a box that waits for an
-    // answer), or over.
-    enum class RunState { Running, Closing, Closed };
 
     tintora::ProgramState& m_state;
     tintora::Platform& m_platform;
@@ -226,18 +184,10 @@ private:
     TopmostBand* m_topmostBand = nullptr;
     std::optional<tintora::StartPosition> m_startPosition;
     std::optional<QPoint> m_dragOffset; // pointer minus window corner while dragging
-    RunState m_runState = RunState::Running;
-    // Errors go to the standard error, not to a box: nobody may be there to
-    // answer one (a signal ended the program, or the display has gone).
-    bool m_errorsToStandardError = false;
-    std::string m_lastTrace;
+    ProgramRun m_run;
+    MainWindowSettings m_settings;
+    std::unique_ptr<ReadoutPanel> m_readouts;
+    std::unique_ptr<TitleStrip> m_titleStrip;
     tintora::Sampler m_sampler; // the probe timer's samples, the latest kept
-    // The number format the readouts were last written in; nothing before
-    // the first tick.
-    std::optional<tintora::ReadoutFormat> m_readoutFormat;
-    // The settings file as the start read it (empty without one): the close
-    // writes only what changed since, leaving the user's own edits alone.
-    tintora::IniDocument m_loadedSettings;
-    bool m_settingsUnused = false; // the start could not use the file and said why
     std::unique_ptr<PickMode> m_pickMode; // where the pointer is told only to an overlay (wlroots)
 };

@@ -5,6 +5,8 @@
 
 #include "core/checked_output.h"
 #include "core/colour_text.h"
+#include "core/number_text.h"
+#include "core/quoted_text.h"
 #include "probe/lut.h"
 #include "probe/profile_text.h"
 #include "probe/ramp_summary.h"

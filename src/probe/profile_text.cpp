@@ -1,9 +1,8 @@
 #include "probe/profile_text.h"
 
-#include <cmath>
-#include <cstdlib>
-
-#include "core/rounding.h"
+#include "core/colour_text.h"
+#include "core/number_text.h"
+#include "core/quoted_text.h"
 
 namespace tintora {
 
@@ -34,45 +33,6 @@ std::string calibrationText(const ProfileFacts& facts)
 }
 
 } // namespace
-
-std::string oneDecimal(double v, const std::string& decimalSeparator)
-{
-    if (!std::isfinite(v)) return "nan";
-    const double tenths = roundHalfEven(v * 10.0);
-    const long long whole = std::llabs(static_cast<long long>(tenths));
-    std::string text = tenths < 0 ? "-" : "";
-    return text + std::to_string(whole / 10) + decimalSeparator + std::to_string(whole % 10);
-}
-
-const char* channelName(int channel)
-{
-    switch (channel) {
-    case 0: return "red";
-    case 1: return "green";
-    default: return "blue";
-    }
-}
-
-std::string quotedText(const std::string& text, Quoting quoting)
-{
-    static const char digits[] = "0123456789abcdef";
-    const bool json = quoting == Quoting::Json;
-    std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20 || (c == 0x7F && !json)) {
-            out += json ? "\\u00" : "\\x";
-            out += digits[c >> 4];
-            out += digits[c & 0xF];
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
 
 std::string profileStatusText(const ProfileFacts* facts, const std::string& decimalSeparator)
 {

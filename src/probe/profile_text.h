@@ -6,24 +6,6 @@
 
 namespace tintora {
 
-// v with one decimal, the half tenth going to the even neighbour: "53.2",
-// "-4.0", "0.0" (never "-0.0"), the separator given.
-std::string oneDecimal(double v, const std::string& decimalSeparator = ".");
-
-// "red", "green" or "blue" for channel 0, 1 or 2.
-const char* channelName(int channel);
-
-// How quotedText writes a control character.
-enum class Quoting {
-    CString, // \xHH, DEL too, as a C string literal writes it
-    Json,    // \u00HH
-};
-
-// text between double quotes, a quote and a backslash after a backslash,
-// control characters as quoting says; other bytes, UTF-8 included, as they
-// are.
-std::string quotedText(const std::string& text, Quoting quoting = Quoting::CString);
-
 // The line the LUT window shows under its status, and the "LUT:" caption's
 // tooltip under the ramp's: without a profile "No display profile";
 // otherwise, for example,

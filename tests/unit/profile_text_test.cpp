@@ -1,4 +1,4 @@
-// The display profile's texts: the numbers, the quoting and the LUT window's line.
+// The display profile's texts: the LUT window's line.
 
 #include <gtest/gtest.h>
 
@@ -19,28 +19,6 @@ CalibrationCheck checked(CalibrationVerdict verdict, int difference = 0, int lev
 }
 
 } // namespace
-
-TEST(ProfileText, oneDecimalRoundsHalfToEvenAndHasNoNegativeZero)
-{
-    const struct {
-        double value;
-        const char* text;
-    } cases[] = {
-        {53.21, "53.2"}, {0.25, "0.2"}, {0.75, "0.8"}, {-0.04, "0.0"}, {-0.06, "-0.1"},
-        {-12.5, "-12.5"}, {100, "100.0"}, {99.96, "100.0"}, {-127.999, "-128.0"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(oneDecimal(c.value), c.text) << c.value;
-    EXPECT_EQ(oneDecimal(-3.25, ","), "-3,2");
-}
-
-TEST(ProfileText, quotedTextEscapesQuotesBackslashesAndControls)
-{
-    EXPECT_EQ(quotedText("Office 27"), "\"Office 27\"");
-    EXPECT_EQ(quotedText("a\"b\\c\x01\n\x7F" "d"), R"("a\"b\\c\x01\x0a\x7fd")");
-    EXPECT_EQ(quotedText("\xC3\xA9" "cran"), "\"\xC3\xA9" "cran\"") << "UTF-8 stays as it is";
-    EXPECT_EQ(quotedText(""), "\"\"");
-    EXPECT_EQ(quotedText("a\"\\\x1F\x7F", Quoting::Json), "\"a\\\"\\\\\\u001f\x7F\"") << "DEL is valid in JSON";
-}
 
 TEST(ProfileText, statusLineForEachState)
 {
