@@ -51,6 +51,8 @@ private:
         ULONGLONG fileSize = 0;
         FILETIME written{};
         std::vector<std::uint8_t> bytes;
+        std::string refusal;     // as PublishedProfile::refusal
+        std::uint64_t refusedSize = 0;
         std::string origin;      // path in UTF-8
         std::uint64_t serial = 0;
         std::chrono::steady_clock::time_point lookedUpAt;
@@ -74,7 +76,6 @@ private:
 
     std::vector<MonitorProfile> m_profiles;
     std::uint64_t m_profileChanges = 0; // the last serial given
-    std::set<std::string> m_toldTooLarge; // profile files already said to be too large
 
     HDC m_blockDc = nullptr;
     HBITMAP m_block = nullptr;
