@@ -35,16 +35,18 @@ std::string probeJson(const Sample& sample);
 
 // What --profile prints: one line per output, in the order given, each
 // checked against the ramp of the output of the same name where there is one:
-//   output HDMI-1 profile "Office 27" bytes 3144 vcgt yes calibration loaded source "_ICC_PROFILE"
-//   output HDMI-1 profile "Office 27" bytes 3144 vcgt yes calibration lost difference 19251 level 255
-//     channel red source "_ICC_PROFILE"
+//   output HDMI-1 profile "Office 27" bytes 3144 vcgt yes calibration loaded source "output property _ICC_PROFILE"
+//   output HDMI-1 profile "Office 27" bytes 3144 vcgt yes calibration lost difference 19251 of 65535 level 255
+//     channel red source "output property _ICC_PROFILE"
 //   output DP-1 profile none
-//   output DP-2 profile unreadable "not an ICC profile" bytes 12 source "_ICC_PROFILE"
+//   output DP-2 profile unreadable "The display profile's bytes are not an ICC profile." bytes 200
+//     source "root property _ICC_PROFILE"
 // calibration is loaded, lost, none (no vcgt; the straight ramp is checked as
 // the one expected, "none ramp not straight difference ..." where it is not)
-// or unknown (no ramp). Where the screen lists profiles by monitor (X11), one
-// line per monitor and output that shows it, each led by the monitor's
-// number, name and place:
+// or unknown (no ramp). A profile the screen refused unread (too large, an
+// empty property) is unreadable too, with why and its published size. Where
+// the screen lists profiles by monitor (X11), one line per monitor and
+// output that shows it, each led by the monitor's number, name and place:
 //   monitor 1 "right" 960x1080 at 960,0 output screen profile none
 // ("output none" for a monitor that no output shows). Lines end in LF.
 std::string profileReport(const std::vector<PublishedProfile>& profiles, const std::vector<RampReading>& ramps);
