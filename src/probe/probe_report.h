@@ -15,11 +15,11 @@ namespace tintora {
 // --at and --json print what a Sampler (probe/sampler.h) reads at each point,
 // as the windows' probe tick does.
 
-// "300 300 bitmap C86400 lut C96400 ramp 51400 25700 0 output HDMI-1";
+// "300 300 bitmap C86400 lut AB4400 ramp 43690 17286 0 output screen";
 // "... bitmap C86400 lut none" without a ramp, "... bitmap none lut none"
 // where no monitor shows the point. Where a display profile applies, then
-// ' profile "Office 27" calibration loaded lab 53.2 80.1 67.2 seen 53.2 80.1
-// 67.2 de 0.0': calibration loaded, lost, none (the profile has no vcgt and
+// ' profile "sRGB" calibration loaded lab 54.0 37.4 62.4 seen 54.0 37.4
+// 62.4 de 0.0': calibration loaded, lost, none (the profile has no vcgt and
 // the ramp is straight), not-straight (no vcgt, and a ramp that is not
 // straight) or unknown (no ramp); "seen none de none" where the seen colour
 // cannot be told (no ramp, or the ramp beyond the calibration's range). No
