@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QTextDocument>
+#include <QToolTip>
 #include <QWindow>
 #include <iostream>
 
@@ -31,13 +33,32 @@ namespace {
 const QColor HelpActive(255, 255, 0);
 const QColor HelpInactive(128, 128, 128);
 
-// A tooltip that shows text as it is: Qt takes a text that looks like HTML
-// (a display profile's description may) for rich text.
-QString plainToolTip(const std::string& text)
+// The "LUT:" caption's tooltip: the ramp's status, then the display
+// profile's, each broken at spaces into lines of at most 360 pixels in the
+// tooltip's font, so that it stands beside the caption rather than running
+// across the readouts. The text as it is: Qt takes a text that looks like
+// HTML (a profile's description may) for rich text, so that one is escaped.
+QString lutCaptionToolTip(const std::string& rampStatus, const std::string& profileStatus)
 {
-    QString plain = QString::fromStdString(text);
-    if (!Qt::mightBeRichText(plain)) return plain;
-    return QStringLiteral("<p style='white-space:pre'>") + plain.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")) +
+    constexpr int Width = 360;
+    const QFontMetrics metrics(QToolTip::font());
+    QStringList lines;
+    for (const std::string* status : {&rampStatus, &profileStatus}) {
+        QString line;
+        for (const QString& word : QString::fromStdString(*status).split(u' ')) {
+            const QString longer = line.isEmpty() ? word : line + u' ' + word;
+            if (!line.isEmpty() && metrics.horizontalAdvance(longer) > Width) {
+                lines << line;
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        lines << line;
+    }
+    const QString text = lines.join(u'\n');
+    if (!Qt::mightBeRichText(text)) return text;
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")) +
            QStringLiteral("</p>");
 }
 
@@ -547,7 +568,7 @@ void MainWindow::showRamp()
 {
     const Sample& s = sample();
     if (s.changed.rampStatus || s.changed.profileStatus)
-        m_ui.lutCaption->setToolTip(plainToolTip(s.rampStatus + "\n" + s.profileStatus));
+        m_ui.lutCaption->setToolTip(lutCaptionToolTip(s.rampStatus, s.profileStatus));
     LutWindow* lut = m_windows.lutWindow;
     if (lut && lut->isVisible()) lut->follow(s, s.changed);
 }
