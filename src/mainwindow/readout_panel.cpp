@@ -1,6 +1,9 @@
 #include "mainwindow/readout_panel.h"
 
+#include <QFontMetrics>
+#include <QStringList>
 #include <QTextDocument>
+#include <QToolTip>
 
 #include "mainwindow/main_window.h"
 #include "widgets/qt_colour.h"
@@ -9,13 +12,32 @@ using namespace tintora;
 
 namespace {
 
-// A tooltip that shows text as it is: Qt takes a text that looks like HTML
-// (a display profile's description may) for rich text.
-QString plainToolTip(const std::string& text)
+// The "LUT:" caption's tooltip: the ramp's status, then the display
+// profile's, each broken at spaces into lines of at most 360 pixels in the
+// tooltip's font, so that it stands beside the caption rather than running
+// across the readouts. The text as it is: Qt takes a text that looks like
+// HTML (a profile's description may) for rich text, so that one is escaped.
+QString lutCaptionToolTip(const std::string& rampStatus, const std::string& profileStatus)
 {
-    QString plain = QString::fromStdString(text);
-    if (!Qt::mightBeRichText(plain)) return plain;
-    return QStringLiteral("<p style='white-space:pre'>") + plain.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")) +
+    constexpr int Width = 360;
+    const QFontMetrics metrics(QToolTip::font());
+    QStringList lines;
+    for (const std::string* status : {&rampStatus, &profileStatus}) {
+        QString line;
+        for (const QString& word : QString::fromStdString(*status).split(u' ')) {
+            const QString longer = line.isEmpty() ? word : line + u' ' + word;
+            if (!line.isEmpty() && metrics.horizontalAdvance(longer) > Width) {
+                lines << line;
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        lines << line;
+    }
+    const QString text = lines.join(u'\n');
+    if (!Qt::mightBeRichText(text)) return text;
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")) +
            QStringLiteral("</p>");
 }
 
@@ -69,7 +91,7 @@ void ReadoutPanel::setLabelText(QLabel* label, const std::string& text)
 void ReadoutPanel::showStatus(const Sample& s)
 {
     if (s.changed.rampStatus || s.changed.profileStatus)
-        m_ui.lutCaption->setToolTip(plainToolTip(s.rampStatus + "\n" + s.profileStatus));
+        m_ui.lutCaption->setToolTip(lutCaptionToolTip(s.rampStatus, s.profileStatus));
 }
 
 void ReadoutPanel::showSample(const Sample& s, ReadoutFormat format,

@@ -21,13 +21,18 @@ struct ProfileMonitor {
 
 // The display profile the system publishes for one output, as bytes, unread.
 struct PublishedProfile {
-    std::vector<std::uint8_t> bytes; // the profile file's bytes; empty when none is published
+    std::vector<std::uint8_t> bytes; // the profile file's bytes; empty when none is published or it is refused
     std::string output;              // the output it applies to (as in RampReading::output)
     std::string origin;              // where it was found: the property's or the file's name
     // The same serial always comes with the same bytes and origin; a reading
     // of other bytes, another monitor's included, has another.
     std::uint64_t serial = 0;
     ProfileMonitor monitor{}; // told by allProfiles() only
+    // Why a published profile was refused before its bytes were read, one
+    // English sentence ("The display profile is larger than 4 MiB."); empty
+    // when the bytes are what was published.
+    std::string refusal;
+    std::uint64_t refusedSize = 0; // the refused profile's size as published, in bytes
 };
 
 // The display profiles the system publishes for its outputs.
@@ -42,7 +47,9 @@ public:
     // profile again only after the system says it changed, never per call:
     // when profile already holds that output's profile at its current serial,
     // nothing is copied, so a reading kept from tick to tick costs nothing.
-    // A profile larger than kLargestProfileBytes is not read (bytes empty).
+    // A profile larger than kLargestProfileBytes is not read: bytes empty,
+    // refusal saying so (so is an empty one, where the system tells it apart
+    // from none).
     // False, profile untouched, when no output can be told.
     virtual bool profileAt(Point p, PublishedProfile& profile) = 0;
 

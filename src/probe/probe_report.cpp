@@ -105,9 +105,13 @@ std::string profileLine(const PublishedProfile& published, const RampReading* ra
     // "output none": a monitor that no output shows.
     std::string line = monitorWords(published.monitor) + "output " +
                        (published.output.empty() ? std::string("none") : published.output) + " profile ";
+    const std::string source = " source " + quotedText(published.origin);
+    // Refused by the screen before it read the bytes: published all the same.
+    if (!published.refusal.empty())
+        return line + "unreadable " + quotedText(published.refusal) + " bytes " +
+               std::to_string(published.refusedSize) + source;
     if (published.bytes.empty()) return line + "none";
     const std::string size = " bytes " + std::to_string(published.bytes.size());
-    const std::string source = " source " + quotedText(published.origin);
     std::string whyNot;
     const std::unique_ptr<DisplayProfile> profile = DisplayProfile::read(published.bytes, whyNot);
     if (!profile) return line + "unreadable " + quotedText(whyNot) + size + source;
@@ -115,7 +119,7 @@ std::string profileLine(const PublishedProfile& published, const RampReading* ra
     const CalibrationCheck check = ramp ? profile->check(ramp->ramp) : CalibrationCheck{};
     line += std::string(" calibration ") + calibrationReportWords(check.verdict);
     if (rampDiffersFromExpected(check.verdict))
-        line += " difference " + std::to_string(check.largestDifference) + " level " + std::to_string(check.level) +
+        line += " difference " + std::to_string(check.largestDifference) + " of 65535 level " + std::to_string(check.level) +
                 " channel " + channelName(check.channel);
     return line + source;
 }

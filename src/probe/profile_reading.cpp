@@ -18,9 +18,12 @@ bool ProfileReading::follow(DisplayProfiles& profiles, Point p, const std::optio
         readPublished(err);
         profileChanged = true;
     }
+    const bool refused = applies && !m_profile && !m_readRefusal.empty();
+    const bool refusalChanged = refused != m_refused || (refused && profileChanged);
+    m_refused = refused;
     applies = applies && m_profile;
     if (!applies) {
-        if (!facts) return false;
+        if (!facts) return refusalChanged;
         facts.reset();
         return true;
     }
@@ -40,15 +43,35 @@ void ProfileReading::readPublished(std::ostream& err)
     m_readSerial = m_published.serial;
     m_readOutput = m_published.output;
     m_profile.reset();
-    if (m_published.bytes.empty()) return;
-    std::string whyNot;
-    m_profile = DisplayProfile::read(m_published.bytes, whyNot);
-    if (!m_profile) {
-        err << "tintora: the display profile of "
-            << (m_published.output.empty() ? std::string("the display") : m_published.output);
-        if (!m_published.origin.empty()) err << " (" << m_published.origin << ")";
-        err << " is left out. " << whyNot << "\n";
+    m_readRefusal.clear();
+    if (!m_published.refusal.empty()) {
+        m_readRefusal = m_published.refusal;
+    } else {
+        if (m_published.bytes.empty()) return;
+        m_profile = DisplayProfile::read(m_published.bytes, m_readRefusal);
+        if (m_profile) {
+            m_readRefusal.clear();
+            return;
+        }
     }
+    std::string line = "tintora: the display profile of " +
+                       (m_published.output.empty() ? std::string("the display") : m_published.output);
+    if (!m_published.origin.empty()) line += " (" + m_published.origin + ")";
+    warn(line + " is left out. " + m_readRefusal + "\n", err);
+}
+
+void ProfileReading::warn(std::string line, std::ostream& err)
+{
+    // Profiles that change back and forth would otherwise say the same
+    // again at each change.
+    if (m_warned.contains(line)) return;
+    if (m_warned.size() >= kMostProfileWarnings) {
+        if (!m_warningsCut) err << "tintora: further warnings about display profiles are left out.\n";
+        m_warningsCut = true;
+        return;
+    }
+    err << line;
+    m_warned.insert(std::move(line));
 }
 
 bool ProfileReading::workOutFacts(ProfileFacts& facts, Rgb bitmap, const std::optional<RampReading>& ramp) const

@@ -4,7 +4,9 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 
 #include "colourprofile/display_profile.h"
 #include "core/rgb.h"
@@ -41,15 +43,25 @@ public:
     // colour and ramp (nothing where they could not be read) into facts:
     // nothing where no profile applies or no colour was read. sampleChanged
     // says whether the colour or the ramp differ from the previous follow's.
-    // Returns whether facts changed. A published profile that does not read
-    // counts as none; it is said once on err, when it is first met, not at
-    // every tick: "tintora: the display profile of HDMI-1 (_ICC_PROFILE) is
-    // left out. " and why.
+    // Returns whether facts or refusal() changed. A published profile that
+    // the screen refused or that does not read gives no facts, and refusal()
+    // says why; it is said on err when it is first met, not at every tick:
+    // "tintora: the display profile of HDMI-1 (output property _ICC_PROFILE)
+    // is left out. " and why. Each distinct line once, and at most
+    // kMostProfileWarnings of them: then one line says that further ones are
+    // left out, and nothing more is said.
     bool follow(DisplayProfiles& profiles, Point p, const std::optional<Rgb>& bitmap, const std::optional<RampReading>& ramp,
                 bool sampleChanged, std::optional<ProfileFacts>& facts, std::ostream& err);
 
+    // Why the profile published where the last follow looked is not used
+    // (one English sentence); empty where one is used or none is published.
+    std::string_view refusal() const { return m_refused ? std::string_view(m_readRefusal) : std::string_view(); }
+
+    static constexpr std::size_t kMostProfileWarnings = 8;
+
 private:
     void readPublished(std::ostream& err);
+    void warn(std::string line, std::ostream& err);
     bool workOutFacts(ProfileFacts& facts, Rgb bitmap, const std::optional<RampReading>& ramp) const;
 
     PublishedProfile m_published; // the bytes as last handed over by the screen
@@ -57,6 +69,10 @@ private:
     bool m_read = false;          // m_profile stands for m_published's serial and output
     std::uint64_t m_readSerial = 0;
     std::string m_readOutput;
+    std::string m_readRefusal; // why m_published is not used, when it is not
+    bool m_refused = false;    // m_readRefusal applies where the last follow looked
+    std::set<std::string> m_warned; // the lines said on err
+    bool m_warningsCut = false;     // the line that further ones are left out said
 };
 
 } // namespace tintora

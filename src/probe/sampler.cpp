@@ -56,7 +56,8 @@ const Sample& Sampler::sampleAt(Screen& screen, Point p, std::ostream& err)
     if (changed.profile)
         changed.profileStatus =
             replaceText(m_sample.profileStatus,
-                        profileStatusText(m_sample.profile ? &*m_sample.profile : nullptr, m_separator)) ||
+                        profileStatusText(m_sample.profile ? &*m_sample.profile : nullptr, m_separator,
+                                          m_profile.refusal())) ||
             first;
     m_sample.changed = changed;
     return m_sample;

@@ -157,6 +157,35 @@ TEST_F(Probe, lutPrintsEveryLevelOfTheRamp)
     expectNothingWritten();
 }
 
+// A profile published but refused unread, larger than 4 MiB or an empty
+// property, is no "profile none": --profile says it is unreadable and why,
+// with its size and where it was found.
+TEST_F(Probe, refusedProfilesAreUnreadableNotNone)
+{
+    const std::string line = "monitor 0 \"screen\" 1920x1080 at 0,0 output screen profile ";
+    const struct {
+        ProfileProperty property;
+        std::vector<std::uint8_t> bytes;
+        std::string words;
+    } cases[] = {
+        {{"_ICC_PROFILE", "screen"}, std::vector<std::uint8_t>(4 * 1024 * 1024 + 1, 'x'),
+         "unreadable \"The display profile is larger than 4 MiB.\" bytes 4194305 "
+         "source \"output property _ICC_PROFILE\""},
+        {{"_ICC_PROFILE", ""}, {},
+         "unreadable \"The display profile property is empty.\" bytes 0 source \"root property _ICC_PROFILE\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words);
+        ASSERT_TRUE(publishProfileProperty(m_server, c.property, c.bytes));
+        const Outcome listed = run({"--profile"});
+        EXPECT_EQ(listed.status, 0) << listed.err;
+        EXPECT_EQ(listed.out, line + c.words + "\n");
+        EXPECT_EQ(listed.err, "");
+        ASSERT_TRUE(removeProfileProperty(m_server, c.property));
+    }
+    EXPECT_EQ(run({"--profile"}).out, line + "none\n");
+}
+
 TEST_F(Probe, malformedOptionsExitTwoWithTheUsage)
 {
     const struct {

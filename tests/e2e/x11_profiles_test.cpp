@@ -292,8 +292,9 @@ TEST_F(X11PublishedProfiles, outputsThatChangeGiveANewSerial)
 }
 
 // A profile larger than the cap is not read: the property still applies
-// (its bytes empty, what lies behind it is not shown), it is said once on
-// the standard error, and one of exactly the cap is read whole.
+// (its bytes empty, what lies behind it is not shown) and the reading says
+// it was refused and why, with its size; one of exactly the cap is read
+// whole. So is an empty property refused, not taken for none.
 TEST_F(X11PublishedProfiles, aProfileLargerThanTheCapIsNotRead)
 {
     ASSERT_TRUE(publishProfileProperty(m_server, RootProfile, m_plain));
@@ -307,19 +308,25 @@ TEST_F(X11PublishedProfiles, aProfileLargerThanTheCapIsNotRead)
     ASSERT_TRUE(screen->profileAt(p, reading));
     EXPECT_TRUE(reading.bytes.empty());
     EXPECT_EQ(reading.origin, "output property _ICC_PROFILE");
+    EXPECT_EQ(reading.refusal, "The display profile is larger than 4 MiB.");
+    EXPECT_EQ(reading.refusedSize, kLargestProfileBytes + 1);
     const std::uint64_t first = reading.serial;
-    // Larger still: read again, not said again.
     ASSERT_TRUE(publishProfileProperty(m_server, OutputProfile, patternOfSize(kLargestProfileBytes + 4096)));
     EXPECT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.serial != first; }));
     EXPECT_TRUE(reading.bytes.empty());
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said,
-              "tintora: the display profile in the output property _ICC_PROFILE of screen is 4194305 bytes, more "
-              "than the 4194304 read; it is not used.\n");
+    EXPECT_EQ(reading.refusedSize, kLargestProfileBytes + 4096);
+    const std::uint64_t larger = reading.serial;
+    ASSERT_TRUE(publishProfileProperty(m_server, OutputProfile, {}));
+    EXPECT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.serial != larger; }));
+    EXPECT_TRUE(reading.bytes.empty());
+    EXPECT_EQ(reading.origin, "output property _ICC_PROFILE") << "the root's profile stays behind it";
+    EXPECT_EQ(reading.refusal, "The display profile property is empty.");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the screen leaves the telling to the reader";
 
     const Bytes largest = patternOfSize(kLargestProfileBytes);
     ASSERT_TRUE(publishProfileProperty(m_server, OutputProfile, largest));
     EXPECT_TRUE(readUntil(*screen, p, reading, [&](const auto& r) { return r.bytes == largest; }));
+    EXPECT_EQ(reading.refusal, "");
 }
 
 // Xvfb's one output split into two RandR monitors: "left" made of the

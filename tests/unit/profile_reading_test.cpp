@@ -113,22 +113,101 @@ TEST(ProfileReading, readsThePublishedProfileOnlyWhenItChanges)
     EXPECT_EQ(sampler.latest().profile->check.verdict, CalibrationVerdict::NoneStraightRamp);
     EXPECT_EQ(err.str(), "");
 
-    // Unreadable: no profile, one line however many ticks, again for the
-    // next published profile.
+    // Unreadable: no profile, one line however many ticks, and not again
+    // when the same bytes are published anew.
     fake.profiles.profile = {NotAProfile, "FAKE-1", "_ICC_PROFILE", 3};
     for (int tick = 0; tick < 5; ++tick) EXPECT_EQ(facts(), nullptr);
     const std::string line =
         "tintora: the display profile of FAKE-1 (_ICC_PROFILE) is left out. "
         "The display profile is too short to be a profile.\n";
     EXPECT_EQ(err.str(), line);
+    EXPECT_EQ(sampler.latest().profileStatus, "Display profile not used: the display profile is too short to be a profile");
     fake.profiles.profile.serial = 4;
     facts();
-    EXPECT_EQ(err.str(), line + line);
+    EXPECT_EQ(err.str(), line);
 
     // Taken away: no profile, nothing said.
     fake.profiles.profile = {{}, "FAKE-1", "", 5};
     EXPECT_EQ(facts(), nullptr);
-    EXPECT_EQ(err.str(), line + line);
+    EXPECT_EQ(err.str(), line);
+    EXPECT_EQ(sampler.latest().profileStatus, "No display profile");
+}
+
+// What the screen refused before reading it (too large, an empty property)
+// is no profile, and the status line says why rather than that there is
+// none.
+TEST(ProfileReading, aRefusedProfileSaysWhy)
+{
+    fake::FakePlatform fake;
+    fake.pixels.pixelValue = 0x000064C8;
+    fake.ramps.ramp = Straight;
+    std::ostringstream err;
+    Sampler sampler;
+    const auto tick = [&] { return sampler.sampleAt(fake.platform.screen, {300, 300}, err); };
+    EXPECT_EQ(tick().profileStatus, "No display profile");
+
+    PublishedProfile tooLarge{{}, "FAKE-1", "output property _ICC_PROFILE", 2};
+    tooLarge.refusal = "The display profile is larger than 4 MiB.";
+    tooLarge.refusedSize = 5'000'000;
+    fake.profiles.profile = tooLarge;
+    const Sample& refused = tick();
+    EXPECT_FALSE(refused.profile);
+    EXPECT_TRUE(refused.changed.profileStatus);
+    EXPECT_EQ(refused.profileStatus, "Display profile not used: the display profile is larger than 4 MiB");
+    EXPECT_EQ(err.str(), "tintora: the display profile of FAKE-1 (output property _ICC_PROFILE) is left out. "
+                         "The display profile is larger than 4 MiB.\n");
+    EXPECT_FALSE(tick().changed.profileStatus) << "a resting pointer changes nothing";
+
+    // --profile says it is published but unreadable, with its size.
+    EXPECT_EQ(profileReport(fake.profiles.allProfiles(), fake.ramps.allRamps()),
+              "output FAKE-1 profile unreadable \"The display profile is larger than 4 MiB.\" bytes 5000000 "
+              "source \"output property _ICC_PROFILE\"\n");
+
+    // A readable one after it, then none.
+    fake.profiles.profile = {plainProfile(), "FAKE-1", "_ICC_PROFILE", 3};
+    EXPECT_EQ(tick().profileStatus.rfind("Profile \"Plain sRGB\"", 0), 0u);
+    fake.profiles.profile = {{}, "FAKE-1", "", 4};
+    EXPECT_EQ(tick().profileStatus, "No display profile");
+    // The pixel unread: nothing applies, refused or not.
+    fake.profiles.profile = tooLarge;
+    fake.pixels.pixelFails = true;
+    EXPECT_EQ(tick().profileStatus, "No display profile");
+}
+
+// Two unreadable profiles published by turns: each problem said once, and
+// past the cap one line says further ones are left out.
+TEST(ProfileReading, warningsAreSaidOnceAndBounded)
+{
+    fake::FakePlatform fake;
+    fake.pixels.pixelValue = 0x000064C8;
+    std::ostringstream err;
+    Sampler sampler;
+    std::uint64_t serial = 1;
+    const auto publish = [&](std::vector<std::uint8_t> bytes, const std::string& output) {
+        fake.profiles.profile = {std::move(bytes), output, "root property _ICC_PROFILE", ++serial};
+        sampler.sampleAt(fake.platform.screen, {300, 300}, err);
+    };
+    const std::string leftOut = "tintora: the display profile of FAKE-1 (root property _ICC_PROFILE) is left out. ";
+    const std::vector<std::uint8_t> noSignature(200, 0);
+    for (int change = 0; change < 222; ++change) publish(change % 2 ? NotAProfile : noSignature, "FAKE-1");
+    EXPECT_EQ(err.str(), leftOut + "The display profile's bytes are not an ICC profile.\n" + leftOut +
+                             "The display profile is too short to be a profile.\n");
+    const std::size_t before = 2;
+
+    // Each output's problem is its own, up to the cap.
+    const std::size_t most = ProfileReading::kMostProfileWarnings;
+    for (std::size_t output = 0; output < most + 5; ++output) publish(NotAProfile, "OUT-" + std::to_string(output));
+    std::istringstream lines(err.str());
+    std::vector<std::string> said;
+    for (std::string line; std::getline(lines, line);) said.push_back(line);
+    ASSERT_EQ(said.size(), most + 1);
+    EXPECT_EQ(said[most - 1], "tintora: the display profile of OUT-" + std::to_string(most - before - 1) +
+                                  " (root property _ICC_PROFILE) is left out. The display profile is too short to be "
+                                  "a profile.");
+    EXPECT_EQ(said[most], "tintora: further warnings about display profiles are left out.");
+    publish(NotAProfile, "FAKE-1");
+    publish(NotAProfile, "OUT-99");
+    EXPECT_EQ(err.str().size(), lines.str().size()) << "nothing after the line that further ones are left out";
 }
 
 // One verdict for each pairing of profile and ramp, and every text that says
@@ -157,13 +236,13 @@ TEST(ProfileReading, eachVerdictInEveryText)
         {"loaded", office, expected, CalibrationVerdict::Loaded, ", calibration loaded, ", "loaded", R"("loaded")",
          "loaded source"},
         {"lost", office, shifted, CalibrationVerdict::Lost,
-         ", calibration lost: largest difference 5980 at level 200 (red), ", "lost", R"("lost")",
-         "lost difference 5980 level 200 channel red source"},
+         ", calibration lost: largest difference 5980 of 65535 at level 200 (red), ", "lost", R"("lost")",
+         "lost difference 5980 of 65535 level 200 channel red source"},
         {"no calibration, straight ramp", plain, Straight, CalibrationVerdict::NoneStraightRamp,
          ", no calibration, ", "none", R"("none")", "none source"},
         {"no calibration, ramp not straight", plain, bent, CalibrationVerdict::NoneRampNotStraight,
-         ", no calibration, ramp not straight: largest difference 5700 at level 100 (green), ", "not-straight",
-         R"("not-straight")", "none ramp not straight difference 5700 level 100 channel green source"},
+         ", no calibration, ramp not straight: largest difference 5700 of 65535 at level 100 (green), ", "not-straight",
+         R"("not-straight")", "none ramp not straight difference 5700 of 65535 level 100 channel green source"},
         {"calibration not checked", office, std::nullopt, CalibrationVerdict::Unknown,
          ", calibration not checked (no gamma ramp), ", "unknown", "null", "unknown source"},
         {"no calibration, not checked", plain, std::nullopt, CalibrationVerdict::Unknown, ", no calibration, ",
@@ -286,10 +365,10 @@ TEST(ProfileReading, profileReportForEachOutput)
         "output FAKE-1 profile \"Office 27\" bytes " + officeSize +
         " vcgt yes calibration loaded source \"_ICC_PROFILE\"\n"
         "output DP-1 profile \"Office 27\" bytes " + officeSize +
-        " vcgt yes calibration lost difference 5980 level 200 channel red source \"_ICC_PROFILE\"\n"
+        " vcgt yes calibration lost difference 5980 of 65535 level 200 channel red source \"_ICC_PROFILE\"\n"
         // The calibrated profile's red tops out at 0.7 of 65535.
         "output DP-2 profile \"Desk \\\"B\\\" \\\\ 2\" bytes " + plainSize +
-        " vcgt no calibration none ramp not straight difference 19660 level 255 channel red source \"_ICC_PROFILE\"\n"
+        " vcgt no calibration none ramp not straight difference 19660 of 65535 level 255 channel red source \"_ICC_PROFILE\"\n"
         "output HDMI-1 profile \"Desk \\\"B\\\" \\\\ 2\" bytes " + plainSize +
         " vcgt no calibration none source \"_ICC_PROFILE\"\n"
         "output HDMI-2 profile \"Office 27\" bytes " + officeSize +
@@ -327,7 +406,7 @@ TEST(ProfileReading, profileReportLeadsWithTheMonitor)
               "monitor 0 \"left\" 960x1080 at 0,0 output screen profile \"Office 27\" bytes " + officeSize +
                   " vcgt yes calibration loaded source \"output property _ICC_PROFILE\"\n"
                   "monitor 1 \"right\" 960x1080 at 960,0 output screen profile \"Plain sRGB\" bytes " + plainSize +
-                  " vcgt no calibration none ramp not straight difference 19660 level 255 channel red source "
+                  " vcgt no calibration none ramp not straight difference 19660 of 65535 level 255 channel red source "
                   "\"root property _ICC_PROFILE_1\"\n"
                   "monitor 2 \"far \\\"away\\\"\" 1920x1080 at -1920,-200 output none profile none\n");
 }

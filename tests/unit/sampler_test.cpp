@@ -146,11 +146,11 @@ TEST(Sampler, profileStatusFollowsTheColourInTheUsersSeparator)
     Probe w(",");
     w.profiles.profile = {plainProfile(), "FAKE-1", "_ICC_PROFILE", 1};
     const std::string first = w.sampleAt().profileStatus;
-    EXPECT_EQ(first.rfind("Profile \"Plain sRGB\", no calibration, Lab 54,0 37,4 62,4, seen 54,0 37,4 62,4", 0), 0u)
+    EXPECT_EQ(first.rfind("Profile \"Plain sRGB\", no calibration, L* a* b* 54,0 37,4 62,4, seen 54,0 37,4 62,4", 0), 0u)
         << first;
     w.pixels.pixelValue = 0x00000000;
     const Sample& black = w.sampleAt();
     EXPECT_EQ(black.changed, only([](auto& c) { c.bitmap = c.profile = c.profileStatus = true; }));
     EXPECT_NE(black.profileStatus, first);
-    EXPECT_EQ(black.profileStatus.find("Lab 54"), std::string::npos);
+    EXPECT_EQ(black.profileStatus.find("L* a* b* 54"), std::string::npos);
 }

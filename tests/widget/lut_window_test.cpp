@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFontMetrics>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QTest>
 
 #include "main_window_fixture.h"
@@ -35,6 +38,21 @@ void writeText(const std::string& path, const std::string& text)
     QFile f(QString::fromStdString(path));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+// The "LUT:" caption's tooltip as its reader sees it, line by line.
+QStringList tooltipLines(const QString& tooltip)
+{
+    if (!Qt::mightBeRichText(tooltip)) return tooltip.split(u'\n');
+    QTextDocument document;
+    document.setHtml(tooltip);
+    return document.toPlainText().split(u'\n');
+}
+// Its text with the lines the profile's status was broken into joined again.
+QString tooltipText(const QString& tooltip)
+{
+    const QStringList lines = tooltipLines(tooltip);
+    return lines.front() + u'\n' + lines.mid(1).join(u' ');
 }
 
 // A shown program with the probe timer stopped: each test takes its ticks.
@@ -116,7 +134,7 @@ TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
     p.form->toggleLutCurves();
     const QString halved = "HDMI-1, 256 entries, distinct levels R 256 G 128 B 256";
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
-    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), halved + NoProfile);
+    EXPECT_EQ(tooltipText(p.form->ui().lutCaption->toolTip()), halved + NoProfile);
     EXPECT_EQ(p.lut()->ui().profileLabel->text(), "No display profile");
 
     const struct {
@@ -135,13 +153,14 @@ TEST(LutWindow, statusLineAndTooltipFollowTheRamp)
         p.fake.ramps.rampSize = c.size;
         p.form->probeTick();
         EXPECT_EQ(p.lut()->ui().statusLabel->text(), c.status);
-        EXPECT_EQ(p.form->ui().lutCaption->toolTip(), c.status + NoProfile) << "the \"LUT:\" caption's tooltip";
+        EXPECT_EQ(tooltipText(p.form->ui().lutCaption->toolTip()), c.status + NoProfile) << "the \"LUT:\" caption's tooltip";
     }
     // Hidden, the window no longer follows; the tooltip does.
     p.form->toggleLutCurves();
     p.fake.ramps.rampOutput = "HDMI-2";
     p.form->probeTick();
-    EXPECT_EQ(p.form->ui().lutCaption->toolTip(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256" + NoProfile);
+    EXPECT_EQ(tooltipText(p.form->ui().lutCaption->toolTip()),
+              "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256" + NoProfile);
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), halved);
     p.form->toggleLutCurves();
     EXPECT_EQ(p.lut()->ui().statusLabel->text(), "HDMI-2, 256 entries, distinct levels R 256 G 128 B 256")
@@ -173,10 +192,10 @@ TEST(LutWindow, profileLineAndTooltipFollowTheProfile)
         const char* text;
     } cases[] = {
         {"loaded", profile->expectedRamp(),
-         "Profile \"Office <b>27</b>\", calibration loaded, Lab 54.0 37.4 62.4, seen 54.0 37.4 62.4, \xCE\x94" "E00 0.0"},
+         "Profile \"Office <b>27</b>\", calibration loaded, L* a* b* 54.0 37.4 62.4, seen 54.0 37.4 62.4, \xCE\x94" "E00 0.0"},
         {"lost", rampOf([](int i) { return i * 257; }),
-         "Profile \"Office <b>27</b>\", calibration lost: largest difference 19660 at level 255 (red), "
-         "Lab 54.0 37.4 62.4, seen beyond the calibration's range"},
+         "Profile \"Office <b>27</b>\", calibration lost: largest difference 19660 of 65535 at level 255 (red), "
+         "L* a* b* 54.0 37.4 62.4, seen beyond the calibration's range"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -185,8 +204,15 @@ TEST(LutWindow, profileLineAndTooltipFollowTheProfile)
         EXPECT_EQ(line->text().toStdString(), c.text);
         EXPECT_EQ(line->textFormat(), Qt::PlainText) << "a description is no markup";
         // The tooltip gives the ramp's status, then the same line.
-        EXPECT_TRUE(tooltip().startsWith(QStringLiteral("HDMI-1, 256 entries, "))) << tooltip().toStdString();
-        EXPECT_TRUE(tooltip().endsWith("\n" + QString::fromStdString(c.text))) << tooltip().toStdString();
+        const QString text = tooltipText(tooltip());
+        EXPECT_TRUE(text.startsWith(QStringLiteral("HDMI-1, 256 entries, "))) << tooltip().toStdString();
+        EXPECT_TRUE(text.endsWith("\n" + QString::fromStdString(c.text))) << tooltip().toStdString();
+        // The long line is broken into lines of a readable width rather
+        // than running across the screen over the readouts.
+        const QStringList lines = tooltipLines(tooltip());
+        EXPECT_GE(lines.size(), 3) << tooltip().toStdString();
+        for (const QString& l : lines)
+            EXPECT_LE(QFontMetrics(QToolTip::font()).horizontalAdvance(l), 360) << l.toStdString();
     }
     // A tooltip Qt would take for HTML (by its start, here an output's name)
     // is given as escaped text.
@@ -201,10 +227,37 @@ TEST(LutWindow, profileLineAndTooltipFollowTheProfile)
     testing::internal::CaptureStderr();
     for (int i = 0; i < 3; ++i) p.form->probeTick();
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(line->text(), "No display profile");
-    EXPECT_TRUE(tooltip().endsWith(QStringLiteral("\nNo display profile"))) << tooltip().toStdString();
+    const QString tooShort = "Display profile not used: the display profile is too short to be a profile";
+    EXPECT_EQ(line->text(), tooShort);
+    EXPECT_TRUE(tooltipText(tooltip()).endsWith("\n" + tooShort)) << tooltip().toStdString();
     EXPECT_EQ(said, "tintora: the display profile of HDMI-1 (_ICC_PROFILE) is left out. "
                     "The display profile is too short to be a profile.\n");
+
+    // Refused by the screen before it was read (too large, an empty
+    // property): the window and the tooltip say why, not that there is none.
+    const struct {
+        const char* refusal;
+        QString text;
+    } refusals[] = {
+        {"The display profile is larger than 4 MiB.", "Display profile not used: the display profile is larger than 4 MiB"},
+        {"The display profile property is empty.", "Display profile not used: the display profile property is empty"},
+    };
+    std::uint64_t serial = 3;
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.refusal);
+        p.fake.profiles.profile = {{}, "HDMI-1", "output property _ICC_PROFILE", serial++};
+        p.fake.profiles.profile.refusal = r.refusal;
+        testing::internal::CaptureStderr();
+        p.form->probeTick();
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(line->text(), r.text);
+        EXPECT_TRUE(tooltipText(tooltip()).endsWith("\n" + r.text)) << tooltip().toStdString();
+    }
+    // None published: none said.
+    p.fake.profiles.profile = {{}, "HDMI-1", "", serial++};
+    p.form->probeTick();
+    EXPECT_EQ(line->text(), "No display profile");
+    EXPECT_TRUE(tooltipText(tooltip()).endsWith(QStringLiteral("\nNo display profile"))) << tooltip().toStdString();
 }
 
 TEST(LutWindow, repaintsOnlyWhenTheRampOrLevelsChange)

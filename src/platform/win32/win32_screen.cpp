@@ -251,12 +251,17 @@ void Win32DisplayProfiles::lookUpProfile(MonitorProfile& profile)
     profile.origin = win32::utf8FromWide(path);
     profile.serial = ++m_profileChanges;
     profile.bytes.clear();
+    profile.refusal.clear();
+    profile.refusedSize = 0;
     if (!found) return;
+    // Refused, not read: who follows the profile says so, once.
     if (size > kLargestProfileBytes) {
-        if (m_toldTooLarge.insert(profile.origin).second)
-            std::fprintf(stderr,
-                         "tintora: the display profile %s is %llu bytes, more than the %zu read; it is not used.\n",
-                         profile.origin.c_str(), static_cast<unsigned long long>(size), kLargestProfileBytes);
+        profile.refusal = "The display profile is larger than " + std::to_string(kLargestProfileBytes >> 20) + " MiB.";
+        profile.refusedSize = size;
+        return;
+    }
+    if (size == 0) {
+        profile.refusal = "The display profile file is empty.";
         return;
     }
     // readFile stops at its own cap, which is no smaller, should the file
@@ -277,6 +282,8 @@ bool Win32DisplayProfiles::profileAt(Point p, PublishedProfile& profile)
     profile.output = monitor.output;
     profile.origin = monitor.origin;
     profile.serial = monitor.serial;
+    profile.refusal = monitor.refusal;
+    profile.refusedSize = monitor.refusedSize;
     return true;
 }
 
@@ -285,7 +292,8 @@ std::vector<PublishedProfile> Win32DisplayProfiles::allProfiles()
     std::vector<PublishedProfile> profiles;
     for (const MONITORINFOEXW& info : monitorDevices()) {
         const MonitorProfile& monitor = monitorProfile(info);
-        profiles.push_back({monitor.bytes, monitor.output, monitor.origin, monitor.serial});
+        profiles.push_back(
+            {monitor.bytes, monitor.output, monitor.origin, monitor.serial, {}, monitor.refusal, monitor.refusedSize});
     }
     return profiles;
 }

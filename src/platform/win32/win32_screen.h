@@ -99,6 +99,8 @@ private:
         ULONGLONG fileSize = 0;
         FILETIME written{};
         std::vector<std::uint8_t> bytes;
+        std::string refusal;     // as PublishedProfile::refusal
+        std::uint64_t refusedSize = 0;
         std::string origin;      // path in UTF-8
         std::uint64_t serial = 0;
         std::chrono::steady_clock::time_point lookedUpAt;
@@ -112,7 +114,6 @@ private:
     std::shared_ptr<MonitorDcs> m_dcs;
     std::vector<MonitorProfile> m_profiles;
     std::uint64_t m_profileChanges = 0; // the last serial given
-    std::set<std::string> m_toldTooLarge; // profile files already said to be too large
 };
 
 // Monitors and work areas from the monitor API.

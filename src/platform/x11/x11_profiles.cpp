@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,8 +27,10 @@ struct PropertyReply {
 using PropertyRequest = std::function<PropertyReply(long offset, long length)>;
 
 // The property's bytes, first its size with a zero-length request, then the
-// whole of it in one request.
-enum class PropertyOutcome { Absent, TooLarge, Read };
+// whole of it in one request. Empty: a string of bytes with none in it, which
+// the convention does not give any meaning, so it is refused rather than
+// taken for no property at all.
+enum class PropertyOutcome { Absent, Empty, TooLarge, Read };
 PropertyOutcome readProfileProperty(const PropertyRequest& request, std::vector<std::uint8_t>& bytes,
                                     unsigned long& size)
 {
@@ -39,13 +40,14 @@ PropertyOutcome readProfileProperty(const PropertyRequest& request, std::vector<
     for (int attempt = 0; attempt < 3; ++attempt) {
         const PropertyReply head = request(0, 0);
         // A profile is a string of bytes: format 32 (or 16) is no profile.
-        if (!head.ok || head.type == None || head.format != 8 || head.after == 0) return PropertyOutcome::Absent;
+        if (!head.ok || head.type == None || head.format != 8) return PropertyOutcome::Absent;
+        if (head.after == 0 && head.items == 0) return PropertyOutcome::Empty;
         size = head.after;
         if (size > kLargestProfileBytes) return PropertyOutcome::TooLarge;
         const PropertyReply whole = request(0, static_cast<long>((size + 3) / 4));
         if (!whole.ok || whole.type == None || whole.format != 8) return PropertyOutcome::Absent;
         if (whole.after != 0) continue;
-        if (whole.items == 0) return PropertyOutcome::Absent;
+        if (whole.items == 0) return PropertyOutcome::Empty;
         size = whole.items;
         if (size > kLargestProfileBytes) return PropertyOutcome::TooLarge;
         bytes.assign(whole.data.get(), whole.data.get() + whole.items);
@@ -195,16 +197,6 @@ X11Profiles::Source& X11Profiles::rootSource(const char* base, int screenIndex)
     return s;
 }
 
-std::string X11Profiles::nameOf(RROutput output) const
-{
-    for (const ShownOutput& c : m_crtcs)
-        if (c.output == output) return c.name;
-    // An output a monitor is made of that shows nothing now.
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(output));
-    return id;
-}
-
 void X11Profiles::read(Source& source)
 {
     const Window root = m_connection->root();
@@ -228,14 +220,19 @@ void X11Profiles::read(Source& source)
     const PropertyOutcome outcome = readProfileProperty(request, source.bytes, size);
     source.known = true;
     source.present = outcome != PropertyOutcome::Absent;
-    if (outcome != PropertyOutcome::TooLarge) return;
+    source.refusedSize = size;
     // Published, but not read: the profile that applies is one Tintora does
-    // not show, rather than one that may belong to another output.
-    const std::string where = source.output ? source.origin + " of " + nameOf(source.output) : source.origin;
-    if (m_toldTooLarge.insert(where).second)
-        std::fprintf(stderr,
-                     "tintora: the display profile in the %s is %lu bytes, more than the %zu read; it is not used.\n",
-                     where.c_str(), size, kLargestProfileBytes);
+    // not show, rather than one that may belong to another output. Who
+    // follows the profile says so, once.
+    switch (outcome) {
+    case PropertyOutcome::Empty: source.refusal = "The display profile property is empty."; break;
+    case PropertyOutcome::TooLarge:
+        source.refusal =
+            "The display profile is larger than " + std::to_string(kLargestProfileBytes >> 20) + " MiB.";
+        break;
+    case PropertyOutcome::Absent:
+    case PropertyOutcome::Read: source.refusal.clear(); break;
+    }
 }
 
 void X11Profiles::fill(RROutput propertyOf, int screen, const std::string& outputName, PublishedProfile& profile)
@@ -262,6 +259,8 @@ void X11Profiles::fill(RROutput propertyOf, int screen, const std::string& outpu
         profile.bytes.assign(chosen->bytes.begin(), chosen->bytes.end());
     else
         profile.bytes.clear();
+    profile.refusal = chosen ? chosen->refusal : std::string();
+    profile.refusedSize = chosen && !chosen->refusal.empty() ? chosen->refusedSize : 0;
     profile.output = outputName;
     profile.origin = origin;
     profile.serial = serial;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -57,7 +56,9 @@ private:
         int screenIndex = 0;            // a root property's suffix
         std::string origin;   // what PublishedProfile::origin says of it
         bool known = false;   // read since the last notice
-        bool present = false; // published as a profile (format 8, not empty)
+        bool present = false; // published as a profile (format 8)
+        std::string refusal;  // why the bytes were not read (too large, empty); empty when they were
+        unsigned long refusedSize = 0;
         std::vector<std::uint8_t> bytes;
         // Given anew when the source is made and at each notice, and never
         // to another source: the serial of every reading of its bytes.
@@ -79,8 +80,6 @@ private:
     void fill(RROutput propertyOf, int screen, const std::string& outputName, PublishedProfile& profile);
     // Reads the property again.
     void read(Source& source);
-    // The output's name, for what is said of its property.
-    std::string nameOf(RROutput output) const;
 
     std::shared_ptr<Connection> m_connection;
     Display* m_display;
@@ -99,7 +98,6 @@ private:
     // (serial 0) never matches it.
     static constexpr std::uint64_t NothingPublished = 1;
     std::uint64_t m_lastVersion = NothingPublished; // versions are given above it
-    std::set<std::string> m_toldTooLarge; // origins already said to be too large
 };
 
 } // namespace tintora::x11
