@@ -190,8 +190,10 @@ TEST_F(X11PublishedProfiles, theOutputsPropertyThenTheRootsDeviceProfileThenTheR
          {{RootProfile, m_plain}, {OutputProfile, m_tableVcgt, 32}, {RootDeviceProfile, m_formulaVcgt, 32}},
          m_plain,
          "root property _ICC_PROFILE"},
-        {"an empty property is no profile", {{RootProfile, m_plain}, {OutputProfile, {}}}, m_plain,
-         "root property _ICC_PROFILE"},
+        // Something is published there, and it is not a profile: it is
+        // refused (said so) rather than passed over for the root's.
+        {"an empty output property is refused before the root's", {{RootProfile, m_plain}, {OutputProfile, {}}}, {},
+         "output property _ICC_PROFILE"},
         {"another screen's profile is not the first one's", {{{"_ICC_PROFILE_1", ""}, m_plain}}, {}, ""},
         {"nothing published", {}, {}, ""},
     };
